@@ -1,0 +1,44 @@
+# The two commands: `make run` and `make test`. Both install what is missing first.
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# Debian packages the build, the tests and the real-window runs need.
+PACKAGES := cmake make g++ qt6-base-dev libgl-dev libssl-dev xvfb xauth fonts-dejavu-core clang libclang-rt-14-dev
+
+.PHONY: run test build configure deps bench fuzz clean
+
+run: build
+	$(BUILD_DIR)/bin/zq4
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+
+build: configure
+	cmake --build $(BUILD_DIR) -j$(JOBS)
+
+configure: deps
+	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	    if [ "$$(id -u)" = 0 ]; then \
+	        echo "Installing:$$missing"; \
+	        DEBIAN_FRONTEND=noninteractive apt-get update -q && \
+	        DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+	    else \
+	        echo "Missing packages. Run as root:"; \
+	        echo "  apt-get install -y$$missing"; \
+	        exit 1; \
+	    fi; \
+	fi
+
+bench: build
+	@ls $(BUILD_DIR)/bin/bench_* >/dev/null 2>&1 && for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
+
+fuzz: deps
+	bash fuzz/run.sh
+
+clean:
+	rm -rf $(BUILD_DIR)

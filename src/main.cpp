@@ -1,0 +1,15 @@
+#include "app/Language2.h"
+#include "app/gui/frmMain.h"
+#include "platform/os/gui/WidgetDialogs.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    installWidgetDialogs();
+    if (Language2::ReadProgramText(QStringLiteral("zq4_text.dat")) < 1)
+        return 1;
+    frmMain window;
+    window.show();
+    return app.exec();
+}

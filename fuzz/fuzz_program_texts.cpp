@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!table.isEmpty())
             std::abort();
         const bool lineNumbered = result <= TextLoad::MissingStringBase - 1;
-        const int line = result < TextLoad::DuplicateBase   ? TextLoad::DuplicateBase - result
-                         : result < TextLoad::TooLongBase   ? TextLoad::TooLongBase - result
+        const int line = result < TextLoad::DuplicateBase       ? TextLoad::DuplicateBase - result
+                         : result < TextLoad::TooLongBase       ? TextLoad::TooLongBase - result
                          : result < TextLoad::MissingStringBase ? TextLoad::MissingStringBase - result
                                                                 : 0;
         if (lineNumbered && (line < 1 || line > kMaxLines))

@@ -127,21 +127,36 @@ QString FileSystemNameForType(qint64 type, qint64 totalBytes, qint64 bytesPerClu
         return bytesPerCluster > 0 && totalBytes / bytesPerCluster >= 65525 ? QStringLiteral("FAT32")
                                                                             : QStringLiteral("FAT");
     case 0x5346544e:
-    case 0x7366746e: return QStringLiteral("NTFS");
-    case 0x2011bab0: return QStringLiteral("exFAT");
-    case 0xef53: return QStringLiteral("ext4");
-    case 0x58465342: return QStringLiteral("xfs");
-    case 0x9123683e: return QStringLiteral("btrfs");
-    case 0x01021994: return QStringLiteral("tmpfs");
-    case 0x794c7630: return QStringLiteral("overlay");
-    case 0x6969: return QStringLiteral("nfs");
-    case 0xff534d42: return QStringLiteral("cifs");
-    case 0x2fc12fc1: return QStringLiteral("zfs");
-    case 0xf2f52010: return QStringLiteral("f2fs");
-    case 0x65735546: return QStringLiteral("fuse");
-    case 0x9660: return QStringLiteral("iso9660");
-    case 0x15013346: return QStringLiteral("udf");
-    default: return QStringLiteral("0x") + QString::number(quint32(type), 16);
+    case 0x7366746e:
+        return QStringLiteral("NTFS");
+    case 0x2011bab0:
+        return QStringLiteral("exFAT");
+    case 0xef53:
+        return QStringLiteral("ext4");
+    case 0x58465342:
+        return QStringLiteral("xfs");
+    case 0x9123683e:
+        return QStringLiteral("btrfs");
+    case 0x01021994:
+        return QStringLiteral("tmpfs");
+    case 0x794c7630:
+        return QStringLiteral("overlay");
+    case 0x6969:
+        return QStringLiteral("nfs");
+    case 0xff534d42:
+        return QStringLiteral("cifs");
+    case 0x2fc12fc1:
+        return QStringLiteral("zfs");
+    case 0xf2f52010:
+        return QStringLiteral("f2fs");
+    case 0x65735546:
+        return QStringLiteral("fuse");
+    case 0x9660:
+        return QStringLiteral("iso9660");
+    case 0x15013346:
+        return QStringLiteral("udf");
+    default:
+        return QStringLiteral("0x") + QString::number(quint32(type), 16);
     }
 }
 

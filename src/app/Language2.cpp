@@ -21,15 +21,24 @@ QString ProgramTextPath(const QString& folder, const QString& fileName) {
 QString LoadMessage(int code, const QString& path) {
     using namespace filekit::TextLoad;
     switch (code) {
-    case NoText: return QStringLiteral("No program text was read.");
-    case CannotOpen: return QStringLiteral("Cannot open file containing program text.\r\n") + path;
-    case -2: return QStringLiteral("Particular memory allocation error.");
-    case TooMuchText: return QStringLiteral("Too much program text.");
-    case NotRecovered: return QStringLiteral("Text not recovered.");
-    case FileEmpty: return QStringLiteral("File is empty.");
-    case ReadError: return QStringLiteral("Error reading file.");
-    case OutOfMemory: return QStringLiteral("General memory allocation error.");
-    default: break;
+    case NoText:
+        return QStringLiteral("No program text was read.");
+    case CannotOpen:
+        return QStringLiteral("Cannot open file containing program text.\r\n") + path;
+    case -2:
+        return QStringLiteral("Particular memory allocation error.");
+    case TooMuchText:
+        return QStringLiteral("Too much program text.");
+    case NotRecovered:
+        return QStringLiteral("Text not recovered.");
+    case FileEmpty:
+        return QStringLiteral("File is empty.");
+    case ReadError:
+        return QStringLiteral("Error reading file.");
+    case OutOfMemory:
+        return QStringLiteral("General memory allocation error.");
+    default:
+        break;
     }
     const auto line = [](qint64 n) { return QString::number(n) + QLatin1Char('.'); };
     if (code < DuplicateBase)

@@ -4,8 +4,8 @@
 
 QString TxtEncDec(const QString& word, bool encrypt) {
     static const QStringList forms = {
-        QStringLiteral("Encrypt"),   QStringLiteral("encrypt"),   QStringLiteral("Encryption"),
-        QStringLiteral("encryption"), QStringLiteral("Encrypted"), QStringLiteral("encrypted"),
+        QStringLiteral("Encrypt"),    QStringLiteral("encrypt"),    QStringLiteral("Encryption"),
+        QStringLiteral("encryption"), QStringLiteral("Encrypted"),  QStringLiteral("encrypted"),
         QStringLiteral("Encrypting"), QStringLiteral("encrypting"),
     };
     if (!forms.contains(word, Qt::CaseSensitive))

@@ -8,14 +8,22 @@ private slots:
     void words_data() {
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("decrypting");
-        QTest::newRow("Encrypt") << "Encrypt" << "Decrypt";
-        QTest::newRow("encrypt") << "encrypt" << "decrypt";
-        QTest::newRow("Encryption") << "Encryption" << "Decryption";
-        QTest::newRow("encryption") << "encryption" << "decryption";
-        QTest::newRow("Encrypted") << "Encrypted" << "Decrypted";
-        QTest::newRow("encrypted") << "encrypted" << "decrypted";
-        QTest::newRow("Encrypting") << "Encrypting" << "Decrypting";
-        QTest::newRow("encrypting") << "encrypting" << "decrypting";
+        QTest::newRow("Encrypt") << "Encrypt"
+                                 << "Decrypt";
+        QTest::newRow("encrypt") << "encrypt"
+                                 << "decrypt";
+        QTest::newRow("Encryption") << "Encryption"
+                                    << "Decryption";
+        QTest::newRow("encryption") << "encryption"
+                                    << "decryption";
+        QTest::newRow("Encrypted") << "Encrypted"
+                                   << "Decrypted";
+        QTest::newRow("encrypted") << "encrypted"
+                                   << "decrypted";
+        QTest::newRow("Encrypting") << "Encrypting"
+                                    << "Decrypting";
+        QTest::newRow("encrypting") << "encrypting"
+                                    << "decrypting";
     }
     void words() {
         QFETCH(QString, word);

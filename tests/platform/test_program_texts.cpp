@@ -18,7 +18,7 @@ class TestProgramTexts : public QObject {
 private slots:
     void formatFeatures() {
         ProgramTextTable table;
-        const QByteArray file = "\xEF\xBB\xBF"         // byte order mark
+        const QByteArray file = "\xEF\xBB\xBF" // byte order mark
                                 "# comment\r\n"
                                 "   # indented comment\n"
                                 " 12 | lead and trail |x\r\n"

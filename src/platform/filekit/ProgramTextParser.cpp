@@ -33,12 +33,23 @@ QList<QString> splitFields(QStringView rest) {
             const QChar n = rest[i + 1];
             QChar out;
             switch (n.unicode()) {
-            case '|': out = QLatin1Char('|'); break;
-            case '\\': out = QLatin1Char('\\'); break;
-            case 'n': out = QLatin1Char('\n'); break;
-            case 'r': out = QLatin1Char('\r'); break;
-            case 't': out = QLatin1Char('\t'); break;
-            default: break;
+            case '|':
+                out = QLatin1Char('|');
+                break;
+            case '\\':
+                out = QLatin1Char('\\');
+                break;
+            case 'n':
+                out = QLatin1Char('\n');
+                break;
+            case 'r':
+                out = QLatin1Char('\r');
+                break;
+            case 't':
+                out = QLatin1Char('\t');
+                break;
+            default:
+                break;
             }
             if (out.isNull()) {
                 fields.last().append(c);

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// A file descriptor that closes itself, and the read loop the file services share.
+namespace filekit::posix {
+
+class Fd {
+public:
+    Fd() = default;
+    explicit Fd(int fd) : m_fd(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() { reset(); }
+
+    int get() const { return m_fd; }
+    bool isOpen() const { return m_fd >= 0; }
+    void reset(int fd = -1) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+// Opens a path for reading. O_NONBLOCK keeps a FIFO from hanging the caller; it changes nothing for regular
+// files, which are the only kind the callers go on to read.
+inline int openForReading(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    int fd;
+    do
+        fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+inline bool isMissing(int error) {
+    return error == ENOENT || error == ENOTDIR || error == ELOOP || error == ENAMETOOLONG;
+}
+
+// Reads until `size` bytes are in or the end of the file. Returns the count read, or -1 on a read error.
+inline qint64 readFull(int fd, char* buffer, qint64 size) {
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t got = ::read(fd, buffer + done, static_cast<size_t>(size - done));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+// The same from a given offset, leaving the file position alone.
+inline qint64 preadFull(int fd, char* buffer, qint64 size, qint64 offset) {
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(fd, buffer + done, static_cast<size_t>(size - done), offset + done);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+} // namespace filekit::posix

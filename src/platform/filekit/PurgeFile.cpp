@@ -1,0 +1,144 @@
+#include "platform/filekit/FileKit.h"
+#include "platform/filekit/PosixFile.h"
+
+#include <QFileInfo>
+
+#include <openssl/rand.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace filekit {
+
+namespace {
+
+constexpr int kOverwritten = 1;
+constexpr int kRemoved = 0;
+constexpr int kLinkRemoved = -1;
+constexpr int kOtherNamesKept = -2;
+constexpr int kInvalid = -4;
+constexpr int kNotFound = -11;
+constexpr int kNotAFile = -12;
+constexpr int kCannotOpen = -13;
+constexpr int kOverwriteFailed = -14;
+constexpr int kCannotRemove = -15;
+
+constexpr qint64 kBufferSize = 1 << 20;
+
+// Makes the removal itself durable; a failure here costs nothing but that guarantee.
+void syncFolder(const QByteArray& folder) {
+    posix::Fd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.isOpen())
+        ::fsync(dir.get());
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool overwrite(int fd, qint64 size) {
+    const std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[kBufferSize]);
+    if (!buffer)
+        return false;
+    for (qint64 offset = 0; offset < size;) {
+        const qint64 chunk = std::min(kBufferSize, size - offset);
+        if (RAND_bytes(buffer.get(), static_cast<int>(chunk)) != 1)
+            return false;
+        qint64 done = 0;
+        while (done < chunk) {
+            const ssize_t put = ::pwrite(fd, buffer.get() + done, static_cast<size_t>(chunk - done), offset + done);
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0)
+                return false;
+            done += put;
+        }
+        offset += chunk;
+    }
+    return ::fsync(fd) == 0;
+}
+
+// Renames the file to a random name beside it, so the old name no longer points at the overwritten contents
+// even in the folder's history, and returns that name; empty when no rename was possible.
+QByteArray hideUnderRandomName(const QByteArray& native, const QByteArray& folder) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        unsigned char random[8];
+        if (RAND_bytes(random, sizeof random) != 1)
+            return {};
+        const QByteArray hidden = folder + '/' + QByteArray(reinterpret_cast<const char*>(random), sizeof random).toHex();
+        if (::renameat2(AT_FDCWD, native.constData(), AT_FDCWD, hidden.constData(), RENAME_NOREPLACE) == 0)
+            return hidden;
+        if (errno == EEXIST)
+            continue;
+        if (errno != EINVAL && errno != ENOSYS)
+            return {};
+        // A file system without no-replace renames: check first, accepting the tiny race.
+        struct stat st {};
+        if (::lstat(hidden.constData(), &st) == 0)
+            continue;
+        return ::rename(native.constData(), hidden.constData()) == 0 ? hidden : QByteArray();
+    }
+    return {};
+}
+
+} // namespace
+
+int purge_file(const QString& path, int parameter, int /*reserved0*/, int /*reservedMinus1*/) {
+    if (path.isEmpty() || parameter < 0)
+        return kInvalid;
+    const QByteArray native = QFile::encodeName(path);
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+
+    struct stat entry {};
+    if (::lstat(native.constData(), &entry) != 0)
+        return posix::isMissing(errno) ? kNotFound : kCannotOpen;
+    if (S_ISLNK(entry.st_mode)) {
+        if (::unlink(native.constData()) != 0)
+            return kCannotRemove;
+        syncFolder(folder);
+        return kLinkRemoved;
+    }
+    if (!S_ISREG(entry.st_mode))
+        return kNotAFile;
+    if (parameter == 0 || entry.st_nlink > 1) {
+        if (::unlink(native.constData()) != 0)
+            return kCannotRemove;
+        syncFolder(folder);
+        return parameter == 0 ? kRemoved : kOtherNamesKept;
+    }
+
+    // A read-only file is made writable for its owner first: it is about to disappear anyway.
+    posix::Fd fd(::open(native.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    posix::Fd readOnly;
+    bool modeChanged = false;
+    if (!fd.isOpen() && (errno == EACCES || errno == EPERM)) {
+        readOnly.reset(::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat st {};
+        if (readOnly.isOpen() && ::fstat(readOnly.get(), &st) == 0 && sameFile(st, entry) &&
+            ::fchmod(readOnly.get(), (entry.st_mode & 07777) | S_IWUSR) == 0) {
+            modeChanged = true;
+            fd.reset(::open(native.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        }
+    }
+    const auto fail = [&](int code) {
+        if (modeChanged)
+            ::fchmod(readOnly.get(), entry.st_mode & 07777);
+        return code;
+    };
+    struct stat opened {};
+    if (!fd.isOpen() || ::fstat(fd.get(), &opened) != 0 || !sameFile(opened, entry) || !S_ISREG(opened.st_mode))
+        return fail(kCannotOpen);
+    if (!overwrite(fd.get(), opened.st_size))
+        return fail(kOverwriteFailed);
+    fd.reset();
+    readOnly.reset();
+
+    const QByteArray hidden = hideUnderRandomName(native, folder);
+    const QByteArray& victim = hidden.isEmpty() ? native : hidden;
+    if (::unlink(victim.constData()) != 0)
+        return kCannotRemove;
+    syncFolder(folder);
+    return kOverwritten;
+}
+
+} // namespace filekit

@@ -65,7 +65,8 @@ QByteArray hideUnderRandomName(const QByteArray& native, const QByteArray& folde
         unsigned char random[8];
         if (RAND_bytes(random, sizeof random) != 1)
             return {};
-        const QByteArray hidden = folder + '/' + QByteArray(reinterpret_cast<const char*>(random), sizeof random).toHex();
+        const QByteArray hidden =
+            folder + '/' + QByteArray(reinterpret_cast<const char*>(random), sizeof random).toHex();
         if (::renameat2(AT_FDCWD, native.constData(), AT_FDCWD, hidden.constData(), RENAME_NOREPLACE) == 0)
             return hidden;
         if (errno == EEXIST)

@@ -36,8 +36,7 @@ double expectedEntropy(qint64 samples, int symbols) {
     double sum = 0.0;
     for (qint64 c = low; c <= high; ++c) {
         const double cd = static_cast<double>(c);
-        const double logPmf =
-            logN1 - std::lgamma(cd + 1.0) - std::lgamma(n - cd + 1.0) + cd * logP + (n - cd) * logQ;
+        const double logPmf = logN1 - std::lgamma(cd + 1.0) - std::lgamma(n - cd + 1.0) + cd * logP + (n - cd) * logQ;
         const double share = cd / n;
         sum += std::exp(logPmf) * share * std::log2(share);
     }

@@ -3,21 +3,98 @@
 #include <QByteArray>
 #include <QString>
 
-// The cipher engine. File format, result codes and the failure behind each code are documented here by
-// the engine's implementation (see Engine.cpp until then).
+// The cipher engine.
+//
+// File format v1 (CipherHeader.h has the byte layout): a 64-byte header, then the plaintext cut into segments
+// of 2^k bytes (64 KiB when we write), each sealed with AES-256-GCM under a per-file key:
+//   master key = scrypt(key, KDF salt, N, r, p), 32 bytes, cached per (key, KDF salt, N, r, p);
+//   file key   = HKDF-SHA256(master key, salt = file salt, info = "ZQ4E v1" || the whole header);
+//   nonce i    = nonce prefix (7) || big-endian segment index (4) || 1 for the final segment else 0;
+//   segment    = ciphertext || 16-byte tag. Every segment but the final one is full; the final one holds
+//                1 to 2^k bytes, except that an empty plaintext is one empty final segment (its tag alone),
+//                so an empty file is authenticated too.
+// Encryption uses one random KDF salt per key for the whole engine session (one scrypt per run) and a fresh
+// random file salt and nonce prefix per file.
+//
+// Output files. The result is written to a new, hidden temporary file created exclusively beside the output
+// path and renamed onto the output path only at the end, so a failure never leaves a half-written result
+// under the output name, an existing file of that name survives a failure, and a symbolic link at the output
+// path is replaced, never followed. An output path that is a folder, or the very file being read, is refused.
+// The input file is only ever read.
+//
+// Durability. With set_sync_output(true) (the default) the result is fsync'ed before the rename and its folder
+// after it, so a successful return means the result is on disk. Callers that group many small files may turn
+// this off and sync themselves.
+//
+// Result codes of encrypt_file and decrypt_file:
+//    0  success: the output file exists and is complete.
+//   -1  the engine's buffers are not allocated (allocate_buffers not called, or failed).
+//   -2  no key: operation_initialization was not called since the last erase, or the key was empty.
+//   -3  the input file does not exist (or a folder on its path is missing).
+//   -4  the input cannot be opened or is not a regular file (a folder, a device, no permission).
+//   -5  the output cannot be created: its folder is missing or not writable, the output path is a folder,
+//       or it names the input file itself.
+//   -6  read error of the input; no output file is left.
+//   -7  write error of the output (also a failed sync or rename); no output file is left.
+//   -8  decryption: not a file of ours or not readable with this key, found before any output was written:
+//       too short, bad magic, unknown version or algorithm, non-zero reserved bytes, segment size or scrypt
+//       cost out of bounds (checked before anything is derived), or the first segment fails to authenticate
+//       (wrong key, foreign or corrupt file). No output file is left.
+//   -9  the disk is full (ENOSPC or quota); no output file is left.
+//  -10  the cryptographic library failed (e.g. no memory for scrypt); no output file is left.
+// Decryption only, after authenticated plaintext was written; the output file keeps the plaintext of every
+// segment that authenticated before the failure, and nothing else:
+//  -16  read error of the input.
+//  -17  write error of the output.
+//  -18  the encrypted data ends in a piece too short to be a segment.
+//  -21..-29  a later segment fails to authenticate (corruption, truncation, appended bytes, reordering):
+//       -20 - n, where n (at most 9) is the number of segments that fail; the rest of the file is still
+//       checked to count them, but nothing after the first failure is written.
 namespace zq4e {
+
+enum ResultCode : int {
+    Ok = 0,
+    NotAllocated = -1,
+    NoKey = -2,
+    InputNotFound = -3,
+    CannotOpenInput = -4,
+    CannotOpenOutput = -5,
+    ReadError = -6,
+    WriteError = -7,
+    InvalidCipherFile = -8,
+    DiskFull = -9,
+    CryptoFailure = -10,
+    PartialReadError = -16,
+    PartialWriteError = -17,
+    PartialInvalidSize = -18,
+    SegmentFailuresBase = -20, // -20 - n for n failed segments, n = 1..9
+};
 
 // Sets up the engine's buffers and master-key cache. 0 = failure.
 int allocate_buffers();
-// Releases the buffers and wipes every cached key.
+// Releases the buffers and wipes every cached key and the current key.
 void deallocate_buffers();
 // Takes the key for the next encrypt_file / decrypt_file call. encrypt: 1 encrypt, 0 decrypt.
-// inputLength: the input's size in bytes (64-bit); reserved: always 0.
+// inputLength: the input's size in bytes (64-bit), informational only: the engine reads to the end of file.
+// reserved: always 0.
 void operation_initialization(const QByteArray& key, int encrypt, qint64 inputLength, int reserved);
-// Encrypt / decrypt one file into a different, new file. 0 = success, negative codes otherwise.
+// Encrypt / decrypt one file into a different file. 0 = success, negative codes as listed above.
 int encrypt_file(const QString& inputPath, const QString& outputPath);
 int decrypt_file(const QString& inputPath, const QString& outputPath);
-// Nonzero when the key's bytes look like text.
+// Nonzero when the key's bytes look like text: every byte of the first `length` bytes, trailing zero bytes
+// ignored, is TAB, LF, CR, 32-126 or 160-255, and at most a quarter of them are 160 or above. A key with no
+// bytes left is not text. The key is not changed.
 int key_is_text(const QByteArray& key, int length);
+
+// Wipes the current key, every cached master key and the session's KDF salts (the user erased the key).
+void erase_key();
+// Whether encrypt_file / decrypt_file sync their result to disk before returning (default true).
+void set_sync_output(bool on);
+bool sync_output();
+// Number of master keys held in the cache.
+qint64 cached_master_keys();
+
+// The engine may be called from one worker thread at a time while other threads leave it alone; every
+// function takes the engine's lock, so a call from another thread waits until the file in progress is done.
 
 } // namespace zq4e

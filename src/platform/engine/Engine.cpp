@@ -1,0 +1,331 @@
+#include "platform/engine/Engine.h"
+
+#include "platform/engine/CipherHeader.h"
+#include "platform/engine/EngineFiles.h"
+#include "platform/engine/MasterKeyCache.h"
+#include "platform/engine/SecretBytes.h"
+#include "platform/engine/SegmentCipher.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <mutex>
+#include <openssl/crypto.h>
+#include <openssl/rand.h>
+#include <vector>
+
+namespace zq4e {
+
+namespace {
+
+// Segments are read and written in batches of about this many bytes: large enough for the disk, small
+// enough to stay in the processor's caches.
+constexpr std::size_t kBatchBytes = 4u << 20;
+
+struct EngineState {
+    std::mutex mutex;
+    bool allocated = false;
+    bool sync = true;
+    SecretBytes key;
+    MasterKeyCache cache;
+    SegmentCipher cipher;
+    SecretBytes buffer; // holds plaintext while a file is processed, so it is wiped like a key
+};
+
+EngineState& state() {
+    static EngineState s;
+    return s;
+}
+
+// Room for `slots` segments of `stride` bytes each.
+bool ensureBuffer(EngineState& s, std::size_t bytes) {
+    if (s.buffer.size() >= bytes)
+        return true;
+    s.buffer.wipe();
+    try {
+        s.buffer = SecretBytes(bytes);
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+std::size_t slotsFor(std::size_t stride) { return std::max<std::size_t>(1, kBatchBytes / stride); }
+
+int checkReady(EngineState& s) {
+    if (!s.allocated)
+        return NotAllocated;
+    if (s.key.empty())
+        return NoKey;
+    return Ok;
+}
+
+int encryptStream(EngineState& s, InputFile& in, OutputFile& out) {
+    CipherHeader h;
+    if (!s.cache.encryptionSalt(s.key, h.kdfSalt) || RAND_bytes(h.fileSalt.data(), int(h.fileSalt.size())) != 1 ||
+        RAND_bytes(h.noncePrefix.data(), int(h.noncePrefix.size())) != 1)
+        return CryptoFailure;
+    const HeaderBytes headerBytes = encodeHeader(h);
+    std::uint8_t master[kKeySize];
+    const bool keyed = s.cache.masterKey(s.key, h, master) && s.cipher.beginFile(master, h, headerBytes);
+    OPENSSL_cleanse(master, sizeof master);
+    if (!keyed)
+        return CryptoFailure;
+
+    const std::size_t seg = h.segmentSize(), stride = seg + kTagSize, batch = slotsFor(stride);
+    // One slot more than a batch: a segment is only known to be the final one once the file ends behind it.
+    if (!ensureBuffer(s, (batch + 1) * stride))
+        return CryptoFailure;
+    std::uint8_t* buf = s.buffer.data();
+    std::vector<iovec> iov(batch + 1);
+    std::uint64_t index = 0, written = 0;
+    std::size_t carry = 0; // plaintext bytes already in slot 0
+    bool headerPending = true;
+    for (;;) {
+        iov[0] = {buf + carry, seg - carry};
+        for (std::size_t i = 1; i <= batch; ++i)
+            iov[i] = {buf + i * stride, seg};
+        const long long got = in.readVec(iov.data(), int(iov.size()));
+        if (got < 0)
+            return ReadError;
+        const std::size_t data = carry + std::size_t(got);
+        const bool atEnd = data < (batch + 1) * seg;
+        // At the end every slot holding data is sealed, the last one as final (an empty file is one empty
+        // final segment); otherwise the full batch goes and its extra slot is carried over.
+        const std::size_t count = atEnd ? std::max<std::size_t>(1, (data + seg - 1) / seg) : batch;
+        if (index + count - 1 > UINT32_MAX)
+            return CryptoFailure;
+        std::size_t outBytes = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const bool last = atEnd && i + 1 == count;
+            const std::size_t len = last ? data - i * seg : seg;
+            std::uint8_t* slot = buf + i * stride;
+            if (!s.cipher.seal(std::uint32_t(index++), last, slot, len, slot + len))
+                return CryptoFailure;
+            outBytes = i * stride + len + kTagSize;
+        }
+        iovec w[2] = {{const_cast<std::uint8_t*>(headerBytes.data()), kHeaderSize}, {buf, outBytes}};
+        const int rc = headerPending ? out.writeVec(w, 2, written) : out.writeVec(w + 1, 1, written);
+        headerPending = false;
+        if (rc != Ok)
+            return rc;
+        if (atEnd)
+            return Ok;
+        std::memcpy(buf, buf + batch * stride, seg);
+        carry = seg;
+    }
+}
+
+// Result of decrypting: the code, and how many plaintext bytes reached the output.
+struct DecryptOutcome {
+    int code = Ok;
+    std::uint64_t committed = 0;
+};
+
+DecryptOutcome decryptStream(EngineState& s, InputFile& in, OutputFile& out) {
+    DecryptOutcome r;
+    std::uint8_t headerRaw[kHeaderSize];
+    const long long headerGot = in.read(headerRaw, kHeaderSize);
+    if (headerGot < 0)
+        return {ReadError, 0};
+    CipherHeader h;
+    if (headerGot < static_cast<long long>(kHeaderSize) || !decodeHeader(headerRaw, h))
+        return {InvalidCipherFile, 0};
+    HeaderBytes headerBytes;
+    std::memcpy(headerBytes.data(), headerRaw, kHeaderSize);
+    std::uint8_t master[kKeySize];
+    const bool keyed = s.cache.masterKey(s.key, h, master) && s.cipher.beginFile(master, h, headerBytes);
+    OPENSSL_cleanse(master, sizeof master);
+    if (!keyed)
+        return {CryptoFailure, 0};
+
+    const std::size_t seg = h.segmentSize(), stride = seg + kTagSize, batch = slotsFor(stride);
+    const std::size_t capacity = (batch + 1) * stride;
+    if (!ensureBuffer(s, capacity))
+        return {CryptoFailure, 0};
+    std::uint8_t* buf = s.buffer.data();
+    std::vector<iovec> plain(batch + 1);
+    std::uint64_t index = 0;
+    int failures = 0;
+    bool badTail = false;
+    std::size_t carry = 0;
+    for (;;) {
+        const long long got = in.read(buf + carry, capacity - carry);
+        if (got < 0) {
+            if (failures)
+                break; // only counting by now
+            r.code = r.committed ? PartialReadError : ReadError;
+            return r;
+        }
+        const std::size_t data = carry + std::size_t(got);
+        const bool atEnd = data < capacity;
+        std::size_t count = atEnd ? (data + stride - 1) / stride : batch;
+        int pieces = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const bool last = atEnd && i + 1 == count;
+            const std::size_t len = last ? data - i * stride : stride;
+            std::uint8_t* slot = buf + i * stride;
+            // A final piece must hold a tag and at least one byte, unless it is the whole (empty) file.
+            const bool shapeOk = len > kTagSize || (len == kTagSize && index == 0);
+            const bool authentic = shapeOk && index <= UINT32_MAX &&
+                                   s.cipher.open(std::uint32_t(index), last, slot, len - kTagSize,
+                                                 slot + len - kTagSize);
+            if (!authentic) {
+                if (index == 0)
+                    return {InvalidCipherFile, 0}; // wrong key or not ours: nothing written
+                ++failures;
+                badTail = badTail || !shapeOk;
+            } else if (!failures && len > kTagSize) {
+                plain[pieces++] = {slot, len - kTagSize};
+            }
+            ++index;
+        }
+        if (count == 0 && index == 0)
+            return {InvalidCipherFile, 0}; // a header and nothing else
+        if (pieces) {
+            const int rc = out.writeVec(plain.data(), pieces, r.committed);
+            if (rc != Ok) {
+                r.code = rc == DiskFull ? DiskFull : (r.committed ? PartialWriteError : WriteError);
+                return r;
+            }
+        }
+        if (atEnd || failures >= 9)
+            break;
+        std::memmove(buf, buf + batch * stride, data - batch * stride);
+        carry = data - batch * stride;
+    }
+    if (failures == 0)
+        r.code = Ok;
+    else if (failures == 1 && badTail)
+        r.code = PartialInvalidSize;
+    else
+        r.code = SegmentFailuresBase - std::min(failures, 9);
+    return r;
+}
+
+// Codes from which the output keeps the authenticated plaintext written so far.
+bool keepsPartialOutput(int code) { return code <= PartialReadError && code >= -99; }
+
+} // namespace
+
+int allocate_buffers() {
+    EngineState& s = state();
+    std::lock_guard lock(s.mutex);
+    if (!s.cipher.create())
+        return 0;
+    const std::size_t stride = (std::size_t(1) << kSegmentLog2) + kTagSize;
+    if (!ensureBuffer(s, (slotsFor(stride) + 1) * stride))
+        return 0;
+    s.allocated = true;
+    return 1;
+}
+
+void deallocate_buffers() {
+    EngineState& s = state();
+    std::lock_guard lock(s.mutex);
+    s.key.wipe();
+    s.cache.wipe();
+    s.buffer.wipe();
+    s.cipher.endFile();
+    s.allocated = false;
+}
+
+void operation_initialization(const QByteArray& key, int encrypt, qint64 inputLength, int reserved) {
+    Q_UNUSED(encrypt);
+    Q_UNUSED(inputLength);
+    Q_UNUSED(reserved);
+    EngineState& s = state();
+    std::lock_guard lock(s.mutex);
+    s.key = SecretBytes(key.constData(), std::size_t(key.size()));
+}
+
+int encrypt_file(const QString& inputPath, const QString& outputPath) {
+    EngineState& s = state();
+    std::lock_guard lock(s.mutex);
+    if (const int rc = checkReady(s))
+        return rc;
+    InputFile in;
+    if (const int rc = in.open(inputPath))
+        return rc;
+    OutputFile out;
+    if (const int rc = out.create(outputPath, in.info()))
+        return rc;
+    int rc = encryptStream(s, in, out);
+    s.cipher.endFile();
+    if (rc == Ok)
+        rc = out.commit(s.sync);
+    if (rc != Ok)
+        out.discard();
+    return rc;
+}
+
+int decrypt_file(const QString& inputPath, const QString& outputPath) {
+    EngineState& s = state();
+    std::lock_guard lock(s.mutex);
+    if (const int rc = checkReady(s))
+        return rc;
+    InputFile in;
+    if (const int rc = in.open(inputPath))
+        return rc;
+    OutputFile out;
+    if (const int rc = out.create(outputPath, in.info()))
+        return rc;
+    const DecryptOutcome d = decryptStream(s, in, out);
+    s.cipher.endFile();
+    int rc = d.code;
+    if (rc == Ok) {
+        rc = out.commit(s.sync);
+    } else if (keepsPartialOutput(rc) && d.committed > 0) {
+        // Only whole, authenticated plaintext stays: cut anything a failed write may have left behind.
+        if (out.commit(s.sync, static_cast<long long>(d.committed)) != Ok)
+            out.discard();
+    } else {
+        out.discard();
+    }
+    return rc;
+}
+
+int key_is_text(const QByteArray& key, int length) {
+    qsizetype n = std::clamp<qsizetype>(length, 0, key.size());
+    const auto* b = reinterpret_cast<const unsigned char*>(key.constData());
+    while (n > 0 && b[n - 1] == 0)
+        --n;
+    if (n == 0)
+        return 0;
+    qsizetype high = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned char c = b[i];
+        if (c >= 160)
+            ++high;
+        else if (!(c == '\t' || c == '\n' || c == '\r' || (c >= 32 && c <= 126)))
+            return 0;
+    }
+    return high * 4 <= n ? 1 : 0;
+}
+
+void erase_key() {
+    EngineState& s = state();
+    std::lock_guard lock(s.mutex);
+    s.key.wipe();
+    s.cache.wipe();
+}
+
+void set_sync_output(bool on) {
+    EngineState& s = state();
+    std::lock_guard lock(s.mutex);
+    s.sync = on;
+}
+
+bool sync_output() {
+    EngineState& s = state();
+    std::lock_guard lock(s.mutex);
+    return s.sync;
+}
+
+qint64 cached_master_keys() {
+    EngineState& s = state();
+    std::lock_guard lock(s.mutex);
+    return qint64(s.cache.size());
+}
+
+} // namespace zq4e

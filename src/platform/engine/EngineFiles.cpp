@@ -1,0 +1,180 @@
+#include "platform/engine/EngineFiles.h"
+
+#include "platform/engine/Engine.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <openssl/rand.h>
+#include <unistd.h>
+
+namespace zq4e {
+
+namespace {
+
+constexpr int kMaxIov = 1024;
+
+QByteArray parentFolder(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    if (slash == 0)
+        return QByteArrayLiteral("/");
+    return path.left(slash);
+}
+
+QByteArray randomSuffix() {
+    unsigned char r[8];
+    if (RAND_bytes(r, sizeof r) != 1)
+        return {};
+    return QByteArray(reinterpret_cast<const char*>(r), sizeof r).toHex();
+}
+
+void syncFolder(const QByteArray& folder) {
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Moves the vector past `n` bytes already transferred.
+void advance(iovec*& iov, int& count, std::size_t n) {
+    while (count > 0 && n >= iov->iov_len) {
+        n -= iov->iov_len;
+        ++iov;
+        --count;
+    }
+    if (count > 0 && n) {
+        iov->iov_base = static_cast<char*>(iov->iov_base) + n;
+        iov->iov_len -= n;
+    }
+}
+
+} // namespace
+
+int writeErrorCode(int err) { return (err == ENOSPC || err == EDQUOT) ? DiskFull : WriteError; }
+
+InputFile::~InputFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+int InputFile::open(const QString& path) {
+    const QByteArray p = QFile::encodeName(path);
+    if (p.isEmpty())
+        return InputNotFound;
+    // Non-blocking so that a FIFO at the path cannot hang us before we see it is not a file.
+    m_fd = ::open(p.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (m_fd < 0)
+        return (errno == ENOENT || errno == ENOTDIR) ? InputNotFound : CannotOpenInput;
+    if (::fstat(m_fd, &m_stat) != 0 || !S_ISREG(m_stat.st_mode))
+        return CannotOpenInput;
+    const int flags = ::fcntl(m_fd, F_GETFL);
+    if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return CannotOpenInput;
+    return Ok;
+}
+
+long long InputFile::readVec(iovec* iov, int count) {
+    long long total = 0;
+    while (count > 0) {
+        const ssize_t n = ::readv(m_fd, iov, count < kMaxIov ? count : kMaxIov);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            break;
+        total += n;
+        advance(iov, count, std::size_t(n));
+    }
+    return total;
+}
+
+long long InputFile::read(std::uint8_t* data, std::size_t size) {
+    iovec v{data, size};
+    return readVec(&v, 1);
+}
+
+int OutputFile::create(const QString& path, const struct stat& input) {
+    m_path = QFile::encodeName(path);
+    if (m_path.isEmpty() || m_path.endsWith('/'))
+        return CannotOpenOutput;
+    struct stat st {};
+    if (::lstat(m_path.constData(), &st) == 0 && S_ISDIR(st.st_mode))
+        return CannotOpenOutput;
+    // Replacing the input's own directory entry (same path, a hard link, a link to it) would lose the input.
+    if (::stat(m_path.constData(), &st) == 0 && st.st_dev == input.st_dev && st.st_ino == input.st_ino)
+        return CannotOpenOutput;
+    const QByteArray folder = parentFolder(m_path);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QByteArray suffix = randomSuffix();
+        if (suffix.isEmpty())
+            return CryptoFailure;
+        m_tempPath = folder + "/.zq4e-" + suffix + ".tmp";
+        m_fd = ::open(m_tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (m_fd >= 0)
+            return Ok;
+        if (errno != EEXIST)
+            break;
+    }
+    const int err = errno;
+    m_tempPath.clear();
+    return (err == ENOSPC || err == EDQUOT) ? DiskFull : CannotOpenOutput;
+}
+
+int OutputFile::writeVec(iovec* iov, int count, std::uint64_t& written) {
+    while (count > 0) {
+        const ssize_t n = ::writev(m_fd, iov, count < kMaxIov ? count : kMaxIov);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return writeErrorCode(errno);
+        }
+        written += std::uint64_t(n);
+        advance(iov, count, std::size_t(n));
+    }
+    return Ok;
+}
+
+int OutputFile::commit(bool sync, long long length) {
+    if (m_fd < 0)
+        return WriteError;
+    int code = Ok;
+    if (length >= 0 && ::ftruncate(m_fd, length) != 0)
+        code = writeErrorCode(errno);
+    if (code == Ok && sync && ::fsync(m_fd) != 0)
+        code = writeErrorCode(errno);
+    const int closed = ::close(m_fd);
+    m_fd = -1;
+    if (code == Ok && closed != 0)
+        code = writeErrorCode(errno);
+    if (code == Ok && ::rename(m_tempPath.constData(), m_path.constData()) != 0)
+        code = writeErrorCode(errno);
+    if (code != Ok) {
+        ::unlink(m_tempPath.constData());
+        m_tempPath.clear();
+        return code;
+    }
+    m_tempPath.clear();
+    if (sync)
+        syncFolder(parentFolder(m_path));
+    return Ok;
+}
+
+void OutputFile::discard() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_tempPath.isEmpty()) {
+        ::unlink(m_tempPath.constData());
+        m_tempPath.clear();
+    }
+}
+
+} // namespace zq4e

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+#include <sys/stat.h>
+#include <sys/uio.h>
+
+#include <cstddef>
+#include <cstdint>
+
+// The engine's input and output files on POSIX descriptors. Each operation returns 0 or a result code of
+// Engine.h, chosen from errno.
+namespace zq4e {
+
+class InputFile {
+public:
+    ~InputFile();
+    int open(const QString& path); // -3 missing, -4 not a readable regular file
+    // Reads until every vector is full or the file ends; bytes read, or -1 on a read error.
+    long long readVec(iovec* iov, int count);
+    long long read(std::uint8_t* data, std::size_t size);
+    const struct stat& info() const { return m_stat; }
+
+private:
+    int m_fd = -1;
+    struct stat m_stat {};
+};
+
+// The result goes to a temporary file beside the output path that is renamed onto it only by commit().
+class OutputFile {
+public:
+    ~OutputFile() { discard(); }
+    int create(const QString& path, const struct stat& input); // -5 cannot create, -9 no space
+    // Writes everything or fails; `written` tells how much got out before a failure. 0, -7 or -9.
+    int writeVec(iovec* iov, int count, std::uint64_t& written);
+    // Truncates to `length` (unless negative), syncs when asked and renames onto the output path. 0, -7 or -9.
+    int commit(bool sync, long long length = -1);
+    void discard(); // removes the temporary file
+    bool isOpen() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+    QByteArray m_path;
+    QByteArray m_tempPath;
+};
+
+int writeErrorCode(int err); // -9 for a full disk or quota, else -7
+
+} // namespace zq4e

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/engine/CipherHeader.h"
+
+#include <cstddef>
+#include <cstdint>
+
+typedef struct evp_cipher_st EVP_CIPHER;
+typedef struct evp_cipher_ctx_st EVP_CIPHER_CTX;
+typedef struct evp_kdf_st EVP_KDF;
+typedef struct evp_kdf_ctx_st EVP_KDF_CTX;
+
+// The per-file key derivation and the sealing and opening of segments, on OpenSSL contexts that are fetched
+// once and reused for every file.
+namespace zq4e {
+
+class SegmentCipher {
+public:
+    SegmentCipher() = default;
+    ~SegmentCipher();
+    SegmentCipher(const SegmentCipher&) = delete;
+    SegmentCipher& operator=(const SegmentCipher&) = delete;
+
+    bool create(); // fetches the algorithms; false if the library cannot provide them
+    // File key = HKDF-SHA256(master, salt = file salt, info = "ZQ4E v1" || header); keys the cipher with it.
+    bool beginFile(const std::uint8_t* masterKey, const CipherHeader& h, const HeaderBytes& headerBytes);
+    // Encrypts `len` bytes in place and writes the tag to `tag`.
+    bool seal(std::uint32_t index, bool last, std::uint8_t* data, std::size_t len, std::uint8_t* tag);
+    // Decrypts `len` bytes in place; false when the segment does not authenticate.
+    bool open(std::uint32_t index, bool last, std::uint8_t* data, std::size_t len, const std::uint8_t* tag);
+    void endFile(); // forgets the file key
+
+private:
+    EVP_CIPHER* m_cipher = nullptr;
+    EVP_CIPHER_CTX* m_ctx = nullptr;
+    EVP_KDF* m_kdf = nullptr;
+    EVP_KDF_CTX* m_kdfCtx = nullptr;
+    CipherHeader m_header;
+};
+
+} // namespace zq4e

@@ -1,0 +1,425 @@
+#include "platform/engine/Engine.h"
+#include "support/CipherFileWriter.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace zq4e;
+
+namespace {
+
+const QByteArray kKey = QByteArrayLiteral("CORRECT-HORSE-BATTERY-STAPLE-0123456789-ABCDEFGHIJKLMNOPQRSTUVWX");
+const QByteArray kOtherKey = QByteArrayLiteral("WRONG-HORSE-BATTERY-STAPLE-0123456789-ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+constexpr qsizetype kSeg = 65536;
+
+qsizetype segmentsFor(qsizetype n, qsizetype seg = kSeg) { return n == 0 ? 1 : (n + seg - 1) / seg; }
+
+} // namespace
+
+class TestEngine : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    QTemporaryDir m_dir;
+
+    QString at(const QString& name) const { return m_dir.filePath(name); }
+    bool put(const QString& name, const QByteArray& bytes) { return TestSupport::writeFile(at(name), bytes); }
+    QByteArray get(const QString& name) const { return TestSupport::readFile(at(name)); }
+    bool exists(const QString& name) const { return QFileInfo::exists(at(name)); }
+    // Files left in the working folder apart from the ones named (catches stray temporary files).
+    QStringList leftovers(const QStringList& expected) const {
+        QStringList all = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString& e : expected)
+            all.removeAll(e);
+        return all;
+    }
+    int encrypt(const QString& in, const QString& out, const QByteArray& key = kKey) {
+        operation_initialization(key, 1, QFileInfo(at(in)).size(), 0);
+        return encrypt_file(at(in), at(out));
+    }
+    int decrypt(const QString& in, const QString& out, const QByteArray& key = kKey) {
+        operation_initialization(key, 0, QFileInfo(at(in)).size(), 0);
+        return decrypt_file(at(in), at(out));
+    }
+    void clean() {
+        for (const QString& f : QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System))
+            QFile::remove(at(f));
+    }
+
+private slots:
+    void initTestCase() {
+        TestSupport::prepareEnvironment(m_home);
+        QVERIFY(m_dir.isValid());
+        QVERIFY(allocate_buffers() != 0);
+        set_sync_output(false);
+    }
+    void cleanupTestCase() { deallocate_buffers(); }
+    void cleanup() { clean(); }
+
+    void roundTripRestoresTheBytes_data() {
+        QTest::addColumn<qsizetype>("size");
+        QTest::addColumn<bool>("sync");
+        QTest::newRow("empty") << qsizetype(0) << false;
+        QTest::newRow("1 byte") << qsizetype(1) << false;
+        QTest::newRow("segment - 1") << kSeg - 1 << false;
+        QTest::newRow("segment") << kSeg << true;
+        QTest::newRow("segment + 1") << kSeg + 1 << false;
+        QTest::newRow("3 segments + 1") << 3 * kSeg + 1 << false;
+        QTest::newRow("one read batch") << 63 * kSeg << false;
+        QTest::newRow("batch + 1 segment") << 64 * kSeg << false;
+        QTest::newRow("batch + 1 segment + 1") << 64 * kSeg + 1 << false;
+        QTest::newRow("5 MiB + 7, synced") << qsizetype(5 << 20) + 7 << true;
+    }
+    void roundTripRestoresTheBytes() {
+        QFETCH(qsizetype, size);
+        QFETCH(bool, sync);
+        set_sync_output(sync);
+        const QByteArray plain = TestSupport::pseudoRandomBytes(size, quint32(size) + 7);
+        QVERIFY(put("plain", plain));
+        const QDateTime mtime = QFileInfo(at("plain")).lastModified();
+        QCOMPARE(encrypt("plain", "cipher"), 0);
+        const QByteArray cipher = get("cipher");
+        QCOMPARE(cipher.size(), 64 + size + 16 * segmentsFor(size));
+        QCOMPARE(cipher.left(12), QByteArray("ZQ4E\x01\x01\x10\x11\x08\x01\x00\x00", 12));
+        QCOMPARE(cipher.mid(51, 13), QByteArray(13, '\0'));
+        QCOMPARE(decrypt("cipher", "back"), 0);
+        set_sync_output(false);
+        QCOMPARE(get("back"), plain);
+        QCOMPARE(get("plain"), plain);
+        QCOMPARE(QFileInfo(at("plain")).lastModified(), mtime);
+        QCOMPARE(get("cipher"), cipher);
+        QCOMPARE(leftovers({"plain", "cipher", "back"}), QStringList());
+    }
+
+    // The engine and an independent implementation of the format must read each other's files.
+    void writesAndReadsTheDocumentedFormat() {
+        const QByteArray plain = TestSupport::pseudoRandomBytes(2 * kSeg + 100, 3);
+        QVERIFY(put("plain", plain));
+        QCOMPARE(encrypt("plain", "cipher"), 0);
+        const auto opened = CipherFileWriter::decrypt(kKey, get("cipher"));
+        QVERIFY(opened.has_value());
+        QCOMPARE(*opened, plain);
+    }
+
+    void readsOtherSaneLayouts_data() {
+        QTest::addColumn<int>("segmentLog2");
+        QTest::addColumn<int>("log2N");
+        QTest::addColumn<int>("r");
+        QTest::addColumn<int>("p");
+        QTest::addColumn<qsizetype>("size");
+        QTest::newRow("4 KiB segments") << 12 << 10 << 1 << 1 << qsizetype(5 * 4096 + 3);
+        QTest::newRow("4 KiB segments, exact") << 12 << 10 << 1 << 1 << qsizetype(4 * 4096);
+        QTest::newRow("16 MiB segments") << 24 << 10 << 1 << 1 << qsizetype((16 << 20) + 1);
+        QTest::newRow("r 2 p 2") << 16 << 11 << 2 << 2 << qsizetype(70000);
+        QTest::newRow("empty") << 13 << 10 << 1 << 1 << qsizetype(0);
+    }
+    void readsOtherSaneLayouts() {
+        QFETCH(int, segmentLog2);
+        QFETCH(int, log2N);
+        QFETCH(int, r);
+        QFETCH(int, p);
+        QFETCH(qsizetype, size);
+        CipherFileWriter::Layout l;
+        l.segmentLog2 = segmentLog2;
+        l.scryptLog2N = log2N;
+        l.scryptR = r;
+        l.scryptP = p;
+        const QByteArray plain = TestSupport::pseudoRandomBytes(size, 11);
+        QVERIFY(put("cipher", CipherFileWriter::encrypt(kKey, plain, l)));
+        QCOMPARE(decrypt("cipher", "back"), 0);
+        QCOMPARE(get("back"), plain);
+    }
+
+    void oneKdfSaltPerKeyPerSession() {
+        QVERIFY(put("a", "first"));
+        QVERIFY(put("b", "second"));
+        QCOMPARE(encrypt("a", "a.enc"), 0);
+        const qint64 cached = cached_master_keys();
+        QCOMPARE(encrypt("b", "b.enc"), 0);
+        QCOMPARE(cached_master_keys(), cached); // no second derivation
+        const QByteArray a = get("a.enc"), b = get("b.enc");
+        QCOMPARE(a.mid(12, 16), b.mid(12, 16));
+        QVERIFY(a.mid(28, 16) != b.mid(28, 16)); // file salt
+        QVERIFY(a.mid(44, 7) != b.mid(44, 7));   // nonce prefix
+    }
+
+    void wrongKeyLeavesNoOutput() {
+        QVERIFY(put("plain", TestSupport::pseudoRandomBytes(3 * kSeg, 5)));
+        QCOMPARE(encrypt("plain", "cipher"), 0);
+        QCOMPARE(decrypt("cipher", "back", kOtherKey), int(InvalidCipherFile));
+        QVERIFY(!exists("back"));
+        // A file already at the output path survives a failed decryption untouched.
+        QVERIFY(put("back", "keep me"));
+        QCOMPARE(decrypt("cipher", "back", kOtherKey), int(InvalidCipherFile));
+        QCOMPARE(get("back"), QByteArray("keep me"));
+        QCOMPARE(leftovers({"plain", "cipher", "back"}), QStringList());
+    }
+
+    void foreignFilesAreRefused_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray head = CipherFileWriter::header({});
+        QTest::newRow("text") << QByteArray("Dear diary, today I encrypted nothing at all. ").repeated(50);
+        QTest::newRow("random") << TestSupport::pseudoRandomBytes(5000, 9);
+        QTest::newRow("2 bytes") << QByteArray("ZQ");
+        QTest::newRow("63 bytes of header") << head.left(63);
+        QTest::newRow("header alone") << head;
+        QTest::newRow("header + 15 bytes") << head + QByteArray(15, 'x');
+        QTest::newRow("header + empty-looking segment") << head + QByteArray(16, 'x');
+        QTest::newRow("header + garbage") << head + TestSupport::pseudoRandomBytes(70000, 2);
+    }
+    void foreignFilesAreRefused() {
+        QFETCH(QByteArray, bytes);
+        QVERIFY(put("foreign", bytes));
+        QCOMPARE(decrypt("foreign", "back"), int(InvalidCipherFile));
+        QVERIFY(!exists("back"));
+        QCOMPARE(get("foreign"), bytes);
+    }
+
+    // Every header byte matters: fields are validated before any key is derived, the salts and the nonce
+    // prefix feed the file key.
+    void everyHeaderByteIsChecked() {
+        const QByteArray file = CipherFileWriter::encrypt(kKey, TestSupport::pseudoRandomBytes(2 * kSeg + 1, 4));
+        QVERIFY(put("good", file));
+        QCOMPARE(decrypt("good", "back"), 0);
+        for (int i = 0; i < 64; ++i) {
+            QByteArray bad = file;
+            bad[i] = char(bad[i] ^ 0x80);
+            QVERIFY(put("bad", bad));
+            const qint64 before = cached_master_keys();
+            QVERIFY2(decrypt("bad", "back2") == InvalidCipherFile, qPrintable(QString::number(i)));
+            QVERIFY2(!exists("back2"), qPrintable(QString::number(i)));
+            const bool validated = i < 12 || i >= 51;
+            if (validated)
+                QVERIFY2(cached_master_keys() == before, qPrintable(QString::number(i)));
+        }
+    }
+
+    void outOfBoundsLayoutsAreRefusedBeforeDeriving_data() {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("value");
+        QTest::newRow("segment 2^11") << 6 << 11;
+        QTest::newRow("segment 2^25") << 6 << 25;
+        QTest::newRow("N 2^9") << 7 << 9;
+        QTest::newRow("N 2^23") << 7 << 23;
+        QTest::newRow("r 0") << 8 << 0;
+        QTest::newRow("r 33") << 8 << 33;
+        QTest::newRow("p 0") << 9 << 0;
+        QTest::newRow("p 17") << 9 << 17;
+        QTest::newRow("version 2") << 4 << 2;
+        QTest::newRow("algorithm 2") << 5 << 2;
+    }
+    void outOfBoundsLayoutsAreRefusedBeforeDeriving() {
+        QFETCH(int, offset);
+        QFETCH(int, value);
+        QByteArray file = CipherFileWriter::encrypt(kKey, "some plaintext");
+        file[offset] = char(value);
+        QVERIFY(put("bad", file));
+        const qint64 before = cached_master_keys();
+        QCOMPARE(decrypt("bad", "back"), int(InvalidCipherFile));
+        QCOMPARE(cached_master_keys(), before);
+        QVERIFY(!exists("back"));
+    }
+
+    void scryptMemoryIsBounded() {
+        CipherFileWriter::Layout l;
+        l.scryptLog2N = 22; // with r = 8 that would be 4 GiB
+        l.scryptR = 8;
+        QByteArray file = CipherFileWriter::encrypt(kKey, "x");
+        file.replace(0, 64, CipherFileWriter::header(l));
+        QVERIFY(put("greedy", file));
+        const qint64 before = cached_master_keys();
+        QCOMPARE(decrypt("greedy", "back"), int(InvalidCipherFile));
+        QCOMPARE(cached_master_keys(), before);
+    }
+
+    // Damage after the header: the output keeps exactly the plaintext of the segments before the first bad one.
+    void damagedSegments_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("segmentsKept");
+        QTest::newRow("cut at boundary 1") << "cut:1:0" << -8 << 0;
+        QTest::newRow("cut before boundary 1") << "cut:1:-1" << -8 << 0;
+        QTest::newRow("cut after boundary 1") << "cut:1:1" << -18 << 1;
+        QTest::newRow("cut at boundary 2") << "cut:2:0" << -21 << 1;
+        QTest::newRow("cut before boundary 2") << "cut:2:-1" << -21 << 1;
+        QTest::newRow("cut after boundary 2") << "cut:2:1" << -18 << 2;
+        QTest::newRow("cut at boundary 3") << "cut:3:0" << -21 << 2;
+        QTest::newRow("cut after boundary 3") << "cut:3:1" << -18 << 3;
+        QTest::newRow("last byte missing") << "cut:3:16" << -18 << 3;
+        QTest::newRow("1 byte appended") << "append:1" << -21 << 3;
+        QTest::newRow("a segment appended") << "append:4112" << -22 << 3;
+        QTest::newRow("much appended") << "append:100000" << -29 << 3;
+        QTest::newRow("segments 1 and 2 swapped") << "swap:1" << -22 << 1;
+        QTest::newRow("segments 0 and 1 swapped") << "swap:0" << -8 << 0;
+        QTest::newRow("segment 1 dropped") << "drop:1" << -22 << 1;
+        QTest::newRow("segment 1 repeated") << "repeat:1" << -23 << 2;
+        QTest::newRow("bit flip in segment 0") << "flip:0" << -8 << 0;
+        QTest::newRow("bit flip in segment 2") << "flip:2" << -21 << 2;
+        QTest::newRow("bit flip in the final tag") << "flip:3" << -21 << 3;
+    }
+    void damagedSegments() {
+        QFETCH(QString, damage);
+        QFETCH(int, code);
+        QFETCH(int, segmentsKept);
+        constexpr qsizetype seg = 4096, stride = seg + 16;
+        CipherFileWriter::Layout l;
+        l.segmentLog2 = 12;
+        const QByteArray plain = TestSupport::pseudoRandomBytes(3 * seg + 1, 21);
+        QByteArray f = CipherFileWriter::encrypt(kKey, plain, l);
+        QCOMPARE(f.size(), 64 + 3 * stride + 17);
+        const QStringList d = damage.split(':');
+        const qsizetype a = d.value(1).toLongLong(), b = d.value(2).toLongLong();
+        auto segment = [&](qsizetype i) { return f.mid(64 + i * stride, stride); };
+        if (d[0] == "cut")
+            f.truncate(64 + a * stride + b);
+        else if (d[0] == "append")
+            f += TestSupport::pseudoRandomBytes(a, 8);
+        else if (d[0] == "swap")
+            f = f.left(64 + a * stride) + segment(a + 1) + segment(a) + f.mid(64 + (a + 2) * stride);
+        else if (d[0] == "drop")
+            f.remove(64 + a * stride, stride);
+        else if (d[0] == "repeat")
+            f.insert(64 + (a + 1) * stride, segment(a));
+        else if (d[0] == "flip")
+            f[qMin(64 + a * stride + 100, f.size() - 1)] = char(f[qMin(64 + a * stride + 100, f.size() - 1)] ^ 4);
+        QVERIFY(put("damaged", f));
+        QCOMPARE(decrypt("damaged", "back"), code);
+        if (segmentsKept == 0)
+            QVERIFY(!exists("back"));
+        else
+            QCOMPARE(get("back"), plain.left(segmentsKept * seg));
+        QCOMPARE(leftovers({"damaged", "back"}), QStringList());
+    }
+
+    void fileSystemFailures() {
+        QVERIFY(put("plain", "some plaintext"));
+        QCOMPARE(encrypt("missing", "out"), int(InputNotFound));
+        QCOMPARE(encrypt("no-folder/missing", "out"), int(InputNotFound));
+        QCOMPARE(decrypt("missing", "out"), int(InputNotFound));
+        QVERIFY(QDir(m_dir.path()).mkdir("folder"));
+        QCOMPARE(encrypt("folder", "out"), int(CannotOpenInput));
+        QCOMPARE(decrypt("folder", "out"), int(CannotOpenInput));
+        QCOMPARE(encrypt("plain", "no-folder/out"), int(CannotOpenOutput));
+        QCOMPARE(encrypt("plain", "folder"), int(CannotOpenOutput));
+        QCOMPARE(encrypt("plain", "plain"), int(CannotOpenOutput));
+        QVERIFY(::link(QFile::encodeName(at("plain")), QFile::encodeName(at("alias"))) == 0);
+        QCOMPARE(encrypt("plain", "alias"), int(CannotOpenOutput));
+        QCOMPARE(get("plain"), QByteArray("some plaintext"));
+        QVERIFY(QDir(at("folder")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+        QCOMPARE(leftovers({"plain", "alias"}), QStringList());
+        QDir(at("folder")).removeRecursively();
+    }
+
+    void symlinkAtTheOutputIsReplacedNotFollowed() {
+        QVERIFY(put("plain", "secret"));
+        QVERIFY(put("victim", "precious"));
+        QVERIFY(QFile::link(at("victim"), at("out")));
+        QCOMPARE(encrypt("plain", "out"), 0);
+        QCOMPARE(get("victim"), QByteArray("precious"));
+        QVERIFY(!QFileInfo(at("out")).isSymLink());
+        QCOMPARE(decrypt("out", "back"), 0);
+        QCOMPARE(get("back"), QByteArray("secret"));
+    }
+
+    void fullDiskLeavesNothing() {
+        if (::geteuid() != 0)
+            QSKIP("needs root to mount a small tmpfs");
+        const QString mnt = at("small");
+        QVERIFY(QDir().mkpath(mnt));
+        if (::mount("tmpfs", QFile::encodeName(mnt).constData(), "tmpfs", 0, "size=1m") != 0)
+            QSKIP("cannot mount a tmpfs here");
+        const QByteArray plain = TestSupport::pseudoRandomBytes(2 << 20, 17);
+        QVERIFY(put("plain", plain));
+        QCOMPARE(encrypt("plain", "cipher"), 0);
+        const int encrypted = encrypt("plain", "small/cipher");
+        const int decrypted = decrypt("cipher", "small/back");
+        const QStringList left = QDir(mnt).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        ::umount(QFile::encodeName(mnt).constData());
+        QDir(mnt).removeRecursively();
+        QCOMPARE(encrypted, int(DiskFull));
+        QCOMPARE(decrypted, int(DiskFull));
+        QCOMPARE(left, QStringList());
+        QCOMPARE(get("plain"), plain);
+    }
+
+    // A file size limit makes writes fail with an error other than a full disk.
+    void writeErrors() {
+        const QByteArray plain = TestSupport::pseudoRandomBytes(1 << 20, 19);
+        QVERIFY(put("plain", plain));
+        QCOMPARE(encrypt("plain", "cipher"), 0);
+        rlimit saved{};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 200000;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+        const int encrypted = encrypt("plain", "cipher2");
+        const int decrypted = decrypt("cipher", "back");
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        QCOMPARE(encrypted, int(WriteError));
+        QVERIFY(!exists("cipher2"));
+        QCOMPARE(decrypted, int(PartialWriteError));
+        QCOMPARE(get("back"), plain.left(200000));
+        QCOMPARE(leftovers({"plain", "cipher", "back"}), QStringList());
+    }
+
+    void keyIsText_data() {
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("text");
+        QTest::newRow("letters") << QByteArray("ABCDEFGHIJKLMNOP") << 16 << true;
+        QTest::newRow("tab cr lf space tilde") << QByteArray("A\tB\rC\nD E~") << 10 << true;
+        QTest::newRow("trailing zeros ignored") << QByteArray("ABCD\0\0\0\0", 8) << 8 << true;
+        QTest::newRow("inner zero") << QByteArray("AB\0CD", 5) << 5 << false;
+        QTest::newRow("control 31") << QByteArray("ABC\x1f") << 4 << false;
+        QTest::newRow("delete 127") << QByteArray("ABC\x7f") << 4 << false;
+        QTest::newRow("159") << QByteArray("ABC\x9f") << 4 << false;
+        QTest::newRow("a quarter high") << QByteArray("ABC\xe9") << 4 << true;
+        QTest::newRow("over a quarter high") << QByteArray("AB\xe9\xe9") << 4 << false;
+        QTest::newRow("length limits the bytes") << QByteArray("ABCD\x01") << 4 << true;
+        QTest::newRow("length beyond the key") << QByteArray("ABCD") << 99 << true;
+        QTest::newRow("nothing") << QByteArray() << 0 << false;
+        QTest::newRow("only zeros") << QByteArray(64, '\0') << 64 << false;
+        QTest::newRow("negative length") << QByteArray("ABCD") << -1 << false;
+    }
+    void keyIsText() {
+        QFETCH(QByteArray, key);
+        QFETCH(int, length);
+        QFETCH(bool, text);
+        const QByteArray copy = key;
+        QCOMPARE(key_is_text(key, length) != 0, text);
+        QCOMPARE(key, copy);
+    }
+
+    // Runs last: it drops the session's cache.
+    void zzKeyAndCacheAreWiped() {
+        QVERIFY(put("plain", "x"));
+        QCOMPARE(encrypt("plain", "cipher"), 0);
+        QVERIFY(cached_master_keys() > 0);
+        erase_key();
+        QCOMPARE(cached_master_keys(), qint64(0));
+        QCOMPARE(encrypt_file(at("plain"), at("again")), int(NoKey));
+        operation_initialization(QByteArray(), 1, 1, 0);
+        QCOMPARE(encrypt_file(at("plain"), at("again")), int(NoKey));
+        QCOMPARE(encrypt("plain", "again"), 0);
+        deallocate_buffers();
+        QCOMPARE(cached_master_keys(), qint64(0));
+        QCOMPARE(encrypt_file(at("plain"), at("again")), int(NotAllocated));
+        QVERIFY(allocate_buffers() != 0);
+        QCOMPARE(encrypt("plain", "again2"), 0);
+        QCOMPARE(leftovers({"plain", "cipher", "again", "again2"}), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEngine)
+#include "test_engine.moc"

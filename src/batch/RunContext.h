@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/OperationSetup.h"
+
+#include <QString>
+
+#include <functional>
+
+class frmKeyFrom;
+
+// What a batch run reads from, and writes back to, the window that owns the operation: the setup record
+// and the working fields. The main window owns one and hands it to the report window.
+struct RunContext {
+    explicit RunContext(OperationSetup& s, frmKeyFrom& k) : setup(s), key(k) {}
+
+    OperationSetup& setup; // blnEncrypt, blnOutputFilesSame, blnSubdirectories
+    frmKeyFrom& key;       // strKey, intKeyFrom, strKeyFile
+
+    // Matching files of the folder being processed.
+    qint64 intNumFiles = 0;
+    // Set by the owner's clock at every tick, and by Stop so that a test waiting between passes wakes up.
+    bool blnGenerateNextKey = false;
+    bool blnPerformingReliabilityTest = false;
+    int intMinFilesizeForRandomness = 256;
+    double dblMinZQ4Randomness = 0.89;
+    // The program's own executable, never replaced in place. Empty: the running executable.
+    QString programFilePath;
+    // Called when Stop is pressed: the owner stops its clock.
+    std::function<void()> stopOwnerClock;
+};

@@ -1,0 +1,54 @@
+#!/bin/bash
+# Installs the build into a scratch prefix and checks that every file lands where the program and the
+# desktop look for it. $1 is the folder of the built executable (build/bin).
+set -u
+bindir=$(cd "$1" && pwd)
+build=$(dirname "$bindir")
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install failed"
+
+prog="$prefix/lib/zq4"
+[ -x "$prog/zq4" ] || fail "executable missing in lib/zq4"
+[ -s "$prog/zq4_text.dat" ] || fail "program texts missing beside the executable"
+cmp -s "$bindir/zq4_text.dat" "$prog/zq4_text.dat" || fail "installed program texts differ from the build's"
+if [ -d "$(dirname "$0")/../docs" ]; then
+    for f in "$(dirname "$0")"/../docs/*; do
+        [ -s "$prog/$(basename "$f")" ] || fail "$(basename "$f") missing beside the executable"
+    done
+fi
+
+manual="$prog/manual.html"
+[ -s "$manual" ] || fail "manual missing beside the executable"
+# The manual must open offline: no scripts, style sheets, images or frames from anywhere else.
+grep -Eiq '<(script|link|img|iframe)\b|src=|url\(' "$manual" && fail "manual refers to external resources"
+grep -q 'make run' "$manual" && grep -q 'make test' "$manual" || fail "manual lacks the two commands"
+
+[ -L "$prefix/bin/zq4" ] || fail "bin/zq4 is not a link"
+[ "$(readlink -f "$prefix/bin/zq4")" = "$(readlink -f "$prog/zq4")" ] || fail "bin/zq4 does not lead to the program"
+case "$(readlink "$prefix/bin/zq4")" in /*) fail "bin/zq4 link is absolute, the prefix could not move" ;; esac
+
+desktop="$prefix/share/applications/zq4.desktop"
+[ -s "$desktop" ] || fail "desktop entry missing"
+head -n 1 "$desktop" | grep -qx '\[Desktop Entry\]' || fail "desktop entry lacks its group header"
+for key in 'Type=Application' 'Name=ZQ4' 'Exec=zq4' 'Icon=zq4' 'Terminal=false'; do
+    grep -qx "$key" "$desktop" || fail "desktop entry lacks $key"
+done
+grep -q '^Categories=.*;$' "$desktop" || fail "desktop entry lacks categories"
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$desktop" || fail "desktop entry does not validate"
+fi
+
+icon="$prefix/share/icons/hicolor/scalable/apps/zq4.svg"
+[ -s "$icon" ] || fail "icon missing"
+grep -q '<svg' "$icon" || fail "icon is not an SVG"
+if command -v xmllint >/dev/null; then
+    xmllint --noout "$icon" || fail "icon is not well-formed"
+fi
+
+# Installing again over an existing installation works (the link is replaced).
+cmake --install "$build" --prefix "$prefix" >/dev/null || fail "second install failed"
+[ -L "$prefix/bin/zq4" ] || fail "bin/zq4 lost on reinstall"
+echo "PASS: installed layout under $prefix"

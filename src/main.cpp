@@ -6,6 +6,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Lets the desktop match the windows to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zq4"));
     installWidgetDialogs();
     if (Language2::ReadProgramText(QStringLiteral("zq4_text.dat")) < 1)
         return 1;

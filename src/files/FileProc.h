@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// File-name rules (which names a file specification selects, how output names are derived), path and size
+// texts, temporary file names, and the wrappers through which the program calls the auxiliary file library.
+// Folder paths end with '/'.
+namespace FileProc {
+
+// Result codes of OutputNameFromSpec.
+enum OutputNameCode {
+    OutputNameDerived = 0,
+    OutputNameSameAsInput = 1,
+    OutputNameInputEmpty = -1,
+    OutputNameSpecEmpty = -2,
+    OutputNameInputHasWildcard = -3,
+    OutputNameEmpty = -4,
+};
+
+// True if the plain file name (no folder) satisfies the file specification. Name and specification are split
+// at their last dot and the parts are matched separately (StrProc::WildcardMatch): "*" selects only names
+// without an extension, "*.*" and "*." select every name, *.txt never selects a name without a dot. A name
+// holding "?", "*", ":", "/" or "\" never matches.
+bool FileNameMatchesSpec(const QString& name, const QString& spec, bool caseSensitive = false);
+
+// Output file name derived from an input file name and an output file specification by positional
+// substitution (report.txt with a*.e* gives aeport.ext). code receives an OutputNameCode; on a negative code
+// the result is empty.
+QString OutputNameFromSpec(const QString& inputName, const QString& outputSpec, int& code);
+
+// Extension of the path's file name without the dot; empty if the file name has no dot.
+QString FileExtension(const QString& path, bool lowerCase);
+// The text after the last '/'; empty if the path holds no '/'.
+QString FileNamePart(const QString& path, bool lowerCase);
+// The path up to and including its last '/', through NormalizePathCase; empty if the path holds no '/'.
+QString FolderPart(const QString& path);
+// On file systems that ignore case, a drive path "c:\Dir\File" becomes "C:\dir\file". Everywhere else the
+// path comes back unchanged: where case matters a re-cased path names another file, or none.
+QString NormalizePathCase(const QString& path);
+// Display form of a long path: head and tail around "...", cut at folder boundaries where possible.
+QString ShortenPath(const QString& path, qsizetype maximum);
+
+// Length of an existing file as "1023 bytes", "1.500 KB" or "5120.000 MB" (decimals after the point, the
+// user's decimal separator, no digit grouping). Empty for an empty path or a file that cannot be examined.
+QString FileSizeText(const QString& path, int decimals);
+// The same text for a byte count.
+QString ByteCountText(qint64 bytes, int decimals);
+
+// True for the extensions that auto-protecting antivirus utilities watch (xls, ovl, exe, doc, ...).
+bool IsAntivirusWatchedType(const QString& path);
+
+// A free path for a temporary file beside an existing file (path + a number), or empty if there is none.
+QString NewFilePath(const QString& path);
+
+// Auxiliary library wrappers; results are the library's, unchanged.
+double FileRandomness(const QString& path, int minimumFileSize);
+double KeyRandomness(const QByteArray& key, int length, int sampleLength);
+qint64 CompareFiles(const QString& first, const QString& second);
+// Overwrites (parameter 1000) or removes (0) the file. A file without write permission is refused unless
+// mayClearReadOnly, which then grants the owner write permission first. True if the library reported success.
+bool PurgeFile(const QString& path, int purgeParameter, bool mayClearReadOnly, bool useDriveInformation);
+
+} // namespace FileProc

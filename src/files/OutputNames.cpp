@@ -1,0 +1,98 @@
+#include "files/FileProc.h"
+#include "files/StrProc.h"
+
+#include <QList>
+
+namespace {
+
+QString fromUcs4(const QList<uint>& chars) {
+    return QString::fromUcs4(reinterpret_cast<const char32_t*>(chars.constData()), chars.size());
+}
+
+// Blanks only: a specification typed with a stray space around it.
+QString trimBlanks(const QString& s) {
+    qsizetype from = 0;
+    qsizetype to = s.size();
+    while (from < to && s.at(from) == QLatin1Char(' '))
+        ++from;
+    while (to > from && s.at(to - 1) == QLatin1Char(' '))
+        --to;
+    return s.mid(from, to - from);
+}
+
+} // namespace
+
+namespace StrProc {
+
+QString SubstituteWildcards(const QString& inputPart, const QString& specPart) {
+    // Positions count whole characters, so a substituted character is never half of a surrogate pair.
+    const QList<uint> input = inputPart.toUcs4();
+    const QList<uint> spec = specPart.toUcs4();
+    QList<uint> out;
+    out.reserve(spec.size() + input.size());
+    for (uint c : spec) {
+        const qsizetype position = out.size(); // where c stands once the earlier wildcards are resolved
+        if (c == U'*') {
+            if (position < input.size())
+                out.append(input.mid(position));
+            break;
+        }
+        if (c == U'?') {
+            if (position < input.size())
+                out.append(input.at(position));
+            continue;
+        }
+        out.append(c);
+    }
+    return fromUcs4(out);
+}
+
+} // namespace StrProc
+
+namespace FileProc {
+
+QString OutputNameFromSpec(const QString& inputName, const QString& outputSpec, int& code) {
+    // The input is a name as the folder holds it: blanks at its ends are part of it and stay, or the output
+    // would be written under another file's name.
+    const QString name = inputName;
+    const QString spec = trimBlanks(outputSpec);
+    if (name.isEmpty())
+        code = OutputNameInputEmpty;
+    else if (spec.isEmpty())
+        code = OutputNameSpecEmpty;
+    else if (name.contains(QLatin1Char('?')) || name.contains(QLatin1Char('*')))
+        code = OutputNameInputHasWildcard;
+    else
+        code = OutputNameDerived;
+    if (code < 0)
+        return QString();
+
+    const qsizetype specDot = spec.lastIndexOf(QLatin1Char('.'));
+    const bool specHasDot = specDot >= 0;
+    const bool specHasName = specHasDot ? specDot > 0 : true;
+    const bool specHasExtension = specHasDot && specDot < spec.size() - 1;
+    const QString specName = specHasDot ? spec.left(specDot) : spec;
+    const QString specExtension = specHasDot ? spec.mid(specDot + 1) : QString();
+
+    const qsizetype nameDot = name.lastIndexOf(QLatin1Char('.'));
+    const QString namePart = nameDot >= 0 ? name.left(nameDot) : name;
+    const QString extensionPart = nameDot >= 0 ? name.mid(nameDot + 1) : QString();
+
+    QString result;
+    if (specHasName)
+        result = StrProc::SubstituteWildcards(namePart, specName);
+    if (specHasDot)
+        result += QLatin1Char('.');
+    if (specHasExtension)
+        result += StrProc::SubstituteWildcards(extensionPart, specExtension);
+    if (result.endsWith(QLatin1Char('.')))
+        result.chop(1);
+
+    if (result.isEmpty())
+        code = OutputNameEmpty;
+    else if (result == name)
+        code = OutputNameSameAsInput;
+    return result;
+}
+
+} // namespace FileProc

@@ -41,8 +41,7 @@ QString SecondsToText(qint64 seconds, bool longForm) {
     const qint64 s = qMax<qint64>(seconds, 0);
     const qint64 r = s % 60;
     const qint64 m = s / 60;
-    const QString secondsText =
-        longForm ? count(r, " second", " seconds") : QString::number(r) + QLatin1Char('s');
+    const QString secondsText = longForm ? count(r, " second", " seconds") : QString::number(r) + QLatin1Char('s');
     if (m == 0)
         return secondsText;
     QString text = MinutesToText(m, longForm);

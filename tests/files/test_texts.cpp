@@ -20,16 +20,42 @@ private slots:
         QTest::addColumn<QString>("extension");
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("folder");
-        QTest::newRow("plain") << "/home/u/Report.TXT" << "TXT" << "Report.TXT" << "/home/u/";
-        QTest::newRow("two dots") << "/a/b.tar.GZ" << "GZ" << "b.tar.GZ" << "/a/";
-        QTest::newRow("dot in folder only") << "/a.d/readme" << "" << "readme" << "/a.d/";
-        QTest::newRow("folder path") << "/a/B/" << "" << "" << "/a/B/";
-        QTest::newRow("no separator") << "name.Doc" << "Doc" << "" << "";
-        QTest::newRow("trailing dot") << "/x/name." << "" << "name." << "/x/";
-        QTest::newRow("hidden file") << "/x/.Profile" << "Profile" << ".Profile" << "/x/";
-        QTest::newRow("drive-like relative path keeps its case") << "c:/Dir/File.Txt" << "Txt" << "File.Txt"
+        QTest::newRow("plain") << "/home/u/Report.TXT"
+                               << "TXT"
+                               << "Report.TXT"
+                               << "/home/u/";
+        QTest::newRow("two dots") << "/a/b.tar.GZ"
+                                  << "GZ"
+                                  << "b.tar.GZ"
+                                  << "/a/";
+        QTest::newRow("dot in folder only") << "/a.d/readme"
+                                            << ""
+                                            << "readme"
+                                            << "/a.d/";
+        QTest::newRow("folder path") << "/a/B/"
+                                     << ""
+                                     << ""
+                                     << "/a/B/";
+        QTest::newRow("no separator") << "name.Doc"
+                                      << "Doc"
+                                      << ""
+                                      << "";
+        QTest::newRow("trailing dot") << "/x/name."
+                                      << ""
+                                      << "name."
+                                      << "/x/";
+        QTest::newRow("hidden file") << "/x/.Profile"
+                                     << "Profile"
+                                     << ".Profile"
+                                     << "/x/";
+        QTest::newRow("drive-like relative path keeps its case") << "c:/Dir/File.Txt"
+                                                                 << "Txt"
+                                                                 << "File.Txt"
                                                                  << "c:/Dir/";
-        QTest::newRow("empty") << "" << "" << "" << "";
+        QTest::newRow("empty") << ""
+                               << ""
+                               << ""
+                               << "";
     }
     void pathParts() {
         QFETCH(QString, path);
@@ -71,20 +97,34 @@ private slots:
         QTest::addColumn<qint64>("seconds");
         QTest::addColumn<QString>("longForm");
         QTest::addColumn<QString>("compact");
-        QTest::newRow("0") << qint64(0) << "0 seconds" << "0s";
-        QTest::newRow("1") << qint64(1) << "1 second" << "1s";
-        QTest::newRow("45") << qint64(45) << "45 seconds" << "45s";
-        QTest::newRow("60") << qint64(60) << "1 minute" << "1m";
-        QTest::newRow("61") << qint64(61) << "1 minute and 1 second" << "1m 1s";
-        QTest::newRow("120") << qint64(120) << "2 minutes" << "2m";
-        QTest::newRow("3600") << qint64(3600) << "1 hour" << "1h";
-        QTest::newRow("3903") << qint64(3903) << "1 hour and 5 minutes and 3 seconds" << "1h 5m 3s";
-        QTest::newRow("86400") << qint64(86400) << "1 day" << "1d";
-        QTest::newRow("1501 minutes") << qint64(1501 * 60) << "1 day and 1 hour and 1 minute" << "1d 1h 1m";
-        QTest::newRow("1441 minutes") << qint64(1441 * 60) << "1 day and 1 minute" << "1d 1m";
-        QTest::newRow("2 days 2 seconds") << qint64(2 * 86400 + 2) << "2 days and 2 seconds" << "2d 2s";
-        QTest::newRow("beyond 32 bits") << qint64(100000) * 86400 << "100000 days" << "100000d";
-        QTest::newRow("negative") << qint64(-5) << "0 seconds" << "0s";
+        QTest::newRow("0") << qint64(0) << "0 seconds"
+                           << "0s";
+        QTest::newRow("1") << qint64(1) << "1 second"
+                           << "1s";
+        QTest::newRow("45") << qint64(45) << "45 seconds"
+                            << "45s";
+        QTest::newRow("60") << qint64(60) << "1 minute"
+                            << "1m";
+        QTest::newRow("61") << qint64(61) << "1 minute and 1 second"
+                            << "1m 1s";
+        QTest::newRow("120") << qint64(120) << "2 minutes"
+                             << "2m";
+        QTest::newRow("3600") << qint64(3600) << "1 hour"
+                              << "1h";
+        QTest::newRow("3903") << qint64(3903) << "1 hour and 5 minutes and 3 seconds"
+                              << "1h 5m 3s";
+        QTest::newRow("86400") << qint64(86400) << "1 day"
+                               << "1d";
+        QTest::newRow("1501 minutes") << qint64(1501 * 60) << "1 day and 1 hour and 1 minute"
+                                      << "1d 1h 1m";
+        QTest::newRow("1441 minutes") << qint64(1441 * 60) << "1 day and 1 minute"
+                                      << "1d 1m";
+        QTest::newRow("2 days 2 seconds") << qint64(2 * 86400 + 2) << "2 days and 2 seconds"
+                                          << "2d 2s";
+        QTest::newRow("beyond 32 bits") << qint64(100000) * 86400 << "100000 days"
+                                        << "100000d";
+        QTest::newRow("negative") << qint64(-5) << "0 seconds"
+                                  << "0s";
     }
     void timeTexts() {
         QFETCH(qint64, seconds);

@@ -14,52 +14,35 @@ private slots:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<bool>("caseSensitive");
         QTest::addColumn<bool>("expected");
-        QTest::newRow("equal") << "abc"
-                               << "abc" << false << true;
-        QTest::newRow("case ignored") << "REPORT"
-                                      << "r*" << false << true;
-        QTest::newRow("case kept") << "REPORT"
-                                   << "r*" << true << false;
-        QTest::newRow("empty pattern takes any text") << "abc"
-                                                      << "" << false << true;
-        QTest::newRow("empty text, asterisks") << ""
-                                               << "***" << false << true;
-        QTest::newRow("empty text, question mark") << ""
-                                                   << "*?" << false << false;
-        QTest::newRow("empty text, literal") << ""
-                                             << "a" << false << false;
-        QTest::newRow("question takes one") << "abc"
-                                            << "a?c" << false << true;
-        QTest::newRow("question needs one") << "ab"
-                                            << "ab?" << false << false;
-        QTest::newRow("text longer than pattern") << "abcd"
-                                                  << "abc" << false << false;
-        QTest::newRow("trailing asterisk") << "abcd"
-                                           << "ab*" << false << true;
-        QTest::newRow("asterisk then literal") << "xyzb"
-                                               << "*b" << false << true;
+        // clang-format off
+        QTest::newRow("equal") << "abc" << "abc" << false << true;
+        QTest::newRow("case ignored") << "REPORT" << "r*" << false << true;
+        QTest::newRow("case kept") << "REPORT" << "r*" << true << false;
+        QTest::newRow("empty pattern takes any text") << "abc" << "" << false << true;
+        QTest::newRow("empty text, asterisks") << "" << "***" << false << true;
+        QTest::newRow("empty text, question mark") << "" << "*?" << false << false;
+        QTest::newRow("empty text, literal") << "" << "a" << false << false;
+        QTest::newRow("question takes one") << "abc" << "a?c" << false << true;
+        QTest::newRow("question needs one") << "ab" << "ab?" << false << false;
+        QTest::newRow("text longer than pattern") << "abcd" << "abc" << false << false;
+        QTest::newRow("trailing asterisk") << "abcd" << "ab*" << false << true;
+        QTest::newRow("asterisk then literal") << "xyzb" << "*b" << false << true;
+        // clang-format on
         // No backtracking: the asterisk stops at the first occurrence of the next literal.
-        QTest::newRow("banana vs *na") << "banana"
-                                       << "*na" << false << false;
-        QTest::newRow("bana vs *na") << "bana"
-                                     << "*na" << false << true;
-        QTest::newRow("banana vs *a") << "banana"
-                                      << "*a" << false << false;
-        QTest::newRow("ab vs *?b") << "ab"
-                                   << "*?b" << false << false;
-        QTest::newRow("axb vs *?b") << "axb"
-                                    << "*?b" << false << false;
-        QTest::newRow("abab vs a*b") << "abab"
-                                     << "a*b" << false << false;
-        QTest::newRow("ab vs a*b") << "ab"
-                                   << "a*b" << false << true;
-        QTest::newRow("literal missing") << "abc"
-                                         << "*z" << false << false;
-        QTest::newRow("only wildcards") << "abc"
-                                        << "*?*" << false << true;
+        // clang-format off
+        QTest::newRow("banana vs *na") << "banana" << "*na" << false << false;
+        QTest::newRow("bana vs *na") << "bana" << "*na" << false << true;
+        QTest::newRow("banana vs *a") << "banana" << "*a" << false << false;
+        QTest::newRow("ab vs *?b") << "ab" << "*?b" << false << false;
+        QTest::newRow("axb vs *?b") << "axb" << "*?b" << false << false;
+        QTest::newRow("abab vs a*b") << "abab" << "a*b" << false << false;
+        QTest::newRow("ab vs a*b") << "ab" << "a*b" << false << true;
+        QTest::newRow("literal missing") << "abc" << "*z" << false << false;
+        QTest::newRow("only wildcards") << "abc" << "*?*" << false << true;
         QTest::newRow("non-Latin case") << QString::fromUtf8("ÄRGER") << QString::fromUtf8("ä*") << false << true;
         QTest::newRow("question takes a whole character")
             << QString::fromUtf8("a\U0001F600b") << "a?b" << false << true;
+        // clang-format on
     }
     void wildcardMatch() {
         QFETCH(QString, text);
@@ -73,56 +56,33 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("spec");
         QTest::addColumn<bool>("expected");
-        QTest::newRow("* no extension") << "readme"
-                                        << "*" << true;
-        QTest::newRow("* with extension") << "readme.txt"
-                                          << "*" << false;
-        QTest::newRow("*.* no extension") << "readme"
-                                          << "*.*" << true;
-        QTest::newRow("*.* with extension") << "readme.txt"
-                                            << "*.*" << true;
-        QTest::newRow("*. no extension") << "readme"
-                                         << "*." << true;
-        QTest::newRow("*. with extension") << "readme.txt"
-                                           << "*." << true;
-        QTest::newRow("abc. like abc.*") << "abc.doc"
-                                         << "abc." << true;
-        QTest::newRow("*.txt needs a dot") << "txt"
-                                           << "*.txt" << false;
-        QTest::newRow("*.t* short") << "a.t"
-                                    << "*.t*" << true;
-        QTest::newRow("*.t* long") << "a.txt"
-                                   << "*.t*" << true;
-        QTest::newRow("*.t? no extension") << "a"
-                                           << "*.t?" << false;
-        QTest::newRow("case ignored") << "REPORT.TXT"
-                                      << "r*.txt" << true;
-        QTest::newRow("last dot splits") << "a.b.txt"
-                                         << "*.txt" << true;
-        QTest::newRow("last dot splits spec") << "a.b.txt"
-                                              << "a.b.*" << true;
-        QTest::newRow("name part forward scan") << "banana.txt"
-                                                << "*na.txt" << false;
-        QTest::newRow("name part forward scan 2") << "banana.txt"
-                                                  << "*a.txt" << false;
-        QTest::newRow("bana") << "bana.txt"
-                              << "*na.txt" << true;
-        QTest::newRow("question in spec") << "report1.doc"
-                                          << "report?.doc" << true;
-        QTest::newRow("hidden file") << ".profile"
-                                     << "*.*" << true;
-        QTest::newRow("hidden file, no-extension spec") << ".profile"
-                                                        << "*" << false;
-        QTest::newRow("wildcard in name") << "a*.txt"
-                                          << "*.*" << false;
-        QTest::newRow("question in name") << "a?.txt"
-                                          << "*.*" << false;
-        QTest::newRow("colon in name") << "a:b.txt"
-                                       << "*.*" << false;
-        QTest::newRow("separator in name") << "dir/a.txt"
-                                           << "*.*" << false;
-        QTest::newRow("backslash in name") << "dir\\a.txt"
-                                           << "*.*" << false;
+        // clang-format off
+        QTest::newRow("* no extension") << "readme" << "*" << true;
+        QTest::newRow("* with extension") << "readme.txt" << "*" << false;
+        QTest::newRow("*.* no extension") << "readme" << "*.*" << true;
+        QTest::newRow("*.* with extension") << "readme.txt" << "*.*" << true;
+        QTest::newRow("*. no extension") << "readme" << "*." << true;
+        QTest::newRow("*. with extension") << "readme.txt" << "*." << true;
+        QTest::newRow("abc. like abc.*") << "abc.doc" << "abc." << true;
+        QTest::newRow("*.txt needs a dot") << "txt" << "*.txt" << false;
+        QTest::newRow("*.t* short") << "a.t" << "*.t*" << true;
+        QTest::newRow("*.t* long") << "a.txt" << "*.t*" << true;
+        QTest::newRow("*.t? no extension") << "a" << "*.t?" << false;
+        QTest::newRow("case ignored") << "REPORT.TXT" << "r*.txt" << true;
+        QTest::newRow("last dot splits") << "a.b.txt" << "*.txt" << true;
+        QTest::newRow("last dot splits spec") << "a.b.txt" << "a.b.*" << true;
+        QTest::newRow("name part forward scan") << "banana.txt" << "*na.txt" << false;
+        QTest::newRow("name part forward scan 2") << "banana.txt" << "*a.txt" << false;
+        QTest::newRow("bana") << "bana.txt" << "*na.txt" << true;
+        QTest::newRow("question in spec") << "report1.doc" << "report?.doc" << true;
+        QTest::newRow("hidden file") << ".profile" << "*.*" << true;
+        QTest::newRow("hidden file, no-extension spec") << ".profile" << "*" << false;
+        QTest::newRow("wildcard in name") << "a*.txt" << "*.*" << false;
+        QTest::newRow("question in name") << "a?.txt" << "*.*" << false;
+        QTest::newRow("colon in name") << "a:b.txt" << "*.*" << false;
+        QTest::newRow("separator in name") << "dir/a.txt" << "*.*" << false;
+        QTest::newRow("backslash in name") << "dir\\a.txt" << "*.*" << false;
+        // clang-format on
     }
     void fileNameMatchesSpec() {
         QFETCH(QString, name);
@@ -135,36 +95,18 @@ private slots:
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("spec");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("asterisk keeps its position") << "report"
-                                                     << "a*"
-                                                     << "aeport";
-        QTest::newRow("all") << "report"
-                             << "*"
-                             << "report";
-        QTest::newRow("text after asterisk dropped") << "report"
-                                                     << "*x"
-                                                     << "report";
-        QTest::newRow("question takes same position") << "abc"
-                                                      << "x?z"
-                                                      << "xbz";
-        QTest::newRow("question past the input vanishes") << "ab"
-                                                          << "x??"
-                                                          << "xb";
-        QTest::newRow("asterisk after vanished question") << "a"
-                                                          << "??*"
-                                                          << "a";
-        QTest::newRow("question before asterisk") << "report"
-                                                  << "?x*"
-                                                  << "rxport";
-        QTest::newRow("no wildcard") << "report"
-                                     << "fixed"
-                                     << "fixed";
-        QTest::newRow("empty input") << ""
-                                     << "a?*"
-                                     << "a";
-        QTest::newRow("wildcards in input are just characters") << "a?*b"
-                                                                << "??*"
-                                                                << "a?*b";
+        // clang-format off
+        QTest::newRow("asterisk keeps its position") << "report" << "a*" << "aeport";
+        QTest::newRow("all") << "report" << "*" << "report";
+        QTest::newRow("text after asterisk dropped") << "report" << "*x" << "report";
+        QTest::newRow("question takes same position") << "abc" << "x?z" << "xbz";
+        QTest::newRow("question past the input vanishes") << "ab" << "x??" << "xb";
+        QTest::newRow("asterisk after vanished question") << "a" << "??*" << "a";
+        QTest::newRow("question before asterisk") << "report" << "?x*" << "rxport";
+        QTest::newRow("no wildcard") << "report" << "fixed" << "fixed";
+        QTest::newRow("empty input") << "" << "a?*" << "a";
+        QTest::newRow("wildcards in input are just characters") << "a?*b" << "??*" << "a?*b";
+        // clang-format on
     }
     void substituteWildcards() {
         QFETCH(QString, input);
@@ -178,69 +120,29 @@ private slots:
         QTest::addColumn<QString>("spec");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<int>("code");
-        QTest::newRow("a*.e*") << "report.txt"
-                               << "a*.e*"
-                               << "aeport.ext" << 0;
-        QTest::newRow("*.enc") << "report.txt"
-                               << "*.enc"
-                               << "report.enc" << 0;
-        QTest::newRow("* drops extension") << "report.txt"
-                                           << "*"
-                                           << "report" << 0;
-        QTest::newRow("*. final dot removed") << "report.txt"
-                                              << "*."
-                                              << "report" << 0;
-        QTest::newRow("*.* same") << "report.txt"
-                                  << "*.*"
-                                  << "report.txt" << 1;
-        QTest::newRow("*.* no extension same") << "report"
-                                               << "*.*"
-                                               << "report" << 1;
-        QTest::newRow("x??.*") << "ab.c"
-                               << "x??.*"
-                               << "xb.c" << 0;
-        QTest::newRow("fixed name") << "report.txt"
-                                    << "out.dat"
-                                    << "out.dat" << 0;
-        QTest::newRow("fixed equal name") << "out.dat"
-                                          << "out.dat"
-                                          << "out.dat" << 1;
-        QTest::newRow("case differs is a new name") << "Report.txt"
-                                                    << "report.*"
-                                                    << "report.txt" << 0;
-        QTest::newRow("extension only") << "report.txt"
-                                        << ".bak"
-                                        << ".bak" << 0;
-        QTest::newRow("spec blanks trimmed") << "report.txt"
-                                             << "  *.bak "
-                                             << "report.bak" << 0;
-        QTest::newRow("input blanks belong to the name") << "report.txt "
-                                                         << "*.*"
-                                                         << "report.txt " << 1;
-        QTest::newRow("dot only") << "report.txt"
-                                  << "."
-                                  << "" << -4;
-        QTest::newRow("extension of a name without one") << "report"
-                                                         << ".*"
-                                                         << "" << -4;
-        QTest::newRow("input empty") << ""
-                                     << "*.*"
-                                     << "" << -1;
-        QTest::newRow("input empty before spec empty") << ""
-                                                       << ""
-                                                       << "" << -1;
-        QTest::newRow("spec empty") << "report.txt"
-                                    << ""
-                                    << "" << -2;
-        QTest::newRow("spec blank") << "report.txt"
-                                    << "   "
-                                    << "" << -2;
-        QTest::newRow("input wildcard *") << "*.txt"
-                                          << "*.enc"
-                                          << "" << -3;
-        QTest::newRow("input wildcard ?") << "a?.txt"
-                                          << "*.enc"
-                                          << "" << -3;
+        // clang-format off
+        QTest::newRow("a*.e*") << "report.txt" << "a*.e*" << "aeport.ext" << 0;
+        QTest::newRow("*.enc") << "report.txt" << "*.enc" << "report.enc" << 0;
+        QTest::newRow("* drops extension") << "report.txt" << "*" << "report" << 0;
+        QTest::newRow("*. final dot removed") << "report.txt" << "*." << "report" << 0;
+        QTest::newRow("*.* same") << "report.txt" << "*.*" << "report.txt" << 1;
+        QTest::newRow("*.* no extension same") << "report" << "*.*" << "report" << 1;
+        QTest::newRow("x??.*") << "ab.c" << "x??.*" << "xb.c" << 0;
+        QTest::newRow("fixed name") << "report.txt" << "out.dat" << "out.dat" << 0;
+        QTest::newRow("fixed equal name") << "out.dat" << "out.dat" << "out.dat" << 1;
+        QTest::newRow("case differs is a new name") << "Report.txt" << "report.*" << "report.txt" << 0;
+        QTest::newRow("extension only") << "report.txt" << ".bak" << ".bak" << 0;
+        QTest::newRow("spec blanks trimmed") << "report.txt" << "  *.bak " << "report.bak" << 0;
+        QTest::newRow("input blanks belong to the name") << "report.txt " << "*.*" << "report.txt " << 1;
+        QTest::newRow("dot only") << "report.txt" << "." << "" << -4;
+        QTest::newRow("extension of a name without one") << "report" << ".*" << "" << -4;
+        QTest::newRow("input empty") << "" << "*.*" << "" << -1;
+        QTest::newRow("input empty before spec empty") << "" << "" << "" << -1;
+        QTest::newRow("spec empty") << "report.txt" << "" << "" << -2;
+        QTest::newRow("spec blank") << "report.txt" << "   " << "" << -2;
+        QTest::newRow("input wildcard *") << "*.txt" << "*.enc" << "" << -3;
+        QTest::newRow("input wildcard ?") << "a?.txt" << "*.enc" << "" << -3;
+        // clang-format on
     }
     void outputNameFromSpec() {
         QFETCH(QString, input);

@@ -20,42 +20,18 @@ private slots:
         QTest::addColumn<QString>("extension");
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("folder");
-        QTest::newRow("plain") << "/home/u/Report.TXT"
-                               << "TXT"
-                               << "Report.TXT"
-                               << "/home/u/";
-        QTest::newRow("two dots") << "/a/b.tar.GZ"
-                                  << "GZ"
-                                  << "b.tar.GZ"
-                                  << "/a/";
-        QTest::newRow("dot in folder only") << "/a.d/readme"
-                                            << ""
-                                            << "readme"
-                                            << "/a.d/";
-        QTest::newRow("folder path") << "/a/B/"
-                                     << ""
-                                     << ""
-                                     << "/a/B/";
-        QTest::newRow("no separator") << "name.Doc"
-                                      << "Doc"
-                                      << ""
-                                      << "";
-        QTest::newRow("trailing dot") << "/x/name."
-                                      << ""
-                                      << "name."
-                                      << "/x/";
-        QTest::newRow("hidden file") << "/x/.Profile"
-                                     << "Profile"
-                                     << ".Profile"
-                                     << "/x/";
-        QTest::newRow("drive-like relative path keeps its case") << "c:/Dir/File.Txt"
-                                                                 << "Txt"
-                                                                 << "File.Txt"
+        // clang-format off
+        QTest::newRow("plain") << "/home/u/Report.TXT" << "TXT" << "Report.TXT" << "/home/u/";
+        QTest::newRow("two dots") << "/a/b.tar.GZ" << "GZ" << "b.tar.GZ" << "/a/";
+        QTest::newRow("dot in folder only") << "/a.d/readme" << "" << "readme" << "/a.d/";
+        QTest::newRow("folder path") << "/a/B/" << "" << "" << "/a/B/";
+        QTest::newRow("no separator") << "name.Doc" << "Doc" << "" << "";
+        QTest::newRow("trailing dot") << "/x/name." << "" << "name." << "/x/";
+        QTest::newRow("hidden file") << "/x/.Profile" << "Profile" << ".Profile" << "/x/";
+        QTest::newRow("drive-like relative path keeps its case") << "c:/Dir/File.Txt" << "Txt" << "File.Txt"
                                                                  << "c:/Dir/";
-        QTest::newRow("empty") << ""
-                               << ""
-                               << ""
-                               << "";
+        QTest::newRow("empty") << "" << "" << "" << "";
+        // clang-format on
     }
     void pathParts() {
         QFETCH(QString, path);
@@ -76,6 +52,7 @@ private slots:
         QTest::addColumn<int>("maximum");
         QTest::addColumn<QString>("expected");
         const QString letter = QStringLiteral("C:/Documents/Finance/2003/Letters/to-bank.txt");
+        // clang-format off
         QTest::newRow("cut at folders") << letter << 40 << "C:/Documents/.../Letters/to-bank.txt";
         QTest::newRow("exactly the maximum") << letter << int(letter.size()) << letter;
         QTest::newRow("one over") << letter << int(letter.size()) - 1 << "C:/Documents/Finance/.../Letters/to-bank.txt";
@@ -85,6 +62,7 @@ private slots:
         QTest::newRow("odd half down to even") << "abcdefghijkl" << 5 << "ab...kl";
         QTest::newRow("zero") << "abc" << 0 << "...";
         QTest::newRow("negative") << "abc" << -4 << "...";
+        // clang-format on
     }
     void shortenPath() {
         QFETCH(QString, path);
@@ -97,34 +75,22 @@ private slots:
         QTest::addColumn<qint64>("seconds");
         QTest::addColumn<QString>("longForm");
         QTest::addColumn<QString>("compact");
-        QTest::newRow("0") << qint64(0) << "0 seconds"
-                           << "0s";
-        QTest::newRow("1") << qint64(1) << "1 second"
-                           << "1s";
-        QTest::newRow("45") << qint64(45) << "45 seconds"
-                            << "45s";
-        QTest::newRow("60") << qint64(60) << "1 minute"
-                            << "1m";
-        QTest::newRow("61") << qint64(61) << "1 minute and 1 second"
-                            << "1m 1s";
-        QTest::newRow("120") << qint64(120) << "2 minutes"
-                             << "2m";
-        QTest::newRow("3600") << qint64(3600) << "1 hour"
-                              << "1h";
-        QTest::newRow("3903") << qint64(3903) << "1 hour and 5 minutes and 3 seconds"
-                              << "1h 5m 3s";
-        QTest::newRow("86400") << qint64(86400) << "1 day"
-                               << "1d";
-        QTest::newRow("1501 minutes") << qint64(1501 * 60) << "1 day and 1 hour and 1 minute"
-                                      << "1d 1h 1m";
-        QTest::newRow("1441 minutes") << qint64(1441 * 60) << "1 day and 1 minute"
-                                      << "1d 1m";
-        QTest::newRow("2 days 2 seconds") << qint64(2 * 86400 + 2) << "2 days and 2 seconds"
-                                          << "2d 2s";
-        QTest::newRow("beyond 32 bits") << qint64(100000) * 86400 << "100000 days"
-                                        << "100000d";
-        QTest::newRow("negative") << qint64(-5) << "0 seconds"
-                                  << "0s";
+        // clang-format off
+        QTest::newRow("0") << qint64(0) << "0 seconds" << "0s";
+        QTest::newRow("1") << qint64(1) << "1 second" << "1s";
+        QTest::newRow("45") << qint64(45) << "45 seconds" << "45s";
+        QTest::newRow("60") << qint64(60) << "1 minute" << "1m";
+        QTest::newRow("61") << qint64(61) << "1 minute and 1 second" << "1m 1s";
+        QTest::newRow("120") << qint64(120) << "2 minutes" << "2m";
+        QTest::newRow("3600") << qint64(3600) << "1 hour" << "1h";
+        QTest::newRow("3903") << qint64(3903) << "1 hour and 5 minutes and 3 seconds" << "1h 5m 3s";
+        QTest::newRow("86400") << qint64(86400) << "1 day" << "1d";
+        QTest::newRow("1501 minutes") << qint64(1501 * 60) << "1 day and 1 hour and 1 minute" << "1d 1h 1m";
+        QTest::newRow("1441 minutes") << qint64(1441 * 60) << "1 day and 1 minute" << "1d 1m";
+        QTest::newRow("2 days 2 seconds") << qint64(2 * 86400 + 2) << "2 days and 2 seconds" << "2d 2s";
+        QTest::newRow("beyond 32 bits") << qint64(100000) * 86400 << "100000 days" << "100000d";
+        QTest::newRow("negative") << qint64(-5) << "0 seconds" << "0s";
+        // clang-format on
     }
     void timeTexts() {
         QFETCH(qint64, seconds);
@@ -145,6 +111,7 @@ private slots:
         QTest::addColumn<qint64>("bytes");
         QTest::addColumn<int>("decimals");
         QTest::addColumn<QString>("expected");
+        // clang-format off
         QTest::newRow("0") << qint64(0) << 3 << "0 bytes";
         QTest::newRow("1") << qint64(1) << 3 << "1 bytes";
         QTest::newRow("1023") << qint64(1023) << 3 << "1023 bytes";
@@ -155,6 +122,7 @@ private slots:
         QTest::newRow("1 MB") << qint64(1048576) << 3 << "1.000 MB";
         QTest::newRow("5 GiB, no grouping") << qint64(5) * 1024 * 1024 * 1024 << 3 << "5120.000 MB";
         QTest::newRow("no decimals") << qint64(3) * 1048576 << 0 << "3 MB";
+        // clang-format on
     }
     void byteCountText() {
         QFETCH(qint64, bytes);
@@ -194,6 +162,7 @@ private slots:
     void antivirusWatchedTypes_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("watched");
+        // clang-format off
         QTest::newRow("xls") << "C:/x/book.xls" << true;
         QTest::newRow("ovl") << "a.ovl" << true;
         QTest::newRow("xlsx") << "a.xlsx" << false;
@@ -205,6 +174,7 @@ private slots:
         QTest::newRow("two letters") << "a.xl" << false;
         QTest::newRow("no dot") << "/bin/exe" << false;
         QTest::newRow("empty") << "" << false;
+        // clang-format on
     }
     void antivirusWatchedTypes() {
         QFETCH(QString, path);

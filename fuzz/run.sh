@@ -14,12 +14,15 @@ SECONDS_PER_RUN="${2:-${FUZZ_SECONDS:-60}}"
 sources_for() {
     case "$1" in
     program_texts) echo "src/platform/filekit/ProgramTextParser.cpp" ;;
+    decrypt) echo src/platform/engine/{CipherHeader,Engine,EngineFiles,MasterKeyCache,SecretBytes,SegmentCipher}.cpp \
+        tests/support/CipherFileWriter.cpp ;;
     *) return 1 ;;
     esac
 }
 # Extra link flags a harness needs (OpenSSL for the engine, say).
 libs_for() {
     case "$1" in
+    decrypt) echo "-lcrypto" ;;
     *) echo "" ;;
     esac
 }
@@ -27,10 +30,11 @@ libs_for() {
 options_for() {
     case "$1" in
     program_texts) echo "-max_len=16384" ;; # room for an over-long text and a file of too many lines
+    decrypt) echo "-max_len=20000 -rss_limit_mb=4096" ;; # several 4 KiB segments; scrypt and ASan need room
     *) echo "" ;;
     esac
 }
-ALL_HARNESSES="program_texts"
+ALL_HARNESSES="program_texts decrypt"
 
 run_one() {
     local name="$1"

@@ -1,4 +1,6 @@
-#include "support/CipherFileWriter.h"
+#include "CipherFileWriter.h"
+
+#include <QHash>
 
 #include <openssl/evp.h>
 #include <openssl/kdf.h>
@@ -10,12 +12,25 @@ namespace {
 using Bytes = const unsigned char*;
 Bytes u(const QByteArray& b) { return reinterpret_cast<Bytes>(b.constData()); }
 
-QByteArray fileKey(const QByteArray& key, const QByteArray& head) {
+// scrypt results by key and header bytes 7-27 (costs and KDF salt), so crafting many files stays quick.
+QByteArray masterKey(const QByteArray& key, const QByteArray& head) {
+    static QHash<QByteArray, QByteArray> memo;
+    const QByteArray id = key + head.mid(7, 21);
+    if (const auto it = memo.constFind(id); it != memo.constEnd())
+        return *it;
     const int n = 1 << static_cast<unsigned char>(head[7]);
     QByteArray master(32, 0);
     if (EVP_PBE_scrypt(key.constData(), key.size(), u(head.mid(12, 16)), 16, n, static_cast<unsigned char>(head[8]),
                        static_cast<unsigned char>(head[9]), 0x7fffffff, reinterpret_cast<unsigned char*>(master.data()),
                        32) != 1)
+        return {};
+    memo.insert(id, master);
+    return master;
+}
+
+QByteArray fileKey(const QByteArray& key, const QByteArray& head) {
+    const QByteArray master = masterKey(key, head);
+    if (master.isEmpty())
         return {};
     const QByteArray salt = head.mid(28, 16);
     const QByteArray info = QByteArrayLiteral("ZQ4E v1") + head;

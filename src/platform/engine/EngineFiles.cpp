@@ -104,11 +104,11 @@ int OutputFile::create(const QString& path, const struct stat& input) {
     m_path = QFile::encodeName(path);
     if (m_path.isEmpty() || m_path.endsWith('/'))
         return CannotOpenOutput;
+    // A folder there is refused, and so is the input itself under any name (the same path, a hard link, a
+    // symbolic link to it): renaming onto it would lose the input.
     struct stat st {};
-    if (::lstat(m_path.constData(), &st) == 0 && S_ISDIR(st.st_mode))
-        return CannotOpenOutput;
-    // Replacing the input's own directory entry (same path, a hard link, a link to it) would lose the input.
-    if (::stat(m_path.constData(), &st) == 0 && st.st_dev == input.st_dev && st.st_ino == input.st_ino)
+    if (::stat(m_path.constData(), &st) == 0 &&
+        (S_ISDIR(st.st_mode) || (st.st_dev == input.st_dev && st.st_ino == input.st_ino)))
         return CannotOpenOutput;
     const QByteArray folder = parentFolder(m_path);
     for (int attempt = 0; attempt < 16; ++attempt) {

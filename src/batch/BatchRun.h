@@ -1,0 +1,119 @@
+#pragma once
+
+#include "batch/ReportBuffer.h"
+#include "batch/frmFileOps.h"
+
+#include <QString>
+#include <QStringList>
+
+struct RunContext;
+
+// One operation over the matching files of a folder (and, on request, its subfolders), with the report of
+// every file and a closing summary. The report window is this plus its controls; the hooks below are how
+// the run shows itself, and do nothing here so that a run also works without a window.
+class BatchRun {
+public:
+    explicit BatchRun(RunContext& context);
+    virtual ~BatchRun() = default;
+    BatchRun(const BatchRun&) = delete;
+    BatchRun& operator=(const BatchRun&) = delete;
+
+    // Request, set by the caller before ProcessFiles.
+    bool blnPerformingOperation = false;
+    bool blnRandomnessReport = false;
+    bool blnGettingInputFilesizes = false;
+    QString strInputDirpath, strInputFilespec;
+    QString strOutputDirpath, strOutputFilespec;
+    QString strNextDirPath, strCurrentFileSpec;
+
+    // Results.
+    bool blnStop = false;
+    int intOperationResult = 0; // -1: the output specification produces duplicate output names
+    qint64 lngTotalInputFilesize = 0;
+
+    // Run state.
+    bool blnPaused = false;
+    double sngPauseStart = 0;
+    double sngPausedSeconds = 0;
+    qint64 intFilesAttempted = 0;
+    qint64 intFilesProcessed = 0;
+    qint64 lngTotalBytesProcessed = 0;
+    qint64 intReportLines = 0;
+    bool blnReportSuspended = false;
+    bool blnComparisonReport = false;
+    QStringList strInputNames, strOutputNames;
+
+    // Runs what the request flags ask for. Does nothing while a run is already in progress.
+    void ProcessFiles();
+    bool isRunning() const { return m_running; }
+
+    QString TxtEncDec(const QString& word) const;
+    void AddToReport(const QString& text, bool scroll = false);
+    void ReportBufferFull();
+    void OfferPurgeAdvice(const QString& path);
+
+    // The actions behind the Stop and Pause/Continue buttons.
+    void requestStop();
+    void togglePause();
+
+    const ReportBuffer& report() const { return m_report; }
+    ReportBuffer& report() { return m_report; }
+    QString status() const { return m_status; }
+    frmFileOps& fileOps() { return m_fileOps; }
+    RunContext& context() { return m_ctx; }
+
+    // The report's elapsed seconds of the last real run (pauses and dialogs taken out).
+    double lastElapsedSeconds() const { return m_elapsed; }
+
+    static QString statusPaused() { return QStringLiteral("Paused"); }
+    static QString statusStopped() { return QStringLiteral("Stopped"); }
+    static QString statusDone() { return QStringLiteral("Done"); }
+
+protected:
+    // How the run shows itself; a window overrides these.
+    virtual void runStarted() {}
+    virtual void runEnded() {}
+    virtual void reportChanged(bool scroll) { (void)scroll; }
+    virtual void statusChanged() {}
+    virtual void setClockEnabled(bool on) { (void)on; }
+    virtual void stopPressed() {}
+    virtual void pauseToggled() {}
+    virtual void fitToReport() {}
+    virtual void hideWindow() {}
+    virtual void showCopyButton() {}
+    // Lets queued events run; waitMs > 0 also waits up to that long for one.
+    virtual void yieldToEvents(int waitMs = 0);
+    // The antivirus question and purge advice; purgeAdviceWanted() false means none are shown.
+    virtual bool purgeAdviceWanted() const { return false; }
+    virtual void showPurgeAdvice(const QString& path) { (void)path; }
+    virtual void resetPurgeAdvice() {}
+    // The randomness listing of a folder (owned by the randomness report).
+    virtual void listFolderRandomness(const QString& folder, const QString& spec) {
+        (void)folder;
+        (void)spec;
+    }
+
+    // Puts an in-place result under the original's name (the original is gone by then).
+    virtual bool renameResult(const QString& tempPath, const QString& path);
+
+    void setStatus(const QString& status);
+
+private:
+    void ProcessFolder(QString inputDir, const QString& spec, QString outputDir, const QString& outputSpec);
+    void CheckPauseAndStop();
+    // The step for file i of the current folder; false when the whole run must end.
+    bool processFileStep(qsizetype i, const QString& inputDir, const QString& outputDir);
+    int replaceInPlace(const QString& path, const QString& tempPath, qint64 size);
+    void writeSummary(double elapsed);
+    void writeDirect(const QString& text);
+    void failure(const QString& description);
+    double secondsSince(double start) const;
+
+    RunContext& m_ctx;
+    frmFileOps m_fileOps;
+    ReportBuffer m_report;
+    QString m_status;
+    bool m_running = false;
+    bool m_abandon = false; // a failure ended the run's folder procedure
+    double m_elapsed = 0;
+};

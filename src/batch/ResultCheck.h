@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+struct RunContext;
+
+// Read-back checks of an in-place result before the original is purged, and the folder sync that makes
+// the final rename durable.
+namespace ResultCheck {
+
+// True when the ciphertext side, decrypted again with the current key, equals the plaintext side:
+// for an encryption the result is the ciphertext, for a decryption the original is.
+bool resultMatches(const QString& originalPath, const QString& resultPath, bool encrypt, const RunContext& context);
+
+// Syncs the folder that holds path, so a rename in it survives a crash.
+bool syncFolder(const QString& path);
+
+} // namespace ResultCheck

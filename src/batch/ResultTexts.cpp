@@ -1,0 +1,98 @@
+#include "batch/ResultTexts.h"
+
+#include "batch/OperationWording.h"
+#include "files/FileProc.h"
+
+#include <QLocale>
+
+namespace ResultTexts {
+
+QString continuationBreak() { return QStringLiteral("\r\n") + QString(ContinuationIndent, QLatin1Char(' ')); }
+
+QString groupedNumber(qint64 n) { return QLocale().toString(n); }
+
+QString EngineText(int code) {
+    const auto cont = continuationBreak();
+    switch (static_cast<qint16>(code)) {
+    case -3:
+        return QStringLiteral("Input file not found.");
+    case -4:
+        return QStringLiteral("Unable to open input file.");
+    case -5:
+        return QStringLiteral("Unable to open output file.");
+    case -6:
+    case -16:
+        return QStringLiteral("Read error.");
+    case -7:
+    case -17:
+        return QStringLiteral("Write error.");
+    case -9:
+        return QStringLiteral("Write error: disk full.");
+    case -8:
+    case -18:
+        return QStringLiteral("Invalid block size.") + cont +
+               QStringLiteral("Decryption key is incorrect or ciphertext is corrupt.");
+    default:
+        break;
+    }
+    if (code <= -21 && code >= -29) {
+        const int n = -code - 20;
+        const QString first = n == 1 ? QStringLiteral("One block expansion error occurred.")
+                                     : QString::number(n) + QStringLiteral(" block expansion errors occurred.");
+        return first + cont + QStringLiteral("Ciphertext is corrupt or decryption key is incorrect.");
+    }
+    return QStringLiteral("Unknown error #") + QString::number(static_cast<qint16>(code)) + QLatin1Char('.');
+}
+
+bool MayHavePartialOutput(int code) { return code >= -99 && code <= -16; }
+
+QString PartialPlaintextLine(const QString& outputFile) {
+    return continuationBreak() + QStringLiteral("Partial plaintext may be in ") + outputFile + QLatin1Char('.');
+}
+
+namespace {
+QString resultIsIn(bool encrypt, const QString& tempPath) {
+    return QStringLiteral("The result of the ") + TxtEncDec(QStringLiteral("encryption"), encrypt) +
+           QStringLiteral(" operation ") + QStringLiteral("is in the file ") + tempPath + QLatin1Char('.');
+}
+} // namespace
+
+QString StepResultText(int code, bool encrypt, const QString& inputPath, const QString& tempPath) {
+    const QString notPerformed =
+        QStringLiteral("  ") + TxtEncDec(QStringLiteral("Encryption"), encrypt) + QStringLiteral(" not performed.");
+    switch (code) {
+    case 1:
+        return QStringLiteral("This is the ZQ4 executable.") + notPerformed;
+    case 2:
+        return QStringLiteral("This is the current keyfile.") + notPerformed;
+    case 3:
+        return QStringLiteral("This file is empty (0 bytes).");
+    case 4:
+        return QStringLiteral("This file is too small to have been ZQ4-encrypted.");
+    case 5:
+        return QStringLiteral("Unable to get temporary output filename.");
+    case 6:
+        return QStringLiteral("Error when renaming temporary output file. ") + resultIsIn(encrypt, tempPath);
+    case 7:
+        return QStringLiteral("ZQ4 does not ") + TxtEncDec(QStringLiteral("encrypt"), encrypt) +
+               QStringLiteral("-in-place files with extension ") + QLatin1Char('"') +
+               FileProc::FileExtension(inputPath, true) + QLatin1Char('"') + QLatin1Char('.');
+    case 8:
+        return QStringLiteral("Error: probably insufficient space ") + QStringLiteral("on the floppy disk in drive ") +
+               inputPath.left(1).toUpper() + QStringLiteral(".  ") + resultIsIn(encrypt, tempPath);
+    default:
+        break;
+    }
+    return code < 0 ? EngineText(code) : QString();
+}
+
+QString DoneText(bool inPlace, const QString& outputName, qint64 outputLength) {
+    QString s = QStringLiteral("-> ");
+    if (!inPlace)
+        s += outputName + QStringLiteral("  ") + groupedNumber(outputLength) + QStringLiteral(" bytes");
+    return s;
+}
+
+bool CountsAsProcessed(int code) { return code == 0 || code == 6 || code == 8; }
+
+} // namespace ResultTexts

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+// The report texts of one file's outcome. Codes: 0 done, 1..8 the run's own conditions, negative codes from
+// the cipher engine.
+namespace ResultTexts {
+
+// Blanks that indent a continuation line under the file's name column.
+inline constexpr int ContinuationIndent = 14;
+QString continuationBreak();
+
+// A byte count with digit grouping and no decimals, as in "12,345".
+QString groupedNumber(qint64 n);
+
+// The engine's text of a negative code, continuation lines included.
+QString EngineText(int code);
+// Codes after which the engine may have left part of its output behind.
+bool MayHavePartialOutput(int code);
+// The line naming the file that may hold partial plaintext, starting with its line break.
+QString PartialPlaintextLine(const QString& outputFile);
+
+// Texts of the codes 1..8 and of negative codes. tempPath: the temporary file of an in-place operation;
+// inputPath: the file's path, for its extension and drive letter.
+QString StepResultText(int code, bool encrypt, const QString& inputPath, const QString& tempPath);
+// Text of code 0: "-> " and, when the output is a different file, its name and length.
+QString DoneText(bool inPlace, const QString& outputName, qint64 outputLength);
+
+// Whether the code counts the file as processed.
+bool CountsAsProcessed(int code);
+
+} // namespace ResultTexts

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <functional>
+
+// Runs a long job on a worker thread while this thread keeps serving its event loop, so a window stays
+// responsive; a short job runs inline, where a thread hand-off would cost more than the job.
+namespace WorkerCall {
+
+// Jobs on inputs of at least this many bytes go to a worker.
+inline constexpr long long WorkerThreshold = 4LL * 1024 * 1024;
+
+int run(long long inputBytes, const std::function<int()>& job);
+
+} // namespace WorkerCall

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+struct RunContext;
+
+// The engine call of one file and the rules that keep some files from being replaced in place.
+class frmFileOps {
+public:
+    explicit frmFileOps(RunContext& context) : m_ctx(context) {}
+
+    // Number of entries in use in strSensitiveExtns (1-based, like the table).
+    int intNumSensitiveExtns = 0;
+    std::array<QString, 21> strSensitiveExtns;
+
+    // Encrypts or decrypts input into output (a different path). 0 done, 1/2/7 excluded in place, negative
+    // codes from the engine.
+    int ProcessFile(const QString& inputPath, const QString& outputPath);
+    // 1 the program's own executable, 2 the current keyfile, 7 a sensitive extension, 0 otherwise.
+    int ExcludedFile(const QString& path) const;
+    void SetSensitiveFileExtensions();
+
+private:
+    QString programFilePath() const;
+
+    RunContext& m_ctx;
+};

@@ -1,0 +1,82 @@
+#include "batch/gui/frmConfirmOperation.h"
+
+#include "batch/ConfirmationText.h"
+#include "batch/RunContext.h"
+#include "batch/gui/frmReport.h"
+#include "batch/FolderListing.h"
+#include "platform/os/MessageBox.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+frmConfirmOperation::frmConfirmOperation(frmReport& report, QWidget* parent) : QDialog(parent), m_report(report) {
+    setObjectName(QStringLiteral("frmConfirmOperation"));
+    setWindowTitle(QStringLiteral("Confirm operation"));
+    setModal(true);
+    lblDescr = new QLabel(this);
+    lblDescr->setObjectName(QStringLiteral("lblDescr"));
+    lblDescr->setWordWrap(true);
+    lblPerformOperation = new QLabel(this);
+    lblPerformOperation->setObjectName(QStringLiteral("lblPerformOperation"));
+    cmdYes = new QPushButton(QStringLiteral("Yes"), this);
+    cmdYes->setObjectName(QStringLiteral("cmdYes"));
+    cmdNo = new QPushButton(QStringLiteral("No"), this);
+    cmdNo->setObjectName(QStringLiteral("cmdNo"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(lblPerformOperation);
+    buttons->addStretch();
+    buttons->addWidget(cmdYes);
+    buttons->addWidget(cmdNo);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblDescr);
+    layout->addLayout(buttons);
+    setMinimumWidth(480);
+
+    connect(cmdYes, &QPushButton::clicked, this, [this] {
+        blnDoIt = true;
+        accept();
+    });
+    connect(cmdNo, &QPushButton::clicked, this, [this] {
+        blnDoIt = false;
+        reject();
+    });
+}
+
+bool frmConfirmOperation::prepare() {
+    const RunContext& ctx = m_report.context();
+    const QString dir = m_report.strInputDirpath;
+    QString error;
+    const qint64 n = FolderListing::countMatching(dir, m_report.strInputFilespec, &error);
+    if (n < 0) {
+        MessageBox::show(error, QStringLiteral("Error"), MessageBox::Warning);
+        MessageBox::show(QStringLiteral("Error when attempting to count files in ") + dir + QLatin1Char('.'),
+                         QStringLiteral("Error"), MessageBox::Warning);
+        return false;
+    }
+    ConfirmationText::Operation op;
+    op.inputDirpath = dir;
+    op.inputFilespec = m_report.strInputFilespec;
+    op.outputDirpath = m_report.strOutputDirpath;
+    op.outputFilespec = m_report.strOutputFilespec;
+    op.matchingFiles = n;
+    op.subdirectories = ctx.setup.blnSubdirectories;
+    op.outputFilesSame = ctx.setup.blnOutputFilesSame;
+    op.encrypt = ctx.setup.blnEncrypt;
+    lblDescr->setText(ConfirmationText::Description(op));
+    lblPerformOperation->setText(ConfirmationText::Question(op.encrypt));
+    // About 6 twips a character of description, and room for the buttons.
+    const int textHeight = static_cast<int>(lblDescr->text().size() * 6 / 15);
+    resize(width(), qMax(textHeight, cmdYes->sizeHint().height() + 900 / 15) + cmdYes->sizeHint().height());
+    return true;
+}
+
+int frmConfirmOperation::exec() {
+    blnDoIt = false;
+    if (!prepare())
+        return QDialog::Rejected;
+    cmdYes->setFocus();
+    return QDialog::exec();
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class frmReport;
+
+// Describes the operation about to run and asks whether to perform it.
+class frmConfirmOperation : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmConfirmOperation(frmReport& report, QWidget* parent = nullptr);
+
+    // The answer: true for Yes.
+    bool blnDoIt = false;
+
+    QLabel* lblDescr;
+    QLabel* lblPerformOperation;
+    QPushButton* cmdYes;
+    QPushButton* cmdNo;
+
+    // Counts the files, builds the texts and shows the dialog; a folder that cannot be counted gives its
+    // message and blnDoIt false without showing anything.
+    int exec() override;
+
+private:
+    bool prepare();
+
+    frmReport& m_report;
+};

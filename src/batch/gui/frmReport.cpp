@@ -1,0 +1,277 @@
+#include "batch/gui/frmReport.h"
+
+#include "batch/RunContext.h"
+#include "batch/gui/frmAntiVirusQuery.h"
+#include "batch/gui/frmPurgeWarning.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+QString forDisplay(QStringView text) { return text.toString().replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+const QString copyCaption = QStringLiteral("Copy to clipboard");
+const QString copySelectedCaption = QStringLiteral("Copy selected text to clipboard");
+} // namespace
+
+frmReport::frmReport(RunContext& context, QWidget* parent) : QDialog(parent), BatchRun(context) {
+    setObjectName(QStringLiteral("frmReport"));
+    setWindowTitle(QStringLiteral("Report"));
+
+    txbText = new QPlainTextEdit(this);
+    txbText->setObjectName(QStringLiteral("txbText"));
+    txbText->setReadOnly(true);
+    txbText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    if (!QFontInfo(font).fixedPitch())
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    txbText->setFont(font);
+    txbText->viewport()->installEventFilter(this);
+
+    lblPausedDone = new QLabel(this);
+    lblPausedDone->setObjectName(QStringLiteral("lblPausedDone"));
+    cmdStop = new QPushButton(QStringLiteral("Stop at next file"), this);
+    cmdStop->setObjectName(QStringLiteral("cmdStop"));
+    cmdPauseContinue = new QPushButton(QStringLiteral("Pause at next file"), this);
+    cmdPauseContinue->setObjectName(QStringLiteral("cmdPauseContinue"));
+    cmdClose = new QPushButton(QStringLiteral("Close"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdCopyToClipboard = new QPushButton(copyCaption, this);
+    cmdCopyToClipboard->setObjectName(QStringLiteral("cmdCopyToClipboard"));
+    for (QPushButton* b : {cmdStop, cmdPauseContinue, cmdClose, cmdCopyToClipboard})
+        b->setAutoDefault(false);
+    cmdStop->hide();
+    cmdPauseContinue->hide();
+    cmdCopyToClipboard->hide();
+
+    Clock = new QTimer(this);
+    Clock->setObjectName(QStringLiteral("Clock"));
+    Clock->setInterval(100);
+    connect(Clock, &QTimer::timeout, this, [this] {
+        m_scrollWanted = true;
+        refreshText();
+    });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(lblPausedDone);
+    buttons->addStretch();
+    buttons->addWidget(cmdCopyToClipboard);
+    buttons->addWidget(cmdPauseContinue);
+    buttons->addWidget(cmdStop);
+    buttons->addWidget(cmdClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(txbText);
+    layout->addLayout(buttons);
+    resize(760, 560);
+
+    connect(cmdStop, &QPushButton::clicked, this, &frmReport::cmdStop_Click);
+    connect(cmdPauseContinue, &QPushButton::clicked, this, &frmReport::cmdPauseContinue_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &frmReport::cmdClose_Click);
+    connect(cmdCopyToClipboard, &QPushButton::clicked, this, &frmReport::cmdCopyToClipboard_Click);
+}
+
+frmReport::~frmReport() = default;
+
+frmAntiVirusQuery& frmReport::antiVirusQuery() {
+    if (!m_antiVirusQuery)
+        m_antiVirusQuery = new frmAntiVirusQuery(this);
+    return *m_antiVirusQuery;
+}
+
+frmPurgeWarning& frmReport::purgeWarning() {
+    if (!m_purgeWarning)
+        m_purgeWarning = new frmPurgeWarning([this](const QString& w) { return TxtEncDec(w); }, this);
+    return *m_purgeWarning;
+}
+
+void frmReport::cmdStop_Click() { requestStop(); }
+
+void frmReport::cmdPauseContinue_Click() { togglePause(); }
+
+void frmReport::cmdClose_Click() {
+    if (blnComparisonReport && onCloseComparison) {
+        onCloseComparison();
+        return;
+    }
+    blnStop = true;
+    Clock->stop();
+    hide();
+}
+
+void frmReport::reject() { cmdClose_Click(); }
+
+void frmReport::closeEvent(QCloseEvent* event) {
+    const bool running = isRunning();
+    cmdClose_Click();
+    // Closing from the title bar discards the window's report, unless a run still writes to it.
+    if (!running && !blnComparisonReport) {
+        report().clear();
+        refreshText();
+    }
+    event->accept();
+}
+
+void frmReport::cmdCopyToClipboard_Click() {
+    if (!report().isEmpty()) {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->clear();
+        const QTextCursor cursor = txbText->textCursor();
+        if (cursor.hasSelection()) {
+            QString selected = cursor.selectedText();
+            selected.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+            clipboard->setText(selected);
+        } else {
+            clipboard->setText(report().text());
+        }
+        lblPausedDone->clear();
+        setStatus(QString());
+        cmdCopyToClipboard->setText(copyCaption);
+    }
+    cmdClose->setFocus();
+}
+
+bool frmReport::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txbText->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && cmdCopyToClipboard->isEnabled())
+        QTimer::singleShot(0, this, &frmReport::selectionFeedback);
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmReport::selectionFeedback() {
+    if (txbText->textCursor().hasSelection()) {
+        cmdCopyToClipboard->setText(copySelectedCaption);
+        setStatus(QString());
+    } else {
+        cmdCopyToClipboard->setText(copyCaption);
+    }
+}
+
+void frmReport::refreshText() {
+    if (m_dirty) {
+        const QString& text = report().text();
+        if (text.size() >= m_shown.size() && QStringView(text).left(m_shown.size()) == m_shown) {
+            const QStringView added = QStringView(text).mid(m_shown.size());
+            if (!added.isEmpty()) {
+                QTextCursor c(txbText->document());
+                c.movePosition(QTextCursor::End);
+                c.insertText(forDisplay(added));
+            }
+        } else {
+            txbText->setPlainText(forDisplay(text));
+        }
+        m_shown = text;
+        m_dirty = false;
+    }
+    if (m_scrollWanted) {
+        scrollToEnd();
+        m_scrollWanted = false;
+    }
+}
+
+void frmReport::scrollToEnd() {
+    txbText->moveCursor(QTextCursor::End);
+    txbText->verticalScrollBar()->setValue(txbText->verticalScrollBar()->maximum());
+    txbText->viewport()->update();
+}
+
+void frmReport::runStarted() {
+    m_shown.clear();
+    txbText->clear();
+    m_dirty = false;
+    Clock->start();
+    cmdCopyToClipboard->hide();
+    cmdClose->hide();
+    cmdStop->setText(QStringLiteral("Stop at next file"));
+    cmdStop->show();
+    cmdPauseContinue->setText(QStringLiteral("Pause at next file"));
+    cmdPauseContinue->setVisible(!context().blnPerformingReliabilityTest);
+}
+
+void frmReport::runEnded() {
+    cmdStop->hide();
+    cmdPauseContinue->hide();
+    cmdClose->show();
+    Clock->stop();
+    refreshText();
+}
+
+void frmReport::reportChanged(bool scroll) {
+    m_dirty = true;
+    m_scrollWanted = m_scrollWanted || scroll;
+    // While a run goes on the clock brings the text box up to date; otherwise do it now.
+    if (!isRunning() || !Clock->isActive())
+        refreshText();
+}
+
+void frmReport::statusChanged() { lblPausedDone->setText(status()); }
+
+void frmReport::setClockEnabled(bool on) {
+    if (on)
+        Clock->start();
+    else
+        Clock->stop();
+}
+
+void frmReport::stopPressed() {
+    cmdStop->hide();
+    cmdPauseContinue->hide();
+    cmdClose->show();
+}
+
+void frmReport::pauseToggled() {
+    if (blnPaused) {
+        cmdStop->setText(QStringLiteral("Stop"));
+        cmdPauseContinue->setText(QStringLiteral("Continue"));
+    } else {
+        cmdStop->setText(QStringLiteral("Stop at next file"));
+        cmdPauseContinue->setText(QStringLiteral("Pause at next file"));
+    }
+}
+
+void frmReport::fitToReport() {
+    if (intReportLines >= 100)
+        return;
+    // 260 twips a line plus 600, at 15 twips a pixel; the window only ever shrinks.
+    const int wanted = static_cast<int>((intReportLines * 260 + 600) / 15);
+    const int diff = txbText->height() - wanted;
+    if (diff > 0)
+        resize(width(), height() - diff);
+}
+
+void frmReport::hideWindow() { hide(); }
+
+void frmReport::showCopyButton() {
+    cmdCopyToClipboard->setText(copyCaption);
+    cmdCopyToClipboard->show();
+}
+
+bool frmReport::purgeAdviceWanted() const { return m_purgeWarning ? m_purgeWarning->blnShowPurgeWarning : true; }
+
+void frmReport::resetPurgeAdvice() { purgeWarning().blnShowPurgeWarning = true; }
+
+void frmReport::showPurgeAdvice(const QString& path) {
+    const QPoint place = mapToGlobal(QPoint(0, 0)) + QPoint(2400 / 15, 1675 / 15);
+    frmAntiVirusQuery& query = antiVirusQuery();
+    query.move(place);
+    query.exec();
+    frmPurgeWarning& warning = purgeWarning();
+    if (query.blnNo) {
+        warning.blnShowPurgeWarning = false;
+        return;
+    }
+    warning.strPurgeFilePath = path;
+    warning.move(place);
+    warning.exec();
+}

@@ -1,0 +1,155 @@
+// An in-place encryption killed at random moments must never lose a file: afterwards each file is either
+// its original or a complete encryption of it (under a temporary name at worst).
+#include "app/OperationSetup.h"
+#include "batch/BatchRun.h"
+#include "batch/RunContext.h"
+#include "key/frmKeyFrom.h"
+#include "platform/engine/Engine.h"
+#include "support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+const QByteArray kKey = QByteArray("KILLTESTKEY-0123").repeated(4);
+const char* const kChildVar = "ZQ4_INPLACE_CHILD_FOLDER";
+
+int childMain(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (zq4e::allocate_buffers() == 0)
+        return 2;
+    OperationSetup setup;
+    setup.blnEncrypt = true;
+    setup.blnOutputFilesSame = true;
+    frmKeyFrom key;
+    key.strKey = kKey;
+    key.intKeyFrom = frmKeyFrom::FromKeyboard;
+    RunContext ctx(setup, key);
+    BatchRun run(ctx);
+    const QString folder = qEnvironmentVariable(kChildVar);
+    run.blnPerformingOperation = true;
+    run.strInputDirpath = run.strOutputDirpath = folder;
+    run.strInputFilespec = run.strOutputFilespec = QStringLiteral("*.dat");
+    run.ProcessFiles();
+    zq4e::deallocate_buffers();
+    return run.intFilesProcessed > 0 ? 0 : 1;
+}
+
+// The plaintext of an encrypted file, or an empty array when it is not one of ours under the test key.
+QByteArray decrypted(const QString& path, const QString& scratch) {
+    QFile::remove(scratch);
+    zq4e::operation_initialization(kKey, 0, QFileInfo(path).size(), 0);
+    if (zq4e::decrypt_file(path, scratch) != 0)
+        return {};
+    const QByteArray plain = TestSupport::readFile(scratch);
+    QFile::remove(scratch);
+    return plain;
+}
+} // namespace
+
+class TestInPlaceKill : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_home;
+    QMap<QString, QByteArray> m_originals;
+    QString m_folder;
+    QString m_scratch;
+
+    void restoreFolder() {
+        QDir d(m_folder);
+        for (const QString& f : d.entryList(QDir::Files | QDir::Hidden))
+            QFile::remove(d.filePath(f));
+        for (auto it = m_originals.cbegin(); it != m_originals.cend(); ++it)
+            QVERIFY(TestSupport::writeFile(m_folder + it.key(), it.value()));
+    }
+
+    // Every original is found, as itself or encrypted, under its name or a temporary name beside it.
+    void checkNothingLost(int round) {
+        QDir d(m_folder);
+        const QStringList present = d.entryList(QDir::Files | QDir::Hidden);
+        for (auto it = m_originals.cbegin(); it != m_originals.cend(); ++it) {
+            bool found = false;
+            QStringList candidates{it.key()};
+            for (const QString& f : present)
+                if (f != it.key() && f.startsWith(it.key()))
+                    candidates << f;
+            for (const QString& c : std::as_const(candidates)) {
+                const QByteArray bytes = TestSupport::readFile(m_folder + c);
+                if (QFileInfo::exists(m_folder + c) &&
+                    (bytes == it.value() || decrypted(m_folder + c, m_scratch) == it.value())) {
+                    found = true;
+                    break;
+                }
+            }
+            QVERIFY2(found, qPrintable(QStringLiteral("round %1: %2 lost; folder holds %3")
+                                           .arg(round)
+                                           .arg(it.key(), present.join(QLatin1Char(' ')))));
+        }
+    }
+
+    qint64 runChild(int killAfterMs) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(kChildVar), m_folder);
+        child.setProcessEnvironment(env);
+        child.setProgram(QCoreApplication::applicationFilePath());
+        QElapsedTimer timer;
+        timer.start();
+        child.start();
+        if (!child.waitForStarted())
+            return -1;
+        if (killAfterMs >= 0 && !child.waitForFinished(killAfterMs))
+            ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+        child.waitForFinished(120000);
+        return timer.elapsed();
+    }
+
+private slots:
+    void initTestCase() {
+        TestSupport::prepareEnvironment(m_home);
+        QVERIFY(zq4e::allocate_buffers() != 0);
+        m_folder = QDir(m_home.path()).filePath(QStringLiteral("data/"));
+        m_scratch = QDir(m_home.path()).filePath(QStringLiteral("scratch.out"));
+        QDir().mkpath(m_folder);
+        const int sizes[] = {1, 100, 4000, 65536, 70000, 150000, 300000, 6 * 1024 * 1024};
+        int k = 0;
+        for (int round = 0; round < 2; ++round)
+            for (int s : sizes) {
+                const QString name = QStringLiteral("f%1.dat").arg(k, 2, 10, QLatin1Char('0'));
+                m_originals[name] = TestSupport::pseudoRandomBytes(s, static_cast<quint32>(7 * k + s));
+                ++k;
+            }
+    }
+    void cleanupTestCase() { zq4e::deallocate_buffers(); }
+
+    void killedAtRandomMoments() {
+        restoreFolder();
+        const qint64 full = runChild(-1);
+        QVERIFY(full > 0);
+        // A complete run encrypts every file in place.
+        for (auto it = m_originals.cbegin(); it != m_originals.cend(); ++it)
+            QCOMPARE(decrypted(m_folder + it.key(), m_scratch), it.value());
+        QRandomGenerator rng(20240517);
+        for (int round = 1; round <= 20; ++round) {
+            restoreFolder();
+            runChild(static_cast<int>(rng.bounded(static_cast<quint32>(qMax<qint64>(full, 50)))));
+            checkNothingLost(round);
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
+};
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet(kChildVar))
+        return childMain(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestInPlaceKill test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_inplacekill.moc"

@@ -1,0 +1,532 @@
+#include "app/OperationSetup.h"
+#include "batch/RunClock.h"
+#include "batch/RunContext.h"
+#include "batch/gui/frmAntiVirusQuery.h"
+#include "batch/gui/frmConfirmOperation.h"
+#include "batch/gui/frmPurgeWarning.h"
+#include "batch/gui/frmReport.h"
+#include "key/frmKeyFrom.h"
+#include "platform/engine/Engine.h"
+#include "platform/os/MessageBox.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+const QString crlf = QStringLiteral("\r\n");
+
+// A clock that moves only when told: by `step` seconds at each reading, plus whatever a test adds.
+struct FakeClock {
+    QDateTime base = QDateTime(QDate(2024, 5, 17), QTime(10, 0, 0));
+    double step = 0;
+    double offset = 0;
+    void install() {
+        RunClock::setSource([this] {
+            const QDateTime t = base.addMSecs(qint64(offset * 1000));
+            offset += step;
+            return t;
+        });
+    }
+};
+
+// Answers the modal forms of a run, one action per form shown, in order.
+class ModalDriver : public QObject {
+public:
+    using Action = std::function<void(QWidget*)>;
+    void expect(const QString& name, Action action) { m_script.append({name, std::move(action)}); }
+    void start() {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (!w || m_script.isEmpty() || !w->isVisible())
+                return;
+            if (w->objectName() != m_script.first().first) {
+                m_unexpected << w->objectName();
+                static_cast<QDialog*>(w)->reject();
+                return;
+            }
+            auto step = m_script.takeFirst();
+            m_seen << step.first;
+            step.second(w);
+        });
+        m_timer.start();
+    }
+    QStringList seen() const { return m_seen; }
+    QStringList unexpected() const { return m_unexpected; }
+    bool done() const { return m_script.isEmpty(); }
+
+private:
+    QTimer m_timer;
+    QList<QPair<QString, Action>> m_script;
+    QStringList m_seen, m_unexpected;
+};
+
+void click(QWidget* dialog, const char* name) {
+    auto* b = dialog->findChild<QPushButton*>(QString::fromLatin1(name));
+    QVERIFY(b);
+    b->click();
+}
+
+// A report window whose in-place renames can be made to fail.
+class TestReport : public frmReport {
+public:
+    using frmReport::frmReport;
+    bool failRename = false;
+
+protected:
+    bool renameResult(const QString& t, const QString& p) override {
+        return failRename ? false : frmReport::renameResult(t, p);
+    }
+};
+} // namespace
+
+class TestBatchRun : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_home;
+    OperationSetup m_setup;
+    frmKeyFrom m_key;
+    RunContext* m_ctx = nullptr;
+    TestReport* m_report = nullptr;
+    FakeClock m_clock;
+
+    QString newFolder() {
+        static int n = 0;
+        const QString d = QDir(m_home.path()).filePath(QStringLiteral("run%1/").arg(++n));
+        QDir().mkpath(d);
+        return d;
+    }
+    void run(const QString& in, const QString& spec, const QString& out, const QString& outSpec) {
+        m_report->blnPerformingOperation = true;
+        m_report->blnRandomnessReport = false;
+        m_report->blnGettingInputFilesizes = false;
+        m_report->strInputDirpath = in;
+        m_report->strInputFilespec = spec;
+        m_report->strOutputDirpath = out;
+        m_report->strOutputFilespec = outSpec;
+        m_report->ProcessFiles();
+    }
+    QString text() const { return m_report->report().text(); }
+    void setMode(bool encrypt, bool same, bool sub = false) {
+        m_setup.blnEncrypt = encrypt;
+        m_setup.blnOutputFilesSame = same;
+        m_setup.blnSubdirectories = sub;
+    }
+
+private slots:
+    void initTestCase() {
+        TestSupport::prepareEnvironment(m_home);
+        QVERIFY(zq4e::allocate_buffers() != 0);
+        m_key.strKey = QByteArray("ABCDEFGHIJKLMNOP").repeated(4);
+        m_key.intKeyFrom = frmKeyFrom::FromKeyboard;
+        m_ctx = new RunContext(m_setup, m_key);
+        m_ctx->programFilePath = QDir(m_home.path()).filePath(QStringLiteral("prog/zq4"));
+        m_report = new TestReport(*m_ctx);
+    }
+    void init() {
+        MessageBox::reset();
+        m_clock = FakeClock();
+        m_clock.install();
+        m_report->failRename = false;
+        m_key.intKeyFrom = frmKeyFrom::FromKeyboard;
+        setMode(true, false);
+    }
+    void cleanupTestCase() {
+        RunClock::setSource({});
+        delete m_report;
+        delete m_ctx;
+        zq4e::deallocate_buffers();
+    }
+
+    void reportLineLayout() {
+        const QString d = newFolder();
+        QVERIFY(TestSupport::writeFile(d + "report.txt", TestSupport::pseudoRandomBytes(12345, 1)));
+        run(d, "*.txt", d, "*.enc");
+        const qint64 outLen = QFileInfo(d + "report.enc").size();
+        QVERIFY(outLen > 12345);
+        const QString line = QStringLiteral("report.txt    12,345 bytes   -> report.enc  ") +
+                             QLocale().toString(outLen) + QStringLiteral(" bytes\r\n");
+        QVERIFY2(text().startsWith(QStringLiteral("Encrypting *.txt in ") + d + crlf + line), qPrintable(text()));
+        QCOMPARE(m_report->status(), QStringLiteral("Done"));
+        QCOMPARE(m_report->lblPausedDone->text(), QStringLiteral("Done"));
+        QVERIFY(m_report->cmdClose->isVisibleTo(m_report));
+        QVERIFY(!m_report->cmdStop->isVisibleTo(m_report));
+    }
+
+    void summaries_data() {
+        QTest::addColumn<int>("files");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QTime>("start");
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QStringList>("absent");
+        QTest::newRow("no files") << 0 << 0 << QTime(10, 0) << 1.0
+                                  << QStringList{"\r\nNumber of files processed: 0\r\nNumber of files encrypted: 0\r\n"}
+                                  << QStringList{"Total KB", "Encrypting", "Elapsed"};
+        QTest::newRow("one file") << 1 << 2048 << QTime(10, 0) << 1.0 << QStringList{"Total KB encrypted: 2.00\r\n"}
+                                  << QStringList{"Number of files", "Elapsed"};
+        QTest::newRow("short") << 3 << 1024 << QTime(10, 0) << 2.9
+                               << QStringList{"Number of files processed: 3\r\n", "Number of files encrypted: 3\r\n",
+                                              "Total KB encrypted: 3.00\r\n"}
+                               << QStringList{"Elapsed", "Average"};
+        QTest::newRow("slow") << 3 << 1024 << QTime(10, 0) << 10.0 << QStringList{"Elapsed time: 10 seconds\r\n"}
+                              << QStringList{"Average"};
+        QTest::newRow("fast") << 4 << 200 * 1024 << QTime(10, 0) << 4.0
+                              << QStringList{"Total KB encrypted: 800.00\r\n", "Elapsed time: 4 seconds\r\n",
+                                             "Average encryption speed = 200 KB/sec.\r\n"}
+                              << QStringList{};
+        QTest::newRow("across midnight") << 2 << 1024 << QTime(23, 59, 58) << 6.0
+                                         << QStringList{"Elapsed time: 6 seconds\r\n"} << QStringList{};
+    }
+    void summaries() {
+        QFETCH(int, files);
+        QFETCH(int, size);
+        QFETCH(QTime, start);
+        QFETCH(double, seconds);
+        QFETCH(QStringList, present);
+        QFETCH(QStringList, absent);
+        const QString d = newFolder();
+        for (int i = 0; i < files; ++i)
+            QVERIFY(TestSupport::writeFile(d + QStringLiteral("f%1.txt").arg(i), QByteArray(size, 'a' + i)));
+        m_clock.base.setTime(start);
+        m_clock.step = seconds; // start and end of the run are read once each
+        run(d, "*.txt", d, "*.enc");
+        for (const QString& p : present)
+            QVERIFY2(text().contains(p), qPrintable(p + " in\n" + text()));
+        for (const QString& a : absent)
+            QVERIFY2(!text().contains(a), qPrintable(a + " in\n" + text()));
+        QCOMPARE(m_ctx->intNumFiles, qint64(files));
+        QVERIFY(QRegularExpression(QStringLiteral("\r\n[^\r\n]+, \\d\\d:\\d\\d\r\n$")).match(text()).hasMatch());
+        QCOMPARE(m_report->status(), files ? QStringLiteral("Done") : QString());
+    }
+
+    void duplicateOutputNames() {
+        const QString d = newFolder();
+        TestSupport::writeFile(d + "a.txt", "aaa");
+        TestSupport::writeFile(d + "a.dat", "bbb");
+        run(d, "*.*", d, "*.x");
+        QCOMPARE(m_report->intOperationResult, -1);
+        QCOMPARE(MessageBox::last().text, QStringLiteral("Output file specification \"*.x\" produces duplicate output "
+                                                         "filenames!"));
+        QCOMPARE(MessageBox::last().title, QStringLiteral("Error"));
+        QCOMPARE(MessageBox::last().icon, MessageBox::Warning);
+        QCOMPARE(QDir(d).entryList(QDir::Files).size(), 2);
+        QVERIFY(!text().contains("a.txt  "));
+        // Replacing the files themselves makes no such check.
+        MessageBox::reset();
+        setMode(true, true);
+        run(d, "*.*", d, "*.*");
+        QCOMPARE(m_report->intOperationResult, 0);
+        QCOMPARE(MessageBox::history().size(), 0);
+        QCOMPARE(m_report->intFilesProcessed, 2);
+    }
+
+    void stopPauseContinue() {
+        const QString d = newFolder();
+        for (int i = 0; i < 5; ++i)
+            TestSupport::writeFile(d + QStringLiteral("f%1.txt").arg(i), QByteArray(100, 'x'));
+        // Stop during the first file's yield: one file done, then "Stopped".
+        QTimer::singleShot(0, m_report->cmdStop, &QPushButton::click);
+        run(d, "*.txt", d, "*.enc");
+        QCOMPARE(m_report->intFilesAttempted, 1);
+        QCOMPARE(m_report->status(), QStringLiteral("Stopped"));
+        QVERIFY(m_report->blnStop);
+        QVERIFY(m_ctx->blnGenerateNextKey);
+
+        // Pause, then Stop ends the pause at once.
+        QTimer::singleShot(0, this, [this] {
+            m_report->cmdPauseContinue->click();
+            QCOMPARE(m_report->cmdPauseContinue->text(), QStringLiteral("Continue"));
+            QCOMPARE(m_report->cmdStop->text(), QStringLiteral("Stop"));
+            QTimer::singleShot(30, m_report->cmdStop, &QPushButton::click);
+        });
+        run(d, "*.txt", d, "*.enc");
+        QCOMPARE(m_report->intFilesAttempted, 1);
+        QCOMPARE(m_report->status(), QStringLiteral("Stopped"));
+
+        // Pause, then Continue: every file done, and the ten minutes paused do not count.
+        QTimer::singleShot(0, this, [this] {
+            m_report->cmdPauseContinue->click();
+            QTimer::singleShot(30, this, [this] {
+                QVERIFY(!m_report->Clock->isActive());
+                m_clock.offset += 600;
+                m_report->cmdPauseContinue->click();
+                QCOMPARE(m_report->cmdPauseContinue->text(), QStringLiteral("Pause at next file"));
+                QCOMPARE(m_report->cmdStop->text(), QStringLiteral("Stop at next file"));
+            });
+        });
+        run(d, "*.txt", d, "*.enc");
+        QCOMPARE(m_report->intFilesProcessed, 5);
+        QCOMPARE(m_report->status(), QStringLiteral("Done"));
+        QVERIFY2(!text().contains("Elapsed"), qPrintable(text()));
+        QCOMPARE(m_report->lastElapsedSeconds(), 0.0);
+    }
+
+    void bufferFull_data() {
+        QTest::addColumn<bool>("carryOn");
+        QTest::newRow("Yes") << true;
+        QTest::newRow("No") << false;
+    }
+    void bufferFull() {
+        QFETCH(bool, carryOn);
+        const QString d = newFolder();
+        for (int i = 0; i < 12; ++i)
+            TestSupport::writeFile(d + QStringLiteral("file%1.txt").arg(i, 2, 10, QLatin1Char('0')), "0123456789");
+        m_report->report().setCapacity(600);
+        MessageBox::setNextAnswer(MessageBox::Ok);
+        MessageBox::setNextAnswer(carryOn ? MessageBox::Yes : MessageBox::No);
+        run(d, "*.txt", d, "*.enc");
+        m_report->report().setCapacity(ReportBuffer::DefaultCapacity);
+        QCOMPARE(MessageBox::history().size(), 2);
+        QCOMPARE(MessageBox::history()[0].title, QStringLiteral("Error"));
+        QCOMPARE(MessageBox::history()[1].title, QStringLiteral("Report buffer full"));
+        QCOMPARE(MessageBox::history()[1].buttons, MessageBox::Yes | MessageBox::No);
+        QVERIFY(text().contains("The output report buffer was filled.\r\n"));
+        if (carryOn) {
+            QVERIFY(text().contains("Subsequent operations on individual files will continue,\r\n"
+                                    "but results will not be reported here.\r\n\r\n"));
+            QCOMPARE(m_report->intFilesProcessed, 12);
+            QVERIFY(text().contains("Number of files encrypted: 12\r\n"));
+            QVERIFY(!text().contains("file11.txt"));
+        } else {
+            QVERIFY(text().contains("This operation was terminated at the user's request.\r\n"
+                                    "Note: Some files were not encrypted.\r\n"));
+            QVERIFY(m_report->intFilesProcessed < 12);
+            QVERIFY(!QFileInfo::exists(d + "file11.enc"));
+            QVERIFY(text().contains("Number of files processed:"));
+        }
+    }
+
+    void inPlaceRoundTrip() {
+        const QString d = newFolder();
+        QMap<QString, QByteArray> originals;
+        const int sizes[] = {1, 2, 3, 255, 256, 65535, 65536, 65537, 200000, 5 * 1024 * 1024 + 7};
+        int k = 0;
+        for (int s : sizes) {
+            const QString name = QStringLiteral("n%1.dat").arg(k++);
+            originals[name] = TestSupport::pseudoRandomBytes(s, 100 + s);
+            QVERIFY(TestSupport::writeFile(d + name, originals[name]));
+        }
+        TestSupport::writeFile(d + "sub/deep.dat", "in a subfolder");
+        originals["sub/deep.dat"] = "in a subfolder";
+        setMode(true, true, true);
+        run(d, "*.dat", d, "*.dat");
+        QCOMPARE(m_report->intFilesProcessed, qint64(originals.size()));
+        QVERIFY(text().contains(QStringLiteral("Encrypting *.dat in ") + d + "sub/\r\n"));
+        for (auto it = originals.cbegin(); it != originals.cend(); ++it) {
+            const QByteArray now = TestSupport::readFile(d + it.key());
+            QVERIFY(now.size() > it.value().size());
+            QVERIFY(!now.contains(it.value().left(64)) || it.value().size() < 8);
+        }
+        QCOMPARE(QDir(d).entryList(QDir::Files | QDir::Hidden).size(), int(sizeof sizes / sizeof *sizes));
+        setMode(false, true, true);
+        run(d, "*.dat", d, "*.dat");
+        QCOMPARE(m_report->intFilesProcessed, qint64(originals.size()));
+        QVERIFY(!text().contains("(with purge)"));
+        for (auto it = originals.cbegin(); it != originals.cend(); ++it)
+            QVERIFY2(TestSupport::readFile(d + it.key()) == it.value(), qPrintable(it.key()));
+        QCOMPARE(QDir(d).entryList(QDir::Files | QDir::Hidden).size(), int(sizeof sizes / sizeof *sizes));
+        QCOMPARE(QDir(d + "sub").entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void subfolderOutputStaysInSubfolder() {
+        const QString d = newFolder();
+        const QString out = newFolder();
+        TestSupport::writeFile(d + "top.txt", "top");
+        TestSupport::writeFile(d + "sub/low.txt", "low");
+        setMode(true, false, true);
+        run(d, "*.txt", out, "*.enc");
+        QVERIFY(QFileInfo::exists(out + "top.enc"));
+        QVERIFY(QFileInfo::exists(d + "sub/low.enc"));
+        QVERIFY(!QFileInfo::exists(out + "sub/low.enc"));
+    }
+
+    void exclusions() {
+        const QString d = newFolder();
+        QDir().mkpath(QFileInfo(m_ctx->programFilePath).absolutePath());
+        TestSupport::writeFile(m_ctx->programFilePath, "program");
+        const QString keyfile = d + "my.key";
+        TestSupport::writeFile(keyfile, QByteArray(64, 'k'));
+        TestSupport::writeFile(d + "SETUP.EXE", "binary");
+        TestSupport::writeFile(d + "plain.txt", "text");
+        m_key.intKeyFrom = frmKeyFrom::FromKeyfile;
+        m_key.strKeyFile = keyfile;
+        setMode(true, true);
+        run(d, "*.*", d, "*.*");
+        QVERIFY(text().contains("my.key        64 bytes   This is the current keyfile.  Encryption not performed."));
+        QVERIFY(text().contains("ZQ4 does not encrypt-in-place files with extension \"exe\"."));
+        QCOMPARE(TestSupport::readFile(keyfile), QByteArray(64, 'k'));
+        QCOMPARE(TestSupport::readFile(d + "SETUP.EXE"), QByteArray("binary"));
+        QCOMPARE(m_report->intFilesProcessed, 1);
+        // A typed key leaves the keyfile an ordinary file; another output file is allowed for any extension.
+        m_key.intKeyFrom = frmKeyFrom::FromKeyboard;
+        setMode(true, false);
+        run(d, "*.*", d, "*.enc");
+        QVERIFY(QFileInfo::exists(d + "SETUP.enc"));
+        QVERIFY(QFileInfo::exists(d + "my.enc"));
+        setMode(true, true);
+        const QString progDir = QFileInfo(m_ctx->programFilePath).absolutePath() + "/";
+        run(progDir, "zq4", progDir, "zq4");
+        QVERIFY(text().contains("This is the ZQ4 executable.  Encryption not performed."));
+        QCOMPARE(TestSupport::readFile(m_ctx->programFilePath), QByteArray("program"));
+    }
+
+    void smallAndEmptyFiles() {
+        const QString d = newFolder();
+        TestSupport::writeFile(d + "a0", "");
+        TestSupport::writeFile(d + "a2", "xy");
+        TestSupport::writeFile(d + "a3", "xyz");
+        setMode(false, false);
+        run(d, "*", d, "*.out");
+        QVERIFY(text().contains("a0            This file is empty (0 bytes).\r\n"));
+        QVERIFY(text().contains("a2            This file is too small to have been ZQ4-encrypted.\r\n"));
+        QVERIFY(text().contains("a3            3 bytes   Invalid block size.\r\n              Decryption key"));
+        QCOMPARE(m_report->intFilesProcessed, 0);
+        QVERIFY(text().contains("Number of files decrypted: 0"));
+    }
+
+    void anomalyQuestion() {
+        const QString d = newFolder();
+        QByteArray plain;
+        for (int i = 0; i < 40; ++i)
+            plain += "This is plain English text, line after line.\n";
+        TestSupport::writeFile(d + "a.txt", plain);
+        TestSupport::writeFile(d + "b.txt", plain);
+        setMode(false, false);
+        MessageBox::setNextAnswer(MessageBox::No); // a.txt: do not decrypt
+        MessageBox::setNextAnswer(MessageBox::No); // do not abort
+        MessageBox::setNextAnswer(MessageBox::No); // b.txt: do not decrypt; last file, no abort question
+        run(d, "*.txt", d, "*.dec");
+        const auto& h = MessageBox::history();
+        QCOMPARE(h.size(), 3);
+        QCOMPARE(h[0].title, QStringLiteral("Anomaly"));
+        QCOMPARE(h[0].text, QStringLiteral("This file appears NOT to be encrypted?\r\nAttempt to decrypt it anyway?"));
+        QCOMPARE(h[0].defaultButton, MessageBox::No);
+        QCOMPARE(h[1].title, QStringLiteral("Abort?"));
+        QCOMPARE(h[1].text, QStringLiteral("Abort this decryption operation?"));
+        QCOMPARE(h[2].title, QStringLiteral("Anomaly"));
+        QVERIFY(text().contains("a.txt         1,800 bytes   skipped (file seems not encrypted)\r\n"));
+        QVERIFY(!QFileInfo::exists(d + "a.dec"));
+        // Abort on the first file ends the run there.
+        MessageBox::reset();
+        MessageBox::setNextAnswer(MessageBox::No);
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        run(d, "*.txt", d, "*.dec");
+        QCOMPARE(m_report->intFilesAttempted, 1);
+        QVERIFY(m_report->blnStop);
+    }
+
+    void renameFailure() {
+        const QString d = newFolder();
+        TestSupport::writeFile(d + "r.txt", "will not be renamed");
+        setMode(true, true);
+        m_report->failRename = true;
+        run(d, "r.txt", d, "r.txt");
+        QVERIFY2(text().contains("Error when renaming temporary output file. The result of the encryption operation "
+                                 "is in the file " +
+                                 d + "r.txt1."),
+                 qPrintable(text()));
+        QCOMPARE(m_report->intFilesProcessed, 1);
+        QVERIFY(QFileInfo(d + "r.txt1").size() > 19);
+    }
+
+    void antivirusQuestionAndAdvice() {
+        const QString d = newFolder();
+        for (const char* n : {"a.doc", "b.doc", "c.doc"})
+            TestSupport::writeFile(d + n, "document");
+        setMode(true, true);
+        ModalDriver driver;
+        driver.expect("frmAntiVirusQuery", [](QWidget* w) { click(w, "cmdDontKnow"); });
+        driver.expect("frmPurgeWarning", [this, d](QWidget* w) {
+            auto* warning = static_cast<frmPurgeWarning*>(w);
+            QCOMPARE(warning->strPurgeFilePath, d + "a.doc");
+            QVERIFY(warning->messageText().startsWith("The file " + d + "a.doc has been encrypted.\r\n\r\n"));
+            m_clock.offset += 1000; // time spent reading the advice
+            click(w, "cmdOK");
+        });
+        driver.expect("frmAntiVirusQuery", [](QWidget* w) { click(w, "cmdNo"); });
+        driver.start();
+        run(d, "*.doc", d, "*.doc");
+        QCOMPARE(driver.seen(), (QStringList{"frmAntiVirusQuery", "frmPurgeWarning", "frmAntiVirusQuery"}));
+        QVERIFY(driver.unexpected().isEmpty());
+        QCOMPARE(m_report->intFilesProcessed, 3);
+        QVERIFY(!text().contains("Elapsed"));
+
+        // A new run asks again; ticking the box ends the advice for that run. Decryption never asks.
+        ModalDriver again;
+        again.expect("frmAntiVirusQuery", [](QWidget* w) { click(w, "cmdYes"); });
+        again.expect("frmPurgeWarning", [](QWidget* w) {
+            w->findChild<QCheckBox*>("chkDontShowAgain")->click();
+            click(w, "cmdOK");
+        });
+        again.start();
+        setMode(false, true);
+        run(d, "*.doc", d, "*.doc");
+        QVERIFY(again.seen().isEmpty());
+        setMode(true, true);
+        run(d, "*.doc", d, "*.doc");
+        QCOMPARE(again.seen(), (QStringList{"frmAntiVirusQuery", "frmPurgeWarning"}));
+        QCOMPARE(m_report->intFilesProcessed, 3);
+    }
+
+    void copyToClipboard() {
+        const QString d = newFolder();
+        TestSupport::writeFile(d + "c.txt", "copy me");
+        run(d, "*.txt", d, "*.enc");
+        QVERIFY(m_report->cmdCopyToClipboard->isVisibleTo(m_report));
+        m_report->cmdCopyToClipboard_Click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), text());
+        QCOMPARE(m_report->lblPausedDone->text(), QString());
+        QTextCursor c = m_report->txbText->textCursor();
+        c.setPosition(0);
+        c.setPosition(10, QTextCursor::KeepAnchor);
+        m_report->txbText->setTextCursor(c);
+        m_report->cmdCopyToClipboard_Click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), text().left(10));
+    }
+
+    void closeStopsTheRun() {
+        const QString d = newFolder();
+        for (int i = 0; i < 4; ++i)
+            TestSupport::writeFile(d + QStringLiteral("f%1.txt").arg(i), "data");
+        m_report->show();
+        QTimer::singleShot(0, m_report->cmdClose, &QPushButton::click);
+        run(d, "*.txt", d, "*.enc");
+        QCOMPARE(m_report->intFilesAttempted, 1);
+        QVERIFY(!m_report->isVisible());
+        QVERIFY(!text().isEmpty());
+    }
+
+    void confirmationDialog() {
+        const QString d = newFolder();
+        TestSupport::writeFile(d + "one.txt", "1");
+        setMode(true, false);
+        m_report->strInputDirpath = d;
+        m_report->strInputFilespec = "*.txt";
+        m_report->strOutputDirpath = d;
+        m_report->strOutputFilespec = "*.enc";
+        frmConfirmOperation confirm(*m_report);
+        QTimer::singleShot(0, &confirm, [&confirm] { confirm.cmdYes->click(); });
+        confirm.exec();
+        QVERIFY(confirm.blnDoIt);
+        QCOMPARE(confirm.lblDescr->text(), "Encrypting *.txt in the folder " + d +
+                                               " (1 file) .  The output file is specified as *.enc in the same folder");
+        QCOMPARE(confirm.lblPerformOperation->text(), QStringLiteral("Perform this encryption operation?"));
+        // A folder that cannot be counted.
+        m_report->strInputDirpath = d + "missing/";
+        confirm.exec();
+        QVERIFY(!confirm.blnDoIt);
+        QCOMPARE(MessageBox::last().text, "Error when attempting to count files in " + d + "missing/.");
+    }
+};
+
+QTEST_MAIN(TestBatchRun)
+#include "test_batchrun.moc"

@@ -1,12 +1,13 @@
 #include "randomness/RandomnessListing.h"
 
 #include "files/FileProc.h"
+#include "files/FolderListing.h"
 #include "platform/os/MessageBox.h"
-#include "randomness/FolderEntries.h"
 
 #include <QFileInfo>
 #include <QLocale>
 
+#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -52,14 +53,10 @@ bool ListFolderRandomness(const QString& folder, const QString& spec, const Rand
     if (!f.endsWith(QLatin1Char('/')))
         f += QLatin1Char('/');
 
-    const FolderEntries::Listing entries = FolderEntries::list(f);
-    if (!entries.ok)
-        return fail(QStringLiteral("Cannot read the folder ") + f, context);
-
-    QStringList matching;
-    for (const QString& name : entries.files)
-        if (FileProc::FileNameMatchesSpec(name, spec))
-            matching.append(name);
+    const Folder::Listing files = Folder::listMatchingFiles(f, spec);
+    if (!files.ok)
+        return fail(f + QStringLiteral(": ") + files.errorText, context);
+    const QStringList& matching = files.names;
     if (context.setNumFiles)
         context.setNumFiles(matching.size());
 
@@ -72,7 +69,7 @@ bool ListFolderRandomness(const QString& folder, const QString& spec, const Rand
                 context.fileAttempted();
             const QFileInfo info(path);
             if (!info.exists())
-                return fail(QStringLiteral("File not found: ") + path, context);
+                return fail(path + QStringLiteral(": ") + qt_error_string(ENOENT), context);
             const qint64 length = info.size();
             const bool measured = length >= context.intMinFilesizeForRandomness;
             double r = -0.5;
@@ -90,7 +87,10 @@ bool ListFolderRandomness(const QString& folder, const QString& spec, const Rand
 
     if (!context.blnSubdirectories)
         return true;
-    for (const QString& name : entries.subfolders) {
+    const Folder::Listing subfolders = Folder::listSubfolders(f);
+    if (!subfolders.ok)
+        return fail(f + QStringLiteral(": ") + subfolders.errorText, context);
+    for (const QString& name : subfolders.names) {
         const QString next = f + name;
         if (context.setNextDirPath)
             context.setNextDirPath(next);

@@ -7,6 +7,8 @@
 #include <QMap>
 #include <QtTest>
 
+#include <cerrno>
+
 namespace {
 
 // Stands in for the report window: collects the report and the counters, and stops when told to.
@@ -173,10 +175,10 @@ private slots:
         QString description;
         if (kind == 0) {
             report.afterFile = [&] { QFile::remove(dir.filePath(QStringLiteral("b.txt"))); };
-            description = QStringLiteral("File not found: ") + dir.filePath(QStringLiteral("b.txt"));
+            description = dir.filePath(QStringLiteral("b.txt")) + QStringLiteral(": ") + qt_error_string(ENOENT);
         } else if (kind == 1) {
             folder = dir.filePath(QStringLiteral("nowhere"));
-            description = QStringLiteral("Cannot read the folder ") + folder + u'/';
+            description = folder + QStringLiteral("/: ") + qt_error_string(ENOENT);
         } else {
             report.capacity = dir.path().size() + 3 + 40; // the heading and one line
             description = QStringLiteral("The report is full.");

@@ -11,6 +11,7 @@
 #include "batch/WorkerCall.h"
 #include "files/FileProc.h"
 #include "platform/os/MessageBox.h"
+#include "randomness/RandomnessListing.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -23,7 +24,9 @@
 namespace {
 const QString crlf = QStringLiteral("\r\n");
 
-qint64 lineBreaks(const QString& text) { return text.count(crlf); }
+qint64 lineBreaks(const QString& text) {
+    return text.count(crlf);
+}
 
 // Two paths naming one file (a different spelling of the same folder) must be treated as in place: the
 // engine would otherwise be asked to write over the file it reads.
@@ -43,7 +46,9 @@ QString withSlash(QString dir) {
 
 BatchRun::BatchRun(RunContext& context) : m_ctx(context), m_fileOps(context) {}
 
-QString BatchRun::TxtEncDec(const QString& word) const { return ::TxtEncDec(word, m_ctx.setup.blnEncrypt); }
+QString BatchRun::TxtEncDec(const QString& word) const {
+    return ::TxtEncDec(word, m_ctx.setup.blnEncrypt);
+}
 
 void BatchRun::setStatus(const QString& status) {
     m_status = status;
@@ -91,6 +96,33 @@ void BatchRun::failure(const QString& description) {
         setClockEnabled(false);
         m_abandon = true;
     }
+}
+
+void BatchRun::listFolderRandomness(const QString& folder, const QString& spec) {
+    RandomnessListingContext c;
+    c.blnSubdirectories = m_ctx.setup.blnSubdirectories;
+    c.intMinFilesizeForRandomness = m_ctx.intMinFilesizeForRandomness;
+    c.dblMinZQ4Randomness = m_ctx.dblMinZQ4Randomness;
+    c.addToReport = [this](const QString& text) {
+        if (!m_report.append(text))
+            return false;
+        intReportLines += lineBreaks(text);
+        reportChanged(true);
+        return true;
+    };
+    c.checkPauseAndStop = [this] {
+        CheckPauseAndStop();
+        return blnStop;
+    };
+    c.fileAttempted = [this] { ++intFilesAttempted; };
+    c.setNumFiles = [this](qint64 n) { m_ctx.intNumFiles = n; };
+    c.setNextDirPath = [this](const QString& dir) { strNextDirPath = dir; };
+    c.failed = [this] {
+        ReportBufferFull();
+        blnStop = true;
+        setClockEnabled(false);
+    };
+    RandomnessListing::ListFolderRandomness(folder, spec, c);
 }
 
 void BatchRun::ReportBufferFull() {
@@ -242,8 +274,8 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
     m_ctx.intNumFiles = matching.size();
 
     if (!matching.isEmpty() && !survey && !blnReportSuspended && !m_abandon) {
-        const QString header =
-            TxtEncDec(QStringLiteral("Encrypting")) + QLatin1Char(' ') + spec + QStringLiteral(" in ") + inputDir + crlf;
+        const QString header = TxtEncDec(QStringLiteral("Encrypting")) + QLatin1Char(' ') + spec +
+                               QStringLiteral(" in ") + inputDir + crlf;
         if (m_report.append(header)) {
             intReportLines += 1;
             reportChanged(true);
@@ -367,11 +399,10 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
             if (answer != MessageBox::Yes) {
                 AddToReport(QStringLiteral("skipped (file seems not encrypted)"));
                 if (i < strInputNames.size() - 1) {
-                    const auto abort = MessageBox::show(QStringLiteral("Abort this ") +
-                                                            TxtEncDec(QStringLiteral("encryption")) +
-                                                            QStringLiteral(" operation?"),
-                                                        QStringLiteral("Abort?"), MessageBox::NoIcon,
-                                                        MessageBox::Yes | MessageBox::No);
+                    const auto abort = MessageBox::show(
+                        QStringLiteral("Abort this ") + TxtEncDec(QStringLiteral("encryption")) +
+                            QStringLiteral(" operation?"),
+                        QStringLiteral("Abort?"), MessageBox::NoIcon, MessageBox::Yes | MessageBox::No);
                     if (abort == MessageBox::Yes) {
                         AddToReport(crlf);
                         blnStop = true;
@@ -382,8 +413,8 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
                 return !m_abandon;
             }
         }
-        const QString progress = QStringLiteral("  ... ") + TxtEncDec(QStringLiteral("encrypting")) +
-                                 QStringLiteral(" ... ");
+        const QString progress =
+            QStringLiteral("  ... ") + TxtEncDec(QStringLiteral("encrypting")) + QStringLiteral(" ... ");
         AddToReport(progress, true);
         if (m_abandon)
             return false;
@@ -438,4 +469,6 @@ int BatchRun::replaceInPlace(const QString& path, const QString& tempPath, qint6
     return 0;
 }
 
-bool BatchRun::renameResult(const QString& tempPath, const QString& path) { return QFile::rename(tempPath, path); }
+bool BatchRun::renameResult(const QString& tempPath, const QString& path) {
+    return QFile::rename(tempPath, path);
+}

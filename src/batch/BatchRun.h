@@ -88,10 +88,7 @@ protected:
     virtual void showPurgeAdvice(const QString& path) { (void)path; }
     virtual void resetPurgeAdvice() {}
     // The randomness listing of a folder (owned by the randomness report).
-    virtual void listFolderRandomness(const QString& folder, const QString& spec) {
-        (void)folder;
-        (void)spec;
-    }
+    virtual void listFolderRandomness(const QString& folder, const QString& spec);
 
     // Puts an in-place result under the original's name (the original is gone by then).
     virtual bool renameResult(const QString& tempPath, const QString& path);

@@ -87,8 +87,8 @@ bool syncedOverwrite(const QString& path, QByteArray& buffer) {
 
 void print(const char* set, const char* what, qint64 files, qint64 bytes, qint64 ms) {
     const double s = qMax<qint64>(ms, 1) / 1000.0;
-    std::printf("bench_batch set=%s case=%s files=%lld bytes=%lld seconds=%.3f files_per_s=%.1f mb_per_s=%.2f\n",
-                set, what, static_cast<long long>(files), static_cast<long long>(bytes), s, files / s,
+    std::printf("bench_batch set=%s case=%s files=%lld bytes=%lld seconds=%.3f files_per_s=%.1f mb_per_s=%.2f\n", set,
+                what, static_cast<long long>(files), static_cast<long long>(bytes), s, files / s,
                 bytes / 1048576.0 / s);
     std::fflush(stdout);
 }

@@ -1,6 +1,6 @@
 #include "batch/BatchRun.h"
 
-#include "batch/FolderListing.h"
+#include "files/FolderListing.h"
 
 #include "batch/OperationWording.h"
 #include "batch/ResultCheck.h"
@@ -260,13 +260,17 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
     const bool survey = blnGettingInputFilesizes;
     const bool same = m_ctx.setup.blnOutputFilesSame;
 
-    QStringList files, subfolders;
-    QString error;
-    if (!FolderListing::list(inputDir, files, subfolders, &error)) {
+    const Folder::Listing fileList = Folder::listFiles(inputDir);
+    const Folder::Listing subList =
+        fileList.ok && m_ctx.setup.blnSubdirectories ? Folder::listSubfolders(inputDir) : Folder::Listing{true, {}, {}};
+    if (!fileList.ok || !subList.ok) {
         // A folder that cannot be read is reported and passed over; the rest of the run goes on.
-        MessageBox::show(error, QStringLiteral("Error"), MessageBox::Warning);
+        MessageBox::show(fileList.ok ? subList.errorText : fileList.errorText, QStringLiteral("Error"),
+                         MessageBox::Warning);
         return;
     }
+    const QStringList& files = fileList.names;
+    const QStringList& subfolders = subList.names;
     QStringList matching;
     for (const QString& name : std::as_const(files))
         if (FileProc::FileNameMatchesSpec(name, spec, false))

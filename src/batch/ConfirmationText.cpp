@@ -23,7 +23,8 @@ QString Description(const Operation& op) {
                  QStringLiteral(" (so the input files will be overwritten)");
         return d;
     }
-    d += single ? QStringLiteral("The output file is specified as ") : QStringLiteral("The output files are specified as ");
+    d += single ? QStringLiteral("The output file is specified as ")
+                : QStringLiteral("The output files are specified as ");
     d += op.outputFilespec;
     if (op.outputDirpath != op.inputDirpath)
         d += QStringLiteral(" in the folder ") + op.outputDirpath;

@@ -7,9 +7,13 @@
 
 namespace ResultTexts {
 
-QString continuationBreak() { return QStringLiteral("\r\n") + QString(ContinuationIndent, QLatin1Char(' ')); }
+QString continuationBreak() {
+    return QStringLiteral("\r\n") + QString(ContinuationIndent, QLatin1Char(' '));
+}
 
-QString groupedNumber(qint64 n) { return QLocale().toString(n); }
+QString groupedNumber(qint64 n) {
+    return QLocale().toString(n);
+}
 
 QString EngineText(int code) {
     const auto cont = continuationBreak();
@@ -44,7 +48,9 @@ QString EngineText(int code) {
     return QStringLiteral("Unknown error #") + QString::number(static_cast<qint16>(code)) + QLatin1Char('.');
 }
 
-bool MayHavePartialOutput(int code) { return code >= -99 && code <= -16; }
+bool MayHavePartialOutput(int code) {
+    return code >= -99 && code <= -16;
+}
 
 QString PartialPlaintextLine(const QString& outputFile) {
     return continuationBreak() + QStringLiteral("Partial plaintext may be in ") + outputFile + QLatin1Char('.');
@@ -93,6 +99,8 @@ QString DoneText(bool inPlace, const QString& outputName, qint64 outputLength) {
     return s;
 }
 
-bool CountsAsProcessed(int code) { return code == 0 || code == 6 || code == 8; }
+bool CountsAsProcessed(int code) {
+    return code == 0 || code == 6 || code == 8;
+}
 
 } // namespace ResultTexts

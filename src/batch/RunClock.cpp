@@ -9,10 +9,16 @@ RunClock::Source& source() {
 
 namespace RunClock {
 
-QDateTime now() { return source() ? source()() : QDateTime::currentDateTime(); }
+QDateTime now() {
+    return source() ? source()() : QDateTime::currentDateTime();
+}
 
-double secondsOfDay() { return now().time().msecsSinceStartOfDay() / 1000.0; }
+double secondsOfDay() {
+    return now().time().msecsSinceStartOfDay() / 1000.0;
+}
 
-void setSource(Source s) { source() = std::move(s); }
+void setSource(Source s) {
+    source() = std::move(s);
+}
 
 } // namespace RunClock

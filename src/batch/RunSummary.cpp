@@ -13,7 +13,9 @@ namespace {
 const QString crlf = QStringLiteral("\r\n");
 
 // Numbers written the platform's way: a leading blank when not negative.
-QString withSign(qint64 n) { return (n >= 0 ? QStringLiteral(" ") : QString()) + QString::number(n); }
+QString withSign(qint64 n) {
+    return (n >= 0 ? QStringLiteral(" ") : QString()) + QString::number(n);
+}
 } // namespace
 
 QString TotalKbText(qint64 bytes) {

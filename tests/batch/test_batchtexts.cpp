@@ -68,12 +68,16 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("text");
         const QString t = QStringLiteral("/d/a.txt1");
-        QTest::newRow("1") << 1 << true << "/d/zq4" << "This is the ZQ4 executable.  Encryption not performed.";
+        QTest::newRow("1") << 1 << true << "/d/zq4"
+                           << "This is the ZQ4 executable.  Encryption not performed.";
         QTest::newRow("2 dec") << 2 << false << "/d/k"
                                << "This is the current keyfile.  Decryption not performed.";
-        QTest::newRow("3") << 3 << true << "/d/a" << "This file is empty (0 bytes).";
-        QTest::newRow("4") << 4 << false << "/d/a" << "This file is too small to have been ZQ4-encrypted.";
-        QTest::newRow("5") << 5 << true << "/d/a" << "Unable to get temporary output filename.";
+        QTest::newRow("3") << 3 << true << "/d/a"
+                           << "This file is empty (0 bytes).";
+        QTest::newRow("4") << 4 << false << "/d/a"
+                           << "This file is too small to have been ZQ4-encrypted.";
+        QTest::newRow("5") << 5 << true << "/d/a"
+                           << "Unable to get temporary output filename.";
         QTest::newRow("6") << 6 << true << "/d/a.txt"
                            << "Error when renaming temporary output file. The result of the encryption operation "
                               "is in the file /d/a.txt1.";
@@ -176,12 +180,11 @@ private slots:
         QFETCH(QString, outDir);
         QFETCH(bool, encrypt);
         QFETCH(QString, expected);
-        ConfirmationText::Operation op{QStringLiteral("/docs/"), QStringLiteral("*.txt"), outDir,
-                                       QStringLiteral("*.enc"),  n, sub, same, encrypt};
+        ConfirmationText::Operation op{
+            QStringLiteral("/docs/"), QStringLiteral("*.txt"), outDir, QStringLiteral("*.enc"), n, sub, same, encrypt};
         QCOMPARE(ConfirmationText::Description(op), expected);
-        QCOMPARE(ConfirmationText::Question(encrypt),
-                 encrypt ? QStringLiteral("Perform this encryption operation?")
-                         : QStringLiteral("Perform this decryption operation?"));
+        QCOMPARE(ConfirmationText::Question(encrypt), encrypt ? QStringLiteral("Perform this encryption operation?")
+                                                              : QStringLiteral("Perform this decryption operation?"));
     }
 };
 

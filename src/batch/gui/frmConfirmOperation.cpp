@@ -3,7 +3,7 @@
 #include "batch/ConfirmationText.h"
 #include "batch/RunContext.h"
 #include "batch/gui/frmReport.h"
-#include "batch/FolderListing.h"
+#include "files/Folder.h"
 #include "platform/os/MessageBox.h"
 
 #include <QHBoxLayout>
@@ -48,10 +48,8 @@ frmConfirmOperation::frmConfirmOperation(frmReport& report, QWidget* parent) : Q
 bool frmConfirmOperation::prepare() {
     const RunContext& ctx = m_report.context();
     const QString dir = m_report.strInputDirpath;
-    QString error;
-    const qint64 n = FolderListing::countMatching(dir, m_report.strInputFilespec, &error);
+    const qint64 n = Folder::CountMatchingFiles(dir, m_report.strInputFilespec, true);
     if (n < 0) {
-        MessageBox::show(error, QStringLiteral("Error"), MessageBox::Warning);
         MessageBox::show(QStringLiteral("Error when attempting to count files in ") + dir + QLatin1Char('.'),
                          QStringLiteral("Error"), MessageBox::Warning);
         return false;

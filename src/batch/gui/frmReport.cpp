@@ -18,7 +18,9 @@
 #include <QVBoxLayout>
 
 namespace {
-QString forDisplay(QStringView text) { return text.toString().replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+QString forDisplay(QStringView text) {
+    return text.toString().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
 
 const QString copyCaption = QStringLiteral("Copy to clipboard");
 const QString copySelectedCaption = QStringLiteral("Copy selected text to clipboard");
@@ -96,9 +98,13 @@ frmPurgeWarning& frmReport::purgeWarning() {
     return *m_purgeWarning;
 }
 
-void frmReport::cmdStop_Click() { requestStop(); }
+void frmReport::cmdStop_Click() {
+    requestStop();
+}
 
-void frmReport::cmdPauseContinue_Click() { togglePause(); }
+void frmReport::cmdPauseContinue_Click() {
+    togglePause();
+}
 
 void frmReport::cmdClose_Click() {
     if (blnComparisonReport && onCloseComparison) {
@@ -110,7 +116,9 @@ void frmReport::cmdClose_Click() {
     hide();
 }
 
-void frmReport::reject() { cmdClose_Click(); }
+void frmReport::reject() {
+    cmdClose_Click();
+}
 
 void frmReport::closeEvent(QCloseEvent* event) {
     const bool running = isRunning();
@@ -215,7 +223,9 @@ void frmReport::reportChanged(bool scroll) {
         refreshText();
 }
 
-void frmReport::statusChanged() { lblPausedDone->setText(status()); }
+void frmReport::statusChanged() {
+    lblPausedDone->setText(status());
+}
 
 void frmReport::setClockEnabled(bool on) {
     if (on)
@@ -250,16 +260,22 @@ void frmReport::fitToReport() {
         resize(width(), height() - diff);
 }
 
-void frmReport::hideWindow() { hide(); }
+void frmReport::hideWindow() {
+    hide();
+}
 
 void frmReport::showCopyButton() {
     cmdCopyToClipboard->setText(copyCaption);
     cmdCopyToClipboard->show();
 }
 
-bool frmReport::purgeAdviceWanted() const { return m_purgeWarning ? m_purgeWarning->blnShowPurgeWarning : true; }
+bool frmReport::purgeAdviceWanted() const {
+    return m_purgeWarning ? m_purgeWarning->blnShowPurgeWarning : true;
+}
 
-void frmReport::resetPurgeAdvice() { purgeWarning().blnShowPurgeWarning = true; }
+void frmReport::resetPurgeAdvice() {
+    purgeWarning().blnShowPurgeWarning = true;
+}
 
 void frmReport::showPurgeAdvice(const QString& path) {
     const QPoint place = mapToGlobal(QPoint(0, 0)) + QPoint(2400 / 15, 1675 / 15);

@@ -60,7 +60,9 @@ QStringList rows(Display display, const QByteArray& key, bool keyIsText) {
     return {};
 }
 
-QString checksumLine(int checksum) { return QStringLiteral("Checksum is ") + QString::number(checksum) + '.'; }
+QString checksumLine(int checksum) {
+    return QStringLiteral("Checksum is ") + QString::number(checksum) + '.';
+}
 
 QString randomnessLine(double randomness, const QLocale& locale) {
     return QStringLiteral("Randomness is ") + locale.toString(randomness, 'f', 3) + '.';

@@ -7,7 +7,9 @@ namespace KeyMaterial {
 namespace {
 // capacity() is 0 for data the array merely points at (literals, fromRawData); such data is not ours to
 // write. A non-zero capacity means a heap buffer, which may be written even while shared.
-template <typename Array> bool ownsHeapBuffer(const Array& a) { return a.capacity() >= a.size(); }
+template <typename Array> bool ownsHeapBuffer(const Array& a) {
+    return a.capacity() >= a.size();
+}
 } // namespace
 
 void wipe(QByteArray& bytes) {

@@ -69,7 +69,9 @@ QString overwriteQuestion(const QString& path) {
     return QStringLiteral("Overwrite existing file ") + path + QStringLiteral("?");
 }
 
-QString unsuitableText(const QString& path) { return path + QStringLiteral(" is not a suitable keyfile."); }
+QString unsuitableText(const QString& path) {
+    return path + QStringLiteral(" is not a suitable keyfile.");
+}
 
 QString dialogTitle(bool isNew, bool decrypting) {
     if (isNew)

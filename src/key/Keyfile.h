@@ -24,9 +24,9 @@ void replaceEmbeddedZeros(QByteArray& key);
 bool writeKeyBytes(const QString& path, const QByteArray& key, QString& errorText);
 
 enum class ReadStatus {
-    Ok,             // strNewKey, blnKeyIsText and blnKeyIsRandom are set
-    ReadFailed,     // "Keyfile error" with errorText, critical icon
-    Unsuitable,     // unsuitableText(path), "Unsuitable keyfile"
+    Ok,         // strNewKey, blnKeyIsText and blnKeyIsRandom are set
+    ReadFailed, // "Keyfile error" with errorText, critical icon
+    Unsuitable, // unsuitableText(path), "Unsuitable keyfile"
 };
 struct ReadResult {
     ReadStatus status = ReadStatus::ReadFailed;

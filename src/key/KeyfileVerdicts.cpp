@@ -37,8 +37,7 @@ ReadResult readInto(frmKeyFrom& key, const QString& path) {
 }
 
 bool acceptGenerated(frmKeyFrom& key, const QByteArray& candidate) {
-    if (reducedLength(key, candidate) < key.intMinKeyLength || !key.KeyIsRandom(candidate) ||
-        key.KeyIsText(candidate))
+    if (reducedLength(key, candidate) < key.intMinKeyLength || !key.KeyIsRandom(candidate) || key.KeyIsText(candidate))
         return false;
     key.blnKeyIsRandom = true;
     key.blnKeyIsText = false;

@@ -47,7 +47,8 @@ void GenerateRandomTextKey(frmKeyFrom& key, QRandomGenerator& generator) {
     QByteArray generated;
     generated.reserve(n);
     for (int i = 0; i < n; ++i) {
-        const int code = k > 0 ? static_cast<int>(std::floor(91 * r() + 32)) : static_cast<int>(std::floor(224 * r() + 32));
+        const int code =
+            k > 0 ? static_cast<int>(std::floor(91 * r() + 32)) : static_cast<int>(std::floor(224 * r() + 32));
         generated.append(static_cast<char>(code));
     }
     key.intKeyFrom = k > 0 ? frmKeyFrom::FromKeyboard : frmKeyFrom::FromKeyfile;
@@ -55,13 +56,17 @@ void GenerateRandomTextKey(frmKeyFrom& key, QRandomGenerator& generator) {
     KeyMaterial::replace(key.strKey, std::move(generated));
 }
 
-void GenerateRandomTextKey(frmKeyFrom& key) { GenerateRandomTextKey(key, *QRandomGenerator::global()); }
+void GenerateRandomTextKey(frmKeyFrom& key) {
+    GenerateRandomTextKey(key, *QRandomGenerator::global());
+}
 
 } // namespace RandomKey
 
 RandomKeyGatherer::RandomKeyGatherer(RandomKey::ByteSource source) : m_source(std::move(source)) {}
 
-RandomKeyGatherer::~RandomKeyGatherer() { discard(); }
+RandomKeyGatherer::~RandomKeyGatherer() {
+    discard();
+}
 
 void RandomKeyGatherer::start(int x, int y) {
     discard();

@@ -55,4 +55,6 @@ public:
 };
 
 // The one key object of the run.
-inline frmKeyFrom& keyObject() { return frmKeyFrom::instance(); }
+inline frmKeyFrom& keyObject() {
+    return frmKeyFrom::instance();
+}

@@ -12,10 +12,14 @@ private slots:
         QTest::addColumn<bool>("isText");
         QTest::addColumn<QString>("decimal");
         QTest::addColumn<QString>("hex");
-        QTest::newRow("11 and 255") << QByteArray("\x0b\xff", 2) << false << " 11 255 " << " 0B  FF ";
-        QTest::newRow("zero byte, not text") << QByteArray("A\0B", 3) << false << " 65   0  66 " << " 41  00  42 ";
-        QTest::newRow("zero byte, text") << QByteArray("A\0B", 3) << true << " 65      66 " << " 41      42 ";
-        QTest::newRow("one digit") << QByteArray("\x07", 1) << true << "  7 " << " 07 ";
+        QTest::newRow("11 and 255") << QByteArray("\x0b\xff", 2) << false << " 11 255 "
+                                    << " 0B  FF ";
+        QTest::newRow("zero byte, not text") << QByteArray("A\0B", 3) << false << " 65   0  66 "
+                                             << " 41  00  42 ";
+        QTest::newRow("zero byte, text") << QByteArray("A\0B", 3) << true << " 65      66 "
+                                         << " 41      42 ";
+        QTest::newRow("one digit") << QByteArray("\x07", 1) << true << "  7 "
+                                   << " 07 ";
     }
     void byteLayouts() {
         QFETCH(QByteArray, key);
@@ -53,12 +57,13 @@ private slots:
     void textLayout_data() {
         QTest::addColumn<QByteArray>("key");
         QTest::addColumn<QStringList>("rows");
-        QTest::newRow("CR LF breaks, trailing zeros") << QByteArray("one\r\ntwo\r\nthree") + QByteArray(20, '\0')
-                                                      << QStringList{"one", "two", "three", ""};
+        QTest::newRow("CR LF breaks, trailing zeros")
+            << QByteArray("one\r\ntwo\r\nthree") + QByteArray(20, '\0') << QStringList{"one", "two", "three", ""};
         QTest::newRow("embedded zero skipped") << QByteArray("ab\0cd", 5) << QStringList{"abcd", "", "", ""};
         QTest::newRow("LF alone breaks") << QByteArray("a\nb") << QStringList{"a", "b", "", ""};
         QTest::newRow("CR alone keeps the next character") << QByteArray("a\rbc") << QStringList{"a", "bc", "", ""};
-        QTest::newRow("more lines than rows") << QByteArray("1\r\n2\r\n3\r\n4\r\n5") << QStringList{"1", "2", "3", "4 5"};
+        QTest::newRow("more lines than rows")
+            << QByteArray("1\r\n2\r\n3\r\n4\r\n5") << QStringList{"1", "2", "3", "4 5"};
         QTest::newRow("latin-1") << QByteArray("caf\xe9") << QStringList{QString::fromLatin1("caf\xe9"), "", "", ""};
     }
     void textLayout() {

@@ -8,7 +8,9 @@
 #include <QtTest>
 
 namespace {
-QByteArray latin1(const char* s) { return QByteArray(s); }
+QByteArray latin1(const char* s) {
+    return QByteArray(s);
+}
 } // namespace
 
 class TestKeyRules : public QObject {
@@ -50,8 +52,8 @@ private slots:
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<bool>("admissible");
         QTest::newRow("empty") << QByteArray() << false;
-        QTest::newRow("15 significant, many blanks") << QByteArray("abcde fghij\t\r\nklmno" + QByteArray(40, ' '))
-                                                     << false;
+        QTest::newRow("15 significant, many blanks")
+            << QByteArray("abcde fghij\t\r\nklmno" + QByteArray(40, ' ')) << false;
         QTest::newRow("15 significant, NULs") << (QByteArray("abcdefghijklmno") + QByteArray(49, '\0')) << false;
         QTest::newRow("16 significant") << QByteArray("abcdefgh ijklmnop") << true;
         QTest::newRow("64 significant") << QByteArray(64, 'k') << true;
@@ -130,8 +132,8 @@ private slots:
             << 0 << false << true << true << false << s + " (keyboard entry, checksum = 7498)";
         QTest::newRow("new random keyfile")
             << 2 << false << true << true << false << s + " (new random key in keyfile, checksum = 7498)";
-        QTest::newRow("random keyfile")
-            << 2 << false << false << true << false << s + " (apparently random key in keyfile, checksum = 7498)";
+        QTest::newRow("random keyfile") << 2 << false << false << true << false
+                                        << s + " (apparently random key in keyfile, checksum = 7498)";
         QTest::newRow("text keyfile") << 2 << false << false << false << true
                                       << s + " (text key in keyfile, checksum = 7498)";
         QTest::newRow("other keyfile") << 2 << false << false << false << false

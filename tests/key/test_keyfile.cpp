@@ -39,11 +39,12 @@ private slots:
         firstAndLastKey[0] = char(127);
         for (int i = 17; i < 63; ++i)
             firstAndLastKey[i] = char(128 - (i + 1));
-        QTest::newRow("zeros at 1 and 18..63") << firstAndLast << true << firstAndLastKey
-                                               << frmKeyFrom().ReducedKey(firstAndLastKey);
+        QTest::newRow("zeros at 1 and 18..63")
+            << firstAndLast << true << firstAndLastKey << frmKeyFrom().ReducedKey(firstAndLastKey);
         const QByteArray text = "Mary had a little\r\nlamb, its fleece\r\nwas white as snow";
-        QTest::newRow("text with line breaks") << text << true << text + QByteArray(64 - text.size(), '\0')
-                                               << frmKeyFrom().ReducedKey("Mary had a little lamb, its fleece was white as snow");
+        QTest::newRow("text with line breaks")
+            << text << true << text + QByteArray(64 - text.size(), '\0')
+            << frmKeyFrom().ReducedKey("Mary had a little lamb, its fleece was white as snow");
     }
     void reading() {
         QFETCH(QByteArray, file);

@@ -12,7 +12,9 @@
 namespace DurableWrite {
 
 namespace {
-QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString systemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 bool writeAll(int fd, const QByteArray& bytes) {
     const char* p = bytes.constData();

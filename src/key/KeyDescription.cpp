@@ -2,6 +2,7 @@
 
 #include "key/KeyMaterial.h"
 #include "key/frmKeyFrom.h"
+#include "platform/engine/Engine.h"
 #include "platform/os/MessageBox.h"
 
 namespace KeyDescription {
@@ -43,4 +44,5 @@ void EraseKeyMaterial(frmKeyFrom& key) {
     KeyMaterial::wipe(key.strKeyFile);
     // The unreduced text is the key too.
     KeyMaterial::wipe(key.strKeyAsInput);
+    zq4e::erase_key();
 }

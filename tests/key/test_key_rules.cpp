@@ -2,7 +2,9 @@
 #include "key/KeyMaterial.h"
 #include "key/Md5.h"
 #include "key/frmKeyFrom.h"
+#include "platform/engine/Engine.h"
 #include "platform/os/MessageBox.h"
+#include "support/TestSupport.h"
 
 #include <QCryptographicHash>
 #include <QtTest>
@@ -196,6 +198,20 @@ private slots:
         QCOMPARE(key.strNewKey.constData(), newKeyBuffer);
         QVERIFY(allNul(engineCopy));
         QCOMPARE(key.intKeyFrom, frmKeyFrom::FromKeyfile);
+    }
+
+    void eraseMakesTheEngineForgetTheKey() {
+        QTemporaryDir dir;
+        const QString plain = dir.filePath("plain.txt");
+        QVERIFY(TestSupport::writeFile(plain, "some plaintext"));
+        QVERIFY(zq4e::allocate_buffers() != 0);
+        frmKeyFrom key;
+        KeyMaterial::replace(key.strKey, QByteArray(64, 'K'));
+        zq4e::operation_initialization(key.strKey, 1, 14, 0);
+        EraseKeyMaterial(key);
+        QCOMPARE(zq4e::encrypt_file(plain, dir.filePath("out.zq4")), -2);
+        QVERIFY(!QFile::exists(dir.filePath("out.zq4")));
+        zq4e::deallocate_buffers();
     }
 
     void eraseOfLiteralsAndEmptyFieldsDoesNotCrash() {

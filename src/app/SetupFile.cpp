@@ -1,0 +1,91 @@
+#include "app/SetupFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringList>
+
+namespace {
+
+QByteArray flagLine(bool value) { return value ? QByteArrayLiteral(" 1 ") : QByteArrayLiteral(" 0 "); }
+
+bool hasLineBreak(const QString& text) {
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+bool parseFlag(const QString& line, bool& value) {
+    bool ok = false;
+    const int n = line.trimmed().toInt(&ok);
+    if (!ok || (n != 0 && n != 1))
+        return false;
+    value = n == 1;
+    return true;
+}
+
+} // namespace
+
+namespace SetupFile {
+
+bool SaveSetupFile(const QString& path, const SetupFileContents& c) {
+    const QString texts[] = {c.version, c.strDirpath[0], c.strFilespec[0], c.strDirpath[1], c.strFilespec[1]};
+    for (const QString& t : texts)
+        if (hasLineBreak(t))
+            return false;
+
+    QByteArray data;
+    const QByteArray eol = QByteArrayLiteral("\r\n");
+    data += c.version.toUtf8() + eol;
+    data += flagLine(c.blnEncrypt) + eol;
+    data += flagLine(c.blnConfirmFiles) + eol;
+    data += flagLine(c.blnOutputFilesSame) + eol;
+    data += flagLine(c.blnSubdirectories) + eol;
+    data += c.strDirpath[0].toUtf8() + eol;
+    data += c.strFilespec[0].toUtf8() + eol;
+    data += c.strDirpath[1].toUtf8() + eol;
+    data += c.strFilespec[1].toUtf8() + eol;
+
+    // Written beside the target and renamed over it, so a failed save never destroys the previous setup.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(data) != data.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool LoadSetupFile(const QString& path, SetupFileContents& contents) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // A setup file is a handful of short lines; anything far larger is not one.
+    if (file.size() > 1024 * 1024)
+        return false;
+    const QByteArray raw = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+
+    QStringList lines = QString::fromUtf8(raw).split(QLatin1Char('\n'));
+    // The terminator of the last line does not open a further line.
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    if (lines.size() < 9)
+        return false;
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+
+    SetupFileContents read;
+    read.version = lines[0];
+    if (!parseFlag(lines[1], read.blnEncrypt) || !parseFlag(lines[2], read.blnConfirmFiles) ||
+        !parseFlag(lines[3], read.blnOutputFilesSame) || !parseFlag(lines[4], read.blnSubdirectories))
+        return false;
+    read.strDirpath[0] = lines[5];
+    read.strFilespec[0] = lines[6];
+    read.strDirpath[1] = lines[7];
+    read.strFilespec[1] = lines[8];
+    contents = read;
+    return true;
+}
+
+} // namespace SetupFile

@@ -1,0 +1,80 @@
+#include "files/gui/frmSpecifyOutputFiles.h"
+
+#include "files/gui/FileListBox.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+frmSpecifyOutputFiles::frmSpecifyOutputFiles(QWidget* parent) : SpecifyFilesDialog(parent) {
+    setObjectName(QStringLiteral("frmSpecifyOutputFiles"));
+    setWindowTitle(QStringLiteral("Specify output files"));
+    lblSingleFile = new QLabel(this);
+    lblSingleFile->setObjectName(QStringLiteral("lblSingleFile"));
+    optNewFile = new QRadioButton(this);
+    optNewFile->setObjectName(QStringLiteral("optNewFile"));
+    txbNewFile = new QLineEdit(this);
+    txbNewFile->setObjectName(QStringLiteral("txbNewFile"));
+
+    m_grid->addWidget(optSingleFile, 0, 0, 1, 2);
+    m_grid->addWidget(lblSingleFile, 0, 2);
+    m_grid->addWidget(File, 1, 0, 1, 3);
+    m_grid->addWidget(optNewFile, 2, 0, 1, 2);
+    m_grid->addWidget(txbNewFile, 2, 2);
+    m_grid->addWidget(optExtension, 3, 0, 1, 3);
+    m_grid->addWidget(lblExtension, 4, 1);
+    m_grid->addWidget(txbExtension, 4, 2);
+    m_grid->addWidget(optMultipleFiles, 5, 0, 1, 3);
+    m_grid->addWidget(lblFilespec, 6, 1);
+    m_grid->addWidget(txbFilespec, 6, 2);
+    m_grid->addWidget(cmdAccept, 7, 1);
+    m_grid->addWidget(cmdCancel, 7, 2);
+    m_grid->setColumnMinimumWidth(0, 20);
+
+    bindTextBox(txbNewFile, optNewFile);
+    bindTextBox(txbExtension, optExtension, lblExtension);
+    bindTextBox(txbFilespec, optMultipleFiles, lblFilespec);
+}
+
+void frmSpecifyOutputFiles::Prepare() {
+    txbNewFile->clear();
+    const QString word = blnEncrypt ? QStringLiteral("Encrypt") : QStringLiteral("Decrypt");
+    optSingleFile->setText(word + QStringLiteral(" to an existing file"));
+    optNewFile->setText(word + QStringLiteral(" to a new file:"));
+    optExtension->setText(word + QStringLiteral(" to files with a particular extension"));
+    optMultipleFiles->setText(word + QStringLiteral(" to files satisfying a file specification"));
+    lblSingleFile->setText(QStringLiteral("(which will be overwritten):"));
+    lblExtension->setText(blnEncrypt ? QStringLiteral("e.g., enc:") : QStringLiteral("e.g., txt or doc:"));
+    lblFilespec->setText(blnEncrypt ? QStringLiteral("e.g., a*.e*:") : QStringLiteral("e.g., a*.d*:"));
+    resetForShowing(intNumFiles != 0);
+}
+
+void frmSpecifyOutputFiles::cmdAccept_Click() {
+    bool accept = false;
+    if (optSingleFile->isChecked()) {
+        accept = !File->FileName().isEmpty();
+    } else if (optNewFile->isChecked()) {
+        txbNewFile->setText(txbNewFile->text().trimmed());
+        accept = !txbNewFile->text().isEmpty();
+    } else if (optExtension->isChecked()) {
+        if (!NormalizeExtension())
+            return;
+        accept = !txbExtension->text().isEmpty();
+    } else if (optMultipleFiles->isChecked()) {
+        txbFilespec->setText(txbFilespec->text().trimmed());
+        accept = !txbFilespec->text().isEmpty();
+    }
+    hideWith(accept);
+}
+
+QString frmSpecifyOutputFiles::ChosenFilespec() const {
+    if (optSingleFile->isChecked())
+        return File->FileName();
+    if (optNewFile->isChecked())
+        return txbNewFile->text();
+    if (optExtension->isChecked())
+        return QStringLiteral("*.") + txbExtension->text();
+    return txbFilespec->text();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "files/gui/SpecifyFilesDialog.h"
+
+// "Specify output files": an existing file of the output folder, a new file, the input names with another
+// extension, or names given by an output specification.
+class frmSpecifyOutputFiles : public SpecifyFilesDialog {
+    Q_OBJECT
+public:
+    explicit frmSpecifyOutputFiles(QWidget* parent = nullptr);
+
+    QLabel* lblSingleFile;
+    QRadioButton* optNewFile;
+    QLineEdit* txbNewFile;
+
+    QString ChosenFilespec() const override;
+
+protected:
+    void Prepare() override;
+    void cmdAccept_Click() override;
+};

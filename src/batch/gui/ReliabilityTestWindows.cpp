@@ -15,12 +15,14 @@
 #include <QTimer>
 
 ReliabilityTestWindows::ReliabilityTestWindows(frmReport& report, RunContext& context, ReliabilityTestMainSide main)
-    : compare(FileProc::CompareFiles), m_report(report), m_ctx(context), m_main(std::move(main)) {
+    : compare(FileProc::CompareFiles), m_report(report), m_reportAlive(&report), m_ctx(context),
+      m_main(std::move(main)) {
     m_report.onCloseComparison = [this] { closeComparison(); };
 }
 
 ReliabilityTestWindows::~ReliabilityTestWindows() {
-    m_report.onCloseComparison = nullptr;
+    if (m_reportAlive)
+        m_report.onCloseComparison = nullptr;
     if (m_dialog && !m_dialog->parent())
         delete m_dialog;
 }

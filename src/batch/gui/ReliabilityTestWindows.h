@@ -75,6 +75,7 @@ private:
     void closeComparison();
 
     frmReport& m_report;
+    QPointer<QObject> m_reportAlive; // the window may go first when both belong to the main window
     RunContext& m_ctx;
     ReliabilityTestMainSide m_main;
     QPointer<frmReliabilityTest> m_dialog;

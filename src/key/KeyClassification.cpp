@@ -3,7 +3,7 @@
 #include "key/frmKeyFrom.h"
 
 #include "platform/engine/Engine.h"
-#include "platform/filekit/FileKit.h"
+#include "files/FileProc.h"
 
 namespace {
 constexpr double randomKeyThreshold = 0.88;
@@ -14,5 +14,5 @@ bool frmKeyFrom::KeyIsText(const QByteArray& strKey) const {
 }
 
 bool frmKeyFrom::KeyIsRandom(const QByteArray& strKey) const {
-    return filekit::randomness_measure(strKey, 64, 64) >= randomKeyThreshold;
+    return FileProc::KeyRandomness(strKey, 64, 64) >= randomKeyThreshold;
 }

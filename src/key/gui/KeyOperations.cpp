@@ -1,5 +1,7 @@
 #include "key/gui/KeyOperations.h"
 
+#include "files/FileProc.h"
+#include "files/Folder.h"
 #include "key/KeyMaterial.h"
 #include "key/Keyfile.h"
 #include "key/frmKeyFrom.h"
@@ -11,25 +13,7 @@
 #include "platform/os/FileDialog.h"
 #include "platform/os/MessageBox.h"
 
-#include <QFileInfo>
 #include <QLabel>
-
-#if __has_include("files/FileProc.h")
-#include "files/FileProc.h"
-#else
-// Until the file-name rules are in: paths are case-sensitive here, and a long path keeps its head and tail.
-namespace FileProc {
-inline QString NormalizePathCase(const QString& path) {
-    return path;
-}
-inline QString ShortenPath(const QString& path, qsizetype maximum) {
-    if (path.size() <= maximum)
-        return path;
-    const qsizetype half = (maximum - 3) / 2;
-    return path.left(half) + QStringLiteral("...") + path.right(maximum - 3 - half);
-}
-} // namespace FileProc
-#endif
 
 KeyOperations::KeyOperations(frmKeyFrom& key, QWidget* mainWindow)
     : QObject(mainWindow), m_key(key), m_mainWindow(mainWindow) {}
@@ -152,7 +136,7 @@ void KeyOperations::KeyFile(int intIndex) {
         return;
     }
     m_key.strKeyFile = FileProc::NormalizePathCase(chosen);
-    const bool exists = QFileInfo::exists(m_key.strKeyFile);
+    const bool exists = Folder::FileExists(m_key.strKeyFile);
     if (!isNew && !exists) {
         if (MessageBox::show(Keyfile::createQuestion(m_key.strKeyFile), QStringLiteral("Keyfile does not exist."),
                              MessageBox::NoIcon, MessageBox::Yes | MessageBox::No,

@@ -12,6 +12,7 @@ int main(int argc, char* argv[]) {
     if (Language2::ReadProgramText(QStringLiteral("zq4_text.dat")) < 1)
         return 1;
     frmMain window;
-    window.show();
+    if (!window.Form_Load())
+        return 1;
     return app.exec();
 }

@@ -12,7 +12,9 @@ QString numberText(double value) {
     return value < 0 ? digits : QLatin1Char(' ') + digits;
 }
 
-double availableKb(double freeBytes) { return std::nearbyint(freeBytes / 1024.0); }
+double availableKb(double freeBytes) {
+    return std::nearbyint(freeBytes / 1024.0);
+}
 
 // Below 1024 KB the amount is in KB, else in MB; the required amount is cut to whole MB, the available is not.
 QString amountText(double kb, bool truncate) {

@@ -6,7 +6,9 @@
 
 namespace {
 
-QByteArray flagLine(bool value) { return value ? QByteArrayLiteral(" 1 ") : QByteArrayLiteral(" 0 "); }
+QByteArray flagLine(bool value) {
+    return value ? QByteArrayLiteral(" 1 ") : QByteArrayLiteral(" 0 ");
+}
 
 bool hasLineBreak(const QString& text) {
     return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));

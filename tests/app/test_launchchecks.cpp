@@ -13,13 +13,15 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("megabytes") << qint64(3145728) << 2097152.0
                                    << "Estimated space required on drive D: is 3 MB, but there is only 2 MB available.";
-        QTest::newRow("kilobytes") << qint64(102400 + 500) << 51200.0
-                                   << "Estimated space required on drive D: is 100 KB, but there is only 50 KB available.";
+        QTest::newRow("kilobytes")
+            << qint64(102400 + 500) << 51200.0
+            << "Estimated space required on drive D: is 100 KB, but there is only 50 KB available.";
         // Required MB are cut to a whole number, available MB keep their fraction.
-        QTest::newRow("fractions") << qint64(1024 * 1024 * 5 / 2) << 1572864.0
-                                   << "Estimated space required on drive D: is 2 MB, but there is only 1.5 MB available.";
-        QTest::newRow("nothing free") << qint64(4096) << 0.0
-                                      << "Estimated space required on drive D: is 4 KB, but there is only 0 KB available.";
+        QTest::newRow("fractions")
+            << qint64(1024 * 1024 * 5 / 2) << 1572864.0
+            << "Estimated space required on drive D: is 2 MB, but there is only 1.5 MB available.";
+        QTest::newRow("nothing free")
+            << qint64(4096) << 0.0 << "Estimated space required on drive D: is 4 KB, but there is only 0 KB available.";
     }
     void spaceMessage() {
         QFETCH(qint64, total);

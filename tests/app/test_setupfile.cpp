@@ -26,8 +26,9 @@ private slots:
 
     void writesNineCrLfLinesWithBlankedFlags() {
         QVERIFY(SetupFile::SaveSetupFile(path("a.opn"), sample()));
-        QCOMPARE(TestSupport::readFile(path("a.opn")),
-                 QByteArray("7.77\r\n 0 \r\n 1 \r\n 1 \r\n 0 \r\n/data/a, b/\r\n*.txt\r\n/out/\xc3\xbc/\r\nx,y.enc\r\n"));
+        QCOMPARE(
+            TestSupport::readFile(path("a.opn")),
+            QByteArray("7.77\r\n 0 \r\n 1 \r\n 1 \r\n 0 \r\n/data/a, b/\r\n*.txt\r\n/out/\xc3\xbc/\r\nx,y.enc\r\n"));
     }
 
     void roundTripKeepsCommasAndNonLatinNames() {
@@ -48,7 +49,8 @@ private slots:
         SetupFileContents empty;
         empty.version = QStringLiteral("7.77");
         QVERIFY(SetupFile::SaveSetupFile(path("c.opn"), empty));
-        QCOMPARE(TestSupport::readFile(path("c.opn")), QByteArray("7.77\r\n 1 \r\n 0 \r\n 0 \r\n 0 \r\n\r\n\r\n\r\n\r\n"));
+        QCOMPARE(TestSupport::readFile(path("c.opn")),
+                 QByteArray("7.77\r\n 1 \r\n 0 \r\n 0 \r\n 0 \r\n\r\n\r\n\r\n\r\n"));
         SetupFileContents back = sample();
         QVERIFY(SetupFile::LoadSetupFile(path("c.opn"), back));
         QCOMPARE(back.strDirpath, (std::array<QString, 2>{}));

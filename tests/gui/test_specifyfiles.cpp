@@ -46,8 +46,12 @@ private slots:
         QTest::addColumn<QString>("single");
         QTest::addColumn<QString>("ext");
         QTest::addColumn<QString>("spec");
-        QTest::newRow("encrypt") << true << "Encrypt a single file:" << "e.g., txt or doc:" << "e.g., a*.d*:";
-        QTest::newRow("decrypt") << false << "Decrypt a single file:" << "e.g., enc:" << "e.g., a*.e*:";
+        QTest::newRow("encrypt") << true << "Encrypt a single file:"
+                                 << "e.g., txt or doc:"
+                                 << "e.g., a*.d*:";
+        QTest::newRow("decrypt") << false << "Decrypt a single file:"
+                                 << "e.g., enc:"
+                                 << "e.g., a*.e*:";
     }
     void inputCaptionsFollowTheFunction() {
         QFETCH(bool, encrypt);

@@ -1,9 +1,413 @@
 #include "app/gui/frmMain.h"
 
+#include "app/DiskProc.h"
 #include "app/Language2.h"
+#include "app/gui/MenuButton.h"
+#include "batch/OperationWording.h"
+#include "files/Folder.h"
+#include "files/gui/frmSpecifyInputFiles.h"
+#include "files/gui/frmSpecifyOutputFiles.h"
+#include "help/gui/frmHelp.h"
+#include "key/KeyDescription.h"
+#include "key/KeyMaterial.h"
+#include "key/frmKeyFrom.h"
+#include "platform/engine/Engine.h"
+#include "platform/os/MessageBox.h"
 
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QGridLayout>
+#include <QLabel>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kRowHeight = 28;
+constexpr int kRowSpacing = 4;
+
+template <typename T> T* named(T* widget, const QString& name) {
+    widget->setObjectName(name);
+    return widget;
+}
+
+QLabel* statusLabel(QWidget* parent, const QString& name) {
+    auto* label = named(new QLabel(parent), name);
+    label->setFixedHeight(kRowHeight);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QPushButton* panelButton(QWidget* parent, QLayout* layout, const char* name, const QString& caption) {
+    auto* button = named(new QPushButton(caption, parent), QLatin1String(name));
+    button->setAutoDefault(false);
+    layout->addWidget(button);
+    return button;
+}
+
+QFrame* panel(QWidget* parent, const char* name) {
+    auto* frame = named(new QFrame(parent), QLatin1String(name));
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setAutoFillBackground(true);
+    frame->hide();
+    return frame;
+}
+
+} // namespace
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent), context(setup, keyObject()), key(keyObject()) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(Language2::ProgramText(1) + QLatin1Char(' ') + versionText());
-    resize(640, 480);
+    openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    allocateBuffers = [] { return zq4e::allocate_buffers(); };
+    endProgram = [] { QCoreApplication::exit(0); };
+    context.stopOwnerClock = [this] { Clock->stop(); };
+    buildControls();
+}
+
+frmMain::~frmMain() = default;
+
+MenuButton* frmMain::menuButton(const char* name, const QString& caption, int heading) {
+    auto* button = named(new MenuButton(caption, fraMenu), QLatin1String(name));
+    button->intHelpHeading = heading;
+    button->setFixedHeight(kRowHeight);
+    button->installEventFilter(this);
+    button->setMouseTracking(true);
+    fraMenu->layout()->addWidget(button);
+    connect(button, &MenuButton::helpKey, this, [this, button] {
+        if (button == cmdReportScreen && reportVisible())
+            return;
+        frmHelp* help = helpWindow();
+        ShowHelp(help ? help->intStartHeading : 0);
+    });
+    return button;
+}
+
+void frmMain::buildControls() {
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    auto* outer = new QGridLayout(central);
+    outer->setHorizontalSpacing(12);
+
+    fraMenu = named(new QFrame(central), QStringLiteral("fraMenu"));
+    auto* menuLayout = new QVBoxLayout(fraMenu);
+    menuLayout->setSpacing(kRowSpacing);
+    menuLayout->setContentsMargins(0, 0, 0, 0);
+    cmdFunction = menuButton("cmdFunction", QStringLiteral("Function"), 1);
+    cmdSingleFile = menuButton("cmdSingleFile", QStringLiteral("Single file"), 2);
+    cmdSpecifyDirectory[0] = menuButton("cmdSpecifyDirectory_0", QStringLiteral("Input folder"), 3);
+    cmdSpecifyFiles[0] = menuButton("cmdSpecifyFiles_0", QStringLiteral("Input file(s)"), 3);
+    cmdSubdirectories = menuButton("cmdSubdirectories", QStringLiteral("Subfolders?"), 4);
+    cmdOutputFilesSame = menuButton("cmdOutputFilesSame", QStringLiteral("Output file(s) same?"), 5);
+    cmdSpecifyDirectory[1] = menuButton("cmdSpecifyDirectory_1", QStringLiteral("Output folder"), 6);
+    cmdSpecifyFiles[1] = menuButton("cmdSpecifyFiles_1", QStringLiteral("Output file(s)"), 6);
+    cmdKeyFrom = menuButton("cmdKeyFrom", QStringLiteral("Encryption key"), 7);
+    cmdDoIt = menuButton("cmdDoIt", QStringLiteral("Do it!"), 8);
+    cmdReportScreen = menuButton("cmdReportScreen", QStringLiteral("Report screen"), 9);
+    cmdRandomnessReport = menuButton("cmdRandomnessReport", QStringLiteral("Randomness report"), 10);
+    cmdSetup = menuButton("cmdSetup", QStringLiteral("Setup"), 11);
+    cmdHelp = menuButton("cmdHelp", QStringLiteral("Help"), 13);
+    cmdQuit = menuButton("cmdQuit", QStringLiteral("Quit"), 14);
+    menuLayout->addStretch();
+    outer->addWidget(fraMenu, 0, 0);
+
+    // The status column: one row per menu button, the same height, so each text sits beside its button.
+    auto* status = new QWidget(central);
+    auto* grid = new QGridLayout(status);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setVerticalSpacing(kRowSpacing);
+    grid->setHorizontalSpacing(12);
+    for (int row = 0; row < 15; ++row)
+        grid->setRowMinimumHeight(row, kRowHeight);
+    grid->setRowStretch(15, 1);
+    grid->setColumnStretch(1, 1);
+    outer->addWidget(status, 0, 1);
+    outer->setColumnStretch(1, 1);
+
+    lblFunction = statusLabel(status, QStringLiteral("lblFunction"));
+    lblFunction2 = statusLabel(status, QStringLiteral("lblFunction2"));
+    grid->addWidget(lblFunction, 0, 0);
+    grid->addWidget(lblFunction2, 0, 1);
+    lblSingleFile = statusLabel(status, QStringLiteral("lblSingleFile"));
+    grid->addWidget(lblSingleFile, 1, 0, 1, 2);
+    const int directoryRow[2] = {2, 6};
+    const int filesRow[2] = {3, 7};
+    for (int side = 0; side < 2; ++side) {
+        lblDirectory[size_t(side)] = statusLabel(status, QStringLiteral("lblDirectory_%1").arg(side));
+        grid->addWidget(lblDirectory[size_t(side)], directoryRow[side], 0, 1, 2);
+        // The description follows the specification at a computed position, so this row has no layout.
+        auto* row = new QWidget(status);
+        row->setFixedHeight(kRowHeight);
+        lblFiles[size_t(side)] = statusLabel(row, QStringLiteral("lblFiles_%1").arg(side));
+        lblFiles2[size_t(side)] = statusLabel(row, QStringLiteral("lblFiles2_%1").arg(side));
+        grid->addWidget(row, filesRow[side], 0, 1, 2);
+    }
+    lblSubdirectories = statusLabel(status, QStringLiteral("lblSubdirectories"));
+    lblSubdirectories2 = statusLabel(status, QStringLiteral("lblSubdirectories2"));
+    grid->addWidget(lblSubdirectories, 4, 0);
+    grid->addWidget(lblSubdirectories2, 4, 1);
+    lblOutputFilesSame = statusLabel(status, QStringLiteral("lblOutputFilesSame"));
+    lblOutputFilesSame2 = statusLabel(status, QStringLiteral("lblOutputFilesSame2"));
+    grid->addWidget(lblOutputFilesSame, 5, 0);
+    grid->addWidget(lblOutputFilesSame2, 5, 1);
+    lblKeyFrom = statusLabel(status, QStringLiteral("lblKeyFrom"));
+    grid->addWidget(lblKeyFrom, 8, 0, 1, 2);
+    lblPerformingReliabilityTest = statusLabel(status, QStringLiteral("lblPerformingReliabilityTest"));
+    grid->addWidget(lblPerformingReliabilityTest, 9, 0, 1, 2);
+    // Under the menu's texts, level with "Setup".
+    lblSetupFilename = statusLabel(status, QStringLiteral("lblSetupFilename"));
+    grid->addWidget(lblSetupFilename, 12, 0, 1, 2);
+
+    // The panels open beside the lower menu buttons, over the rows that have no texts.
+    fraSetup = panel(status, "fraSetup");
+    auto* setupLayout = new QVBoxLayout(fraSetup);
+    cmdLoadSetup = panelButton(fraSetup, setupLayout, "cmdLoadSetup", QStringLiteral("Load setup"));
+    cmdSaveSetup = panelButton(fraSetup, setupLayout, "cmdSaveSetup", QStringLiteral("Save setup"));
+    cmdClearSetup = panelButton(fraSetup, setupLayout, "cmdClearSetup", QStringLiteral("Clear setup"));
+    cmdRestoreSetup = panelButton(fraSetup, setupLayout, "cmdRestoreSetup", QStringLiteral("Restore setup"));
+    cmdKeepSetup = panelButton(fraSetup, setupLayout, "cmdKeepSetup", QStringLiteral("Not now"));
+    grid->addWidget(fraSetup, 9, 0, 6, 2, Qt::AlignLeft | Qt::AlignTop);
+
+    picSaveSetup = panel(status, "picSaveSetup");
+    auto* saveLayout = new QVBoxLayout(picSaveSetup);
+    cmdSaveSetupAsOperationFile = panelButton(picSaveSetup, saveLayout, "cmdSaveSetupAsOperationFile",
+                                              QStringLiteral("Save setup as operation file"));
+    cmdSaveSetupForNextRun =
+        panelButton(picSaveSetup, saveLayout, "cmdSaveSetupForNextRun", QStringLiteral("Save setup for next run"));
+    cmdDontSaveSetup = panelButton(picSaveSetup, saveLayout, "cmdDontSaveSetup", QStringLiteral("Not now"));
+    grid->addWidget(picSaveSetup, 10, 0, 5, 2, Qt::AlignLeft | Qt::AlignTop);
+
+    picKeyFrom = panel(status, "picKeyFrom");
+    new QVBoxLayout(picKeyFrom);
+    grid->addWidget(picKeyFrom, 8, 0, 7, 2, Qt::AlignLeft | Qt::AlignTop);
+
+    picRandomnessReport = panel(status, "picRandomnessReport");
+    auto* randomnessLayout = new QVBoxLayout(picRandomnessReport);
+    for (int i = 2; i < 4; ++i) {
+        auto* button = named(new MenuButton(i == 2 ? QStringLiteral("Input file(s)") : QStringLiteral("Output file(s)"),
+                                            picRandomnessReport),
+                             QStringLiteral("cmdSpecifyFiles_%1").arg(i));
+        button->intHelpHeading = 6;
+        button->installEventFilter(this);
+        button->setMouseTracking(true);
+        randomnessLayout->addWidget(button);
+        cmdSpecifyFiles[size_t(i)] = button;
+        connect(button, &MenuButton::mouseUp, this, [this, i](Qt::MouseButton b) { cmdSpecifyFiles_MouseUp(i, b); });
+    }
+    cmdNoRandomnessReport =
+        panelButton(picRandomnessReport, randomnessLayout, "cmdNoRandomnessReport", QStringLiteral("Not now"));
+    grid->addWidget(picRandomnessReport, 11, 0, 4, 2, Qt::AlignLeft | Qt::AlignTop);
+
+    lblOnlineDocumentation =
+        named(new QLabel(QStringLiteral("Online documentation"), central), QStringLiteral("lblOnlineDocumentation"));
+    lblOnlineDocumentation->setCursor(Qt::PointingHandCursor);
+    lblOnlineDocumentation->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
+    lblOnlineDocumentation->installEventFilter(this);
+    outer->addWidget(lblOnlineDocumentation, 1, 0, 1, 2, Qt::AlignLeft);
+
+    for (QPushButton* b :
+         {static_cast<QPushButton*>(cmdLoadSetup), cmdSaveSetup, cmdClearSetup, cmdRestoreSetup, cmdKeepSetup,
+          cmdSaveSetupAsOperationFile, cmdSaveSetupForNextRun, cmdDontSaveSetup, cmdNoRandomnessReport}) {
+        b->installEventFilter(this);
+        b->setMouseTracking(true);
+    }
+
+    connect(cmdFunction, &MenuButton::mouseUp, this, &frmMain::cmdFunction_MouseUp);
+    connect(cmdSingleFile, &MenuButton::mouseUp, this, &frmMain::cmdSingleFile_MouseUp);
+    for (int i = 0; i < 2; ++i) {
+        connect(cmdSpecifyDirectory[size_t(i)], &MenuButton::mouseUp, this,
+                [this, i](Qt::MouseButton b) { cmdSpecifyDirectory_MouseUp(i, b); });
+        connect(cmdSpecifyFiles[size_t(i)], &MenuButton::mouseUp, this,
+                [this, i](Qt::MouseButton b) { cmdSpecifyFiles_MouseUp(i, b); });
+    }
+    connect(cmdSubdirectories, &MenuButton::mouseUp, this, &frmMain::cmdSubdirectories_MouseUp);
+    connect(cmdOutputFilesSame, &MenuButton::mouseUp, this, &frmMain::cmdOutputFilesSame_MouseUp);
+    connect(cmdKeyFrom, &MenuButton::mouseUp, this, &frmMain::cmdKeyFrom_MouseUp);
+    connect(cmdDoIt, &MenuButton::mouseUp, this, &frmMain::cmdDoIt_MouseUp);
+    connect(cmdReportScreen, &MenuButton::mouseUp, this, &frmMain::cmdReportScreen_MouseUp);
+    connect(cmdRandomnessReport, &MenuButton::mouseUp, this, &frmMain::cmdRandomnessReport_MouseUp);
+    connect(cmdSetup, &MenuButton::mouseUp, this, &frmMain::cmdSetup_MouseUp);
+    connect(cmdHelp, &MenuButton::mouseUp, this, &frmMain::cmdHelp_MouseUp);
+    connect(cmdQuit, &MenuButton::mouseUp, this, &frmMain::cmdQuit_MouseUp);
+
+    connect(cmdLoadSetup, &QPushButton::clicked, this, &frmMain::cmdLoadSetup_Click);
+    connect(cmdSaveSetup, &QPushButton::clicked, this, &frmMain::cmdSaveSetup_Click);
+    connect(cmdClearSetup, &QPushButton::clicked, this, &frmMain::cmdClearSetup_Click);
+    connect(cmdRestoreSetup, &QPushButton::clicked, this, &frmMain::cmdRestoreSetup_Click);
+    connect(cmdKeepSetup, &QPushButton::clicked, this, &frmMain::cmdKeepSetup_Click);
+    connect(cmdSaveSetupAsOperationFile, &QPushButton::clicked, this, &frmMain::cmdSaveSetupAsOperationFile_Click);
+    connect(cmdSaveSetupForNextRun, &QPushButton::clicked, this, &frmMain::cmdSaveSetupForNextRun_Click);
+    connect(cmdDontSaveSetup, &QPushButton::clicked, this, &frmMain::cmdDontSaveSetup_Click);
+    connect(cmdNoRandomnessReport, &QPushButton::clicked, this, [this] { randomness.cmdNoRandomnessReport_Click(); });
+
+    randomness.mainWindow = this;
+    randomness.fraMenu = fraMenu;
+    randomness.fraSetup = fraSetup;
+    randomness.picRandomnessReport = picRandomnessReport;
+    randomness.cmdInputFiles = cmdSpecifyFiles[2];
+    randomness.cmdOutputFiles = cmdSpecifyFiles[3];
+    randomness.cmdRandomnessReport = cmdRandomnessReport;
+    randomness.lblPerformingReliabilityTest = lblPerformingReliabilityTest;
+    randomness.strCurrentFilePath = &strCurrentFilePath;
+    randomness.lngFilesize = &lngFilesize;
+
+    Clock = new QTimer(this);
+    Clock->setObjectName(QStringLiteral("Clock"));
+    connect(Clock, &QTimer::timeout, this, &frmMain::Clock_Timer);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == lblOnlineDocumentation) {
+        if (type == QEvent::MouseButtonRelease)
+            lblOnlineDocumentation_Click();
+        return QMainWindow::eventFilter(watched, event);
+    }
+    if ((type == QEvent::Enter || type == QEvent::MouseMove) && watched->isWidgetType()) {
+        auto* button = static_cast<QWidget*>(watched);
+        if (button->isEnabled() && button->isVisible() && !(button == cmdReportScreen && reportVisible()))
+            button->setFocus(Qt::MouseFocusReason);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool frmMain::Form_Load() {
+    blnStartupCompleted = false;
+    Language2::setStartupCompleted(false);
+    strVersion = versionText();
+    setWindowTitle(Language2::ProgramText(1) + QLatin1Char(' ') + strVersion);
+    Initialize();
+    show();
+    if (allocateBuffers() == 0) {
+        MessageBox::show(QStringLiteral("Attempt to allocate buffers was unsuccessful!"), QStringLiteral("Fatal error"),
+                         MessageBox::Critical);
+        hide();
+        return false;
+    }
+    LoadSetupFile(strNextRunSetupFilepath);
+    ReplaySwitches();
+    RememberSetup();
+    ShowAllFileStatus();
+    cmdFunction->setFocus();
+    blnStartupCompleted = true;
+    Language2::setStartupCompleted(true);
+    return true;
+}
+
+void frmMain::Initialize() {
+    Language2::intLanguage = 0;
+    const QString drive = DiskProc::FirstFixedDrive();
+    if (!drive.isEmpty())
+        QDir::setCurrent(drive);
+    intCharWidth = 106;
+    strSpecified = Language2::ProgramText(6);
+    strNotSpecified = Language2::ProgramText(7);
+    // Stored inverted: the replay of the switch buttons turns them into encrypt, not same, no subfolders.
+    setup.blnEncrypt = false;
+    setup.blnOutputFilesSame = true;
+    setup.blnSubdirectories = true;
+    setup.strDirpath = {};
+    setup.strFilespec = {};
+    KeyMaterial::replace(key.strKey, QByteArray(64, '\0'));
+    key.intKeyFrom = frmKeyFrom::NoKey;
+    lblKeyFrom->setText(strNotSpecified);
+    picKeyFrom->hide();
+    picSaveSetup->hide();
+    picRandomnessReport->hide();
+    fraSetup->hide();
+    lblSetupFilename->clear();
+    lblSetupFilename->hide();
+    strOnlineDocumentation = Language2::ProgramText(26);
+    context.dblMinZQ4Randomness = 0.89;
+    context.intMinFilesizeForRandomness = 256;
+    key.intMinKeyLength = 16;
+    key.intMaxKeyLength = 64;
+    strNextRunSetupFilepath = Folder::AppDataFilePath(QStringLiteral("zq4e.opn"), Language2::ProgramText(310));
+    Clock->stop();
+    Clock->setInterval(intFirstClockInterval);
+}
+
+void frmMain::Clock_Timer() {
+    Clock->setInterval(intClockInterval);
+    context.blnGenerateNextKey = true;
+}
+
+void frmMain::lblOnlineDocumentation_Click() {
+    // A relative address names a page bundled beside the program, so the manual opens without a network.
+    QUrl url(strOnlineDocumentation);
+    if (url.isRelative())
+        url = QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath(strOnlineDocumentation));
+    if (!openUrl || !openUrl(url))
+        MessageBox::show(QStringLiteral("Error launching web browser.\r\n\r\n"
+                                        "Please make sure that your web browser is correctly installed,\r\n"
+                                        "that '.htm' files are associated with it, and that there is\r\n"
+                                        "sufficient memory available."),
+                         QStringLiteral("Cannot launch web browser"), MessageBox::Warning);
+}
+
+void frmMain::cmdQuit_MouseUp(Qt::MouseButton button) {
+    if (button == Qt::RightButton) {
+        ShowHelp(14);
+        return;
+    }
+    Shutdown();
+    QApplication::closeAllWindows();
+    if (endProgram)
+        endProgram();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (m_shutDown)
+        return;
+    Shutdown();
+    // Every other window goes with the main window.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible())
+            w->close();
+    if (endProgram)
+        endProgram();
+}
+
+void frmMain::Shutdown() {
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    Clock->stop();
+    EraseKeyMaterial();
+    zq4e::deallocate_buffers();
+}
+
+void frmMain::EraseKeyMaterial() {
+    ::EraseKeyMaterial(key);
+}
+
+void frmMain::UpdateKeyDescription() {
+    if (updateKeyDescription) {
+        updateKeyDescription();
+        return;
+    }
+    lblKeyFrom->setText(KeyDescription::caption(key, strSpecified, strNotSpecified, lblKeyFrom->text()));
+}
+
+void frmMain::ShowHelp(int heading) {
+    ::ShowHelp(this, heading);
+}
+
+QString frmMain::TxtEncDec(const QString& word) const {
+    return ::TxtEncDec(word, setup.blnEncrypt);
+}
+
+frmSpecifyInputFiles& frmMain::inputFilesDialog() {
+    if (!m_inputFiles)
+        m_inputFiles = new frmSpecifyInputFiles(this);
+    return *m_inputFiles;
+}
+
+frmSpecifyOutputFiles& frmMain::outputFilesDialog() {
+    if (!m_outputFiles)
+        m_outputFiles = new frmSpecifyOutputFiles(this);
+    return *m_outputFiles;
 }

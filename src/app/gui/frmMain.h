@@ -1,12 +1,193 @@
 #pragma once
 
-#include <QMainWindow>
+#include "app/OperationSetup.h"
+#include "batch/RunContext.h"
+#include "randomness/gui/RandomnessPanel.h"
 
-// The main window: it owns the operation setup and drives everything else.
+#include <QMainWindow>
+#include <QUrl>
+
+#include <array>
+#include <functional>
+
+class MenuButton;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTimer;
+class frmKeyFrom;
+class frmReport;
+class frmSpecifyInputFiles;
+class frmSpecifyOutputFiles;
+
+// The main window: it owns the operation setup and drives everything else. Every menu button acts on
+// mouse-up (right button: help at its section), on Enter or Space, and takes the focus when the mouse moves
+// over it.
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
 
     static QString versionText() { return QStringLiteral("7.77"); }
+
+    // The operation and what the batch run reads from this window (intNumFiles, blnGenerateNextKey, ...).
+    OperationSetup setup;
+    RunContext context;
+    frmKeyFrom& key;
+
+    // Working fields.
+    bool blnStartupCompleted = false;
+    bool blnDoItAborted = false;
+    int intCharWidth = 106;
+    QString strVersion;
+    QString strSpecified;
+    QString strNotSpecified;
+    QString strOnlineDocumentation;
+    QString strNextRunSetupFilepath;
+    QString strCurrentFilePath;
+    qint64 lngFilesize = 0;
+
+    // Controls.
+    QFrame* fraMenu;
+    MenuButton* cmdFunction;
+    MenuButton* cmdSingleFile;
+    std::array<MenuButton*, 2> cmdSpecifyDirectory;
+    std::array<MenuButton*, 4> cmdSpecifyFiles; // 2 and 3 sit in the randomness panel
+    MenuButton* cmdSubdirectories;
+    MenuButton* cmdOutputFilesSame;
+    MenuButton* cmdKeyFrom;
+    MenuButton* cmdDoIt;
+    MenuButton* cmdReportScreen;
+    MenuButton* cmdRandomnessReport;
+    MenuButton* cmdSetup;
+    MenuButton* cmdHelp;
+    MenuButton* cmdQuit;
+
+    QLabel* lblFunction;
+    QLabel* lblFunction2;
+    QLabel* lblSingleFile;
+    std::array<QLabel*, 2> lblDirectory;
+    std::array<QLabel*, 2> lblFiles;
+    std::array<QLabel*, 2> lblFiles2;
+    QLabel* lblSubdirectories;
+    QLabel* lblSubdirectories2;
+    QLabel* lblOutputFilesSame;
+    QLabel* lblOutputFilesSame2;
+    QLabel* lblKeyFrom;
+    QLabel* lblSetupFilename;
+    QLabel* lblOnlineDocumentation;
+    QLabel* lblPerformingReliabilityTest;
+
+    QFrame* fraSetup;
+    QPushButton* cmdLoadSetup;
+    QPushButton* cmdSaveSetup;
+    QPushButton* cmdClearSetup;
+    QPushButton* cmdRestoreSetup;
+    QPushButton* cmdKeepSetup;
+    QFrame* picSaveSetup;
+    QPushButton* cmdSaveSetupAsOperationFile;
+    QPushButton* cmdSaveSetupForNextRun;
+    QPushButton* cmdDontSaveSetup;
+    QFrame* picKeyFrom;
+    QFrame* picRandomnessReport;
+    QPushButton* cmdNoRandomnessReport;
+
+    QTimer* Clock;
+    int intFirstClockInterval = 5000;
+    int intClockInterval = 4000;
+
+    // Hooks for the parts that plug into this window, and for tests.
+    // Opens the key panel; without it the key button only says that no key panel is available.
+    std::function<void()> openKeyPanel;
+    // Refreshes lblKeyFrom after a key change when set; otherwise the key object's description is shown.
+    std::function<void()> updateKeyDescription;
+    // Offers the reliability test when the setup names it; true ends "Do it!" there.
+    std::function<bool()> reliabilityTestDiversion;
+    // The randomness panel and its report windows.
+    RandomnessPanel randomness;
+    // Opens a web address; false when nothing could open it.
+    std::function<bool(const QUrl&)> openUrl;
+    // Allocates the engine's buffers (0 = failure).
+    std::function<int()> allocateBuffers;
+    // Ends the program once the key is wiped and the engine released.
+    std::function<void()> endProgram;
+
+    // Start-up: everything after the program text has been loaded. False after a fatal failure, whose
+    // message has been shown; the program must then end.
+    bool Form_Load();
+    void Initialize();
+
+    // Menu actions; `button` is the mouse button released (Qt::LeftButton for keyboard use).
+    void cmdFunction_MouseUp(Qt::MouseButton button);
+    void cmdSingleFile_MouseUp(Qt::MouseButton button);
+    void cmdSpecifyDirectory_MouseUp(int index, Qt::MouseButton button);
+    void cmdSpecifyFiles_MouseUp(int index, Qt::MouseButton button);
+    void cmdSubdirectories_MouseUp(Qt::MouseButton button);
+    void cmdOutputFilesSame_MouseUp(Qt::MouseButton button);
+    void cmdKeyFrom_MouseUp(Qt::MouseButton button);
+    void cmdDoIt_MouseUp(Qt::MouseButton button);
+    void cmdReportScreen_MouseUp(Qt::MouseButton button);
+    void cmdRandomnessReport_MouseUp(Qt::MouseButton button);
+    void cmdSetup_MouseUp(Qt::MouseButton button);
+    void cmdHelp_MouseUp(Qt::MouseButton button);
+    void cmdQuit_MouseUp(Qt::MouseButton button);
+
+    // Setup panels.
+    void cmdLoadSetup_Click();
+    void cmdSaveSetup_Click();
+    void cmdSaveSetupForNextRun_Click();
+    void cmdSaveSetupAsOperationFile_Click();
+    void cmdDontSaveSetup_Click();
+    void cmdClearSetup_Click();
+    void cmdRestoreSetup_Click();
+    void cmdKeepSetup_Click();
+    void CloseSetupPanel();
+    bool SaveSetupFile(const QString& path);
+    bool LoadSetupFile(const QString& path);
+    void RememberSetup();
+
+    void lblOnlineDocumentation_Click();
+    void Clock_Timer();
+    void Shutdown();
+
+    // Status texts.
+    void ShowFileStatus(int side);
+    void ShowAllFileStatus();
+    void ShowSingleFileHint();
+    bool CheckInputFolder(const QString& spec);
+    void ReplaySwitches();
+    void CopyInputToOutput();
+    void UpdateKeyDescription();
+    void EraseKeyMaterial();
+    // Help at a section (0 = top, 1..14).
+    void ShowHelp(int heading);
+
+    // The report window, created on first use.
+    frmReport& reportWindow();
+    frmSpecifyInputFiles& inputFilesDialog();
+    frmSpecifyOutputFiles& outputFilesDialog();
+    bool ConfirmOperation();
+
+    // The operation word in the current direction.
+    QString TxtEncDec(const QString& word) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    MenuButton* menuButton(const char* name, const QString& caption, int heading);
+    void placeFileDescription(int side);
+    void openPanel(QWidget* panel, QWidget* focus);
+    void setKeyNotSpecified();
+    void runOperation();
+    bool reportVisible() const;
+
+    bool m_shutDown = false;
+    bool m_replaying = false;
+    frmReport* m_report = nullptr;
+    frmSpecifyInputFiles* m_inputFiles = nullptr;
+    frmSpecifyOutputFiles* m_outputFiles = nullptr;
 };

@@ -119,7 +119,9 @@ bool SpecifyFilesDialog::NormalizeExtension() {
     return true;
 }
 
-void SpecifyFilesDialog::cmdCancel_Click() { hideWith(false); }
+void SpecifyFilesDialog::cmdCancel_Click() {
+    hideWith(false);
+}
 
 void SpecifyFilesDialog::hideWith(bool accept) {
     blnAccept = accept;

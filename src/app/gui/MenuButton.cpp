@@ -1,0 +1,55 @@
+#include "app/gui/MenuButton.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+MenuButton::MenuButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
+    setAutoDefault(false);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void MenuButton::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        QPushButton::mousePressEvent(event);
+    else
+        event->accept();
+}
+
+void MenuButton::mouseReleaseEvent(QMouseEvent* event) {
+    const Qt::MouseButton button = event->button();
+    if (button == Qt::LeftButton) {
+        // Let the button draw itself released without emitting clicked(): nothing listens to it.
+        setDown(false);
+        event->accept();
+    } else {
+        event->accept();
+    }
+    emit mouseUp(button);
+}
+
+void MenuButton::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        event->accept();
+        if (!event->isAutoRepeat())
+            emit mouseUp(Qt::LeftButton);
+        return;
+    default:
+        QPushButton::keyPressEvent(event);
+    }
+}
+
+void MenuButton::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        event->accept();
+        emit helpKey();
+        return;
+    }
+    if (event->key() == Qt::Key_Space) {
+        event->accept();
+        return;
+    }
+    QPushButton::keyReleaseEvent(event);
+}

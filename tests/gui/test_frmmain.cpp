@@ -6,6 +6,7 @@
 #include "files/gui/frmSpecifyInputFiles.h"
 #include "help/gui/frmHelp.h"
 #include "key/frmKeyFrom.h"
+#include "key/gui/KeyPanel.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/FileDialog.h"
 #include "platform/os/MessageBox.h"
@@ -581,6 +582,16 @@ private slots:
         w->cmdReportScreen_MouseUp(Qt::LeftButton);
         QVERIFY(w->reportWindow().isVisible());
         QVERIFY(MessageBox::history().isEmpty());
+    }
+
+    void keyButtonOpensTheKeyPanel() {
+        QTest::mouseClick(w->cmdKeyFrom, Qt::LeftButton);
+        QVERIFY(w->picKeyFrom->isVisible());
+        QVERIFY(!w->fraMenu->isEnabled());
+        w->picKeyFrom->cmdDontSpecifyKeyNow->click();
+        QVERIFY(!w->picKeyFrom->isVisible());
+        QVERIFY(w->fraMenu->isEnabled());
+        QCOMPARE(text(w->lblKeyFrom), QStringLiteral("Not specified"));
     }
 
     void emptyReportScreen() {

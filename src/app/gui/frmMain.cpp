@@ -11,6 +11,8 @@
 #include "key/KeyDescription.h"
 #include "key/KeyMaterial.h"
 #include "key/frmKeyFrom.h"
+#include "key/gui/KeyOperations.h"
+#include "key/gui/KeyPanel.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/MessageBox.h"
 
@@ -179,8 +181,10 @@ void frmMain::buildControls() {
     cmdDontSaveSetup = panelButton(picSaveSetup, saveLayout, "cmdDontSaveSetup", QStringLiteral("Not now"));
     grid->addWidget(picSaveSetup, 10, 0, 5, 2, Qt::AlignLeft | Qt::AlignTop);
 
-    picKeyFrom = panel(status, "picKeyFrom");
-    new QVBoxLayout(picKeyFrom);
+    m_keyOperations = new KeyOperations(key, this);
+    picKeyFrom = named(new KeyPanel(*m_keyOperations, status), QStringLiteral("picKeyFrom"));
+    picKeyFrom->setAutoFillBackground(true);
+    picKeyFrom->hide();
     grid->addWidget(picKeyFrom, 8, 0, 7, 2, Qt::AlignLeft | Qt::AlignTop);
 
     picRandomnessReport = panel(status, "picRandomnessReport");
@@ -242,6 +246,7 @@ void frmMain::buildControls() {
     connect(cmdDontSaveSetup, &QPushButton::clicked, this, &frmMain::cmdDontSaveSetup_Click);
     connect(cmdNoRandomnessReport, &QPushButton::clicked, this, [this] { randomness.cmdNoRandomnessReport_Click(); });
 
+    picKeyFrom->attach({lblKeyFrom, fraMenu, fraSetup, cmdKeyFrom});
     randomness.mainWindow = this;
     randomness.fraMenu = fraMenu;
     randomness.fraSetup = fraSetup;
@@ -385,11 +390,7 @@ void frmMain::EraseKeyMaterial() {
 }
 
 void frmMain::UpdateKeyDescription() {
-    if (updateKeyDescription) {
-        updateKeyDescription();
-        return;
-    }
-    lblKeyFrom->setText(KeyDescription::caption(key, strSpecified, strNotSpecified, lblKeyFrom->text()));
+    picKeyFrom->UpdateKeyDescription();
 }
 
 void frmMain::ShowHelp(int heading) {

@@ -15,6 +15,8 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QTimer;
+class KeyOperations;
+class KeyPanel;
 class frmKeyFrom;
 class frmReport;
 class frmSpecifyInputFiles;
@@ -89,7 +91,7 @@ public:
     QPushButton* cmdSaveSetupAsOperationFile;
     QPushButton* cmdSaveSetupForNextRun;
     QPushButton* cmdDontSaveSetup;
-    QFrame* picKeyFrom;
+    KeyPanel* picKeyFrom;
     QFrame* picRandomnessReport;
     QPushButton* cmdNoRandomnessReport;
 
@@ -98,10 +100,6 @@ public:
     int intClockInterval = 4000;
 
     // Hooks for the parts that plug into this window, and for tests.
-    // Opens the key panel; without it the key button only says that no key panel is available.
-    std::function<void()> openKeyPanel;
-    // Refreshes lblKeyFrom after a key change when set; otherwise the key object's description is shown.
-    std::function<void()> updateKeyDescription;
     // Offers the reliability test when the setup names it; true ends "Do it!" there.
     std::function<bool()> reliabilityTestDiversion;
     // The randomness panel and its report windows.
@@ -188,6 +186,7 @@ private:
     bool m_shutDown = false;
     bool m_replaying = false;
     frmReport* m_report = nullptr;
+    KeyOperations* m_keyOperations = nullptr;
     frmSpecifyInputFiles* m_inputFiles = nullptr;
     frmSpecifyOutputFiles* m_outputFiles = nullptr;
 };

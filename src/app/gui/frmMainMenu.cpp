@@ -7,6 +7,7 @@
 #include "files/gui/FileListBox.h"
 #include "files/gui/frmSpecifyInputFiles.h"
 #include "files/gui/frmSpecifyOutputFiles.h"
+#include "key/gui/KeyPanel.h"
 #include "platform/os/FileDialog.h"
 #include "platform/os/MessageBox.h"
 #include "randomness/gui/frmGraphic.h"
@@ -230,8 +231,7 @@ void frmMain::cmdKeyFrom_MouseUp(Qt::MouseButton button) {
         ShowHelp(cmdKeyFrom->intHelpHeading);
         return;
     }
-    if (openKeyPanel)
-        openKeyPanel();
+    picKeyFrom->open(setup.blnEncrypt);
 }
 
 void frmMain::cmdRandomnessReport_MouseUp(Qt::MouseButton button) {

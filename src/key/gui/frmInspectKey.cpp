@@ -1,9 +1,9 @@
 #include "key/gui/frmInspectKey.h"
 
+#include "files/FileProc.h"
 #include "key/KeyMaterial.h"
 #include "key/frmKeyFrom.h"
 #include "key/gui/KeyWidgets.h"
-#include "platform/filekit/FileKit.h"
 #include "platform/os/MessageBox.h"
 
 #include <QFontDatabase>
@@ -102,7 +102,7 @@ void frmInspectKey::prepare() {
     if (opening.randomnessShown) {
         const int length = static_cast<int>(std::min<qsizetype>(m_key.strNewKey.size(), 64));
         lblRandomnessIs->setText(
-            KeyInspection::randomnessLine(filekit::randomness_measure(m_key.strNewKey, length, length)));
+            KeyInspection::randomnessLine(FileProc::KeyRandomness(m_key.strNewKey, length, length)));
     }
     optASCII->setVisible(opening.textDisplayOffered);
     switch (opening.display) {

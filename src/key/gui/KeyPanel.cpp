@@ -5,7 +5,6 @@
 #include "key/frmKeyFrom.h"
 #include "key/gui/KeyOperations.h"
 #include "key/gui/KeyWidgets.h"
-#include "platform/engine/Engine.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -72,6 +71,7 @@ void KeyPanel::attach(const MainWindowParts& parts) {
     m_fraMenu = parts.fraMenu;
     m_fraSetup = parts.fraSetup;
     m_cmdKeyFrom = parts.cmdKeyFrom;
+    m_container = parts.container;
 }
 
 void KeyPanel::open(bool encrypt) {
@@ -84,6 +84,11 @@ void KeyPanel::open(bool encrypt) {
         if (frame)
             frame->setEnabled(false);
     cmdKeyFile[1]->setVisible(encrypt);
+    if (m_container) {
+        m_container->setEnabled(true);
+        m_container->show();
+        m_container->raise();
+    }
     show();
     raise();
     cmdKeyboardWithDisplay->setFocus(Qt::OtherFocusReason);
@@ -91,6 +96,8 @@ void KeyPanel::open(bool encrypt) {
 
 void KeyPanel::closePanel() {
     hide();
+    if (m_container)
+        m_container->hide();
 }
 
 void KeyPanel::afterAction() {
@@ -110,8 +117,8 @@ void KeyPanel::UpdateKeyDescription() {
 }
 
 void KeyPanel::eraseKey() {
+    // Wipes the engine's copy too.
     EraseKeyMaterial(m_key);
-    zq4e::erase_key();
     m_key.intKeyFrom = frmKeyFrom::NoKey;
     m_key.blnCancel = false;
     if (m_lblKeyFrom)

@@ -24,6 +24,7 @@ public:
         QWidget* fraMenu = nullptr;
         QWidget* fraSetup = nullptr;
         QWidget* cmdKeyFrom = nullptr; // gets the focus back when the panel closes
+        QWidget* container = nullptr;  // the main window's frame holding the panel, shown and hidden with it
     };
     void attach(const MainWindowParts& parts);
 
@@ -58,4 +59,5 @@ private:
     QPointer<QWidget> m_fraMenu;
     QPointer<QWidget> m_fraSetup;
     QPointer<QWidget> m_cmdKeyFrom;
+    QPointer<QWidget> m_container;
 };

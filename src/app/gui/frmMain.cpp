@@ -4,6 +4,7 @@
 #include "app/Language2.h"
 #include "app/gui/MenuButton.h"
 #include "batch/OperationWording.h"
+#include "batch/gui/ReliabilityTestWiring.h"
 #include "files/Folder.h"
 #include "files/gui/frmSpecifyInputFiles.h"
 #include "files/gui/frmSpecifyOutputFiles.h"
@@ -67,6 +68,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), context(setup, keyObjec
     endProgram = [] { QCoreApplication::exit(0); };
     context.stopOwnerClock = [this] { Clock->stop(); };
     buildControls();
+    installReliabilityTest(*this);
 }
 
 frmMain::~frmMain() = default;

@@ -6,6 +6,7 @@
 
 #include "app/Language2.h"
 #include "app/gui/frmMain.h"
+#include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/FileDialog.h"
 #include "platform/os/MessageBox.h"
@@ -14,6 +15,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
 #include <QDialog>
 #include <QDir>
 #include <QLineEdit>
@@ -41,7 +44,10 @@ inline bool click(QWidget* w) {
         qWarning("cannot click %s", w ? qPrintable(w->objectName()) : "a missing widget");
         return false;
     }
-    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
+    // A radio button or check box answers only on its indicator and text, at its left.
+    const bool indicator = qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w);
+    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier,
+                      indicator ? QPoint(std::min(8, w->width() / 2), w->height() / 2) : w->rect().center());
     return true;
 }
 inline bool click(QObject* parent, const QString& name) {
@@ -91,7 +97,12 @@ protected:
 
 private:
     void respond(const QPointer<QWidget>& w) {
+        if (qEnvironmentVariableIsSet("E2E_DEBUG"))
+            qDebug() << "respond" << w << (w ? w->isVisible() : false) << QApplication::activeModalWidget();
         if (!w || !w->isVisible() || QApplication::activeModalWidget() != w)
+            return;
+        // Clicks reach a window through the X server only once it is mapped.
+        if (!QTest::qWaitForWindowExposed(w.data()) || !w)
             return;
         if (auto* box = qobject_cast<QMessageBox*>(w.data())) {
             shown << box->text();

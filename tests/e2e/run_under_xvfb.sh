@@ -2,7 +2,7 @@
 # Runs one real-window suite under a fresh X server: run_under_xvfb.sh BINDIR SUITE.
 # A missing xvfb-run is a failure, not a skip: without it the real windows go untested.
 set -u
-bindir=$1
+bindir=$(cd "$1" && pwd) || { echo "FAIL: no folder $1"; exit 1; }
 suite=$2
 if ! command -v xvfb-run >/dev/null; then
     echo "FAIL: xvfb-run not found (install the xvfb and xauth packages: make deps)"

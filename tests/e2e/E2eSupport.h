@@ -16,13 +16,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
-#include <QRadioButton>
 #include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QMap>
 #include <QMessageBox>
 #include <QPointer>
+#include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -119,16 +119,15 @@ private:
             return;
         }
         // A form that carries no object name is known by its class.
-        const QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
-                                                       : w->objectName();
+        const QString name =
+            w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
         shown << name;
         const auto handler = m_handlers.constFind(name);
         if (handler != m_handlers.cend()) {
             (*handler)(w);
             return;
         }
-        unexpected << QStringLiteral("window: ") + name + QStringLiteral(" \"") + w->windowTitle() +
-                          QLatin1Char('"');
+        unexpected << QStringLiteral("window: ") + name + QStringLiteral(" \"") + w->windowTitle() + QLatin1Char('"');
         w->close();
     }
 

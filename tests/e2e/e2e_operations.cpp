@@ -13,7 +13,7 @@
 using namespace E2e;
 
 // QVERIFY for helpers that return a value.
-#define QVERIFY_RESULT(cond)                                                                                          \
+#define QVERIFY_RESULT(cond)                                                                                           \
     if (!(cond)) {                                                                                                     \
         QTest::qVerify(false, #cond, "", __FILE__, __LINE__);                                                          \
         return {};                                                                                                     \
@@ -175,9 +175,9 @@ private slots:
         for (auto it = m_originals.cbegin(); it != m_originals.cend(); ++it)
             QCOMPARE(TestSupport::readFile(plain + it.key()), it.value());
         bool ok = true;
-        QVERIFY(decryptWith(engineKey("Correct horse, battery staple 43"), cipherFolder + "alpha.enc",
-                            path("scratch"), ok)
-                    .isEmpty());
+        QVERIFY(
+            decryptWith(engineKey("Correct horse, battery staple 43"), cipherFolder + "alpha.enc", path("scratch"), ok)
+                .isEmpty());
         QVERIFY(!ok);
 
         // Now the other way, in place, with the key typed again.
@@ -189,8 +189,7 @@ private slots:
         const QString back = doIt(int(m_originals.size()), QStringLiteral("decrypted"));
         QVERIFY2(back.contains(QStringLiteral("Number of files decrypted: 4")), qPrintable(back));
         for (auto it = m_originals.cbegin(); it != m_originals.cend(); ++it)
-            QCOMPARE(TestSupport::readFile(cipherFolder + QFileInfo(it.key()).completeBaseName() + ".enc"),
-                     it.value());
+            QCOMPARE(TestSupport::readFile(cipherFolder + QFileInfo(it.key()).completeBaseName() + ".enc"), it.value());
         QCOMPARE(QDir(cipherFolder).entryList(QDir::Files | QDir::Hidden).size(), m_originals.size());
         QVERIFY(!dog.fired);
     }

@@ -19,6 +19,7 @@ const QString kClose = QStringLiteral("Close");
 } // namespace
 
 frmGraphic::frmGraphic(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmGraphic"));
     setModal(true);
 
     Picture1 = new BytePairPicture(2, this);

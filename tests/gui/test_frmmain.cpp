@@ -180,11 +180,13 @@ private slots:
         QVERIFY(FileDialog::history().isEmpty());
         QCOMPARE(m_ended, 0);
         helpWindow()->hide();
-        // F1 opens help at the section set last.
-        QTest::keyClick(w->cmdDoIt, Qt::Key_F1);
-        QVERIFY(helpWindow()->isVisible());
-        QCOMPARE(helpWindow()->intStartHeading, heading);
-        helpWindow()->hide();
+        // F1 on any menu button, the randomness panel's too, opens help at the section set last.
+        for (QWidget* target : {static_cast<QWidget*>(w->cmdDoIt), static_cast<QWidget*>(b)}) {
+            QTest::keyClick(target, Qt::Key_F1);
+            QVERIFY(helpWindow()->isVisible());
+            QCOMPARE(helpWindow()->intStartHeading, heading);
+            helpWindow()->hide();
+        }
     }
 
     void mouseOverAButtonGivesItTheFocus() {
@@ -214,6 +216,10 @@ private slots:
         QCOMPARE(w->setup.strDirpath[1], dir);
         QCOMPARE(w->setup.strFilespec[1], QString()); // output not the same: not specified
         QCOMPARE(text(w->lblFiles2[0]), FileProc::FileSizeText(dir + "data.bin", 3) + verdict);
+        // The whole description is shown, and its row asks the window for the room it needs.
+        QLabel* description = w->lblFiles2[0];
+        QVERIFY(description->width() >= description->sizeHint().width());
+        QVERIFY(description->parentWidget()->minimumWidth() >= description->x() + description->sizeHint().width());
         QCOMPARE(w->strCurrentFilePath, dir + "data.bin");
         QCOMPARE(text(w->lblSingleFile), QString());
         QCOMPARE(text(w->lblSubdirectories), QStringLiteral("No"));

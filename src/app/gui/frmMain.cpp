@@ -83,10 +83,14 @@ MenuButton* frmMain::menuButton(const char* name, const QString& caption, int he
     connect(button, &MenuButton::helpKey, this, [this, button] {
         if (button == cmdReportScreen && reportVisible())
             return;
-        frmHelp* help = helpWindow();
-        ShowHelp(help ? help->intStartHeading : 0);
+        showHelpAtLastHeading();
     });
     return button;
+}
+
+void frmMain::showHelpAtLastHeading() {
+    frmHelp* help = helpWindow();
+    ShowHelp(help ? help->intStartHeading : 0);
 }
 
 void frmMain::buildControls() {
@@ -201,6 +205,7 @@ void frmMain::buildControls() {
         randomnessLayout->addWidget(button);
         cmdSpecifyFiles[size_t(i)] = button;
         connect(button, &MenuButton::mouseUp, this, [this, i](Qt::MouseButton b) { cmdSpecifyFiles_MouseUp(i, b); });
+        connect(button, &MenuButton::helpKey, this, &frmMain::showHelpAtLastHeading);
     }
     cmdNoRandomnessReport =
         panelButton(picRandomnessReport, randomnessLayout, "cmdNoRandomnessReport", QStringLiteral("Not now"));

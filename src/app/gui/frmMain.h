@@ -177,6 +177,8 @@ protected:
 private:
     void buildControls();
     MenuButton* menuButton(const char* name, const QString& caption, int heading);
+    // F1 on a menu button: help at the section set last.
+    void showHelpAtLastHeading();
     void placeFileDescription(int side);
     void openPanel(QWidget* panel, QWidget* focus);
     void setKeyNotSpecified();

@@ -344,8 +344,13 @@ void frmMain::placeFileDescription(int side) {
     const int textWidth = spec->fontMetrics().horizontalAdvance(spec->text());
     spec->setGeometry(0, 0, textWidth + 4, spec->height());
     const int left = std::max(twips / 15, textWidth + 12);
+    // The row has no layout of its own, so it asks for the room its texts need (the window widens like it
+    // does for every other status text), and the label is never narrower than its text: the row may not
+    // have its final width yet.
     QWidget* row = spec->parentWidget();
-    description->setGeometry(left, 0, std::max(0, row->width() - left), description->height());
+    const int needed = description->text().isEmpty() ? textWidth + 4 : left + description->sizeHint().width();
+    row->setMinimumWidth(needed);
+    description->setGeometry(left, 0, std::max(row->width(), needed) - left, description->height());
     if (spec->text() != strNotSpecified)
         description->raise();
 }

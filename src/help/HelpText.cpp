@@ -264,8 +264,9 @@ const Section sections[intNumHeadings] = {
 
       "\"Clear setup\" sets everything back to the start: encryption, no folders or files, \"Subfolders?\" and "
       "\"Output file(s) same?\" \"No\", and no key. \"Restore setup\" returns to the setup that was in effect "
-      "before the last \"Clear setup\" or \"Load setup\" (right after the start, the setup the program started "
-      "with); the key must then be specified again."}},
+      "before the last \"Clear setup\", or to the setup as loaded by the last \"Load setup\", whichever came "
+      "later (right after the start, the setup the program started with); the key must then be specified "
+      "again."}},
 
     {"13.  Help",
      1300,

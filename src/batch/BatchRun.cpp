@@ -10,6 +10,7 @@
 #include "batch/RunSummary.h"
 #include "batch/WorkerCall.h"
 #include "files/FileProc.h"
+#include "platform/engine/Engine.h"
 #include "platform/os/MessageBox.h"
 #include "randomness/RandomnessListing.h"
 
@@ -209,6 +210,7 @@ void BatchRun::ProcessFiles() {
             resetPurgeAdvice();
             m_fileOps.SetSensitiveFileExtensions();
             ProcessFolder(strInputDirpath, strInputFilespec, strOutputDirpath, strOutputFilespec);
+            syncPendingFolder();
             double t1 = RunClock::secondsOfDay();
             if (t1 < t0)
                 t1 += 86400;
@@ -358,6 +360,7 @@ void BatchRun::CheckPauseAndStop() {
     reportChanged(true);
     setClockEnabled(false);
     sngPauseStart = RunClock::secondsOfDay();
+    syncPendingFolder();
     while (blnPaused && !blnStop)
         yieldToEvents(20);
     if (blnStop)
@@ -447,6 +450,10 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
 
 int BatchRun::replaceInPlace(const QString& path, const QString& tempPath, qint64 size) {
     const bool encrypt = m_ctx.setup.blnEncrypt;
+    // The result is synced before the original goes; its folder is synced once the result has the
+    // original's name. Until then a crash leaves the original, or the complete result under its temporary name.
+    const bool syncedFolder = zq4e::sync_output_folder();
+    zq4e::set_sync_output_folder(false);
     int code = WorkerCall::run(size, [&] {
         int r = m_fileOps.ProcessFile(path, tempPath);
         if (r == 0 && !ResultCheck::resultMatches(path, tempPath, encrypt, m_ctx)) {
@@ -456,21 +463,27 @@ int BatchRun::replaceInPlace(const QString& path, const QString& tempPath, qint6
         }
         return r;
     });
+    zq4e::set_sync_output_folder(syncedFolder);
     if (code != 0)
         return code;
-    if (encrypt) {
-        if (FileProc::IsAntivirusWatchedType(path))
-            OfferPurgeAdvice(path);
-        FileProc::PurgeFile(path, 1000, true, false);
-    } else {
-        FileProc::PurgeFile(path, 0, true, false);
-    }
+    if (encrypt && FileProc::IsAntivirusWatchedType(path))
+        OfferPurgeAdvice(path);
+    FileProc::PurgeFileBeforeRename(path, encrypt ? 1000 : 0);
     if (!renameResult(tempPath, path)) {
         static const QRegularExpression floppy(QStringLiteral("^[AaBb]:"));
         return floppy.match(path).hasMatch() ? 8 : 6;
     }
-    ResultCheck::syncFolder(path);
+    if (!m_unsyncedResult.isEmpty() && QFileInfo(m_unsyncedResult).absolutePath() != QFileInfo(path).absolutePath())
+        syncPendingFolder();
+    m_unsyncedResult = path;
     return 0;
+}
+
+void BatchRun::syncPendingFolder() {
+    if (m_unsyncedResult.isEmpty())
+        return;
+    ResultCheck::syncFolder(m_unsyncedResult);
+    m_unsyncedResult.clear();
 }
 
 bool BatchRun::renameResult(const QString& tempPath, const QString& path) {

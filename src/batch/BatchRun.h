@@ -101,6 +101,9 @@ private:
     // The step for file i of the current folder; false when the whole run must end.
     bool processFileStep(qsizetype i, const QString& inputDir, const QString& outputDir);
     int replaceInPlace(const QString& path, const QString& tempPath, qint64 size);
+    // Makes the renames of in-place results durable: their folder is synced once per folder, at a pause and
+    // at the end of the run rather than after every file.
+    void syncPendingFolder();
     void writeSummary(double elapsed);
     void writeDirect(const QString& text);
     void failure(const QString& description);
@@ -113,4 +116,5 @@ private:
     bool m_running = false;
     bool m_abandon = false; // a failure ended the run's folder procedure
     double m_elapsed = 0;
+    QString m_unsyncedResult; // an in-place result whose folder is not synced yet
 };

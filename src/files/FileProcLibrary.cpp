@@ -38,4 +38,8 @@ bool PurgeFile(const QString& path, int purgeParameter, bool mayClearReadOnly, b
     return filekit::purge_file(path, purgeParameter, driveFlag, clusterSize) >= -3;
 }
 
+bool PurgeFileBeforeRename(const QString& path, int purgeParameter) {
+    return filekit::purge_file(path, purgeParameter, 0, -1, filekit::FolderSync::LeaveFolder) >= -3;
+}
+
 } // namespace FileProc

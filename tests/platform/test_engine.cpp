@@ -21,7 +21,9 @@ const QByteArray kKey = QByteArrayLiteral("CORRECT-HORSE-BATTERY-STAPLE-01234567
 const QByteArray kOtherKey = QByteArrayLiteral("WRONG-HORSE-BATTERY-STAPLE-0123456789-ABCDEFGHIJKLMNOPQRSTUVWXYZ");
 constexpr qsizetype kSeg = 65536;
 
-qsizetype segmentsFor(qsizetype n, qsizetype seg = kSeg) { return n == 0 ? 1 : (n + seg - 1) / seg; }
+qsizetype segmentsFor(qsizetype n, qsizetype seg = kSeg) {
+    return n == 0 ? 1 : (n + seg - 1) / seg;
+}
 
 } // namespace
 
@@ -298,6 +300,34 @@ private slots:
         else
             QCOMPARE(get("back"), plain.left(segmentsKept * seg));
         QCOMPARE(leftovers({"damaged", "back"}), QStringList());
+    }
+
+    // The read-back check: only the exact original under the right key passes; nothing is written.
+    void verifyComparesWithoutWriting() {
+        const QByteArray plain = TestSupport::pseudoRandomBytes(3 * kSeg + 5, 31);
+        QVERIFY(put("plain", plain));
+        QCOMPARE(encrypt("plain", "enc"), 0);
+        const auto verify = [&](const QString& plainName, const QByteArray& key = kKey) {
+            operation_initialization(key, 0, 0, 0);
+            return verify_file(at("enc"), at(plainName));
+        };
+        QCOMPARE(verify("plain"), 0);
+        QByteArray changed = plain;
+        changed[2 * kSeg + 1] = char(changed[2 * kSeg + 1] ^ 1);
+        QVERIFY(put("changed", changed));
+        QVERIFY(put("longer", plain + 'x'));
+        QVERIFY(put("shorter", plain.chopped(1)));
+        QVERIFY(put("empty", QByteArray()));
+        QCOMPARE(verify("changed"), int(VerifyMismatch));
+        QCOMPARE(verify("longer"), int(VerifyMismatch));
+        QCOMPARE(verify("shorter"), int(VerifyMismatch));
+        QCOMPARE(verify("empty"), int(VerifyMismatch));
+        QCOMPARE(verify("missing"), int(InputNotFound));
+        QCOMPARE(verify("plain", kOtherKey), int(InvalidCipherFile));
+        QByteArray cut = get("enc");
+        QVERIFY(put("enc", cut.chopped(1)));
+        QCOMPARE(verify("plain"), -21);
+        QCOMPARE(leftovers({"plain", "enc", "changed", "longer", "shorter", "empty"}), QStringList());
     }
 
     void fileSystemFailures() {

@@ -10,7 +10,9 @@ constexpr std::uint8_t kMagic[4] = {'Z', 'Q', '4', 'E'};
 constexpr std::size_t kKdfSaltAt = 12, kFileSaltAt = 28, kNoncePrefixAt = 44, kTailZeroAt = 51;
 } // namespace
 
-std::uint64_t scryptMemory(std::uint64_t n, std::uint64_t r) { return 128 * r * n; }
+std::uint64_t scryptMemory(std::uint64_t n, std::uint64_t r) {
+    return 128 * r * n;
+}
 
 HeaderBytes encodeHeader(const CipherHeader& h) {
     HeaderBytes b{};

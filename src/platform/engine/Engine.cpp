@@ -3,6 +3,7 @@
 #include "platform/engine/CipherHeader.h"
 #include "platform/engine/EngineFiles.h"
 #include "platform/engine/MasterKeyCache.h"
+#include "platform/engine/PlainComparison.h"
 #include "platform/engine/SecretBytes.h"
 #include "platform/engine/SegmentCipher.h"
 
@@ -26,10 +27,12 @@ struct EngineState {
     std::mutex mutex;
     bool allocated = false;
     bool sync = true;
+    bool syncFolder = true;
     SecretBytes key;
     MasterKeyCache cache;
     SegmentCipher cipher;
-    SecretBytes buffer; // holds plaintext while a file is processed, so it is wiped like a key
+    SecretBytes buffer;   // holds plaintext while a file is processed, so it is wiped like a key
+    SecretBytes compared; // the original's bytes while a result is verified
 };
 
 EngineState& state() {
@@ -50,7 +53,9 @@ bool ensureBuffer(EngineState& s, std::size_t bytes) {
     return true;
 }
 
-std::size_t slotsFor(std::size_t stride) { return std::max<std::size_t>(1, kBatchBytes / stride); }
+std::size_t slotsFor(std::size_t stride) {
+    return std::max<std::size_t>(1, kBatchBytes / stride);
+}
 
 int checkReady(EngineState& s) {
     if (!s.allocated)
@@ -122,7 +127,8 @@ struct DecryptOutcome {
     std::uint64_t committed = 0;
 };
 
-DecryptOutcome decryptStream(EngineState& s, InputFile& in, OutputFile& out) {
+// Sink: an OutputFile, or a PlainComparison that checks the plaintext against a file.
+template <class Sink> DecryptOutcome decryptStream(EngineState& s, InputFile& in, Sink& out) {
     DecryptOutcome r;
     std::uint8_t headerRaw[kHeaderSize];
     const long long headerGot = in.read(headerRaw, kHeaderSize);
@@ -167,9 +173,9 @@ DecryptOutcome decryptStream(EngineState& s, InputFile& in, OutputFile& out) {
             std::uint8_t* slot = buf + i * stride;
             // A final piece must hold a tag and at least one byte, unless it is the whole (empty) file.
             const bool shapeOk = len > kTagSize || (len == kTagSize && index == 0);
-            const bool authentic = shapeOk && index <= UINT32_MAX &&
-                                   s.cipher.open(std::uint32_t(index), last, slot, len - kTagSize,
-                                                 slot + len - kTagSize);
+            const bool authentic =
+                shapeOk && index <= UINT32_MAX &&
+                s.cipher.open(std::uint32_t(index), last, slot, len - kTagSize, slot + len - kTagSize);
             if (!authentic) {
                 if (index == 0)
                     return {InvalidCipherFile, 0}; // wrong key or not ours: nothing written
@@ -204,7 +210,9 @@ DecryptOutcome decryptStream(EngineState& s, InputFile& in, OutputFile& out) {
 }
 
 // Codes from which the output keeps the authenticated plaintext written so far.
-bool keepsPartialOutput(int code) { return code <= PartialReadError && code >= -99; }
+bool keepsPartialOutput(int code) {
+    return code <= PartialReadError && code >= -99;
+}
 
 } // namespace
 
@@ -226,6 +234,7 @@ void deallocate_buffers() {
     s.key.wipe();
     s.cache.wipe();
     s.buffer.wipe();
+    s.compared.wipe();
     s.cipher.endFile();
     s.allocated = false;
 }
@@ -253,7 +262,7 @@ int encrypt_file(const QString& inputPath, const QString& outputPath) {
     int rc = encryptStream(s, in, out);
     s.cipher.endFile();
     if (rc == Ok)
-        rc = out.commit(s.sync);
+        rc = out.commit(s.sync, s.syncFolder);
     if (rc != Ok)
         out.discard();
     return rc;
@@ -274,15 +283,43 @@ int decrypt_file(const QString& inputPath, const QString& outputPath) {
     s.cipher.endFile();
     int rc = d.code;
     if (rc == Ok) {
-        rc = out.commit(s.sync);
+        rc = out.commit(s.sync, s.syncFolder);
     } else if (keepsPartialOutput(rc) && d.committed > 0) {
         // Only whole, authenticated plaintext stays: cut anything a failed write may have left behind.
-        if (out.commit(s.sync, static_cast<long long>(d.committed)) != Ok)
+        if (out.commit(s.sync, s.syncFolder, static_cast<long long>(d.committed)) != Ok)
             out.discard();
     } else {
         out.discard();
     }
     return rc;
+}
+
+int verify_file(const QString& cipherPath, const QString& plainPath) {
+    EngineState& s = state();
+    std::lock_guard lock(s.mutex);
+    if (const int rc = checkReady(s))
+        return rc;
+    InputFile cipher, plain;
+    if (const int rc = cipher.open(cipherPath))
+        return rc;
+    if (const int rc = plain.open(plainPath))
+        return rc;
+    constexpr std::size_t kCompareChunk = 1u << 20;
+    if (s.compared.size() < kCompareChunk) {
+        try {
+            s.compared = SecretBytes(kCompareChunk);
+        } catch (...) {
+            return CryptoFailure;
+        }
+    }
+    PlainComparison comparison(plain, s.compared);
+    const DecryptOutcome d = decryptStream(s, cipher, comparison);
+    s.cipher.endFile();
+    if (d.code == WriteError || d.code == PartialWriteError)
+        return VerifyMismatch; // the comparison's only failure
+    if (d.code != Ok)
+        return d.code;
+    return comparison.fileEndsHere() ? Ok : VerifyMismatch;
 }
 
 int key_is_text(const QByteArray& key, int length) {
@@ -320,6 +357,18 @@ bool sync_output() {
     EngineState& s = state();
     std::lock_guard lock(s.mutex);
     return s.sync;
+}
+
+void set_sync_output_folder(bool on) {
+    EngineState& s = state();
+    std::lock_guard lock(s.mutex);
+    s.syncFolder = on;
+}
+
+bool sync_output_folder() {
+    EngineState& s = state();
+    std::lock_guard lock(s.mutex);
+    return s.syncFolder;
 }
 
 qint64 cached_master_keys() {

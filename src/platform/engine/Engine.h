@@ -24,7 +24,8 @@
 //
 // Durability. With set_sync_output(true) (the default) the result is fsync'ed before the rename and its folder
 // after it, so a successful return means the result is on disk. Callers that group many small files may turn
-// this off and sync themselves.
+// this off and sync themselves; set_sync_output_folder(false) keeps the file's sync but leaves the folder to a
+// caller that renames into it next and syncs it then.
 //
 // Result codes of encrypt_file and decrypt_file:
 //    0  success: the output file exists and is complete.
@@ -68,6 +69,7 @@ enum ResultCode : int {
     PartialWriteError = -17,
     PartialInvalidSize = -18,
     SegmentFailuresBase = -20, // -20 - n for n failed segments, n = 1..9
+    VerifyMismatch = -30,      // verify_file only
 };
 
 // Sets up the engine's buffers and master-key cache. 0 = failure.
@@ -81,6 +83,11 @@ void operation_initialization(const QByteArray& key, int encrypt, qint64 inputLe
 // Encrypt / decrypt one file into a different file. 0 = success, negative codes as listed above.
 int encrypt_file(const QString& inputPath, const QString& outputPath);
 int decrypt_file(const QString& inputPath, const QString& outputPath);
+// Checks a result against its original without writing anything: decrypts cipherPath with the current key,
+// streaming, and compares the plaintext with plainPath byte by byte. 0 when every segment authenticates and
+// the plaintext is exactly the file's contents; -30 when they differ (in content or length) or plainPath
+// cannot be read to the end; otherwise the code decrypt_file would give (-3/-4 also for plainPath).
+int verify_file(const QString& cipherPath, const QString& plainPath);
 // Nonzero when the key's bytes look like text: every byte of the first `length` bytes, trailing zero bytes
 // ignored, is TAB, LF, CR, 32-126 or 160-255, and at most a quarter of them are 160 or above. A key with no
 // bytes left is not text. The key is not changed.
@@ -91,6 +98,9 @@ void erase_key();
 // Whether encrypt_file / decrypt_file sync their result to disk before returning (default true).
 void set_sync_output(bool on);
 bool sync_output();
+// Whether the folder is synced after the rename when the result is synced (default true).
+void set_sync_output_folder(bool on);
+bool sync_output_folder();
 // Number of master keys held in the cache.
 qint64 cached_master_keys();
 

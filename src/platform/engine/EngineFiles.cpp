@@ -55,7 +55,9 @@ void advance(iovec*& iov, int& count, std::size_t n) {
 
 } // namespace
 
-int writeErrorCode(int err) { return (err == ENOSPC || err == EDQUOT) ? DiskFull : WriteError; }
+int writeErrorCode(int err) {
+    return (err == ENOSPC || err == EDQUOT) ? DiskFull : WriteError;
+}
 
 InputFile::~InputFile() {
     if (m_fd >= 0)
@@ -141,7 +143,7 @@ int OutputFile::writeVec(iovec* iov, int count, std::uint64_t& written) {
     return Ok;
 }
 
-int OutputFile::commit(bool sync, long long length) {
+int OutputFile::commit(bool sync, bool alsoFolder, long long length) {
     if (m_fd < 0)
         return WriteError;
     int code = Ok;
@@ -161,7 +163,7 @@ int OutputFile::commit(bool sync, long long length) {
         return code;
     }
     m_tempPath.clear();
-    if (sync)
+    if (sync && alsoFolder)
         syncFolder(parentFolder(m_path));
     return Ok;
 }

@@ -33,8 +33,9 @@ public:
     int create(const QString& path, const struct stat& input); // -5 cannot create, -9 no space
     // Writes everything or fails; `written` tells how much got out before a failure. 0, -7 or -9.
     int writeVec(iovec* iov, int count, std::uint64_t& written);
-    // Truncates to `length` (unless negative), syncs when asked and renames onto the output path. 0, -7 or -9.
-    int commit(bool sync, long long length = -1);
+    // Truncates to `length` (unless negative), syncs the file when asked, renames it onto the output path and
+    // then syncs the folder when both are asked. 0, -7 or -9.
+    int commit(bool sync, bool alsoFolder, long long length = -1);
     void discard(); // removes the temporary file
     bool isOpen() const { return m_fd >= 0; }
 

@@ -12,7 +12,9 @@ SecretBytes::SecretBytes(const void* data, std::size_t size) : SecretBytes(size)
         std::memcpy(m_data.get(), data, size);
 }
 
-SecretBytes::~SecretBytes() { wipe(); }
+SecretBytes::~SecretBytes() {
+    wipe();
+}
 
 SecretBytes::SecretBytes(SecretBytes&& other) noexcept : m_data(std::move(other.m_data)), m_size(other.m_size) {
     other.m_size = 0;

@@ -69,8 +69,7 @@ bool SegmentCipher::seal(std::uint32_t index, bool last, std::uint8_t* data, std
     return EVP_CIPHER_CTX_ctrl(m_ctx, EVP_CTRL_GCM_GET_TAG, int(kTagSize), tag) == 1;
 }
 
-bool SegmentCipher::open(std::uint32_t index, bool last, std::uint8_t* data, std::size_t len,
-                         const std::uint8_t* tag) {
+bool SegmentCipher::open(std::uint32_t index, bool last, std::uint8_t* data, std::size_t len, const std::uint8_t* tag) {
     const auto nonce = segmentNonce(m_header, index, last);
     int outLen = 0;
     if (len > std::size_t(INT_MAX) || EVP_CipherInit_ex2(m_ctx, nullptr, nullptr, nonce.data(), 0, nullptr) != 1)

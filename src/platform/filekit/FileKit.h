@@ -66,7 +66,11 @@ qint64 compare_files(const QString& first, const QString& second);
 //  -14 the overwrite or its sync failed; the file stays in place, possibly partly overwritten;
 //  -15 the file cannot be removed (e.g. its folder is not writable); when overwriting was asked for, the
 //      contents are already overwritten.
-int purge_file(const QString& path, int parameter, int reserved0, int reservedMinus1);
+// The folder is synced afterwards, so the removal is on disk, unless folderSync is LeaveFolder: for a caller
+// that renames another file into the folder next and syncs the folder itself.
+enum class FolderSync { Now, LeaveFolder };
+int purge_file(const QString& path, int parameter, int reserved0, int reservedMinus1,
+               FolderSync folderSync = FolderSync::Now);
 
 // 1 if a new file can be created at that path (nothing exists there yet, and a trial creation succeeds; the
 // trial file is removed again), else 0.

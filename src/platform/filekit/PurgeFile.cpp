@@ -84,11 +84,15 @@ QByteArray hideUnderRandomName(const QByteArray& native, const QByteArray& folde
 
 } // namespace
 
-int purge_file(const QString& path, int parameter, int /*reserved0*/, int /*reservedMinus1*/) {
+int purge_file(const QString& path, int parameter, int /*reserved0*/, int /*reservedMinus1*/, FolderSync folderSync) {
     if (path.isEmpty() || parameter < 0)
         return kInvalid;
     const QByteArray native = QFile::encodeName(path);
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const auto removed = [&] {
+        if (folderSync == FolderSync::Now)
+            syncFolder(folder);
+    };
 
     struct stat entry {};
     if (::lstat(native.constData(), &entry) != 0)
@@ -96,7 +100,7 @@ int purge_file(const QString& path, int parameter, int /*reserved0*/, int /*rese
     if (S_ISLNK(entry.st_mode)) {
         if (::unlink(native.constData()) != 0)
             return kCannotRemove;
-        syncFolder(folder);
+        removed();
         return kLinkRemoved;
     }
     if (!S_ISREG(entry.st_mode))
@@ -104,7 +108,7 @@ int purge_file(const QString& path, int parameter, int /*reserved0*/, int /*rese
     if (parameter == 0 || entry.st_nlink > 1) {
         if (::unlink(native.constData()) != 0)
             return kCannotRemove;
-        syncFolder(folder);
+        removed();
         return parameter == 0 ? kRemoved : kOtherNamesKept;
     }
 
@@ -138,7 +142,7 @@ int purge_file(const QString& path, int parameter, int /*reserved0*/, int /*rese
     const QByteArray& victim = hidden.isEmpty() ? native : hidden;
     if (::unlink(victim.constData()) != 0)
         return kCannotRemove;
-    syncFolder(folder);
+    removed();
     return kOverwritten;
 }
 

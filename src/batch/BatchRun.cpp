@@ -2,6 +2,7 @@
 
 #include "files/FolderListing.h"
 
+#include "batch/InPlaceGroup.h"
 #include "batch/OperationWording.h"
 #include "batch/ResultCheck.h"
 #include "batch/ResultTexts.h"
@@ -316,11 +317,13 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
                 else
                     lngTotalInputFilesize += len;
             } else if (!processFileStep(i, inputDir, outputDir) || m_abandon) {
+                commitGroup();
                 return;
             }
             if (i % 10 == 0) {
                 yieldToEvents();
                 if (blnStop) {
+                    commitGroup();
                     AddToReport(crlf);
                     return;
                 }
@@ -329,6 +332,7 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
             if (blnStop)
                 return;
         }
+        commitGroup();
         if (!survey)
             AddToReport(crlf);
         if (!m_ctx.blnPerformingReliabilityTest) {
@@ -351,6 +355,8 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
 
 void BatchRun::CheckPauseAndStop() {
     yieldToEvents();
+    if (blnStop || blnPaused)
+        commitGroup();
     if (blnStop) {
         AddToReport(crlf);
         return;
@@ -378,12 +384,16 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
     const QFileInfo info(path);
     const qint64 size = info.size();
 
-    AddToReport(name.leftJustified(12) + QStringLiteral("  "));
+    const bool inPlace = sameFile(path, outPath);
+    const bool grouped = inPlace && groupable(path, size);
+    if (!grouped)
+        commitGroup(); // the lines of earlier files come first
+    QString lineStart = name.leftJustified(12) + QStringLiteral("  ");
+    AddToReport(lineStart);
     ++intFilesAttempted;
     if (m_abandon)
         return false;
 
-    const bool inPlace = sameFile(path, outPath);
     QString tempPath;
     int code = 0;
     if (!info.exists() || !info.isFile()) {
@@ -394,11 +404,14 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
     } else if (!encrypt && size < 3) {
         code = 4;
     } else {
-        AddToReport(ResultTexts::groupedNumber(size) + QStringLiteral(" bytes   "), true);
+        const QString sizeText = ResultTexts::groupedNumber(size) + QStringLiteral(" bytes   ");
+        lineStart += sizeText;
+        AddToReport(sizeText, true);
         if (m_abandon)
             return false;
         const int minSize = m_ctx.intMinFilesizeForRandomness;
         if (!encrypt && size >= minSize && FileProc::FileRandomness(path, minSize) < m_ctx.dblMinZQ4Randomness) {
+            commitGroupBefore(lineStart);
             const auto answer = MessageBox::show(QStringLiteral("This file appears NOT to be encrypted?") + crlf +
                                                      QStringLiteral("Attempt to decrypt it anyway?"),
                                                  QStringLiteral("Anomaly"), MessageBox::NoIcon,
@@ -429,32 +442,91 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
             code = WorkerCall::run(size, [&] { return m_fileOps.ProcessFile(path, outPath); });
         } else {
             tempPath = FileProc::NewFilePath(path);
-            code = tempPath.isEmpty() ? 5 : replaceInPlace(path, tempPath, size);
+            code = tempPath.isEmpty() ? 5
+                   : grouped          ? prepareInPlace(path, tempPath, size, false)
+                                      : replaceInPlace(path, tempPath, size);
         }
         if (!blnReportSuspended && m_report.removeTail(progress))
             reportChanged(false);
+        if (grouped && code == 0) {
+            // Held back: the line is written once the group has made the result final.
+            const bool held = !blnReportSuspended && m_report.removeTail(lineStart);
+            if (held)
+                reportChanged(false);
+            m_group.add({path, tempPath, size, 0});
+            m_groupLines << (held ? lineStart : QString());
+            if (m_group.isFull())
+                commitGroup();
+            return !m_abandon;
+        }
+        if (grouped)
+            commitGroupBefore(lineStart);
     }
 
+    finishLine(code, size, inPlace, path, outName, outPath, tempPath);
+    return !m_abandon;
+}
+
+void BatchRun::finishLine(int code, qint64 size, bool inPlace, const QString& path, const QString& outName,
+                          const QString& outPath, const QString& tempPath) {
     if (ResultTexts::CountsAsProcessed(code)) {
         ++intFilesProcessed;
         lngTotalBytesProcessed += size;
     }
     QString result = code == 0 ? ResultTexts::DoneText(inPlace, outName, QFileInfo(outPath).size())
-                               : ResultTexts::StepResultText(code, encrypt, path, tempPath);
+                               : ResultTexts::StepResultText(code, m_ctx.setup.blnEncrypt, path, tempPath);
     if (ResultTexts::MayHavePartialOutput(code))
         result += ResultTexts::PartialPlaintextLine(inPlace ? tempPath : outName);
     AddToReport(result);
     AddToReport(crlf, true);
-    return !m_abandon;
 }
 
-int BatchRun::replaceInPlace(const QString& path, const QString& tempPath, qint64 size) {
+bool BatchRun::groupable(const QString& path, qint64 size) {
+    const QFileInfo info(path);
+    if (!info.isFile() || size < (m_ctx.setup.blnEncrypt ? 1 : 3) || size > InPlaceGroup::kMaxFileSize)
+        return false;
+    // The purge advice is a dialog about this very file: it goes on its own.
+    return !(m_ctx.setup.blnEncrypt && purgeAdviceWanted() && FileProc::IsAntivirusWatchedType(path));
+}
+
+void BatchRun::commitGroupBefore(const QString& lineStart) {
+    if (m_group.isEmpty())
+        return;
+    const bool held = !blnReportSuspended && m_report.removeTail(lineStart);
+    commitGroup();
+    if (held)
+        AddToReport(lineStart, true);
+}
+
+void BatchRun::commitGroup() {
+    if (m_group.isEmpty())
+        return;
+    const QList<InPlaceGroup::Member> done = m_group.commit(
+        m_ctx.setup.blnEncrypt, [this](const QString& temp, const QString& path) { return renameResult(temp, path); },
+        renameFailureCode);
+    const QStringList lines = m_groupLines;
+    m_groupLines.clear();
+    for (qsizetype k = 0; k < done.size(); ++k) {
+        const InPlaceGroup::Member& m = done[k];
+        AddToReport(lines.value(k));
+        finishLine(m.code, m.size, true, m.path, QFileInfo(m.path).fileName(), m.path, m.tempPath);
+    }
+}
+
+int BatchRun::renameFailureCode(const QString& path) {
+    static const QRegularExpression floppy(QStringLiteral("^[AaBb]:"));
+    return floppy.match(path).hasMatch() ? 8 : 6;
+}
+
+int BatchRun::prepareInPlace(const QString& path, const QString& tempPath, qint64 size, bool sync) {
     const bool encrypt = m_ctx.setup.blnEncrypt;
-    // The result is synced before the original goes; its folder is synced once the result has the
-    // original's name. Until then a crash leaves the original, or the complete result under its temporary name.
-    const bool syncedFolder = zq4e::sync_output_folder();
+    // The result is synced before the original goes (here, or by the group it joins); its folder is synced
+    // once the result has the original's name. Until then a crash leaves the original, or the complete
+    // result under its temporary name.
+    const bool syncing = zq4e::sync_output(), syncingFolder = zq4e::sync_output_folder();
+    zq4e::set_sync_output(sync && syncing);
     zq4e::set_sync_output_folder(false);
-    int code = WorkerCall::run(size, [&] {
+    const int code = WorkerCall::run(size, [&] {
         int r = m_fileOps.ProcessFile(path, tempPath);
         if (r == 0 && !ResultCheck::resultMatches(path, tempPath, encrypt, m_ctx)) {
             // The result does not read back as the original: keep the original, drop the result.
@@ -463,16 +535,21 @@ int BatchRun::replaceInPlace(const QString& path, const QString& tempPath, qint6
         }
         return r;
     });
-    zq4e::set_sync_output_folder(syncedFolder);
+    zq4e::set_sync_output(syncing);
+    zq4e::set_sync_output_folder(syncingFolder);
+    return code;
+}
+
+int BatchRun::replaceInPlace(const QString& path, const QString& tempPath, qint64 size) {
+    const bool encrypt = m_ctx.setup.blnEncrypt;
+    const int code = prepareInPlace(path, tempPath, size, true);
     if (code != 0)
         return code;
     if (encrypt && FileProc::IsAntivirusWatchedType(path))
         OfferPurgeAdvice(path);
     FileProc::PurgeFileBeforeRename(path, encrypt ? 1000 : 0);
-    if (!renameResult(tempPath, path)) {
-        static const QRegularExpression floppy(QStringLiteral("^[AaBb]:"));
-        return floppy.match(path).hasMatch() ? 8 : 6;
-    }
+    if (!renameResult(tempPath, path))
+        return renameFailureCode(path);
     if (!m_unsyncedResult.isEmpty() && QFileInfo(m_unsyncedResult).absolutePath() != QFileInfo(path).absolutePath())
         syncPendingFolder();
     m_unsyncedResult = path;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batch/InPlaceGroup.h"
 #include "batch/ReportBuffer.h"
 #include "batch/frmFileOps.h"
 
@@ -100,7 +101,19 @@ private:
     void CheckPauseAndStop();
     // The step for file i of the current folder; false when the whole run must end.
     bool processFileStep(qsizetype i, const QString& inputDir, const QString& outputDir);
+    // In place: the result written to tempPath and checked against the original (synced when asked).
+    int prepareInPlace(const QString& path, const QString& tempPath, qint64 size, bool sync);
+    // In place, one file on its own: prepared, synced, the original purged and the result renamed.
     int replaceInPlace(const QString& path, const QString& tempPath, qint64 size);
+    // Small in-place files join a group whose disk syncs are shared (InPlaceGroup); their report lines are
+    // held until the group is committed, which happens before anything else is reported or asked.
+    bool groupable(const QString& path, qint64 size);
+    void commitGroup();
+    // Commits the group while the current file's line start is held back, so the lines stay in order.
+    void commitGroupBefore(const QString& lineStart);
+    void finishLine(int code, qint64 size, bool inPlace, const QString& path, const QString& outName,
+                    const QString& outPath, const QString& tempPath);
+    static int renameFailureCode(const QString& path);
     // Makes the renames of in-place results durable: their folder is synced once per folder, at a pause and
     // at the end of the run rather than after every file.
     void syncPendingFolder();
@@ -117,4 +130,6 @@ private:
     bool m_abandon = false; // a failure ended the run's folder procedure
     double m_elapsed = 0;
     QString m_unsyncedResult; // an in-place result whose folder is not synced yet
+    InPlaceGroup m_group;
+    QStringList m_groupLines; // the held line starts of the group's files
 };

@@ -39,7 +39,7 @@ bool PurgeFile(const QString& path, int purgeParameter, bool mayClearReadOnly, b
 }
 
 bool PurgeFileBeforeRename(const QString& path, int purgeParameter) {
-    return filekit::purge_file(path, purgeParameter, 0, -1, filekit::FolderSync::LeaveFolder) >= -3;
+    return filekit::purge_file(path, purgeParameter, 0, -1, filekit::PurgeSteps::LeaveFolderUnsynced) >= -3;
 }
 
 } // namespace FileProc

@@ -337,6 +337,52 @@ private slots:
         QCOMPARE(QDir(d + "sub").entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
+    // Small in-place files are made final in groups; their lines still come one per file, in order, also when
+    // a file in the middle fails or asks a question.
+    void inPlaceGroupsKeepOrder() {
+        const QString d = newFolder();
+        QMap<QString, QByteArray> originals;
+        for (int i = 0; i < 150; ++i) {
+            const QString name = QStringLiteral("g%1.dat").arg(i, 3, 10, QLatin1Char('0'));
+            originals[name] = TestSupport::pseudoRandomBytes(100 + i, 500 + i);
+            QVERIFY(TestSupport::writeFile(d + name, originals[name]));
+        }
+        setMode(true, true);
+        run(d, "g*.dat", d, "*.dat");
+        QCOMPARE(m_report->intFilesProcessed, qint64(150));
+        const QByteArray foreign = TestSupport::pseudoRandomBytes(300, 7);
+        QVERIFY(TestSupport::writeFile(d + "g075.dat", foreign));
+        QByteArray plain;
+        for (int i = 0; i < 20; ++i)
+            plain += "Plain words that were never encrypted.\n";
+        QVERIFY(TestSupport::writeFile(d + "g100.dat", plain));
+        setMode(false, true);
+        MessageBox::setNextAnswer(MessageBox::Yes); // g100.dat: decrypt anyway
+        run(d, "g*.dat", d, "*.dat");
+        QCOMPARE(m_report->intFilesAttempted, qint64(150));
+        QCOMPARE(m_report->intFilesProcessed, qint64(148));
+        const QStringList lines = text().split(crlf);
+        QStringList named;
+        for (const QString& line : lines)
+            if (line.startsWith(QLatin1Char('g')))
+                named << line.left(8);
+        QCOMPARE(named.size(), 150);
+        for (int i = 0; i < 150; ++i)
+            QCOMPARE(named[i], QStringLiteral("g%1.dat").arg(i, 3, 10, QLatin1Char('0')));
+        for (const QString& line : lines) {
+            if (!line.startsWith(QLatin1Char('g')))
+                continue;
+            const bool failing = line.startsWith("g075") || line.startsWith("g100");
+            QVERIFY2(line.endsWith("bytes   -> ") != failing, qPrintable(line));
+        }
+        for (auto it = originals.cbegin(); it != originals.cend(); ++it)
+            if (it.key() != "g075.dat" && it.key() != "g100.dat")
+                QVERIFY2(TestSupport::readFile(d + it.key()) == it.value(), qPrintable(it.key()));
+        QCOMPARE(TestSupport::readFile(d + "g075.dat"), foreign);
+        QCOMPARE(TestSupport::readFile(d + "g100.dat"), plain);
+        QCOMPARE(QDir(d).entryList(QDir::Files | QDir::Hidden).size(), 150);
+    }
+
     void subfolderOutputStaysInSubfolder() {
         const QString d = newFolder();
         const QString out = newFolder();

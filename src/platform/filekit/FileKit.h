@@ -66,11 +66,17 @@ qint64 compare_files(const QString& first, const QString& second);
 //  -14 the overwrite or its sync failed; the file stays in place, possibly partly overwritten;
 //  -15 the file cannot be removed (e.g. its folder is not writable); when overwriting was asked for, the
 //      contents are already overwritten.
-// The folder is synced afterwards, so the removal is on disk, unless folderSync is LeaveFolder: for a caller
-// that renames another file into the folder next and syncs the folder itself.
-enum class FolderSync { Now, LeaveFolder };
+// steps says how much of this to do:
+//   Whole: all of it; the folder is synced at the end, so the removal is on disk.
+//   LeaveFolderUnsynced: all but that folder sync, for a caller that renames a file into the folder next and
+//     syncs the folder then.
+// And the two halves, for a caller that purges many files with one sync of the file system between them:
+//   OverwriteUnsynced: only the overwrite, not synced; the file stays (1). A file that would not be
+//     overwritten (parameter 0, a link, other names) is left untouched (0).
+//   RemoveOverwritten: only the rename to a random name and the removal, folder unsynced (1, or -11, -15).
+enum class PurgeSteps { Whole, LeaveFolderUnsynced, OverwriteUnsynced, RemoveOverwritten };
 int purge_file(const QString& path, int parameter, int reserved0, int reservedMinus1,
-               FolderSync folderSync = FolderSync::Now);
+               PurgeSteps steps = PurgeSteps::Whole);
 
 // 1 if a new file can be created at that path (nothing exists there yet, and a trial creation succeeds; the
 // trial file is removed again), else 0.

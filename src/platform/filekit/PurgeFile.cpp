@@ -55,7 +55,7 @@ bool overwrite(int fd, qint64 size) {
         }
         offset += chunk;
     }
-    return ::fsync(fd) == 0;
+    return true;
 }
 
 // Renames the file to a random name beside it, so the old name no longer points at the overwritten contents
@@ -84,19 +84,26 @@ QByteArray hideUnderRandomName(const QByteArray& native, const QByteArray& folde
 
 } // namespace
 
-int purge_file(const QString& path, int parameter, int /*reserved0*/, int /*reservedMinus1*/, FolderSync folderSync) {
+int purge_file(const QString& path, int parameter, int /*reserved0*/, int /*reservedMinus1*/, PurgeSteps steps) {
     if (path.isEmpty() || parameter < 0)
         return kInvalid;
     const QByteArray native = QFile::encodeName(path);
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
     const auto removed = [&] {
-        if (folderSync == FolderSync::Now)
+        if (steps == PurgeSteps::Whole)
             syncFolder(folder);
     };
 
     struct stat entry {};
     if (::lstat(native.constData(), &entry) != 0)
         return posix::isMissing(errno) ? kNotFound : kCannotOpen;
+    if (steps == PurgeSteps::RemoveOverwritten) {
+        const QByteArray hidden = hideUnderRandomName(native, folder);
+        return ::unlink((hidden.isEmpty() ? native : hidden).constData()) == 0 ? kOverwritten : kCannotRemove;
+    }
+    const bool overwriteOnly = steps == PurgeSteps::OverwriteUnsynced;
+    if (overwriteOnly && (S_ISLNK(entry.st_mode) || parameter == 0 || (S_ISREG(entry.st_mode) && entry.st_nlink > 1)))
+        return kRemoved;
     if (S_ISLNK(entry.st_mode)) {
         if (::unlink(native.constData()) != 0)
             return kCannotRemove;
@@ -133,8 +140,10 @@ int purge_file(const QString& path, int parameter, int /*reserved0*/, int /*rese
     struct stat opened {};
     if (!fd.isOpen() || ::fstat(fd.get(), &opened) != 0 || !sameFile(opened, entry) || !S_ISREG(opened.st_mode))
         return fail(kCannotOpen);
-    if (!overwrite(fd.get(), opened.st_size))
+    if (!overwrite(fd.get(), opened.st_size) || (!overwriteOnly && ::fsync(fd.get()) != 0))
         return fail(kOverwriteFailed);
+    if (overwriteOnly)
+        return kOverwritten;
     fd.reset();
     readOnly.reset();
 

@@ -358,6 +358,11 @@ private slots:
         QVERIFY(!QFileInfo(at("out")).isSymLink());
         QCOMPARE(decrypt("out", "back"), 0);
         QCOMPARE(get("back"), QByteArray("secret"));
+        // A dangling link is not followed to create its target either.
+        QVERIFY(QFile::link(at("nowhere"), at("dangling")));
+        QCOMPARE(encrypt("plain", "dangling"), 0);
+        QVERIFY(!exists("nowhere"));
+        QVERIFY(!QFileInfo(at("dangling")).isSymLink());
     }
 
     void fullDiskLeavesNothing() {

@@ -257,7 +257,7 @@ int encrypt_file(const QString& inputPath, const QString& outputPath) {
     if (const int rc = in.open(inputPath))
         return rc;
     OutputFile out;
-    if (const int rc = out.create(outputPath, in.info()))
+    if (const int rc = out.create(outputPath, in.info(), OutputFile::Creation::DirectWhenNew))
         return rc;
     int rc = encryptStream(s, in, out);
     s.cipher.endFile();

@@ -16,11 +16,14 @@
 // Encryption uses one random KDF salt per key for the whole engine session (one scrypt per run) and a fresh
 // random file salt and nonce prefix per file.
 //
-// Output files. The result is written to a new, hidden temporary file created exclusively beside the output
-// path and renamed onto the output path only at the end, so a failure never leaves a half-written result
-// under the output name, an existing file of that name survives a failure, and a symbolic link at the output
-// path is replaced, never followed. An output path that is a folder, or the very file being read, is refused.
-// The input file is only ever read.
+// Output files. A decryption's result, and an encryption's when a file of that name exists already, is
+// written to a new, hidden temporary file created exclusively beside the output path and renamed onto the
+// output path only at the end, so a failure never leaves a half-written result under the output name, an
+// existing file of that name survives a failure, and a symbolic link at the output path is replaced, never
+// followed. An encryption to a name that is free is written to that name directly, created exclusively (one
+// rename less per file): a failure removes it, and should the process die midway, what is left there is an
+// encrypted file without its final segment, which every decryption refuses as incomplete. An output path
+// that is a folder, or the very file being read, is refused. The input file is only ever read.
 //
 // Durability. With set_sync_output(true) (the default) the result is fsync'ed before the rename and its folder
 // after it, so a successful return means the result is on disk. Callers that group many small files may turn

@@ -102,7 +102,7 @@ long long InputFile::read(std::uint8_t* data, std::size_t size) {
     return readVec(&v, 1);
 }
 
-int OutputFile::create(const QString& path, const struct stat& input) {
+int OutputFile::create(const QString& path, const struct stat& input, Creation how) {
     m_path = QFile::encodeName(path);
     if (m_path.isEmpty() || m_path.endsWith('/'))
         return CannotOpenOutput;
@@ -112,6 +112,15 @@ int OutputFile::create(const QString& path, const struct stat& input) {
     if (::stat(m_path.constData(), &st) == 0 &&
         (S_ISDIR(st.st_mode) || (st.st_dev == input.st_dev && st.st_ino == input.st_ino)))
         return CannotOpenOutput;
+    if (how == Creation::DirectWhenNew) {
+        m_fd = ::open(m_path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (m_fd >= 0) {
+            m_tempPath = m_path;
+            return Ok;
+        }
+        if (errno != EEXIST)
+            return (errno == ENOSPC || errno == EDQUOT) ? DiskFull : CannotOpenOutput;
+    }
     const QByteArray folder = parentFolder(m_path);
     for (int attempt = 0; attempt < 16; ++attempt) {
         const QByteArray suffix = randomSuffix();
@@ -155,7 +164,7 @@ int OutputFile::commit(bool sync, bool alsoFolder, long long length) {
     m_fd = -1;
     if (code == Ok && closed != 0)
         code = writeErrorCode(errno);
-    if (code == Ok && ::rename(m_tempPath.constData(), m_path.constData()) != 0)
+    if (code == Ok && m_tempPath != m_path && ::rename(m_tempPath.constData(), m_path.constData()) != 0)
         code = writeErrorCode(errno);
     if (code != Ok) {
         ::unlink(m_tempPath.constData());

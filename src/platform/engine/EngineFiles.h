@@ -26,23 +26,26 @@ private:
     struct stat m_stat {};
 };
 
-// The result goes to a temporary file beside the output path that is renamed onto it only by commit().
+// The result goes to a temporary file beside the output path that is renamed onto it only by commit(); or,
+// when asked and nothing exists at the output path, to the output path itself, created exclusively.
 class OutputFile {
 public:
+    enum class Creation { ViaTemporary, DirectWhenNew };
     ~OutputFile() { discard(); }
-    int create(const QString& path, const struct stat& input); // -5 cannot create, -9 no space
+    int create(const QString& path, const struct stat& input,
+               Creation how = Creation::ViaTemporary); // -5 cannot create, -9 no space
     // Writes everything or fails; `written` tells how much got out before a failure. 0, -7 or -9.
     int writeVec(iovec* iov, int count, std::uint64_t& written);
     // Truncates to `length` (unless negative), syncs the file when asked, renames it onto the output path and
     // then syncs the folder when both are asked. 0, -7 or -9.
     int commit(bool sync, bool alsoFolder, long long length = -1);
-    void discard(); // removes the temporary file
+    void discard(); // removes the file being written
     bool isOpen() const { return m_fd >= 0; }
 
 private:
     int m_fd = -1;
     QByteArray m_path;
-    QByteArray m_tempPath;
+    QByteArray m_tempPath; // the file being written; the output path itself when created directly
 };
 
 int writeErrorCode(int err); // -9 for a full disk or quota, else -7

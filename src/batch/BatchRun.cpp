@@ -49,7 +49,7 @@ QString withSlash(QString dir) {
 BatchRun::BatchRun(RunContext& context) : m_ctx(context), m_fileOps(context) {}
 
 QString BatchRun::TxtEncDec(const QString& word) const {
-    return ::TxtEncDec(word, m_ctx.setup.blnEncrypt);
+    return ::TxtEncDec(word, setup().blnEncrypt);
 }
 
 void BatchRun::setStatus(const QString& status) {
@@ -102,7 +102,7 @@ void BatchRun::failure(const QString& description) {
 
 void BatchRun::listFolderRandomness(const QString& folder, const QString& spec) {
     RandomnessListingContext c;
-    c.blnSubdirectories = m_ctx.setup.blnSubdirectories;
+    c.blnSubdirectories = setup().blnSubdirectories;
     c.intMinFilesizeForRandomness = m_ctx.intMinFilesizeForRandomness;
     c.dblMinZQ4Randomness = m_ctx.dblMinZQ4Randomness;
     c.addToReport = [this](const QString& text) {
@@ -185,9 +185,14 @@ void BatchRun::OfferPurgeAdvice(const QString& path) {
     setClockEnabled(true);
 }
 
+const OperationSetup& BatchRun::setup() const {
+    return m_running ? m_ctx.runSetup : m_ctx.setup;
+}
+
 void BatchRun::ProcessFiles() {
     if (m_running)
         return;
+    m_ctx.runSetup = m_ctx.setup;
     m_running = true;
     setStatus(QString());
     intOperationResult = 0;
@@ -250,8 +255,8 @@ void BatchRun::writeSummary(double elapsed) {
     f.filesProcessed = intFilesProcessed;
     f.bytesProcessed = lngTotalBytesProcessed;
     f.elapsedSeconds = elapsed;
-    f.encrypt = m_ctx.setup.blnEncrypt;
-    f.outputFilesSame = m_ctx.setup.blnOutputFilesSame;
+    f.encrypt = setup().blnEncrypt;
+    f.outputFilesSame = setup().blnOutputFilesSame;
     f.randomnessReport = blnRandomnessReport;
     for (const QString& line : RunSummary::Lines(f))
         writeDirect(line);
@@ -261,11 +266,11 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
     inputDir = withSlash(inputDir);
     outputDir = withSlash(outputDir);
     const bool survey = blnGettingInputFilesizes;
-    const bool same = m_ctx.setup.blnOutputFilesSame;
+    const bool same = setup().blnOutputFilesSame;
 
     const Folder::Listing fileList = Folder::listFiles(inputDir);
     const Folder::Listing subList =
-        fileList.ok && m_ctx.setup.blnSubdirectories ? Folder::listSubfolders(inputDir) : Folder::Listing{true, {}, {}};
+        fileList.ok && setup().blnSubdirectories ? Folder::listSubfolders(inputDir) : Folder::Listing{true, {}, {}};
     if (!fileList.ok || !subList.ok) {
         // A folder that cannot be read is reported and passed over; the rest of the run goes on.
         MessageBox::show(fileList.ok ? subList.errorText : fileList.errorText, QStringLiteral("Error"),
@@ -341,7 +346,7 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
         }
     }
 
-    if (m_ctx.setup.blnSubdirectories) {
+    if (setup().blnSubdirectories) {
         for (const QString& sub : std::as_const(subfolders)) {
             ProcessFolder(inputDir + sub, spec, inputDir + sub, outputSpec);
             if (m_abandon || intOperationResult == -1)
@@ -376,7 +381,7 @@ void BatchRun::CheckPauseAndStop() {
 }
 
 bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QString& outputDir) {
-    const bool encrypt = m_ctx.setup.blnEncrypt;
+    const bool encrypt = setup().blnEncrypt;
     const QString name = strInputNames[i];
     const QString outName = strOutputNames[i];
     const QString path = inputDir + name;
@@ -474,7 +479,7 @@ void BatchRun::finishLine(int code, qint64 size, bool inPlace, const QString& pa
         lngTotalBytesProcessed += size;
     }
     QString result = code == 0 ? ResultTexts::DoneText(inPlace, outName, QFileInfo(outPath).size())
-                               : ResultTexts::StepResultText(code, m_ctx.setup.blnEncrypt, path, tempPath);
+                               : ResultTexts::StepResultText(code, setup().blnEncrypt, path, tempPath);
     if (ResultTexts::MayHavePartialOutput(code))
         result += ResultTexts::PartialPlaintextLine(inPlace ? tempPath : outName);
     AddToReport(result);
@@ -483,10 +488,10 @@ void BatchRun::finishLine(int code, qint64 size, bool inPlace, const QString& pa
 
 bool BatchRun::groupable(const QString& path, qint64 size) {
     const QFileInfo info(path);
-    if (!info.isFile() || size < (m_ctx.setup.blnEncrypt ? 1 : 3) || size > InPlaceGroup::kMaxFileSize)
+    if (!info.isFile() || size < (setup().blnEncrypt ? 1 : 3) || size > InPlaceGroup::kMaxFileSize)
         return false;
     // The purge advice is a dialog about this very file: it goes on its own.
-    return !(m_ctx.setup.blnEncrypt && purgeAdviceWanted() && FileProc::IsAntivirusWatchedType(path));
+    return !(setup().blnEncrypt && purgeAdviceWanted() && FileProc::IsAntivirusWatchedType(path));
 }
 
 void BatchRun::commitGroupBefore(const QString& lineStart) {
@@ -502,7 +507,7 @@ void BatchRun::commitGroup() {
     if (m_group.isEmpty())
         return;
     const QList<InPlaceGroup::Member> done = m_group.commit(
-        m_ctx.setup.blnEncrypt, [this](const QString& temp, const QString& path) { return renameResult(temp, path); },
+        setup().blnEncrypt, [this](const QString& temp, const QString& path) { return renameResult(temp, path); },
         renameFailureCode);
     const QStringList lines = m_groupLines;
     m_groupLines.clear();
@@ -519,7 +524,7 @@ int BatchRun::renameFailureCode(const QString& path) {
 }
 
 int BatchRun::prepareInPlace(const QString& path, const QString& tempPath, qint64 size, bool sync) {
-    const bool encrypt = m_ctx.setup.blnEncrypt;
+    const bool encrypt = setup().blnEncrypt;
     // The result is synced before the original goes (here, or by the group it joins); its folder is synced
     // once the result has the original's name. Until then a crash leaves the original, or the complete
     // result under its temporary name.
@@ -541,7 +546,7 @@ int BatchRun::prepareInPlace(const QString& path, const QString& tempPath, qint6
 }
 
 int BatchRun::replaceInPlace(const QString& path, const QString& tempPath, qint64 size) {
-    const bool encrypt = m_ctx.setup.blnEncrypt;
+    const bool encrypt = setup().blnEncrypt;
     const int code = prepareInPlace(path, tempPath, size, true);
     if (code != 0)
         return code;

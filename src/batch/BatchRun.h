@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+struct OperationSetup;
 struct RunContext;
 
 // One operation over the matching files of a folder (and, on request, its subfolders), with the report of
@@ -117,6 +118,8 @@ private:
     // Makes the renames of in-place results durable: their folder is synced once per folder, at a pause and
     // at the end of the run rather than after every file.
     void syncPendingFolder();
+    // What the run goes by: the setup as it started while a run is in progress, else the current one.
+    const OperationSetup& setup() const;
     void writeSummary(double elapsed);
     void writeDirect(const QString& text);
     void failure(const QString& description);

@@ -14,7 +14,10 @@ struct RunContext {
     explicit RunContext(OperationSetup& s, frmKeyFrom& k) : setup(s), key(k) {}
 
     OperationSetup& setup; // blnEncrypt, blnOutputFilesSame, blnSubdirectories
-    frmKeyFrom& key;       // strKey, intKeyFrom, strKeyFile
+    // The setup as the current run started. The run goes by this copy, so that switching the function or the
+    // output in the main window while files are processed cannot change what happens to the rest of them.
+    OperationSetup runSetup;
+    frmKeyFrom& key; // strKey, intKeyFrom, strKeyFile
 
     // Matching files of the folder being processed.
     qint64 intNumFiles = 0;

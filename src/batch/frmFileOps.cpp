@@ -9,12 +9,12 @@
 #include <QFileInfo>
 
 int frmFileOps::ProcessFile(const QString& inputPath, const QString& outputPath) {
-    if (m_ctx.setup.blnOutputFilesSame) {
+    if (m_ctx.runSetup.blnOutputFilesSame) {
         const int r = ExcludedFile(inputPath);
         if (r != 0)
             return r;
     }
-    const bool encrypt = m_ctx.setup.blnEncrypt;
+    const bool encrypt = m_ctx.runSetup.blnEncrypt;
     zq4e::operation_initialization(m_ctx.key.strKey, encrypt ? 1 : 0, QFileInfo(inputPath).size(), 0);
     return encrypt ? zq4e::encrypt_file(inputPath, outputPath) : zq4e::decrypt_file(inputPath, outputPath);
 }

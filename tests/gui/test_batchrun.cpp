@@ -383,6 +383,23 @@ private slots:
         QCOMPARE(QDir(d).entryList(QDir::Files | QDir::Hidden).size(), 150);
     }
 
+    // Switching the function or the output in the main window while a run goes on changes nothing for it.
+    void setupChangedDuringRunIsIgnored() {
+        const QString d = newFolder();
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(TestSupport::writeFile(d + QStringLiteral("s%1.txt").arg(i), "keep this original"));
+        setMode(true, false);
+        QTimer::singleShot(0, this, [this] { setMode(false, true); });
+        run(d, "s*.txt", d, "*.enc");
+        QVERIFY(!m_setup.blnEncrypt); // the switch did happen, during the run
+        QCOMPARE(m_report->intFilesProcessed, qint64(5));
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(TestSupport::readFile(d + QStringLiteral("s%1.txt").arg(i)), QByteArray("keep this original"));
+            QVERIFY(QFileInfo::exists(d + QStringLiteral("s%1.enc").arg(i)));
+        }
+        QVERIFY(text().contains("Number of files encrypted: 5"));
+    }
+
     void subfolderOutputStaysInSubfolder() {
         const QString d = newFolder();
         const QString out = newFolder();

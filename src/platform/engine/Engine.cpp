@@ -40,17 +40,26 @@ EngineState& state() {
     return s;
 }
 
-// Room for `slots` segments of `stride` bytes each.
-bool ensureBuffer(EngineState& s, std::size_t bytes) {
-    if (s.buffer.size() >= bytes)
-        return true;
-    s.buffer.wipe();
-    try {
-        s.buffer = SecretBytes(bytes);
-    } catch (...) {
-        return false;
+constexpr std::size_t kAlign = 64;
+
+// A working buffer of at least `bytes` bytes starting on a cache line, so that the copies between it and the
+// page cache run on aligned data; null when it cannot be had.
+std::uint8_t* workingBuffer(EngineState& s, std::size_t bytes) {
+    if (s.buffer.size() < bytes + kAlign) {
+        s.buffer.wipe();
+        try {
+            s.buffer = SecretBytes(bytes + kAlign);
+        } catch (...) {
+            return nullptr;
+        }
     }
-    return true;
+    const auto address = reinterpret_cast<std::uintptr_t>(s.buffer.data());
+    return s.buffer.data() + (kAlign - address % kAlign) % kAlign;
+}
+
+// Room for one segment and its tag, rounded up to whole cache lines.
+std::size_t slotSize(std::size_t stride) {
+    return (stride + kAlign - 1) / kAlign * kAlign;
 }
 
 std::size_t slotsFor(std::size_t stride) {
@@ -79,9 +88,9 @@ int encryptStream(EngineState& s, InputFile& in, OutputFile& out) {
 
     const std::size_t seg = h.segmentSize(), stride = seg + kTagSize, batch = slotsFor(stride);
     // One slot more than a batch: a segment is only known to be the final one once the file ends behind it.
-    if (!ensureBuffer(s, (batch + 1) * stride))
+    std::uint8_t* buf = workingBuffer(s, (batch + 1) * stride);
+    if (!buf)
         return CryptoFailure;
-    std::uint8_t* buf = s.buffer.data();
     std::vector<iovec> iov(batch + 1);
     std::uint64_t index = 0, written = 0;
     std::size_t carry = 0; // plaintext bytes already in slot 0
@@ -146,31 +155,36 @@ template <class Sink> DecryptOutcome decryptStream(EngineState& s, InputFile& in
         return {CryptoFailure, 0};
 
     const std::size_t seg = h.segmentSize(), stride = seg + kTagSize, batch = slotsFor(stride);
-    const std::size_t capacity = (batch + 1) * stride;
-    if (!ensureBuffer(s, capacity))
+    // Each segment is read into a slot of its own that starts on a cache line, so its plaintext is written
+    // out from aligned memory.
+    const std::size_t capacity = (batch + 1) * stride, slotBytes = slotSize(stride);
+    std::uint8_t* buf = workingBuffer(s, (batch + 1) * slotBytes);
+    if (!buf)
         return {CryptoFailure, 0};
-    std::uint8_t* buf = s.buffer.data();
-    std::vector<iovec> plain(batch + 1);
+    std::vector<iovec> plain(batch + 1), reads(batch + 1);
     std::uint64_t index = 0;
     int failures = 0;
     bool badTail = false;
-    std::size_t carry = 0;
+    bool carried = false; // slot 0 holds the segment carried over from the last read
     for (;;) {
-        const long long got = in.read(buf + carry, capacity - carry);
+        const std::size_t first = carried ? 1 : 0;
+        for (std::size_t i = first; i <= batch; ++i)
+            reads[i] = {buf + i * slotBytes, stride};
+        const long long got = in.readVec(reads.data() + first, int(batch + 1 - first));
         if (got < 0) {
             if (failures)
                 break; // only counting by now
             r.code = r.committed ? PartialReadError : ReadError;
             return r;
         }
-        const std::size_t data = carry + std::size_t(got);
+        const std::size_t data = (carried ? stride : 0) + std::size_t(got);
         const bool atEnd = data < capacity;
         std::size_t count = atEnd ? (data + stride - 1) / stride : batch;
         int pieces = 0;
         for (std::size_t i = 0; i < count; ++i) {
             const bool last = atEnd && i + 1 == count;
             const std::size_t len = last ? data - i * stride : stride;
-            std::uint8_t* slot = buf + i * stride;
+            std::uint8_t* slot = buf + i * slotBytes;
             // A final piece must hold a tag and at least one byte, unless it is the whole (empty) file.
             const bool shapeOk = len > kTagSize || (len == kTagSize && index == 0);
             const bool authentic =
@@ -197,8 +211,8 @@ template <class Sink> DecryptOutcome decryptStream(EngineState& s, InputFile& in
         }
         if (atEnd || failures >= 9)
             break;
-        std::memmove(buf, buf + batch * stride, data - batch * stride);
-        carry = data - batch * stride;
+        std::memcpy(buf, buf + batch * slotBytes, stride);
+        carried = true;
     }
     if (failures == 0)
         r.code = Ok;
@@ -222,7 +236,7 @@ int allocate_buffers() {
     if (!s.cipher.create())
         return 0;
     const std::size_t stride = (std::size_t(1) << kSegmentLog2) + kTagSize;
-    if (!ensureBuffer(s, (slotsFor(stride) + 1) * stride))
+    if (!workingBuffer(s, (slotsFor(stride) + 1) * slotSize(stride)))
         return 0;
     s.allocated = true;
     return 1;

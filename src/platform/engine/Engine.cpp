@@ -76,9 +76,12 @@ int checkReady(EngineState& s) {
 
 int encryptStream(EngineState& s, InputFile& in, OutputFile& out) {
     CipherHeader h;
-    if (!s.cache.encryptionSalt(s.key, h.kdfSalt) || RAND_bytes(h.fileSalt.data(), int(h.fileSalt.size())) != 1 ||
-        RAND_bytes(h.noncePrefix.data(), int(h.noncePrefix.size())) != 1)
+    // The file salt and the nonce prefix in one draw: every call of the generator has a fixed cost.
+    std::uint8_t fresh[kSaltSize + kNoncePrefixSize];
+    if (!s.cache.encryptionSalt(s.key, h.kdfSalt) || RAND_bytes(fresh, int(sizeof fresh)) != 1)
         return CryptoFailure;
+    std::memcpy(h.fileSalt.data(), fresh, kSaltSize);
+    std::memcpy(h.noncePrefix.data(), fresh + kSaltSize, kNoncePrefixSize);
     const HeaderBytes headerBytes = encodeHeader(h);
     std::uint8_t master[kKeySize];
     const bool keyed = s.cache.masterKey(s.key, h, master) && s.cipher.beginFile(master, h, headerBytes);

@@ -72,10 +72,8 @@ int InputFile::open(const QString& path) {
     m_fd = ::open(p.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (m_fd < 0)
         return (errno == ENOENT || errno == ENOTDIR) ? InputNotFound : CannotOpenInput;
+    // O_NONBLOCK may stay: it means nothing for a regular file.
     if (::fstat(m_fd, &m_stat) != 0 || !S_ISREG(m_stat.st_mode))
-        return CannotOpenInput;
-    const int flags = ::fcntl(m_fd, F_GETFL);
-    if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
         return CannotOpenInput;
     return Ok;
 }
@@ -106,12 +104,7 @@ int OutputFile::create(const QString& path, const struct stat& input, Creation h
     m_path = QFile::encodeName(path);
     if (m_path.isEmpty() || m_path.endsWith('/'))
         return CannotOpenOutput;
-    // A folder there is refused, and so is the input itself under any name (the same path, a hard link, a
-    // symbolic link to it): renaming onto it would lose the input.
-    struct stat st {};
-    if (::stat(m_path.constData(), &st) == 0 &&
-        (S_ISDIR(st.st_mode) || (st.st_dev == input.st_dev && st.st_ino == input.st_ino)))
-        return CannotOpenOutput;
+    // A name that is free is taken at once: nothing is there to protect.
     if (how == Creation::DirectWhenNew) {
         m_fd = ::open(m_path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (m_fd >= 0) {
@@ -121,6 +114,12 @@ int OutputFile::create(const QString& path, const struct stat& input, Creation h
         if (errno != EEXIST)
             return (errno == ENOSPC || errno == EDQUOT) ? DiskFull : CannotOpenOutput;
     }
+    // A folder there is refused, and so is the input itself under any name (the same path, a hard link, a
+    // symbolic link to it): renaming onto it would lose the input.
+    struct stat st {};
+    if (::stat(m_path.constData(), &st) == 0 &&
+        (S_ISDIR(st.st_mode) || (st.st_dev == input.st_dev && st.st_ino == input.st_ino)))
+        return CannotOpenOutput;
     const QByteArray folder = parentFolder(m_path);
     for (int attempt = 0; attempt < 16; ++attempt) {
         const QByteArray suffix = randomSuffix();

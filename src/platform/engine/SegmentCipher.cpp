@@ -5,7 +5,6 @@
 #include <openssl/core_names.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
-#include <openssl/kdf.h>
 #include <openssl/params.h>
 
 namespace zq4e {
@@ -18,8 +17,8 @@ constexpr std::size_t kInfoLabelSize = sizeof(kInfoLabel) - 1;
 SegmentCipher::~SegmentCipher() {
     EVP_CIPHER_CTX_free(m_ctx);
     EVP_CIPHER_free(m_cipher);
-    EVP_KDF_CTX_free(m_kdfCtx);
-    EVP_KDF_free(m_kdf);
+    EVP_MAC_CTX_free(m_hmac);
+    EVP_MAC_free(m_mac);
 }
 
 bool SegmentCipher::create() {
@@ -27,32 +26,42 @@ bool SegmentCipher::create() {
         m_cipher = EVP_CIPHER_fetch(nullptr, "AES-256-GCM", nullptr);
     if (!m_ctx)
         m_ctx = EVP_CIPHER_CTX_new();
-    if (!m_kdf)
-        m_kdf = EVP_KDF_fetch(nullptr, "HKDF", nullptr);
-    if (m_kdf && !m_kdfCtx)
-        m_kdfCtx = EVP_KDF_CTX_new(m_kdf);
-    return m_cipher && m_ctx && m_kdf && m_kdfCtx;
+    if (!m_mac)
+        m_mac = EVP_MAC_fetch(nullptr, "HMAC", nullptr);
+    if (m_mac && !m_hmac) {
+        m_hmac = EVP_MAC_CTX_new(m_mac);
+        char digest[] = "SHA256";
+        const OSSL_PARAM params[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0),
+                                     OSSL_PARAM_construct_end()};
+        if (m_hmac && EVP_MAC_CTX_set_params(m_hmac, params) != 1) {
+            EVP_MAC_CTX_free(m_hmac);
+            m_hmac = nullptr;
+        }
+    }
+    return m_cipher && m_ctx && m_mac && m_hmac;
 }
 
+bool SegmentCipher::hmac(const std::uint8_t* key, std::size_t keyLen, const std::uint8_t* a, std::size_t aLen,
+                         const std::uint8_t* b, std::size_t bLen, std::uint8_t* out) {
+    std::size_t outLen = 0;
+    return EVP_MAC_init(m_hmac, key, keyLen, nullptr) == 1 && EVP_MAC_update(m_hmac, a, aLen) == 1 &&
+           (bLen == 0 || EVP_MAC_update(m_hmac, b, bLen) == 1) && EVP_MAC_final(m_hmac, out, &outLen, kKeySize) == 1 &&
+           outLen == kKeySize;
+}
+
+// HKDF (RFC 5869) with SHA-256 for one 32-byte output block:
+//   PRK = HMAC(salt, master); file key = HMAC(PRK, info || 0x01).
 bool SegmentCipher::beginFile(const std::uint8_t* masterKey, const CipherHeader& h, const HeaderBytes& headerBytes) {
-    std::uint8_t info[kInfoLabelSize + kHeaderSize];
+    std::uint8_t info[kInfoLabelSize + kHeaderSize + 1];
     std::memcpy(info, kInfoLabel, kInfoLabelSize);
     std::memcpy(info + kInfoLabelSize, headerBytes.data(), kHeaderSize);
-    std::uint8_t fileKey[kKeySize];
-    std::array<std::uint8_t, kSaltSize> salt = h.fileSalt;
-    char digest[] = "SHA256";
-    OSSL_PARAM params[] = {
-        OSSL_PARAM_construct_utf8_string(OSSL_KDF_PARAM_DIGEST, digest, 0),
-        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_KEY, const_cast<std::uint8_t*>(masterKey), kKeySize),
-        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_SALT, salt.data(), salt.size()),
-        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_INFO, info, sizeof info),
-        OSSL_PARAM_construct_end(),
-    };
-    EVP_KDF_CTX_reset(m_kdfCtx);
-    bool ok = EVP_KDF_derive(m_kdfCtx, fileKey, kKeySize, params) == 1 &&
-              EVP_CipherInit_ex2(m_ctx, m_cipher, fileKey, nullptr, -1, nullptr) == 1;
+    info[sizeof info - 1] = 1;
+    std::uint8_t prk[kKeySize], fileKey[kKeySize];
+    const bool ok = hmac(h.fileSalt.data(), h.fileSalt.size(), masterKey, kKeySize, nullptr, 0, prk) &&
+                    hmac(prk, kKeySize, info, sizeof info, nullptr, 0, fileKey) &&
+                    EVP_CipherInit_ex2(m_ctx, m_cipher, fileKey, nullptr, -1, nullptr) == 1;
+    OPENSSL_cleanse(prk, sizeof prk);
     OPENSSL_cleanse(fileKey, sizeof fileKey);
-    EVP_KDF_CTX_reset(m_kdfCtx);
     m_header = h;
     return ok;
 }

@@ -7,8 +7,8 @@
 
 typedef struct evp_cipher_st EVP_CIPHER;
 typedef struct evp_cipher_ctx_st EVP_CIPHER_CTX;
-typedef struct evp_kdf_st EVP_KDF;
-typedef struct evp_kdf_ctx_st EVP_KDF_CTX;
+typedef struct evp_mac_st EVP_MAC;
+typedef struct evp_mac_ctx_st EVP_MAC_CTX;
 
 // The per-file key derivation and the sealing and opening of segments, on OpenSSL contexts that are fetched
 // once and reused for every file.
@@ -33,8 +33,10 @@ public:
 private:
     EVP_CIPHER* m_cipher = nullptr;
     EVP_CIPHER_CTX* m_ctx = nullptr;
-    EVP_KDF* m_kdf = nullptr;
-    EVP_KDF_CTX* m_kdfCtx = nullptr;
+    EVP_MAC* m_mac = nullptr;
+    EVP_MAC_CTX* m_hmac = nullptr; // HMAC-SHA256, the digest chosen once
+    bool hmac(const std::uint8_t* key, std::size_t keyLen, const std::uint8_t* a, std::size_t aLen,
+              const std::uint8_t* b, std::size_t bLen, std::uint8_t* out);
     CipherHeader m_header;
 };
 

@@ -37,9 +37,9 @@ struct OperationSetup {
     // buttons; this turns the wanted values into the stored ones.
     void invertSwitchesForReplay();
 
-    // Output folder and specification := the input ones.
+    // Output folder and file specification := the input ones.
     void CopyInputToOutput();
-    // Folder and specification of that side both given.
+    // Folder and file specification of that side both given.
     bool InputSpecified() const;
     bool OutputSpecified() const;
     bool sideSpecified(int side) const;

@@ -18,7 +18,7 @@ enum OutputNameCode {
     OutputNameEmpty = -4,
 };
 
-// True if the plain file name (no folder) satisfies the file specification. Name and specification are split
+// True if the plain file name (no folder) satisfies the file specification. Name and file specification are split
 // at their last dot and the parts are matched separately (StrProc::WildcardMatch): "*" selects only names
 // without an extension, "*.*" and "*." select every name, *.txt never selects a name without a dot. A name
 // holding "?", "*", ":", "/" or "\" never matches.

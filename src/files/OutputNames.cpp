@@ -9,7 +9,7 @@ QString fromUcs4(const QList<uint>& chars) {
     return QString::fromUcs4(reinterpret_cast<const char32_t*>(chars.constData()), chars.size());
 }
 
-// Blanks only: a specification typed with a stray space around it.
+// Blanks only: an output specification typed with a stray space around it.
 QString trimBlanks(const QString& s) {
     qsizetype from = 0;
     qsizetype to = s.size();

@@ -15,8 +15,8 @@ struct Section {
 
 const char* const introduction[] = {
     "Cryptosystem ZQ4 encrypts files so that nobody without the key can read them, and decrypts them again with "
-    "the same key. One operation works on a single file or on all the files of a folder that match a file "
-    "specification, if you wish including the files in every lower subfolder. The results either replace the "
+    "the same key. One operation works on a single file or on all the files of a folder that match a "
+    "file specification, if you wish including the files in every lower subfolder. The results either replace the "
     "original files or are written to new files.",
 
     "The use of Cryptosystem ZQ4 will be explained according to the fifteen command buttons on the main screen, "
@@ -56,8 +56,8 @@ const Section sections[intNumHeadings] = {
     {"2.  Single file",
      745,
      {"Clicking \"Single file\" opens a file dialog titled \"Specify file to be encrypted\" (or \"decrypted\"), "
-      "in which you choose one file. Its folder becomes the input folder and its name the input file "
-      "specification, so that the operation works on that file alone, and \"Subfolders?\" is set to \"No\". If "
+      "in which you choose one file. Its folder becomes the input folder and its name the input "
+      "file specification, so that the operation works on that file alone, and \"Subfolders?\" is set to \"No\". If "
       "\"Output file(s) same?\" is \"Yes\", the file will be replaced by its result; otherwise specify the output "
       "file with \"Output file(s)\" (the output folder starts as the folder of the input file). Cancelling the "
       "dialog changes nothing.",
@@ -86,8 +86,8 @@ const Section sections[intNumHeadings] = {
       "The name (before the last dot) and the extension (after it) are matched separately: * alone selects only "
       "files without an extension, *.* selects every file, and *.txt never selects a file without a dot. "
       "Matching runs forward only: a \"*\" skips to the first occurrence of the next character of the "
-      "specification and never tries a later one. So banana.txt is not selected by *na.txt, while bana.txt is. "
-      "If you are unsure which files a specification selects, make a randomness report of the input files: it "
+      "file specification and never tries a later one. So banana.txt is not selected by *na.txt, while bana.txt is. "
+      "If you are unsure which files a file specification selects, make a randomness report of the input files: it "
       "lists exactly those files.",
 
       "The input folder must be readable and hold matching files or subfolders; otherwise a message says so. "
@@ -145,7 +145,7 @@ const Section sections[intNumHeadings] = {
       "An output file specification is applied to each input file name by position: \"*\" takes the rest of "
       "the input name from the same position on, and \"?\" takes the character of the input name at the same "
       "position. For the input file report.txt, *.enc gives report.enc, a*.e* gives aeport.ext and *.* gives "
-      "report.txt. A specification without wildcards gives the same name for every input file, so it suits a "
+      "report.txt. An output specification without wildcards gives the same name for every input file, so it suits a "
       "single input file only.",
 
       "If two input files would get the same output name (for example *.x for a.txt and a.doc), \"Do it!\" "
@@ -202,8 +202,8 @@ const Section sections[intNumHeadings] = {
     {"9.  Report screen",
      772,
      {"While an operation runs, the report screen shows one line per file: its name and size and the result, "
-      "or the reason why the file was left as it was. Each folder begins with a line that names the file "
-      "specification and the folder. \"Pause at next file\" and \"Stop at next file\" take effect when the file "
+      "or the reason why the file was left as it was. Each folder begins with a line that names the "
+      "file specification and the folder. \"Pause at next file\" and \"Stop at next file\" take effect when the file "
       "in progress is finished; a file is never interrupted half way. While paused, \"Continue\" goes on.",
 
       "At the end the report gives a summary: the number of files processed and encrypted or decrypted, the "

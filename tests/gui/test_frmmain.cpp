@@ -260,7 +260,7 @@ private slots:
         w->ShowFileStatus(side);
         QCOMPARE(text(w->lblFiles[size_t(side)]), spec);
         QTEST(text(w->lblFiles2[size_t(side)]), "description");
-        // The description starts after the specification.
+        // The description starts after the file specification.
         if (!text(w->lblFiles2[size_t(side)]).isEmpty())
             QVERIFY(w->lblFiles2[size_t(side)]->x() > w->lblFiles[size_t(side)]->x());
     }

@@ -145,7 +145,7 @@ void frmMain::buildControls() {
     for (int side = 0; side < 2; ++side) {
         lblDirectory[size_t(side)] = statusLabel(status, QStringLiteral("lblDirectory_%1").arg(side));
         grid->addWidget(lblDirectory[size_t(side)], directoryRow[side], 0, 1, 2);
-        // The description follows the specification at a computed position, so this row has no layout.
+        // The description follows the file specification at a computed position, so this row has no layout.
         auto* row = new QWidget(status);
         row->setFixedHeight(kRowHeight);
         lblFiles[size_t(side)] = statusLabel(row, QStringLiteral("lblFiles_%1").arg(side));

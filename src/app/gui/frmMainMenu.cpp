@@ -338,7 +338,7 @@ void frmMain::placeFileDescription(int side) {
     QLabel* spec = lblFiles[size_t(side)];
     QLabel* description = lblFiles2[size_t(side)];
     const QString s = setup.strFilespec[size_t(side)];
-    // Right after the specification: its length in average characters and a gap, or the text's true width
+    // Right after the file specification: its length in average characters and a gap, or the text's true width
     // where the font makes it wider.
     const int twips = s == QLatin1String("*.*") ? int(s.size() + 2) * intCharWidth : int(s.size()) * intCharWidth + 300;
     const int textWidth = spec->fontMetrics().horizontalAdvance(spec->text());

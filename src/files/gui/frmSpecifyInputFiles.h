@@ -2,7 +2,7 @@
 
 #include "files/gui/SpecifyFilesDialog.h"
 
-// "Specify input files": one file of the input folder, all files, all with one extension, or a specification.
+// "Specify input files": one file of the input folder, all files, all with one extension, or a file specification.
 class frmSpecifyInputFiles : public SpecifyFilesDialog {
     Q_OBJECT
 public:

@@ -390,7 +390,7 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
     const qint64 size = info.size();
 
     const bool inPlace = sameFile(path, outPath);
-    const bool grouped = inPlace && groupable(path, size);
+    const bool grouped = inPlace && groupable(info, size);
     if (!grouped)
         commitGroup(); // the lines of earlier files come first
     QString lineStart = name.leftJustified(12) + QStringLiteral("  ");
@@ -486,12 +486,11 @@ void BatchRun::finishLine(int code, qint64 size, bool inPlace, const QString& pa
     AddToReport(crlf, true);
 }
 
-bool BatchRun::groupable(const QString& path, qint64 size) {
-    const QFileInfo info(path);
+bool BatchRun::groupable(const QFileInfo& info, qint64 size) {
     if (!info.isFile() || size < (setup().blnEncrypt ? 1 : 3) || size > InPlaceGroup::kMaxFileSize)
         return false;
     // The purge advice is a dialog about this very file: it goes on its own.
-    return !(setup().blnEncrypt && purgeAdviceWanted() && FileProc::IsAntivirusWatchedType(path));
+    return !(setup().blnEncrypt && purgeAdviceWanted() && FileProc::IsAntivirusWatchedType(info.filePath()));
 }
 
 void BatchRun::commitGroupBefore(const QString& lineStart) {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+class QFileInfo;
 struct OperationSetup;
 struct RunContext;
 
@@ -108,7 +109,7 @@ private:
     int replaceInPlace(const QString& path, const QString& tempPath, qint64 size);
     // Small in-place files join a group whose disk syncs are shared (InPlaceGroup); their report lines are
     // held until the group is committed, which happens before anything else is reported or asked.
-    bool groupable(const QString& path, qint64 size);
+    bool groupable(const QFileInfo& info, qint64 size);
     void commitGroup();
     // Commits the group while the current file's line start is held back, so the lines stay in order.
     void commitGroupBefore(const QString& lineStart);

@@ -207,6 +207,29 @@ private slots:
         QCOMPARE(entries(), QStringList{QStringLiteral("target")});
     }
 
+    // The two halves of a purge of many files: the overwrite leaves the file in place, overwritten, and never
+    // touches a file with other names or a link; the removal then takes the name away.
+    void purgeInTwoSteps() {
+        const QByteArray original = pseudoRandomBytes(70000, 9);
+        QVERIFY(writeFile(path("plain"), original));
+        QCOMPARE(filekit::purge_file(path("plain"), 1000, 0, -1, filekit::PurgeSteps::OverwriteUnsynced), 1);
+        const QByteArray overwritten = readFile(path("plain"));
+        QCOMPARE(overwritten.size(), original.size());
+        QVERIFY(overwritten.left(4096) != original.left(4096) && overwritten.right(100) != original.right(100));
+        QCOMPARE(filekit::purge_file(path("plain"), 1000, 0, -1, filekit::PurgeSteps::RemoveOverwritten), 1);
+        QVERIFY(entries().isEmpty());
+        QCOMPARE(filekit::purge_file(path("plain"), 1000, 0, -1, filekit::PurgeSteps::RemoveOverwritten), -11);
+
+        QVERIFY(writeFile(path("target"), "the target"));
+        QCOMPARE(::link(QFile::encodeName(path("target")).constData(), QFile::encodeName(path("second")).constData()),
+                 0);
+        QVERIFY(QFile::link(path("target"), path("link")));
+        for (const char* name : {"second", "link"})
+            QCOMPARE(filekit::purge_file(path(name), 1000, 0, -1, filekit::PurgeSteps::OverwriteUnsynced), 0);
+        QCOMPARE(filekit::purge_file(path("target"), 0, 0, -1, filekit::PurgeSteps::OverwriteUnsynced), 0);
+        QCOMPARE(readFile(path("target")), QByteArray("the target"));
+    }
+
     void purgeFailures() {
         QVERIFY(QDir().mkpath(path("folder")));
         QVERIFY(writeFile(path("file"), "x"));

@@ -4,25 +4,6 @@
 #include "platform/filekit/FileKit.h"
 
 #include <QFile>
-#include <QFileInfo>
-
-#include <fcntl.h>
-#include <unistd.h>
-
-namespace {
-
-// Syncs the file system that holds path: everything written there so far is on disk afterwards.
-bool syncFileSystem(const QString& path) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::syncfs(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
-} // namespace
 
 void InPlaceGroup::add(const Member& m) {
     m_members << m;
@@ -40,7 +21,7 @@ QList<InPlaceGroup::Member> InPlaceGroup::commit(bool overwrite,
     const QString& anyPath = members.first().path;
 
     // 1. No original is touched before every result is on disk.
-    if (!syncFileSystem(anyPath)) {
+    if (!ResultCheck::syncFileSystem(anyPath)) {
         for (Member& m : members) {
             QFile::remove(m.tempPath);
             m.code = -7;
@@ -53,7 +34,7 @@ QList<InPlaceGroup::Member> InPlaceGroup::commit(bool overwrite,
         for (qsizetype i = 0; i < members.size(); ++i)
             overwritten[i] =
                 filekit::purge_file(members[i].path, 1000, 0, -1, filekit::PurgeSteps::OverwriteUnsynced) >= 0;
-        syncFileSystem(anyPath);
+        ResultCheck::syncFileSystem(anyPath);
     }
     // 3. An original that could not be overwritten or removed keeps its name, so the rename fails and the
     // report says where the result is.

@@ -19,14 +19,25 @@ bool resultMatches(const QString& originalPath, const QString& resultPath, bool 
     return zq4e::verify_file(cipherPath, plainPath) == 0;
 }
 
-bool syncFolder(const QString& path) {
+namespace {
+// Opens the folder that holds path and hands its descriptor to sync; false if either fails.
+bool syncThroughFolder(const QString& path, int (*sync)(int)) {
     const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
     const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    const bool ok = ::fsync(fd) == 0;
+    const bool ok = sync(fd) == 0;
     ::close(fd);
     return ok;
+}
+} // namespace
+
+bool syncFolder(const QString& path) {
+    return syncThroughFolder(path, ::fsync);
+}
+
+bool syncFileSystem(const QString& path) {
+    return syncThroughFolder(path, ::syncfs);
 }
 
 } // namespace ResultCheck

@@ -14,5 +14,7 @@ bool resultMatches(const QString& originalPath, const QString& resultPath, bool 
 
 // Syncs the folder that holds path, so a rename in it survives a crash.
 bool syncFolder(const QString& path);
+// Syncs the whole file system that holds path: everything written there so far is on disk afterwards.
+bool syncFileSystem(const QString& path);
 
 } // namespace ResultCheck

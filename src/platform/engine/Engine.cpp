@@ -357,41 +357,38 @@ int key_is_text(const QByteArray& key, int length) {
     return high * 4 <= n ? 1 : 0;
 }
 
-void erase_key() {
+// Runs f on the engine's state under its lock.
+template <class F> auto locked(F f) {
     EngineState& s = state();
     std::lock_guard lock(s.mutex);
-    s.key.wipe();
-    s.cache.wipe();
+    return f(s);
+}
+
+void erase_key() {
+    locked([](EngineState& s) {
+        s.key.wipe();
+        s.cache.wipe();
+    });
 }
 
 void set_sync_output(bool on) {
-    EngineState& s = state();
-    std::lock_guard lock(s.mutex);
-    s.sync = on;
+    locked([on](EngineState& s) { s.sync = on; });
 }
 
 bool sync_output() {
-    EngineState& s = state();
-    std::lock_guard lock(s.mutex);
-    return s.sync;
+    return locked([](EngineState& s) { return s.sync; });
 }
 
 void set_sync_output_folder(bool on) {
-    EngineState& s = state();
-    std::lock_guard lock(s.mutex);
-    s.syncFolder = on;
+    locked([on](EngineState& s) { s.syncFolder = on; });
 }
 
 bool sync_output_folder() {
-    EngineState& s = state();
-    std::lock_guard lock(s.mutex);
-    return s.syncFolder;
+    return locked([](EngineState& s) { return s.syncFolder; });
 }
 
 qint64 cached_master_keys() {
-    EngineState& s = state();
-    std::lock_guard lock(s.mutex);
-    return qint64(s.cache.size());
+    return locked([](EngineState& s) { return qint64(s.cache.size()); });
 }
 
 } // namespace zq4e

@@ -46,11 +46,11 @@ inline bool isMissing(int error) {
     return error == ENOENT || error == ENOTDIR || error == ELOOP || error == ENAMETOOLONG;
 }
 
-// Reads until `size` bytes are in or the end of the file. Returns the count read, or -1 on a read error.
-inline qint64 readFull(int fd, char* buffer, qint64 size) {
+// Repeats readAt(buffer, count, done) until size bytes are in, the file ends or a read fails.
+template <class ReadAt> qint64 readLoop(char* buffer, qint64 size, ReadAt readAt) {
     qint64 done = 0;
     while (done < size) {
-        const ssize_t got = ::read(fd, buffer + done, static_cast<size_t>(size - done));
+        const ssize_t got = readAt(buffer + done, static_cast<size_t>(size - done), done);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -63,21 +63,15 @@ inline qint64 readFull(int fd, char* buffer, qint64 size) {
     return done;
 }
 
+// Reads until `size` bytes are in or the end of the file. Returns the count read, or -1 on a read error.
+inline qint64 readFull(int fd, char* buffer, qint64 size) {
+    return readLoop(buffer, size, [fd](char* b, size_t n, qint64) { return ::read(fd, b, n); });
+}
+
 // The same from a given offset, leaving the file position alone.
 inline qint64 preadFull(int fd, char* buffer, qint64 size, qint64 offset) {
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t got = ::pread(fd, buffer + done, static_cast<size_t>(size - done), offset + done);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (got == 0)
-            break;
-        done += got;
-    }
-    return done;
+    return readLoop(buffer, size,
+                    [fd, offset](char* b, size_t n, qint64 done) { return ::pread(fd, b, n, offset + done); });
 }
 
 } // namespace filekit::posix

@@ -8,7 +8,10 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <atomic>
 #include <csignal>
+#include <sys/stat.h>
+#include <thread>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -231,10 +234,22 @@ private slots:
         QVERIFY(!exists("back"));
     }
 
-    void scryptMemoryIsBounded() {
+    // A crafted header may not ask for much more memory or work than we spend ourselves.
+    void scryptCostsAreBounded_data() {
+        QTest::addColumn<int>("log2N");
+        QTest::addColumn<int>("r");
+        QTest::addColumn<int>("p");
+        QTest::newRow("4 GiB of memory") << 22 << 8 << 1;
+        QTest::newRow("16 times the work") << 17 << 8 << 16;
+    }
+    void scryptCostsAreBounded() {
+        QFETCH(int, log2N);
+        QFETCH(int, r);
+        QFETCH(int, p);
         CipherFileWriter::Layout l;
-        l.scryptLog2N = 22; // with r = 8 that would be 4 GiB
-        l.scryptR = 8;
+        l.scryptLog2N = log2N;
+        l.scryptR = r;
+        l.scryptP = p;
         QByteArray file = CipherFileWriter::encrypt(kKey, "x");
         file.replace(0, 64, CipherFileWriter::header(l));
         QVERIFY(put("greedy", file));
@@ -408,6 +423,87 @@ private slots:
         QCOMPARE(leftovers({"plain", "cipher", "back"}), QStringList());
     }
 
+    // Nothing we write is more readable than its input; set-id bits are never passed on.
+    void resultsTakeTheInputsPermissionBits_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("private") << 0600 << 0600;
+        QTest::newRow("group readable") << 0640 << 0640;
+        QTest::newRow("set-id and sticky dropped") << 07755 << 0755;
+    }
+    void resultsTakeTheInputsPermissionBits() {
+        QFETCH(int, mode);
+        QFETCH(int, expected);
+        QVERIFY(put("plain", "plaintext"));
+        QVERIFY(::chmod(QFile::encodeName(at("plain")).constData(), mode_t(mode)) == 0);
+        QVERIFY(put("existing", "in the way"));
+        const auto modeOf = [&](const QString& name) {
+            struct stat st {};
+            return ::stat(QFile::encodeName(at(name)).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+        };
+        QCOMPARE(encrypt("plain", "cipher"), 0);   // a free name, written directly
+        QCOMPARE(encrypt("plain", "existing"), 0); // through a temporary file
+        QCOMPARE(modeOf("cipher"), expected);
+        QCOMPARE(modeOf("existing"), expected);
+        QVERIFY(::chmod(QFile::encodeName(at("cipher")).constData(), mode_t(mode)) == 0);
+        QCOMPARE(decrypt("cipher", "back"), 0);
+        QCOMPARE(modeOf("back"), expected);
+    }
+
+    // A damaged file decrypted onto a name in use: that file stays, the partial plaintext goes beside it.
+    void partialPlaintextNeverReplacesAFile() {
+        const QByteArray plain = TestSupport::pseudoRandomBytes(3 * kSeg, 41);
+        QVERIFY(put("plain", plain));
+        QCOMPARE(encrypt("plain", "cipher"), 0);
+        QByteArray damaged = get("cipher");
+        damaged[damaged.size() - 1] = char(damaged[damaged.size() - 1] ^ 1);
+        QVERIFY(put("damaged", damaged));
+        QVERIFY(put("back", "keep me"));
+        QVERIFY(put("back1", "and me"));
+        QCOMPARE(decrypt("damaged", "back"), -21);
+        QCOMPARE(get("back"), QByteArray("keep me"));
+        QCOMPARE(get("back1"), QByteArray("and me"));
+        QCOMPARE(get("back2"), plain.left(2 * kSeg));
+        QCOMPARE(last_output_path(), at("back2"));
+        // A free output name takes the partial plaintext itself.
+        QCOMPARE(decrypt("damaged", "free"), -21);
+        QCOMPARE(last_output_path(), at("free"));
+        QCOMPARE(leftovers({"plain", "cipher", "damaged", "back", "back1", "back2", "free"}), QStringList());
+    }
+
+    // A cancelled file ends at its next batch of segments and leaves nothing; the input is untouched.
+    void cancelAbandonsTheFileInProgress() {
+        const QByteArray plain = TestSupport::pseudoRandomBytes(48 << 20, 43);
+        QVERIFY(put("plain", plain));
+        QCOMPARE(encrypt("plain", "cipher"), 0);
+        QCOMPARE(progress_bytes(), qint64(plain.size()));
+        request_cancel();
+        QCOMPARE(encrypt("plain", "refused"), int(Cancelled));
+        clear_cancel();
+        for (const bool enc : {true, false}) {
+            // Cancelled once the file is under way (a busy machine may let a file finish first: try again).
+            int rc = 0;
+            for (int attempt = 0; attempt < 5 && rc != Cancelled; ++attempt) {
+                std::atomic<bool> done{false};
+                std::thread canceller([&] {
+                    qint64 p = 0;
+                    while (!done && ((p = progress_bytes()) == 0 || p >= plain.size()))
+                        std::this_thread::yield();
+                    request_cancel();
+                });
+                rc = enc ? encrypt("plain", "out") : decrypt("cipher", "out");
+                done = true;
+                canceller.join();
+                clear_cancel();
+                QFile::remove(at("out"));
+            }
+            QCOMPARE(rc, int(Cancelled));
+            QCOMPARE(leftovers({"plain", "cipher"}), QStringList());
+        }
+        QCOMPARE(get("plain"), plain);
+        QCOMPARE(decrypt("cipher", "back"), 0);
+    }
+
     void keyIsText_data() {
         QTest::addColumn<QByteArray>("key");
         QTest::addColumn<int>("length");
@@ -445,6 +541,9 @@ private slots:
         QCOMPARE(cached_master_keys(), qint64(0));
         QCOMPARE(encrypt_file(at("plain"), at("again")), int(NoKey));
         operation_initialization(QByteArray(), 1, 1, 0);
+        QCOMPARE(encrypt_file(at("plain"), at("again")), int(NoKey));
+        // What an erased key looks like is no key either.
+        operation_initialization(QByteArray(64, '\0'), 1, 1, 0);
         QCOMPARE(encrypt_file(at("plain"), at("again")), int(NoKey));
         QCOMPARE(encrypt("plain", "again"), 0);
         deallocate_buffers();

@@ -37,7 +37,8 @@ bool decodeHeader(const std::uint8_t* b, CipherHeader& h) {
     if (b[7] < kMinScryptLog2N || b[7] > kMaxScryptLog2N || b[8] < 1 || b[8] > kMaxScryptR || b[9] < 1 ||
         b[9] > kMaxScryptP)
         return false;
-    if (scryptMemory(std::uint64_t(1) << b[7], b[8]) > kMaxScryptMemory)
+    const std::uint64_t n = std::uint64_t(1) << b[7];
+    if (scryptMemory(n, b[8]) > kMaxScryptMemory || n * b[8] * b[9] > kMaxScryptWork)
         return false;
     if (b[10] != 0 || b[11] != 0 || std::any_of(b + kTailZeroAt, b + kHeaderSize, [](std::uint8_t x) { return x; }))
         return false;

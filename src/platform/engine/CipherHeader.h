@@ -28,7 +28,10 @@ constexpr std::uint8_t kScryptP = 1;
 constexpr std::uint8_t kMinSegmentLog2 = 12, kMaxSegmentLog2 = 24;
 constexpr std::uint8_t kMinScryptLog2N = 10, kMaxScryptLog2N = 22;
 constexpr std::uint8_t kMaxScryptR = 32, kMaxScryptP = 16;
-constexpr std::uint64_t kMaxScryptMemory = 1ull << 30;
+// A crafted header must not make us spend much: we write N = 2^17, r = 8, p = 1 (128 MiB, N·r·p = 2^20) and
+// read at most four times that, in memory (128·N·r) and in work (N·r·p).
+constexpr std::uint64_t kMaxScryptMemory = 1ull << 29;
+constexpr std::uint64_t kMaxScryptWork = 1ull << 22;
 
 struct CipherHeader {
     std::uint8_t segmentLog2 = kSegmentLog2;

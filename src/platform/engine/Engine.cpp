@@ -7,7 +7,10 @@
 #include "platform/engine/SecretBytes.h"
 #include "platform/engine/SegmentCipher.h"
 
+#include <QFile>
+
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <mutex>
@@ -33,11 +36,25 @@ struct EngineState {
     SegmentCipher cipher;
     SecretBytes buffer;   // holds plaintext while a file is processed, so it is wiped like a key
     SecretBytes compared; // the original's bytes while a result is verified
+    QString lastOutput;   // where the last encryption or decryption left its output
 };
 
 EngineState& state() {
     static EngineState s;
     return s;
+}
+
+// Outside the state's lock, so that another thread can ask while a file is in progress.
+std::atomic<bool> g_cancel{false};
+std::atomic<qint64> g_progress{0};
+
+bool cancelled() {
+    return g_cancel.load(std::memory_order_relaxed);
+}
+
+void addProgress(long long bytes) {
+    if (bytes > 0)
+        g_progress.fetch_add(bytes, std::memory_order_relaxed);
 }
 
 constexpr std::size_t kAlign = 64;
@@ -67,9 +84,13 @@ std::size_t slotsFor(std::size_t stride) {
 }
 
 int checkReady(EngineState& s) {
+    g_progress.store(0, std::memory_order_relaxed);
     if (!s.allocated)
         return NotAllocated;
-    if (s.key.empty())
+    if (cancelled())
+        return Cancelled;
+    // A key of zero bytes is what an erased key looks like: never encrypt under it.
+    if (s.key.empty() || std::all_of(s.key.data(), s.key.data() + s.key.size(), [](std::uint8_t b) { return !b; }))
         return NoKey;
     return Ok;
 }
@@ -99,12 +120,15 @@ int encryptStream(EngineState& s, InputFile& in, OutputFile& out) {
     std::size_t carry = 0; // plaintext bytes already in slot 0
     bool headerPending = true;
     for (;;) {
+        if (cancelled())
+            return Cancelled;
         iov[0] = {buf + carry, seg - carry};
         for (std::size_t i = 1; i <= batch; ++i)
             iov[i] = {buf + i * stride, seg};
         const long long got = in.readVec(iov.data(), int(iov.size()));
         if (got < 0)
             return ReadError;
+        addProgress(got);
         const std::size_t data = carry + std::size_t(got);
         const bool atEnd = data < (batch + 1) * seg;
         // At the end every slot holding data is sealed, the last one as final (an empty file is one empty
@@ -170,10 +194,13 @@ template <class Sink> DecryptOutcome decryptStream(EngineState& s, InputFile& in
     bool badTail = false;
     bool carried = false; // slot 0 holds the segment carried over from the last read
     for (;;) {
+        if (cancelled())
+            return {Cancelled, r.committed};
         const std::size_t first = carried ? 1 : 0;
         for (std::size_t i = first; i <= batch; ++i)
             reads[i] = {buf + i * slotBytes, stride};
         const long long got = in.readVec(reads.data() + first, int(batch + 1 - first));
+        addProgress(got);
         if (got < 0) {
             if (failures)
                 break; // only counting by now
@@ -274,6 +301,7 @@ int encrypt_file(const QString& inputPath, const QString& outputPath) {
     if (const int rc = in.open(inputPath))
         return rc;
     OutputFile out;
+    s.lastOutput = outputPath;
     if (const int rc = out.create(outputPath, in.info(), OutputFile::Creation::DirectWhenNew))
         return rc;
     int rc = encryptStream(s, in, out);
@@ -294,6 +322,7 @@ int decrypt_file(const QString& inputPath, const QString& outputPath) {
     if (const int rc = in.open(inputPath))
         return rc;
     OutputFile out;
+    s.lastOutput = outputPath;
     if (const int rc = out.create(outputPath, in.info()))
         return rc;
     const DecryptOutcome d = decryptStream(s, in, out);
@@ -303,8 +332,11 @@ int decrypt_file(const QString& inputPath, const QString& outputPath) {
         rc = out.commit(s.sync, s.syncFolder);
     } else if (keepsPartialOutput(rc) && d.committed > 0) {
         // Only whole, authenticated plaintext stays: cut anything a failed write may have left behind.
-        if (out.commit(s.sync, s.syncFolder, static_cast<long long>(d.committed)) != Ok)
+        if (out.commit(s.sync, s.syncFolder, static_cast<long long>(d.committed), OutputFile::Placing::BesideExisting) !=
+            Ok)
             out.discard();
+        else
+            s.lastOutput = QFile::decodeName(out.path());
     } else {
         out.discard();
     }
@@ -385,6 +417,26 @@ void set_sync_output_folder(bool on) {
 
 bool sync_output_folder() {
     return locked([](EngineState& s) { return s.syncFolder; });
+}
+
+void request_cancel() {
+    g_cancel.store(true);
+}
+
+void clear_cancel() {
+    g_cancel.store(false);
+}
+
+bool cancel_requested() {
+    return cancelled();
+}
+
+qint64 progress_bytes() {
+    return g_progress.load(std::memory_order_relaxed);
+}
+
+QString last_output_path() {
+    return locked([](EngineState& s) { return s.lastOutput; });
 }
 
 qint64 cached_master_keys() {

@@ -33,7 +33,8 @@
 // Result codes of encrypt_file and decrypt_file:
 //    0  success: the output file exists and is complete.
 //   -1  the engine's buffers are not allocated (allocate_buffers not called, or failed).
-//   -2  no key: operation_initialization was not called since the last erase, or the key was empty.
+//   -2  no key: operation_initialization was not called since the last erase, or the key was empty or all
+//       zero bytes (what an erased key looks like).
 //   -3  the input file does not exist (or a folder on its path is missing).
 //   -4  the input cannot be opened or is not a regular file (a folder, a device, no permission).
 //   -5  the output cannot be created: its folder is missing or not writable, the output path is a folder,
@@ -46,11 +47,14 @@
 //       (wrong key, foreign or corrupt file). No output file is left.
 //   -9  the disk is full (ENOSPC or quota); no output file is left.
 //  -10  the cryptographic library failed (e.g. no memory for scrypt); no output file is left.
+//  -11  cancelled by request_cancel(); the output (temporary or direct) is removed, the input untouched.
 // Decryption only, after authenticated plaintext was written; the output file keeps the plaintext of every
 // segment that authenticated before the failure, and nothing else:
 //  -16  read error of the input.
 //  -17  write error of the output.
 //  -18  the encrypted data ends in a piece too short to be a segment.
+//       When a file exists at the output path, it is kept: the partial plaintext goes to the first free name of
+//       the output path followed by 1, 2, ... (last_output_path() tells which).
 //  -21..-29  a later segment fails to authenticate (corruption, truncation, appended bytes, reordering):
 //       -20 - n, where n (at most 9) is the number of segments that fail; the rest of the file is still
 //       checked to count them, but nothing after the first failure is written.
@@ -68,6 +72,7 @@ enum ResultCode : int {
     InvalidCipherFile = -8,
     DiskFull = -9,
     CryptoFailure = -10,
+    Cancelled = -11,
     PartialReadError = -16,
     PartialWriteError = -17,
     PartialInvalidSize = -18,
@@ -104,6 +109,19 @@ bool sync_output();
 // Whether the folder is synced after the rename when the result is synced (default true).
 void set_sync_output_folder(bool on);
 bool sync_output_folder();
+// Cancellation and progress of the file in progress. These may be called from any thread at any time and never
+// wait for the engine's lock. After request_cancel() the file in progress ends at its next batch of segments
+// (or before it derives its key) with Cancelled, and so does every later call, until clear_cancel().
+void request_cancel();
+void clear_cancel();
+bool cancel_requested();
+// Input bytes of the file in progress read so far; 0 when a file starts.
+qint64 progress_bytes();
+
+// The path the last encrypt_file / decrypt_file put its output under: its output path, or for partial
+// plaintext beside an existing file, the free name it took.
+QString last_output_path();
+
 // Number of master keys held in the cache.
 qint64 cached_master_keys();
 

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <fcntl.h>
 #include <openssl/rand.h>
 #include <unistd.h>
@@ -101,12 +102,15 @@ long long InputFile::read(std::uint8_t* data, std::size_t size) {
 }
 
 int OutputFile::create(const QString& path, const struct stat& input, Creation how) {
+    // Created private; the input's permission bits (never set-id or sticky) are given at commit, so the result
+    // is never more readable than what it came from.
+    m_mode = input.st_mode & 0777;
     m_path = QFile::encodeName(path);
     if (m_path.isEmpty() || m_path.endsWith('/'))
         return CannotOpenOutput;
     // A name that is free is taken at once: nothing is there to protect.
     if (how == Creation::DirectWhenNew) {
-        m_fd = ::open(m_path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        m_fd = ::open(m_path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (m_fd >= 0) {
             m_tempPath = m_path;
             return Ok;
@@ -126,7 +130,7 @@ int OutputFile::create(const QString& path, const struct stat& input, Creation h
         if (suffix.isEmpty())
             return CryptoFailure;
         m_tempPath = folder + "/.zq4e-" + suffix + ".tmp";
-        m_fd = ::open(m_tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        m_fd = ::open(m_tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (m_fd >= 0)
             return Ok;
         if (errno != EEXIST)
@@ -151,20 +155,28 @@ int OutputFile::writeVec(iovec* iov, int count, std::uint64_t& written) {
     return Ok;
 }
 
-int OutputFile::commit(bool sync, bool alsoFolder, long long length) {
+int OutputFile::commit(bool sync, bool alsoFolder, long long length, Placing placing) {
     if (m_fd < 0)
         return WriteError;
     int code = Ok;
     if (length >= 0 && ::ftruncate(m_fd, length) != 0)
         code = writeErrorCode(errno);
+    if (code == Ok && ::fchmod(m_fd, m_mode) != 0)
+        code = WriteError;
     if (code == Ok && sync && ::fsync(m_fd) != 0)
         code = writeErrorCode(errno);
     const int closed = ::close(m_fd);
     m_fd = -1;
     if (code == Ok && closed != 0)
         code = writeErrorCode(errno);
-    if (code == Ok && m_tempPath != m_path && ::rename(m_tempPath.constData(), m_path.constData()) != 0)
-        code = writeErrorCode(errno);
+    if (code == Ok && m_tempPath != m_path) {
+        if (placing == Placing::Replace) {
+            if (::rename(m_tempPath.constData(), m_path.constData()) != 0)
+                code = writeErrorCode(errno);
+        } else {
+            code = placeBesideExisting();
+        }
+    }
     if (code != Ok) {
         ::unlink(m_tempPath.constData());
         m_tempPath.clear();
@@ -174,6 +186,31 @@ int OutputFile::commit(bool sync, bool alsoFolder, long long length) {
     if (sync && alsoFolder)
         syncFolder(parentFolder(m_path));
     return Ok;
+}
+
+// Puts the file under the output path if that is free, else under the first free name of the output path
+// followed by 1, 2, ...: a failed result must not replace a file that is there.
+int OutputFile::placeBesideExisting() {
+    for (int n = 0; n < 100000; ++n) {
+        const QByteArray candidate = n == 0 ? m_path : m_path + QByteArray::number(n);
+        if (::renameat2(AT_FDCWD, m_tempPath.constData(), AT_FDCWD, candidate.constData(), RENAME_NOREPLACE) == 0) {
+            m_path = candidate;
+            return Ok;
+        }
+        if (errno == EEXIST)
+            continue;
+        if (errno != EINVAL && errno != ENOSYS)
+            return writeErrorCode(errno);
+        // No exclusive rename on this file system: a hard link cannot replace anything either.
+        if (::link(m_tempPath.constData(), candidate.constData()) == 0) {
+            ::unlink(m_tempPath.constData());
+            m_path = candidate;
+            return Ok;
+        }
+        if (errno != EEXIST)
+            return writeErrorCode(errno);
+    }
+    return WriteError;
 }
 
 void OutputFile::discard() {

@@ -36,14 +36,22 @@ public:
                Creation how = Creation::ViaTemporary); // -5 cannot create, -9 no space
     // Writes everything or fails; `written` tells how much got out before a failure. 0, -7 or -9.
     int writeVec(iovec* iov, int count, std::uint64_t& written);
-    // Truncates to `length` (unless negative), syncs the file when asked, renames it onto the output path and
-    // then syncs the folder when both are asked. 0, -7 or -9.
-    int commit(bool sync, bool alsoFolder, long long length = -1);
+    // Replace: the result takes the output path, whatever is there. BesideExisting: an existing file at the
+    // output path is kept and the result takes the first free name of the path followed by 1, 2, ...
+    enum class Placing { Replace, BesideExisting };
+    // Truncates to `length` (unless negative), gives the input's permission bits, syncs the file when asked,
+    // renames it onto the output path (as `placing` says) and then syncs the folder when both are asked.
+    // 0, -7 or -9.
+    int commit(bool sync, bool alsoFolder, long long length = -1, Placing placing = Placing::Replace);
+    // The path the result went to (after commit).
+    const QByteArray& path() const { return m_path; }
     void discard(); // removes the file being written
     bool isOpen() const { return m_fd >= 0; }
 
 private:
+    int placeBesideExisting();
     int m_fd = -1;
+    mode_t m_mode = 0600;
     QByteArray m_path;
     QByteArray m_tempPath; // the file being written; the output path itself when created directly
 };

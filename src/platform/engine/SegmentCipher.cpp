@@ -62,6 +62,7 @@ bool SegmentCipher::beginFile(const std::uint8_t* masterKey, const CipherHeader&
                     EVP_CipherInit_ex2(m_ctx, m_cipher, fileKey, nullptr, -1, nullptr) == 1;
     OPENSSL_cleanse(prk, sizeof prk);
     OPENSSL_cleanse(fileKey, sizeof fileKey);
+    forgetHmacKey();
     m_header = h;
     return ok;
 }
@@ -90,6 +91,14 @@ bool SegmentCipher::open(std::uint32_t index, bool last, std::uint8_t* data, std
     if (EVP_CIPHER_CTX_ctrl(m_ctx, EVP_CTRL_GCM_SET_TAG, int(kTagSize), tagCopy) != 1)
         return false;
     return EVP_CipherFinal_ex(m_ctx, data + outLen, &outLen) == 1;
+}
+
+// The HMAC context keeps the state of its last key, the intermediate key, from which the file key follows:
+// keying it again with zeros overwrites that state.
+void SegmentCipher::forgetHmacKey() {
+    static const std::uint8_t zero[kKeySize] = {};
+    if (m_hmac)
+        EVP_MAC_init(m_hmac, zero, sizeof zero, nullptr);
 }
 
 void SegmentCipher::endFile() {

@@ -37,6 +37,7 @@ private:
     EVP_MAC_CTX* m_hmac = nullptr; // HMAC-SHA256, the digest chosen once
     bool hmac(const std::uint8_t* key, std::size_t keyLen, const std::uint8_t* a, std::size_t aLen,
               const std::uint8_t* b, std::size_t bLen, std::uint8_t* out);
+    void forgetHmacKey();
     CipherHeader m_header;
 };
 

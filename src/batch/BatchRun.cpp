@@ -2,7 +2,7 @@
 
 #include "files/FolderListing.h"
 
-#include "batch/InPlaceGroup.h"
+#include "batch/Leftovers.h"
 #include "batch/OperationWording.h"
 #include "batch/ResultCheck.h"
 #include "batch/ResultTexts.h"
@@ -10,7 +10,10 @@
 #include "batch/RunContext.h"
 #include "batch/RunSummary.h"
 #include "batch/WorkerCall.h"
+#include "files/FileIdentity.h"
 #include "files/FileProc.h"
+#include "key/KeyMaterial.h"
+#include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/MessageBox.h"
 #include "randomness/RandomnessListing.h"
@@ -19,6 +22,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QTimer>
@@ -30,13 +34,10 @@ qint64 lineBreaks(const QString& text) {
     return text.count(crlf);
 }
 
-// Two paths naming one file (a different spelling of the same folder) must be treated as in place: the
-// engine would otherwise be asked to write over the file it reads.
+// Two paths naming one file (a different spelling of the same folder, a link, a bind mount) must be treated as
+// in place: the engine would otherwise be asked to write over the file it reads.
 bool sameFile(const QString& a, const QString& b) {
-    if (a == b)
-        return true;
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+    return FileIdentity::sameFile(a, b);
 }
 
 QString withSlash(QString dir) {
@@ -46,7 +47,10 @@ QString withSlash(QString dir) {
 }
 } // namespace
 
-BatchRun::BatchRun(RunContext& context) : m_ctx(context), m_fileOps(context) {}
+BatchRun::BatchRun(RunContext& context)
+    : m_ctx(context), m_fileOps(context),
+      m_inPlace([this](const QString& temp, const QString& path) { return renameResult(temp, path); },
+                renameFailureCode) {}
 
 QString BatchRun::TxtEncDec(const QString& word) const {
     return ::TxtEncDec(word, setup().blnEncrypt);
@@ -193,6 +197,11 @@ void BatchRun::ProcessFiles() {
     if (m_running)
         return;
     m_ctx.runSetup = m_ctx.setup;
+    // The run owns its key: what happens to the key panel meanwhile cannot change what this run writes.
+    KeyMaterial::replace(m_ctx.runKey, QByteArray(m_ctx.key.strKey.constData(), m_ctx.key.strKey.size()));
+    m_ctx.runKeyFrom = m_ctx.key.intKeyFrom;
+    m_ctx.runKeyFile = m_ctx.key.strKeyFile;
+    m_refusedFolder.clear();
     m_running = true;
     setStatus(QString());
     intOperationResult = 0;
@@ -216,7 +225,8 @@ void BatchRun::ProcessFiles() {
             resetPurgeAdvice();
             m_fileOps.SetSensitiveFileExtensions();
             ProcessFolder(strInputDirpath, strInputFilespec, strOutputDirpath, strOutputFilespec);
-            syncPendingFolder();
+            m_inPlace.syncPendingFolder();
+            m_locks.releaseAll();
             double t1 = RunClock::secondsOfDay();
             if (t1 < t0)
                 t1 += 86400;
@@ -233,6 +243,17 @@ void BatchRun::ProcessFiles() {
             MessageBox::show(QStringLiteral("Output file specification ") + QLatin1Char('"') + strOutputFilespec +
                                  QLatin1Char('"') + QStringLiteral(" produces duplicate output filenames!"),
                              QStringLiteral("Error"), MessageBox::Warning);
+        } else if (intOperationResult == -2) {
+            hideWindow();
+            MessageBox::show(QStringLiteral("Another ZQ4 operation is using the folder ") + m_refusedFolder +
+                                 QStringLiteral(".  Nothing was done in it."),
+                             QStringLiteral("Folder in use"), MessageBox::Warning);
+        } else if (intOperationResult == -3) {
+            hideWindow();
+            MessageBox::show(QStringLiteral("The output file ") + m_clashOutput +
+                                 QStringLiteral(" would replace the input file ") + m_clashInput +
+                                 QStringLiteral(" of the same operation.  Nothing was done in this folder."),
+                             QStringLiteral("Error"), MessageBox::Warning);
         }
         if (!survey && !m_ctx.blnPerformingReliabilityTest) {
             const QDateTime now = RunClock::now();
@@ -246,6 +267,9 @@ void BatchRun::ProcessFiles() {
     }
     if (!m_report.isEmpty())
         reportChanged(true);
+    m_locks.releaseAll();
+    KeyMaterial::wipe(m_ctx.runKey);
+    m_ctx.runKey.clear();
     m_running = false;
 }
 
@@ -268,6 +292,23 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
     const bool survey = blnGettingInputFilesizes;
     const bool same = setup().blnOutputFilesSame;
 
+    QStringList recovered;
+    if (!survey) {
+        for (const QString& dir : {inputDir, outputDir})
+            if (m_locks.acquire(dir) == FolderLock::Result::HeldElsewhere) {
+                m_refusedFolder = dir;
+                intOperationResult = -2;
+                return;
+            }
+        for (const QString& dir : inputDir == outputDir ? QStringList{inputDir} : QStringList{inputDir, outputDir}) {
+            const Leftovers::Outcome found = Leftovers::recover(dir);
+            for (const QString& line : found.lines)
+                AddToReport(line + crlf, true);
+            if (dir == inputDir)
+                recovered = found.restoredNames;
+        }
+    }
+
     const Folder::Listing fileList = Folder::listFiles(inputDir);
     const Folder::Listing subList =
         fileList.ok && setup().blnSubdirectories ? Folder::listSubfolders(inputDir) : Folder::Listing{true, {}, {}};
@@ -280,8 +321,9 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
     const QStringList& files = fileList.names;
     const QStringList& subfolders = subList.names;
     QStringList matching;
+    // A result put back from a killed run is done already.
     for (const QString& name : std::as_const(files))
-        if (FileProc::FileNameMatchesSpec(name, spec, false))
+        if (FileProc::FileNameMatchesSpec(name, spec, false) && !recovered.contains(name))
             matching << name;
     m_ctx.intNumFiles = matching.size();
 
@@ -314,6 +356,8 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
                         return;
                     }
         }
+        if (!same && outputsClashWithInputs(inputDir, outputDir))
+            return;
         for (qsizetype i = 0; i < strInputNames.size(); ++i) {
             if (survey) {
                 const qint64 len = QFileInfo(inputDir + strInputNames[i]).size();
@@ -349,13 +393,41 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
     if (setup().blnSubdirectories) {
         for (const QString& sub : std::as_const(subfolders)) {
             ProcessFolder(inputDir + sub, spec, inputDir + sub, outputSpec);
-            if (m_abandon || intOperationResult == -1)
+            if (m_abandon || intOperationResult < 0)
                 return;
             CheckPauseAndStop();
             if (blnStop)
                 return;
         }
     }
+}
+
+bool BatchRun::outputsClashWithInputs(const QString& inputDir, const QString& outputDir) {
+    QHash<QString, qsizetype> byPath;
+    QHash<QPair<quint64, quint64>, qsizetype> byIdentity;
+    for (qsizetype i = 0; i < strInputNames.size(); ++i) {
+        byPath.insert(inputDir + strInputNames[i], i);
+        const FileStamp st = FileStamp::of(inputDir + strInputNames[i]);
+        if (st.valid)
+            byIdentity.insert({quint64(st.device), quint64(st.inode)}, i);
+    }
+    for (qsizetype i = 0; i < strOutputNames.size(); ++i) {
+        const QString out = outputDir + strOutputNames[i];
+        qsizetype j = byPath.value(out, -1);
+        if (j < 0) {
+            const FileStamp st = FileStamp::of(out);
+            if (st.valid)
+                j = byIdentity.value({quint64(st.device), quint64(st.inode)}, -1);
+        }
+        // A file that is its own output is simply processed in place.
+        if (j >= 0 && j != i) {
+            intOperationResult = -3;
+            m_clashOutput = out;
+            m_clashInput = inputDir + strInputNames[j];
+            return true;
+        }
+    }
+    return false;
 }
 
 void BatchRun::CheckPauseAndStop() {
@@ -371,7 +443,7 @@ void BatchRun::CheckPauseAndStop() {
     reportChanged(true);
     setClockEnabled(false);
     sngPauseStart = RunClock::secondsOfDay();
-    syncPendingFolder();
+    m_inPlace.syncPendingFolder();
     while (blnPaused && !blnStop)
         yieldToEvents(20);
     if (blnStop)
@@ -399,7 +471,7 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
     if (m_abandon)
         return false;
 
-    QString tempPath;
+    QString tempPath, partialPath;
     int code = 0;
     if (!info.exists() || !info.isFile()) {
         // Gone since the folder was listed: say so rather than call it empty.
@@ -444,12 +516,24 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
         if (m_abandon)
             return false;
         if (!inPlace) {
-            code = WorkerCall::run(size, [&] { return m_fileOps.ProcessFile(path, outPath); });
+            code = WorkerCall::run(size, [&] {
+                const int r = m_fileOps.ProcessFile(path, outPath, false);
+                partialPath = zq4e::last_output_path();
+                return r;
+            });
         } else {
-            tempPath = FileProc::NewFilePath(path);
+            const FileStamp original = FileStamp::of(path);
+            tempPath = InPlaceFiles::temporaryPathFor(path);
             code = tempPath.isEmpty() ? 5
-                   : grouped          ? prepareInPlace(path, tempPath, size, false)
-                                      : replaceInPlace(path, tempPath, size);
+                   : grouped          ? prepareInPlace(path, tempPath, original, size, false)
+                                      : replaceInPlace(path, tempPath, original, size);
+            if (grouped && code == 0)
+                m_inPlace.group().add({path, tempPath, size, original, 0, QString()});
+            // Partial plaintext left under a temporary name is moved where the user sees it, and no later run
+            // takes it for a leftover.
+            if (ResultTexts::MayHavePartialOutput(code) && QFileInfo::exists(tempPath))
+                tempPath = InPlaceFiles::keepAside(tempPath, path);
+            partialPath = tempPath;
         }
         if (!blnReportSuspended && m_report.removeTail(progress))
             reportChanged(false);
@@ -458,9 +542,8 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
             const bool held = !blnReportSuspended && m_report.removeTail(lineStart);
             if (held)
                 reportChanged(false);
-            m_group.add({path, tempPath, size, 0});
             m_groupLines << (held ? lineStart : QString());
-            if (m_group.isFull())
+            if (m_inPlace.group().isFull())
                 commitGroup();
             return !m_abandon;
         }
@@ -468,20 +551,24 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
             commitGroupBefore(lineStart);
     }
 
-    finishLine(code, size, inPlace, path, outName, outPath, tempPath);
+    finishLine(code, size, inPlace, path, outName, outPath, tempPath, partialPath);
     return !m_abandon;
 }
 
 void BatchRun::finishLine(int code, qint64 size, bool inPlace, const QString& path, const QString& outName,
-                          const QString& outPath, const QString& tempPath) {
+                          const QString& outPath, const QString& tempPath, const QString& partialPath) {
     if (ResultTexts::CountsAsProcessed(code)) {
         ++intFilesProcessed;
         lngTotalBytesProcessed += size;
     }
     QString result = code == 0 ? ResultTexts::DoneText(inPlace, outName, QFileInfo(outPath).size())
                                : ResultTexts::StepResultText(code, setup().blnEncrypt, path, tempPath);
-    if (ResultTexts::MayHavePartialOutput(code))
-        result += ResultTexts::PartialPlaintextLine(inPlace ? tempPath : outName);
+    if (ResultTexts::MayHavePartialOutput(code)) {
+        // In place the temporary file is named in full; otherwise the output's name, or the free name the
+        // partial plaintext took beside an existing file.
+        const QString where = inPlace ? tempPath : partialPath.isEmpty() ? outName : QFileInfo(partialPath).fileName();
+        result += ResultTexts::PartialPlaintextLine(where);
+    }
     AddToReport(result);
     AddToReport(crlf, true);
 }
@@ -494,7 +581,7 @@ bool BatchRun::groupable(const QFileInfo& info, qint64 size) {
 }
 
 void BatchRun::commitGroupBefore(const QString& lineStart) {
-    if (m_group.isEmpty())
+    if (m_inPlace.group().isEmpty())
         return;
     const bool held = !blnReportSuspended && m_report.removeTail(lineStart);
     commitGroup();
@@ -503,17 +590,15 @@ void BatchRun::commitGroupBefore(const QString& lineStart) {
 }
 
 void BatchRun::commitGroup() {
-    if (m_group.isEmpty())
+    if (m_inPlace.group().isEmpty())
         return;
-    const QList<InPlaceGroup::Member> done = m_group.commit(
-        setup().blnEncrypt, [this](const QString& temp, const QString& path) { return renameResult(temp, path); },
-        renameFailureCode);
+    const QList<InPlaceGroup::Member> done = m_inPlace.commitGroup(setup().blnEncrypt);
     const QStringList lines = m_groupLines;
     m_groupLines.clear();
     for (qsizetype k = 0; k < done.size(); ++k) {
         const InPlaceGroup::Member& m = done[k];
         AddToReport(lines.value(k));
-        finishLine(m.code, m.size, true, m.path, QFileInfo(m.path).fileName(), m.path, m.tempPath);
+        finishLine(m.code, m.size, true, m.path, QFileInfo(m.path).fileName(), m.path, m.resultPath, m.resultPath);
     }
 }
 
@@ -522,21 +607,22 @@ int BatchRun::renameFailureCode(const QString& path) {
     return floppy.match(path).hasMatch() ? 8 : 6;
 }
 
-int BatchRun::prepareInPlace(const QString& path, const QString& tempPath, qint64 size, bool sync) {
+int BatchRun::prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size,
+                             bool sync) {
     const bool encrypt = setup().blnEncrypt;
     // The result is synced before the original goes (here, or by the group it joins); its folder is synced
-    // once the result has the original's name. Until then a crash leaves the original, or the complete
-    // result under its temporary name.
+    // before the original is touched. Until then a crash leaves the original, or the complete result under its
+    // temporary name.
     const bool syncing = zq4e::sync_output(), syncingFolder = zq4e::sync_output_folder();
     zq4e::set_sync_output(sync && syncing);
     zq4e::set_sync_output_folder(false);
     const int code = WorkerCall::run(size, [&] {
-        int r = m_fileOps.ProcessFile(path, tempPath);
-        if (r == 0 && !ResultCheck::resultMatches(path, tempPath, encrypt, m_ctx)) {
-            // The result does not read back as the original: keep the original, drop the result.
-            QFile::remove(tempPath);
-            r = -7;
-        }
+        int r = m_fileOps.ProcessFile(path, tempPath, true);
+        if (r == 0 && m_ctx.afterResultWritten)
+            m_ctx.afterResultWritten(path, tempPath);
+        if (r == 0)
+            r = m_inPlace.checkResult(path, tempPath, original,
+                                      [&] { return ResultCheck::resultMatches(path, tempPath, encrypt, m_ctx); });
         return r;
     });
     zq4e::set_sync_output(syncing);
@@ -544,27 +630,17 @@ int BatchRun::prepareInPlace(const QString& path, const QString& tempPath, qint6
     return code;
 }
 
-int BatchRun::replaceInPlace(const QString& path, const QString& tempPath, qint64 size) {
+int BatchRun::replaceInPlace(const QString& path, QString& tempPath, const FileStamp& original, qint64 size) {
     const bool encrypt = setup().blnEncrypt;
-    const int code = prepareInPlace(path, tempPath, size, true);
+    const int code = prepareInPlace(path, tempPath, original, size, true);
     if (code != 0)
         return code;
     if (encrypt && FileProc::IsAntivirusWatchedType(path))
         OfferPurgeAdvice(path);
-    FileProc::PurgeFileBeforeRename(path, encrypt ? 1000 : 0);
-    if (!renameResult(tempPath, path))
-        return renameFailureCode(path);
-    if (!m_unsyncedResult.isEmpty() && QFileInfo(m_unsyncedResult).absolutePath() != QFileInfo(path).absolutePath())
-        syncPendingFolder();
-    m_unsyncedResult = path;
-    return 0;
-}
-
-void BatchRun::syncPendingFolder() {
-    if (m_unsyncedResult.isEmpty())
-        return;
-    ResultCheck::syncFolder(m_unsyncedResult);
-    m_unsyncedResult.clear();
+    QString resultPath;
+    const int replaced = m_inPlace.replace(path, tempPath, original, encrypt, resultPath);
+    tempPath = resultPath;
+    return replaced;
 }
 
 bool BatchRun::renameResult(const QString& tempPath, const QString& path) {

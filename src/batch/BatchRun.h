@@ -1,6 +1,7 @@
 #pragma once
 
-#include "batch/InPlaceGroup.h"
+#include "batch/FolderLock.h"
+#include "batch/InPlaceFiles.h"
 #include "batch/ReportBuffer.h"
 #include "batch/frmFileOps.h"
 
@@ -31,7 +32,9 @@ public:
 
     // Results.
     bool blnStop = false;
-    int intOperationResult = 0; // -1: the output specification produces duplicate output names
+    // -1: the output specification produces duplicate output names; -2: another run holds a folder of this one;
+    // -3: an output file would be another input file of the same folder.
+    int intOperationResult = 0;
     qint64 lngTotalInputFilesize = 0;
 
     // Run state.
@@ -104,21 +107,22 @@ private:
     // The step for file i of the current folder; false when the whole run must end.
     bool processFileStep(qsizetype i, const QString& inputDir, const QString& outputDir);
     // In place: the result written to tempPath and checked against the original (synced when asked).
-    int prepareInPlace(const QString& path, const QString& tempPath, qint64 size, bool sync);
+    int prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size, bool sync);
     // In place, one file on its own: prepared, synced, the original purged and the result renamed.
-    int replaceInPlace(const QString& path, const QString& tempPath, qint64 size);
-    // Small in-place files join a group whose disk syncs are shared (InPlaceGroup); their report lines are
+    int replaceInPlace(const QString& path, QString& tempPath, const FileStamp& original, qint64 size);
+    // Before anything of a folder is processed: the folder is ours, what a killed run left there is put right, and
+    // no output would be another input. False when the folder (and the run) must end.
+    bool takeFolder(const QString& inputDir, const QString& outputDir);
+    bool outputsClashWithInputs(const QString& inputDir, const QString& outputDir);
+    // Small in-place files join a group whose disk syncs are shared (InPlaceFiles); their report lines are
     // held until the group is committed, which happens before anything else is reported or asked.
     bool groupable(const QFileInfo& info, qint64 size);
     void commitGroup();
     // Commits the group while the current file's line start is held back, so the lines stay in order.
     void commitGroupBefore(const QString& lineStart);
     void finishLine(int code, qint64 size, bool inPlace, const QString& path, const QString& outName,
-                    const QString& outPath, const QString& tempPath);
+                    const QString& outPath, const QString& tempPath, const QString& partialPath);
     static int renameFailureCode(const QString& path);
-    // Makes the renames of in-place results durable: their folder is synced once per folder, at a pause and
-    // at the end of the run rather than after every file.
-    void syncPendingFolder();
     // What the run goes by: the setup as it started while a run is in progress, else the current one.
     const OperationSetup& setup() const;
     void writeSummary(double elapsed);
@@ -133,7 +137,9 @@ private:
     bool m_running = false;
     bool m_abandon = false; // a failure ended the run's folder procedure
     double m_elapsed = 0;
-    QString m_unsyncedResult; // an in-place result whose folder is not synced yet
-    InPlaceGroup m_group;
+    InPlaceFiles m_inPlace;
     QStringList m_groupLines; // the held line starts of the group's files
+    FolderLock m_locks;
+    QString m_refusedFolder;             // intOperationResult -2: the folder another run holds
+    QString m_clashOutput, m_clashInput; // intOperationResult -3
 };

@@ -1,24 +1,22 @@
 #pragma once
 
+#include "files/FileIdentity.h"
+
 #include <QList>
 #include <QString>
 
-#include <functional>
-
-// In-place results of small files, made final together. Synced one by one, small files spend most of their
-// time waiting for the disk; here every step that needs the disk is taken for the whole group at once, in
-// the order that keeps each file safe:
-//   1. the results (written and checked, not yet synced) are synced: one sync of the file system;
-//   2. the originals are overwritten (encryption) and synced: one more;
-//   3. the originals are removed and the results renamed onto their names; the folder is synced.
-// Killed at any moment, each file is its original or its complete result (under the temporary name at worst).
+// Small in-place files waiting to be made final together (InPlaceFiles::commitGroup): synced one by one, small
+// files spend most of their time waiting for the disk, so every step that needs the disk is taken for the
+// whole group at once.
 class InPlaceGroup {
 public:
     struct Member {
-        QString path;     // the original, and the result's final name
-        QString tempPath; // the checked result
-        qint64 size = 0;  // the original's size
-        int code = 0;     // after commit: 0, -7 (a sync failed; the original is kept) or the rename's code
+        QString path;        // the original, and the result's final name
+        QString tempPath;    // the checked result
+        qint64 size = 0;     // the original's size
+        FileStamp original;  // the original as its result was checked
+        int code = 0;        // after commit: 0 or the code of what went wrong
+        QString resultPath;  // after commit: where the result is when it could not take the original's name
     };
 
     // Files and bytes a group takes before it is committed.
@@ -27,15 +25,19 @@ public:
     // Larger files go one by one: their own writing outweighs a sync.
     static constexpr qint64 kMaxFileSize = 1 << 20;
 
-    void add(const Member& m);
+    void add(const Member& m) {
+        m_members << m;
+        m_bytes += m.size;
+    }
     bool isEmpty() const { return m_members.isEmpty(); }
     bool isFull() const { return m_members.size() >= kMaxFiles || m_bytes >= kMaxBytes; }
-
-    // Commits every member and hands them back in order with their codes; the group is empty afterwards.
-    // overwrite: purge the originals by overwriting them (encryption) rather than only removing them.
-    // rename: puts a result under its final name; false when it could not.
-    QList<Member> commit(bool overwrite, const std::function<bool(const QString&, const QString&)>& rename,
-                         const std::function<int(const QString&)>& renameFailureCode);
+    // Hands the members over in order; the group is empty afterwards.
+    QList<Member> take() {
+        m_bytes = 0;
+        QList<Member> out;
+        out.swap(m_members);
+        return out;
+    }
 
 private:
     QList<Member> m_members;

@@ -1,7 +1,6 @@
 #include "batch/ResultCheck.h"
 
 #include "batch/RunContext.h"
-#include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
 
 #include <QFile>
@@ -15,7 +14,7 @@ namespace ResultCheck {
 bool resultMatches(const QString& originalPath, const QString& resultPath, bool encrypt, const RunContext& context) {
     const QString cipherPath = encrypt ? resultPath : originalPath;
     const QString plainPath = encrypt ? originalPath : resultPath;
-    zq4e::operation_initialization(context.key.strKey, 0, QFileInfo(cipherPath).size(), 0);
+    zq4e::operation_initialization(context.runKey, 0, QFileInfo(cipherPath).size(), 0);
     return zq4e::verify_file(cipherPath, plainPath) == 0;
 }
 

@@ -86,6 +86,14 @@ QString StepResultText(int code, bool encrypt, const QString& inputPath, const Q
     case 8:
         return QStringLiteral("Error: probably insufficient space ") + QStringLiteral("on the floppy disk in drive ") +
                inputPath.left(1).toUpper() + QStringLiteral(".  ") + resultIsIn(encrypt, tempPath);
+    case 9:
+        return QStringLiteral("This file has other names (hard links) that would keep its contents.") + notPerformed;
+    case 10:
+        return QStringLiteral("This file changed during the ") + TxtEncDec(QStringLiteral("encryption"), encrypt) +
+               QStringLiteral(" operation and was left as it is.");
+    case 11:
+        return QStringLiteral("Error when purging the original file; it may be damaged. ") +
+               resultIsIn(encrypt, tempPath);
     default:
         break;
     }

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// The report texts of one file's outcome. Codes: 0 done, 1..8 the run's own conditions, negative codes from
-// the cipher engine.
+// The report texts of one file's outcome. Codes: 0 done, 1..11 the run's own conditions (9 other hard links,
+// 10 changed during the operation, 11 the purge of the original failed), negative codes from the cipher engine.
 namespace ResultTexts {
 
 // Blanks that indent a continuation line under the file's name column.
@@ -20,7 +20,7 @@ bool MayHavePartialOutput(int code);
 // The line naming the file that may hold partial plaintext, starting with its line break.
 QString PartialPlaintextLine(const QString& outputFile);
 
-// Texts of the codes 1..8 and of negative codes. tempPath: the temporary file of an in-place operation;
+// Texts of the codes 1..11 and of negative codes. tempPath: the temporary file of an in-place operation;
 // inputPath: the file's path, for its extension and drive letter.
 QString StepResultText(int code, bool encrypt, const QString& inputPath, const QString& tempPath);
 // Text of code 0: "-> " and, when the output is a different file, its name and length.

@@ -18,6 +18,11 @@ struct RunContext {
     // output in the main window while files are processed cannot change what happens to the rest of them.
     OperationSetup runSetup;
     frmKeyFrom& key; // strKey, intKeyFrom, strKeyFile
+    // The key as the current run started, in a buffer of the run's own (wiped when the run ends), and where it
+    // came from. The run uses only these, so erasing or changing the key meanwhile changes nothing for it.
+    QByteArray runKey;
+    int runKeyFrom = -1;
+    QString runKeyFile;
 
     // Matching files of the folder being processed.
     qint64 intNumFiles = 0;
@@ -30,4 +35,6 @@ struct RunContext {
     QString programFilePath;
     // Called when Stop is pressed: the owner stops its clock.
     std::function<void()> stopOwnerClock;
+    // Tests only: called when an in-place result has been written, before it is checked (possibly on a worker).
+    std::function<void(const QString& original, const QString& result)> afterResultWritten;
 };

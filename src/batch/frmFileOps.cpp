@@ -1,6 +1,7 @@
 #include "batch/frmFileOps.h"
 
 #include "batch/RunContext.h"
+#include "files/FileIdentity.h"
 #include "files/FileProc.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
@@ -8,28 +9,34 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-int frmFileOps::ProcessFile(const QString& inputPath, const QString& outputPath) {
-    if (m_ctx.runSetup.blnOutputFilesSame) {
+int frmFileOps::ProcessFile(const QString& inputPath, const QString& outputPath, bool inPlace) {
+    if (inPlace) {
         const int r = ExcludedFile(inputPath);
         if (r != 0)
             return r;
     }
     const bool encrypt = m_ctx.runSetup.blnEncrypt;
-    zq4e::operation_initialization(m_ctx.key.strKey, encrypt ? 1 : 0, QFileInfo(inputPath).size(), 0);
+    zq4e::operation_initialization(m_ctx.runKey, encrypt ? 1 : 0, QFileInfo(inputPath).size(), 0);
     return encrypt ? zq4e::encrypt_file(inputPath, outputPath) : zq4e::decrypt_file(inputPath, outputPath);
 }
 
 int frmFileOps::ExcludedFile(const QString& path) const {
-    if (path.compare(programFilePath(), Qt::CaseInsensitive) == 0)
+    const FileStamp file = FileStamp::of(path);
+    const auto isFile = [&](const QString& other) {
+        return path == other || file.sameFileAs(FileStamp::of(other));
+    };
+    if (isFile(programFilePath()))
         return 1;
-    if (m_ctx.key.intKeyFrom == frmKeyFrom::FromKeyfile && !m_ctx.key.strKeyFile.isEmpty() &&
-        path.compare(m_ctx.key.strKeyFile, Qt::CaseInsensitive) == 0)
+    if (m_ctx.runKeyFrom == frmKeyFrom::FromKeyfile && !m_ctx.runKeyFile.isEmpty() && isFile(m_ctx.runKeyFile))
         return 2;
     const QString e = FileProc::FileExtension(path, true);
     if (!e.isEmpty())
         for (int i = 1; i <= intNumSensitiveExtns && i < int(strSensitiveExtns.size()); ++i)
             if (e == strSensitiveExtns[i])
                 return 7;
+    // Replacing one name of a file with other names would leave its old contents readable under those.
+    if (file.valid && file.links > 1)
+        return 9;
     return 0;
 }
 

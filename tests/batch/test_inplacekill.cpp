@@ -1,7 +1,9 @@
 // An in-place encryption killed at random moments must never lose a file: afterwards each file is either
-// its original or a complete encryption of it (under a temporary name at worst).
+// its original or a complete encryption of it (under a temporary name at worst), and once the next run has put
+// right what was left, each is that under its own name, with nothing else beside it.
 #include "app/OperationSetup.h"
 #include "batch/BatchRun.h"
+#include "batch/Leftovers.h"
 #include "batch/RunContext.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
@@ -75,7 +77,7 @@ class TestInPlaceKill : public QObject {
             bool found = false;
             QStringList candidates{it.key()};
             for (const QString& f : present)
-                if (f != it.key() && f.startsWith(it.key()))
+                if (f != it.key() && !m_originals.contains(f))
                     candidates << f;
             for (const QString& c : std::as_const(candidates)) {
                 const QByteArray bytes = TestSupport::readFile(m_folder + c);
@@ -88,6 +90,17 @@ class TestInPlaceKill : public QObject {
             QVERIFY2(found, qPrintable(QStringLiteral("round %1: %2 lost; folder holds %3")
                                            .arg(round)
                                            .arg(it.key(), present.join(QLatin1Char(' ')))));
+        }
+    }
+
+    // After recovery: every file under its own name, as itself or encrypted, and nothing else in the folder.
+    void checkRecovered(int round) {
+        const QStringList present = QDir(m_folder).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(present, QStringList(m_originals.keys()));
+        for (auto it = m_originals.cbegin(); it != m_originals.cend(); ++it) {
+            const QByteArray bytes = TestSupport::readFile(m_folder + it.key());
+            QVERIFY2(bytes == it.value() || decrypted(m_folder + it.key(), m_scratch) == it.value(),
+                     qPrintable(QStringLiteral("round %1: %2 not recovered").arg(round).arg(it.key())));
         }
     }
 
@@ -138,6 +151,10 @@ private slots:
             restoreFolder();
             runChild(static_cast<int>(rng.bounded(static_cast<quint32>(qMax<qint64>(full, 50)))));
             checkNothingLost(round);
+            if (QTest::currentTestFailed())
+                return;
+            Leftovers::recover(m_folder);
+            checkRecovered(round);
             if (QTest::currentTestFailed())
                 return;
         }

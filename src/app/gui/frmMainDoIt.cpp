@@ -94,7 +94,7 @@ void frmMain::runOperation() {
         report.lngTotalInputFilesize = 0;
         report.blnGettingInputFilesizes = true;
         report.ProcessFiles();
-        if (report.intOperationResult == -1) {
+        if (report.intOperationResult < 0) {
             if (testing)
                 blnDoItAborted = true;
             return;

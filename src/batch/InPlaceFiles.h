@@ -1,0 +1,67 @@
+#pragma once
+
+#include "batch/InPlaceGroup.h"
+#include "batch/InPlaceJournal.h"
+#include "files/FileIdentity.h"
+
+#include <QHash>
+#include <QString>
+
+#include <functional>
+
+// Files encrypted or decrypted in place: the result is written under a temporary name beside the original,
+// checked, and only then does it take the original's place (the original purged first). The order keeps every
+// file safe: killed at any moment, a folder holds each original or its complete result, and a journal
+// (InPlaceJournal.h) tells the next run which.
+class InPlaceFiles {
+public:
+    // Puts a result under the original's name; false when it could not. Gives the code of a failed rename.
+    using Rename = std::function<bool(const QString& tempPath, const QString& path)>;
+    using RenameFailureCode = std::function<int(const QString& path)>;
+    InPlaceFiles(Rename rename, RenameFailureCode failureCode)
+        : m_rename(std::move(rename)), m_failureCode(std::move(failureCode)) {}
+
+    // Result codes of the run's own, beyond those of a file's step.
+    static constexpr int ChangedDuringOperation = 10;
+    static constexpr int PurgeFailed = 11;
+
+    // A free temporary name beside the file, of our own naming; empty when none can be had.
+    static QString temporaryPathFor(const QString& path);
+
+    // After the engine wrote tempPath from path: the original must be as it was before (`original`) and the result
+    // must read back as the original (readBack). Then the result takes the original's owner and group where it
+    // may. 0, or the result is removed and the code says why (ChangedDuringOperation, -7 for a failed check).
+    int checkResult(const QString& path, const QString& tempPath, const FileStamp& original,
+                    const std::function<bool()>& readBack);
+
+    // One checked result made final on its own: it and its folder reach the disk before the original is purged,
+    // and the original must still be unchanged. 0, ChangedDuringOperation, PurgeFailed, -7, or a rename failure
+    // code; resultPath tells where the result is when it could not take the original's name.
+    int replace(const QString& path, const QString& tempPath, const FileStamp& original, bool encrypt,
+                QString& resultPath);
+
+    InPlaceGroup& group() { return m_group; }
+    // Makes every member of the group final, sharing the disk syncs, and hands them back in order with their codes.
+    QList<InPlaceGroup::Member> commitGroup(bool encrypt);
+
+    // Renames into a folder are synced once per folder: when the run moves on, pauses or ends.
+    void syncPendingFolder();
+
+    // A result that cannot take its original's name gets a visible free name beside it (the path followed by a
+    // number), so no later run takes it for a leftover; the name it has afterwards.
+    static QString keepAside(const QString& tempPath, const QString& path);
+
+private:
+    bool writeJournal(const QString& folder, const QList<InPlaceJournal::Entry>& entries, bool sync);
+    void closeJournal(const QString& folder);
+    // The purge of one original: 0 when it is gone (or overwritten and about to be replaced), else PurgeFailed.
+    static int purgeCode(int purgeResult);
+    void noteRenamed(const QString& path);
+
+    Rename m_rename;
+    RenameFailureCode m_failureCode;
+    InPlaceGroup m_group;
+    QString m_unsyncedResult;
+    // Results that stayed under their temporary names: their journal entries are kept for the next run.
+    QHash<QString, QList<InPlaceJournal::Entry>> m_stuck;
+};

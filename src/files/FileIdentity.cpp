@@ -1,0 +1,35 @@
+#include "files/FileIdentity.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+
+FileStamp FileStamp::of(const QString& path) {
+    FileStamp s;
+    struct stat st {};
+    const QByteArray native = QFile::encodeName(path);
+    if (native.isEmpty() || ::stat(native.constData(), &st) != 0)
+        return s;
+    s.valid = true;
+    s.device = st.st_dev;
+    s.inode = st.st_ino;
+    s.size = st.st_size;
+    s.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.changedNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    s.links = st.st_nlink;
+    s.owner = st.st_uid;
+    s.group = st.st_gid;
+    s.mode = st.st_mode;
+    return s;
+}
+
+namespace FileIdentity {
+
+bool sameFile(const QString& a, const QString& b) {
+    if (a == b)
+        return true;
+    const FileStamp sa = FileStamp::of(a), sb = FileStamp::of(b);
+    return sa.sameFileAs(sb);
+}
+
+} // namespace FileIdentity

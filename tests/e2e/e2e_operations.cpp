@@ -3,6 +3,7 @@
 #include "e2e/E2eSupport.h"
 
 #include "batch/gui/frmReport.h"
+#include "key/KeyMaterial.h"
 #include "key/frmKeyFrom.h"
 #include "key/gui/frmRandomKey.h"
 
@@ -270,6 +271,50 @@ private slots:
         const QString report = doIt(int(m_originals.size()), QStringLiteral("encrypted"));
         QVERIFY2(report.contains(QStringLiteral("Number of files encrypted: 4")), qPrintable(report));
         checkCipherFiles(cipherFolder, QStringLiteral("zq4"), engineKey(given));
+        QVERIFY(!dog.fired);
+    }
+
+    // A run owns the key it started with: the key panel and the setup files are refused while it goes on, and
+    // even a key erased or replaced behind the window's back changes nothing for the files still to come.
+    void runKeepsItsKeyWhateverHappensMeanwhile() {
+        Watchdog dog(120);
+        const QString plain = emptyFolder(QStringLiteral("many"));
+        m_originals.clear();
+        for (int i = 0; i < 40; ++i) {
+            const QString name = QStringLiteral("f%1.bin").arg(i, 2, 10, QLatin1Char('0'));
+            m_originals[name] = TestSupport::pseudoRandomBytes(1 << 20, quint32(300 + i));
+            TestSupport::writeFile(plain + name, m_originals[name]);
+        }
+        const QString cipherFolder = emptyFolder(QStringLiteral("sealed"));
+        setUpFiles(plain, QStringLiteral("bin"), cipherFolder, QStringLiteral("enc"));
+        const QString typed = QStringLiteral("The key this run started with");
+        typeKeyWithDisplay(typed);
+
+        r->answer(QStringLiteral("An operation is in progress."), QMessageBox::Ok);
+        frmReport& report = w->reportWindow();
+        bool meddled = false;
+        QTimer meddler;
+        connect(&meddler, &QTimer::timeout, this, [&] {
+            if (meddled || !report.isRunning() || report.intFilesAttempted < 3)
+                return;
+            meddled = true;
+            QVERIFY(click(w.get(), QStringLiteral("cmdKeyFrom")));     // erase or type: refused
+            QVERIFY(!child(w.get(), QStringLiteral("picKeyFrom"))->isVisible());
+            QVERIFY(click(w.get(), QStringLiteral("cmdSetup")));
+            QVERIFY(click(w.get(), QStringLiteral("cmdLoadSetup")));   // load: refused
+            QVERIFY(click(w.get(), QStringLiteral("cmdClearSetup")));  // clear: refused
+            QVERIFY(click(w.get(), QStringLiteral("cmdKeepSetup")));
+            w->EraseKeyMaterial();
+            KeyMaterial::replace(w->key.strKey, engineKey("Some other key, typed meanwhile"));
+        });
+        meddler.start(5);
+        const QString text = doIt(int(m_originals.size()), QStringLiteral("encrypted"));
+        QVERIFY(meddled);
+        QCOMPARE(r->shown.count(QStringLiteral("An operation is in progress.  The key and the setup cannot be changed "
+                                               "until it has ended or has been stopped.")),
+                 3);
+        QVERIFY2(text.contains(QStringLiteral("Number of files encrypted: 40")), qPrintable(text));
+        checkCipherFiles(cipherFolder, QStringLiteral("enc"), engineKey(typed.toLatin1()));
         QVERIFY(!dog.fired);
     }
 };

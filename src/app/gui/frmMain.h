@@ -184,6 +184,8 @@ private:
     void setKeyNotSpecified();
     void runOperation();
     bool reportVisible() const;
+    // While a run is in progress its key and setup stay as they are: changing them is refused with a message.
+    bool refusedDuringRun();
 
     bool m_shutDown = false;
     bool m_replaying = false;

@@ -25,6 +25,15 @@ bool frmMain::reportVisible() const {
     return m_report && m_report->isVisible();
 }
 
+bool frmMain::refusedDuringRun() {
+    if (!m_report || !m_report->isRunning())
+        return false;
+    MessageBox::show(QStringLiteral("An operation is in progress.  The key and the setup cannot be changed until it "
+                                    "has ended or has been stopped."),
+                     QStringLiteral("Operation in progress"), MessageBox::Information);
+    return true;
+}
+
 bool frmMain::ConfirmOperation() {
     frmConfirmOperation confirm(reportWindow(), this);
     confirm.exec();

@@ -231,6 +231,8 @@ void frmMain::cmdKeyFrom_MouseUp(Qt::MouseButton button) {
         ShowHelp(cmdKeyFrom->intHelpHeading);
         return;
     }
+    if (refusedDuringRun())
+        return;
     picKeyFrom->open(setup.blnEncrypt);
 }
 

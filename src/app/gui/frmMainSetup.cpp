@@ -60,6 +60,8 @@ void frmMain::CloseSetupPanel() {
 }
 
 void frmMain::cmdLoadSetup_Click() {
+    if (refusedDuringRun())
+        return;
     fraSetup->hide();
     const QString path =
         FileDialog::getOpenFileName(QStringLiteral("Specify operation file to be loaded"), QString(), kOperationFiles);
@@ -137,6 +139,8 @@ void frmMain::setKeyNotSpecified() {
 }
 
 void frmMain::cmdClearSetup_Click() {
+    if (refusedDuringRun())
+        return;
     RememberSetup();
     setup.blnOutputFilesSame = true;
     setup.blnSubdirectories = true;
@@ -151,6 +155,8 @@ void frmMain::cmdClearSetup_Click() {
 }
 
 void frmMain::cmdRestoreSetup_Click() {
+    if (refusedDuringRun())
+        return;
     setup.blnEncrypt = !setup.blnSavedEncrypt;
     setup.blnOutputFilesSame = !setup.blnSavedOutputFilesSame;
     setup.blnSubdirectories = !setup.blnSavedSubdirectories;

@@ -1,5 +1,7 @@
 #include "app/SetupFile.h"
 
+#include "platform/os/RegularFile.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QStringList>
@@ -57,8 +59,9 @@ bool SaveSetupFile(const QString& path, const SetupFileContents& c) {
 }
 
 bool LoadSetupFile(const QString& path, SetupFileContents& contents) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    QString errorText;
+    if (!RegularFile::openForReading(path, file, errorText))
         return false;
     // A setup file is a handful of short lines; anything far larger is not one.
     if (file.size() > 1024 * 1024)

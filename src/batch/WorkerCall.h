@@ -6,7 +6,8 @@
 // responsive; a short job runs inline, where a thread hand-off would cost more than the job.
 namespace WorkerCall {
 
-// Jobs on inputs of at least this many bytes go to a worker.
+// Jobs on inputs of at least this many bytes go to a worker; so does a smaller one whose key derivation is not
+// cached yet (the engine's DerivationNeeded), which can take seconds.
 inline constexpr long long WorkerThreshold = 4LL * 1024 * 1024;
 
 int run(long long inputBytes, const std::function<int()>& job);

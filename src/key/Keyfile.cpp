@@ -3,6 +3,7 @@
 #include "key/KeyMaterial.h"
 #include "key/frmKeyFrom.h"
 #include "platform/os/DurableWrite.h"
+#include "platform/os/RegularFile.h"
 
 #include <QFile>
 
@@ -11,11 +12,9 @@ namespace Keyfile {
 bool readKeyBytes(const QString& path, QByteArray& key, QString& errorText) {
     errorText.clear();
     KeyMaterial::replace(key, QByteArray(keyLength, '\0'));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        errorText = file.errorString();
+    QFile file;
+    if (!RegularFile::openForReading(path, file, errorText))
         return false;
-    }
     qsizetype filled = 0;
     while (filled < keyLength) {
         const qint64 n = file.read(key.data() + filled, keyLength - filled);

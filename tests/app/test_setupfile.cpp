@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 class TestSetupFile : public QObject {
     Q_OBJECT
     QTemporaryDir m_home;
@@ -91,6 +93,9 @@ private slots:
         QVERIFY(QDir(m_home.path()).mkpath("dir.opn"));
         QVERIFY(!SetupFile::SaveSetupFile(path("dir.opn"), sample()));
         QVERIFY(!SetupFile::LoadSetupFile(path("dir.opn"), c));
+        // A pipe is refused at once rather than waited on.
+        QVERIFY(::mkfifo(QFile::encodeName(path("pipe.opn")).constData(), 0600) == 0);
+        QVERIFY(!SetupFile::LoadSetupFile(path("pipe.opn"), c));
     }
 
     void lineBreakInANameIsRefusedAndKeepsTheOldFile() {

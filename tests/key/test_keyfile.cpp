@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 class TestKeyfile : public QObject {
     Q_OBJECT
     QTemporaryDir m_home;
@@ -85,10 +87,13 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::newRow("missing") << "no such file";
         QTest::newRow("a folder") << "folder";
+        QTest::newRow("a pipe, refused without waiting for a writer") << "pipe";
     }
     void unreadableKeyfilesReportTheSystemsReason() {
         QFETCH(QString, name);
         QDir(m_home.path()).mkpath("folder");
+        if (!QFileInfo::exists(path("pipe")))
+            QVERIFY(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600) == 0);
         QByteArray bytes("old");
         QString error;
         QVERIFY(!Keyfile::readKeyBytes(path(name), bytes, error));

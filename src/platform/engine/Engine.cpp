@@ -48,6 +48,9 @@ EngineState& state() {
 std::atomic<bool> g_cancel{false};
 std::atomic<qint64> g_progress{0};
 
+// Set on a thread that must not wait for a key derivation (a window's thread).
+thread_local bool t_noDerivation = false;
+
 bool cancelled() {
     return g_cancel.load(std::memory_order_relaxed);
 }
@@ -104,6 +107,8 @@ int encryptStream(EngineState& s, InputFile& in, OutputFile& out) {
     std::memcpy(h.fileSalt.data(), fresh, kSaltSize);
     std::memcpy(h.noncePrefix.data(), fresh + kSaltSize, kNoncePrefixSize);
     const HeaderBytes headerBytes = encodeHeader(h);
+    if (t_noDerivation && !s.cache.has(s.key, h))
+        return DerivationNeeded;
     std::uint8_t master[kKeySize];
     const bool keyed = s.cache.masterKey(s.key, h, master) && s.cipher.beginFile(master, h, headerBytes);
     OPENSSL_cleanse(master, sizeof master);
@@ -175,6 +180,8 @@ template <class Sink> DecryptOutcome decryptStream(EngineState& s, InputFile& in
         return {InvalidCipherFile, 0};
     HeaderBytes headerBytes;
     std::memcpy(headerBytes.data(), headerRaw, kHeaderSize);
+    if (t_noDerivation && !s.cache.has(s.key, h))
+        return {DerivationNeeded, 0};
     std::uint8_t master[kKeySize];
     const bool keyed = s.cache.masterKey(s.key, h, master) && s.cipher.beginFile(master, h, headerBytes);
     OPENSSL_cleanse(master, sizeof master);
@@ -433,6 +440,10 @@ bool cancel_requested() {
 
 qint64 progress_bytes() {
     return g_progress.load(std::memory_order_relaxed);
+}
+
+void set_no_derivation_on_this_thread(bool on) {
+    t_noDerivation = on;
 }
 
 QString last_output_path() {

@@ -48,6 +48,8 @@
 //   -9  the disk is full (ENOSPC or quota); no output file is left.
 //  -10  the cryptographic library failed (e.g. no memory for scrypt); no output file is left.
 //  -11  cancelled by request_cancel(); the output (temporary or direct) is removed, the input untouched.
+//  -12  the file needs a key derivation that this thread may not run (set_no_derivation_on_this_thread);
+//       nothing is left: call again from a thread that may wait for it.
 // Decryption only, after authenticated plaintext was written; the output file keeps the plaintext of every
 // segment that authenticated before the failure, and nothing else:
 //  -16  read error of the input.
@@ -73,6 +75,7 @@ enum ResultCode : int {
     DiskFull = -9,
     CryptoFailure = -10,
     Cancelled = -11,
+    DerivationNeeded = -12,
     PartialReadError = -16,
     PartialWriteError = -17,
     PartialInvalidSize = -18,
@@ -117,6 +120,10 @@ void clear_cancel();
 bool cancel_requested();
 // Input bytes of the file in progress read so far; 0 when a file starts.
 qint64 progress_bytes();
+
+// While on, a call on this thread that would have to derive a master key (scrypt, up to seconds for a header
+// someone crafted) returns DerivationNeeded instead, so a window's thread never waits for one.
+void set_no_derivation_on_this_thread(bool on);
 
 // The path the last encrypt_file / decrypt_file put its output under: its output path, or for partial
 // plaintext beside an existing file, the free name it took.

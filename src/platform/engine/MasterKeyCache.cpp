@@ -6,13 +6,18 @@
 
 namespace zq4e {
 
-bool MasterKeyCache::masterKey(const SecretBytes& key, const CipherHeader& h, std::uint8_t* out) {
-    for (const auto& e : m_entries) {
+const MasterKeyCache::Entry* MasterKeyCache::find(const SecretBytes& key, const CipherHeader& h) const {
+    for (const auto& e : m_entries)
         if (e->salt == h.kdfSalt && e->log2N == h.scryptLog2N && e->r == h.scryptR && e->p == h.scryptP &&
-            e->key.equals(key.data(), key.size())) {
-            std::memcpy(out, e->master.data(), kKeySize);
-            return true;
-        }
+            e->key.equals(key.data(), key.size()))
+            return e.get();
+    return nullptr;
+}
+
+bool MasterKeyCache::masterKey(const SecretBytes& key, const CipherHeader& h, std::uint8_t* out) {
+    if (const Entry* e = find(key, h)) {
+        std::memcpy(out, e->master.data(), kKeySize);
+        return true;
     }
     auto e = std::make_unique<Entry>();
     e->key = SecretBytes(key.data(), key.size());

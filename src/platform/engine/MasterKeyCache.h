@@ -16,6 +16,8 @@ public:
 
     // Copies the 32-byte master key for the header's KDF salt and costs into `out`. False if scrypt failed.
     bool masterKey(const SecretBytes& key, const CipherHeader& h, std::uint8_t* out);
+    // Whether masterKey would find the key without deriving it.
+    bool has(const SecretBytes& key, const CipherHeader& h) const { return find(key, h) != nullptr; }
     // The KDF salt encryption uses with this key in this session; drawn at random on first use.
     bool encryptionSalt(const SecretBytes& key, std::array<std::uint8_t, kSaltSize>& salt);
     void wipe();
@@ -32,6 +34,7 @@ private:
         SecretBytes key;
         std::array<std::uint8_t, kSaltSize> salt{};
     };
+    const Entry* find(const SecretBytes& key, const CipherHeader& h) const;
     static constexpr std::size_t kMaxEntries = 64;
     std::vector<std::unique_ptr<Entry>> m_entries;
     std::vector<std::unique_ptr<SaltEntry>> m_salts;

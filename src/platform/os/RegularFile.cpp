@@ -1,0 +1,33 @@
+#include "platform/os/RegularFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace RegularFile {
+
+bool openForReading(const QString& path, QFile& file, QString& errorText) {
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = native.isEmpty() ? -1 : ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        errorText = QString::fromLocal8Bit(std::strerror(native.isEmpty() ? ENOENT : errno));
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errorText = path + QStringLiteral(" is not a regular file (it is a folder, pipe, socket or device).");
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        errorText = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace RegularFile

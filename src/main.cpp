@@ -1,5 +1,6 @@
 #include "app/Language2.h"
 #include "app/gui/frmMain.h"
+#include "platform/os/QuitSignals.h"
 #include "platform/os/gui/WidgetDialogs.h"
 
 #include <QApplication>
@@ -14,5 +15,7 @@ int main(int argc, char* argv[]) {
     frmMain window;
     if (!window.Form_Load())
         return 1;
+    // A signal (a logout, kill, Ctrl+C) ends the program as closing its window does, never mid-write.
+    QuitSignals::install([&window] { window.close(); });
     return app.exec();
 }

@@ -1,12 +1,14 @@
 // An in-place encryption killed at random moments must never lose a file: afterwards each file is either
 // its original or a complete encryption of it (under a temporary name at worst), and once the next run has put
-// right what was left, each is that under its own name, with nothing else beside it.
+// right what was left, each is that under its own name, with nothing else beside it. A run ended by a signal
+// abandons its file cleanly: no half-written file anywhere, the input as it was.
 #include "app/OperationSetup.h"
 #include "batch/BatchRun.h"
 #include "batch/Leftovers.h"
 #include "batch/RunContext.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
+#include "platform/os/QuitSignals.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -20,26 +22,32 @@
 namespace {
 const QByteArray kKey = QByteArray("KILLTESTKEY-0123").repeated(4);
 const char* const kChildVar = "ZQ4_INPLACE_CHILD_FOLDER";
+const char* const kSignalChildVar = "ZQ4_SIGNAL_CHILD_IN_PLACE";
 
 int childMain(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (zq4e::allocate_buffers() == 0)
         return 2;
+    const bool signalled = qEnvironmentVariableIsSet(kSignalChildVar);
+    const bool inPlace = !signalled || qEnvironmentVariableIntValue(kSignalChildVar) != 0;
     OperationSetup setup;
     setup.blnEncrypt = true;
-    setup.blnOutputFilesSame = true;
+    setup.blnOutputFilesSame = inPlace;
     frmKeyFrom key;
     key.strKey = kKey;
     key.intKeyFrom = frmKeyFrom::FromKeyboard;
     RunContext ctx(setup, key);
     BatchRun run(ctx);
+    if (signalled)
+        QuitSignals::install([&run] { run.requestStop(); });
     const QString folder = qEnvironmentVariable(kChildVar);
     run.blnPerformingOperation = true;
     run.strInputDirpath = run.strOutputDirpath = folder;
-    run.strInputFilespec = run.strOutputFilespec = QStringLiteral("*.dat");
+    run.strInputFilespec = QStringLiteral("*.dat");
+    run.strOutputFilespec = inPlace ? QStringLiteral("*.dat") : QStringLiteral("*.enc");
     run.ProcessFiles();
     zq4e::deallocate_buffers();
-    return run.intFilesProcessed > 0 ? 0 : 1;
+    return signalled && zq4e::cancel_requested() ? 3 : run.intFilesProcessed > 0 ? 0 : 1;
 }
 
 // The plaintext of an encrypted file, or an empty array when it is not one of ours under the test key.
@@ -108,6 +116,7 @@ class TestInPlaceKill : public QObject {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QString::fromLatin1(kChildVar), m_folder);
+        env.remove(QString::fromLatin1(kSignalChildVar));
         child.setProcessEnvironment(env);
         child.setProgram(QCoreApplication::applicationFilePath());
         QElapsedTimer timer;
@@ -139,6 +148,9 @@ private slots:
     }
     void cleanupTestCase() { zq4e::deallocate_buffers(); }
 
+    void signalEndsTheFileCleanly_data();
+    void signalEndsTheFileCleanly();
+
     void killedAtRandomMoments() {
         restoreFolder();
         const qint64 full = runChild(-1);
@@ -160,6 +172,47 @@ private slots:
         }
     }
 };
+
+// A signal during a large file: the file is abandoned, nothing half-written is left, the input stays.
+void TestInPlaceKill::signalEndsTheFileCleanly_data() {
+    QTest::addColumn<int>("sig");
+    QTest::addColumn<bool>("inPlace");
+    QTest::newRow("SIGTERM, to a new file") << int(SIGTERM) << false;
+    QTest::newRow("SIGINT, in place") << int(SIGINT) << true;
+    QTest::newRow("SIGHUP, to a new file") << int(SIGHUP) << false;
+}
+
+void TestInPlaceKill::signalEndsTheFileCleanly() {
+    QFETCH(int, sig);
+    QFETCH(bool, inPlace);
+    const QString folder = QDir(m_home.path()).filePath(QStringLiteral("signalled/"));
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    const QByteArray big = TestSupport::pseudoRandomBytes(160 << 20, 99);
+    QVERIFY(TestSupport::writeFile(folder + "big.dat", big));
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(kChildVar), folder);
+    env.insert(QString::fromLatin1(kSignalChildVar), inPlace ? QStringLiteral("1") : QStringLiteral("0"));
+    child.setProcessEnvironment(env);
+    child.setProgram(QCoreApplication::applicationFilePath());
+    child.start();
+    QVERIFY(child.waitForStarted());
+    // Signalled once its output has started to appear.
+    QVERIFY(QTest::qWaitFor(
+        [&] { return QDir(folder).entryList(QDir::Files | QDir::Hidden).size() > 1 || child.state() == QProcess::NotRunning; },
+        60000));
+    ::kill(static_cast<pid_t>(child.processId()), sig);
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    if (child.exitCode() == 0) {
+        QSKIP("the file was done before the signal arrived");
+    }
+    QCOMPARE(child.exitCode(), 3);
+    QCOMPARE(left, QStringList{QStringLiteral("big.dat")});
+    QVERIFY(TestSupport::readFile(folder + "big.dat") == big);
+}
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsSet(kChildVar))

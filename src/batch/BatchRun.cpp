@@ -202,6 +202,7 @@ void BatchRun::ProcessFiles() {
     m_ctx.runKeyFrom = m_ctx.key.intKeyFrom;
     m_ctx.runKeyFile = m_ctx.key.strKeyFile;
     m_refusedFolder.clear();
+    m_inPlace.beforePurge = m_ctx.beforePurge;
     m_running = true;
     setStatus(QString());
     intOperationResult = 0;

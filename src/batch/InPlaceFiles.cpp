@@ -113,6 +113,8 @@ int InPlaceFiles::replace(const QString& path, const QString& tempPath, const Fi
         closeJournal(folder);
         return ChangedDuringOperation;
     }
+    if (beforePurge)
+        beforePurge(path);
     int code = purgeCode(filekit::purge_file(path, encrypt ? 1000 : 0, 0, -1, filekit::PurgeSteps::LeaveFolderUnsynced));
     if (code == 0 && !m_rename(tempPath, path))
         code = m_failureCode(path);
@@ -153,6 +155,8 @@ QList<InPlaceGroup::Member> InPlaceFiles::commitGroup(bool encrypt) {
             QFile::remove(m.tempPath);
             m.code = ChangedDuringOperation;
         } else if (encrypt) {
+            if (beforePurge)
+                beforePurge(m.path);
             m.code = purgeCode(
                 filekit::purge_file(m.path, 1000, 0, -1, filekit::PurgeSteps::OverwriteUnsynced));
         }

@@ -40,6 +40,9 @@ public:
     int replace(const QString& path, const QString& tempPath, const FileStamp& original, bool encrypt,
                 QString& resultPath);
 
+    // Tests only: called just before an original is purged.
+    std::function<void(const QString& path)> beforePurge;
+
     InPlaceGroup& group() { return m_group; }
     // Makes every member of the group final, sharing the disk syncs, and hands them back in order with their codes.
     QList<InPlaceGroup::Member> commitGroup(bool encrypt);

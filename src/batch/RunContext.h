@@ -37,4 +37,6 @@ struct RunContext {
     std::function<void()> stopOwnerClock;
     // Tests only: called when an in-place result has been written, before it is checked (possibly on a worker).
     std::function<void(const QString& original, const QString& result)> afterResultWritten;
+    // Tests only: called just before an in-place original is purged.
+    std::function<void(const QString& original)> beforePurge;
 };

@@ -3,6 +3,7 @@
 #include "files/FolderListing.h"
 
 #include "batch/Leftovers.h"
+#include "batch/OutputClash.h"
 #include "batch/OperationWording.h"
 #include "batch/ResultCheck.h"
 #include "batch/ResultTexts.h"
@@ -22,7 +23,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QTimer>
@@ -294,21 +294,8 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
     const bool same = setup().blnOutputFilesSame;
 
     QStringList recovered;
-    if (!survey) {
-        for (const QString& dir : {inputDir, outputDir})
-            if (m_locks.acquire(dir) == FolderLock::Result::HeldElsewhere) {
-                m_refusedFolder = dir;
-                intOperationResult = -2;
-                return;
-            }
-        for (const QString& dir : inputDir == outputDir ? QStringList{inputDir} : QStringList{inputDir, outputDir}) {
-            const Leftovers::Outcome found = Leftovers::recover(dir);
-            for (const QString& line : found.lines)
-                AddToReport(line + crlf, true);
-            if (dir == inputDir)
-                recovered = found.restoredNames;
-        }
-    }
+    if (!survey && !takeFolder(inputDir, outputDir, recovered))
+        return;
 
     const Folder::Listing fileList = Folder::listFiles(inputDir);
     const Folder::Listing subList =
@@ -357,8 +344,15 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
                         return;
                     }
         }
-        if (!same && outputsClashWithInputs(inputDir, outputDir))
-            return;
+        if (!same) {
+            const OutputClash::Clash clash = OutputClash::find(inputDir, strInputNames, outputDir, strOutputNames);
+            if (!clash.output.isEmpty()) {
+                intOperationResult = -3;
+                m_clashOutput = clash.output;
+                m_clashInput = clash.input;
+                return;
+            }
+        }
         for (qsizetype i = 0; i < strInputNames.size(); ++i) {
             if (survey) {
                 const qint64 len = QFileInfo(inputDir + strInputNames[i]).size();
@@ -403,32 +397,21 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
     }
 }
 
-bool BatchRun::outputsClashWithInputs(const QString& inputDir, const QString& outputDir) {
-    QHash<QString, qsizetype> byPath;
-    QHash<QPair<quint64, quint64>, qsizetype> byIdentity;
-    for (qsizetype i = 0; i < strInputNames.size(); ++i) {
-        byPath.insert(inputDir + strInputNames[i], i);
-        const FileStamp st = FileStamp::of(inputDir + strInputNames[i]);
-        if (st.valid)
-            byIdentity.insert({quint64(st.device), quint64(st.inode)}, i);
-    }
-    for (qsizetype i = 0; i < strOutputNames.size(); ++i) {
-        const QString out = outputDir + strOutputNames[i];
-        qsizetype j = byPath.value(out, -1);
-        if (j < 0) {
-            const FileStamp st = FileStamp::of(out);
-            if (st.valid)
-                j = byIdentity.value({quint64(st.device), quint64(st.inode)}, -1);
+bool BatchRun::takeFolder(const QString& inputDir, const QString& outputDir, QStringList& recovered) {
+    for (const QString& dir : {inputDir, outputDir})
+        if (m_locks.acquire(dir) == FolderLock::Result::HeldElsewhere) {
+            m_refusedFolder = dir;
+            intOperationResult = -2;
+            return false;
         }
-        // A file that is its own output is simply processed in place.
-        if (j >= 0 && j != i) {
-            intOperationResult = -3;
-            m_clashOutput = out;
-            m_clashInput = inputDir + strInputNames[j];
-            return true;
-        }
+    for (const QString& dir : inputDir == outputDir ? QStringList{inputDir} : QStringList{inputDir, outputDir}) {
+        const Leftovers::Outcome found = Leftovers::recover(dir);
+        for (const QString& line : found.lines)
+            AddToReport(line + crlf, true);
+        if (dir == inputDir)
+            recovered = found.restoredNames;
     }
-    return false;
+    return true;
 }
 
 void BatchRun::CheckPauseAndStop() {

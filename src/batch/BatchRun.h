@@ -110,10 +110,9 @@ private:
     int prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size, bool sync);
     // In place, one file on its own: prepared, synced, the original purged and the result renamed.
     int replaceInPlace(const QString& path, QString& tempPath, const FileStamp& original, qint64 size);
-    // Before anything of a folder is processed: the folder is ours, what a killed run left there is put right, and
-    // no output would be another input. False when the folder (and the run) must end.
-    bool takeFolder(const QString& inputDir, const QString& outputDir);
-    bool outputsClashWithInputs(const QString& inputDir, const QString& outputDir);
+    // Before anything of a folder is processed: the folders are ours (else false: another run holds one), and what
+    // a killed run left there is put right; `recovered` receives the names that got their results back.
+    bool takeFolder(const QString& inputDir, const QString& outputDir, QStringList& recovered);
     // Small in-place files join a group whose disk syncs are shared (InPlaceFiles); their report lines are
     // held until the group is committed, which happens before anything else is reported or asked.
     bool groupable(const QFileInfo& info, qint64 size);

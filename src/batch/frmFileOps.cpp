@@ -22,12 +22,10 @@ int frmFileOps::ProcessFile(const QString& inputPath, const QString& outputPath,
 
 int frmFileOps::ExcludedFile(const QString& path) const {
     const FileStamp file = FileStamp::of(path);
-    const auto isFile = [&](const QString& other) {
-        return path == other || file.sameFileAs(FileStamp::of(other));
-    };
-    if (isFile(programFilePath()))
+    if (path == programFilePath() || file.sameFileAs(stampOf(programFilePath(), m_program)))
         return 1;
-    if (m_ctx.runKeyFrom == frmKeyFrom::FromKeyfile && !m_ctx.runKeyFile.isEmpty() && isFile(m_ctx.runKeyFile))
+    if (m_ctx.runKeyFrom == frmKeyFrom::FromKeyfile && !m_ctx.runKeyFile.isEmpty() &&
+        (path == m_ctx.runKeyFile || file.sameFileAs(stampOf(m_ctx.runKeyFile, m_keyfile))))
         return 2;
     const QString e = FileProc::FileExtension(path, true);
     if (!e.isEmpty())
@@ -41,11 +39,21 @@ int frmFileOps::ExcludedFile(const QString& path) const {
 }
 
 void frmFileOps::SetSensitiveFileExtensions() {
+    // A new run looks at the program and the keyfile afresh.
+    m_program = m_keyfile = Known();
     static const char* const table[] = {"bat", "bin", "com", "dll", "drv", "exe", "ini", "ovl", "pif", "swp", "sys"};
     int i = 0;
     for (const char* e : table)
         strSensitiveExtns[++i] = QString::fromLatin1(e);
     intNumSensitiveExtns = i;
+}
+
+const FileStamp& frmFileOps::stampOf(const QString& path, Known& known) {
+    if (known.path != path) {
+        known.path = path;
+        known.stamp = FileStamp::of(path);
+    }
+    return known.stamp;
 }
 
 QString frmFileOps::programFilePath() const {

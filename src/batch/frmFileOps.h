@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/FileIdentity.h"
+
 #include <QString>
 
 #include <array>
@@ -25,6 +27,13 @@ public:
 
 private:
     QString programFilePath() const;
+    // The program and the keyfile as the file system sees them, looked up once per path.
+    struct Known {
+        QString path;
+        FileStamp stamp;
+    };
+    static const FileStamp& stampOf(const QString& path, Known& known);
+    mutable Known m_program, m_keyfile;
 
     RunContext& m_ctx;
 };

@@ -60,7 +60,5 @@ qint64 CompareFiles(const QString& first, const QString& second);
 // Overwrites (parameter 1000) or removes (0) the file. A file without write permission is refused unless
 // mayClearReadOnly, which then grants the owner write permission first. True if the library reported success.
 bool PurgeFile(const QString& path, int purgeParameter, bool mayClearReadOnly, bool useDriveInformation);
-// The same, leaving the folder unsynced for a caller that renames a file into it next and syncs it then.
-bool PurgeFileBeforeRename(const QString& path, int purgeParameter);
 
 } // namespace FileProc

@@ -38,8 +38,4 @@ bool PurgeFile(const QString& path, int purgeParameter, bool mayClearReadOnly, b
     return filekit::purge_file(path, purgeParameter, driveFlag, clusterSize) >= -3;
 }
 
-bool PurgeFileBeforeRename(const QString& path, int purgeParameter) {
-    return filekit::purge_file(path, purgeParameter, 0, -1, filekit::PurgeSteps::LeaveFolderUnsynced) >= -3;
-}
-
 } // namespace FileProc

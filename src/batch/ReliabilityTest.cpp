@@ -1,6 +1,7 @@
 #include "batch/ReliabilityTest.h"
 
 #include "app/OperationSetup.h"
+#include "files/FileProc.h"
 #include "key/KeyMaterial.h"
 #include "key/RandomKey.h"
 #include "key/frmKeyFrom.h"
@@ -37,6 +38,15 @@ bool setupNamesTest(const OperationSetup& setup, bool testRunning) {
         return false;
     const qsizetype dot = spec.lastIndexOf(QLatin1Char('.'));
     return dot >= 0 && spec.mid(dot + 1) == QLatin1String(testExtension);
+}
+
+QStringList decryptedNames(const QStringList& encryptedNames, const QString& decryptedSpec) {
+    QStringList names;
+    for (const QString& name : encryptedNames) {
+        int code = 0;
+        names << FileProc::OutputNameFromSpec(name, decryptedSpec, code);
+    }
+    return names;
 }
 
 QString header(qint64 pass, qint64 passes, qint64 numFiles, const QString& outputFolder, const QByteArray& keyAsInput,

@@ -37,6 +37,10 @@ QString withExtension(const QString& text, const QString& extension);
 // a hard disk, and no test running yet.
 bool setupNamesTest(const OperationSetup& setup, bool testRunning);
 
+// Separate mode: the names the decryption gives every file the encryption named, done or not, so that a test
+// file the encryption passed over (an empty one) is still compared, and fails.
+QStringList decryptedNames(const QStringList& encryptedNames, const QString& decryptedSpec);
+
 // The first line when several passes were asked for, the file count and folder, and the key; no line end.
 QString header(qint64 pass, qint64 passes, qint64 numFiles, const QString& outputFolder, const QByteArray& keyAsInput,
                bool keyIsText);

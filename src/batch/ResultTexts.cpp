@@ -103,8 +103,8 @@ QString StepResultText(int code, bool encrypt, const QString& inputPath, const Q
 QString DoneText(bool inPlace, const QString& outputName, qint64 outputLength) {
     QString s = QStringLiteral("-> ");
     if (!inPlace)
-        s += outputName + QStringLiteral("  ") + groupedNumber(outputLength) + QStringLiteral(" bytes");
-    return s;
+        s += outputName + QStringLiteral("  ");
+    return s + groupedNumber(outputLength) + QStringLiteral(" bytes");
 }
 
 bool CountsAsProcessed(int code) {

@@ -23,7 +23,7 @@ QString PartialPlaintextLine(const QString& outputFile);
 // Texts of the codes 1..11 and of negative codes. tempPath: the temporary file of an in-place operation;
 // inputPath: the file's path, for its extension and drive letter.
 QString StepResultText(int code, bool encrypt, const QString& inputPath, const QString& tempPath);
-// Text of code 0: "-> " and, when the output is a different file, its name and length.
+// Text of code 0: "-> ", the output's name when it is a different file, and the output's length.
 QString DoneText(bool inPlace, const QString& outputName, qint64 outputLength);
 
 // Whether the code counts the file as processed.

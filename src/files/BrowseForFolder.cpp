@@ -1,12 +1,10 @@
 #include "files/Folder.h"
 #include "platform/os/FileDialog.h"
 
-#include <QDir>
-
 namespace Folder {
 
 QString BrowseForFolder(const QString& title, const QString& startFolder) {
-    QString chosen = FileDialog::getExistingDirectory(title, startFolder.isEmpty() ? QDir::homePath() : startFolder);
+    QString chosen = FileDialog::getExistingDirectory(title, startFolder);
     if (chosen.isEmpty())
         return QString();
     if (!chosen.endsWith(QLatin1Char('/')))

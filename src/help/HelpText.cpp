@@ -1,5 +1,7 @@
 #include "help/HelpText.h"
 
+#include "app/Version.h"
+
 #include <array>
 
 namespace HelpText {
@@ -334,6 +336,18 @@ int SelectionLength(int index) {
     return sections[index - 1].selectionLength;
 }
 
+qsizetype SectionEnd(const QString& text, int index) {
+    const qsizetype start = text.indexOf(Heading(index));
+    if (index < 1 || index > intNumHeadings || start < 0)
+        return -1;
+    qsizetype end = index < intNumHeadings ? text.indexOf(Heading(index + 1), start) : text.size();
+    if (end < 0)
+        end = text.size();
+    while (end > start && (text.at(end - 1) == QLatin1Char('\r') || text.at(end - 1) == QLatin1Char('\n')))
+        --end;
+    return end;
+}
+
 QString Build() {
     QString text = joinParagraphs(std::begin(introduction), std::end(introduction));
     for (const Section& s : sections) {
@@ -344,7 +358,8 @@ QString Build() {
 }
 
 QString Credits() {
-    return QStringLiteral("Cryptosystem ZQ4\r\n\r\n"
+    return QStringLiteral("Cryptosystem ZQ4\r\nVersion ") + ProgramVersion() +
+           QStringLiteral("\r\n\r\n"
                           "Design and programming: the ZQ4 developers.\r\n\r\n"
                           "The files are protected with AES-256 in authenticated segments, with keys stretched "
                           "by scrypt. Cryptographic primitives come from the system's OpenSSL library; the "

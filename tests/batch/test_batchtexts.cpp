@@ -99,7 +99,7 @@ private slots:
     void doneText() {
         QCOMPARE(ResultTexts::DoneText(false, QStringLiteral("report.enc"), 12408),
                  QStringLiteral("-> report.enc  12,408 bytes"));
-        QCOMPARE(ResultTexts::DoneText(true, QStringLiteral("report.txt"), 12408), QStringLiteral("-> "));
+        QCOMPARE(ResultTexts::DoneText(true, QStringLiteral("report.txt"), 12425), QStringLiteral("-> 12,425 bytes"));
     }
 
     void summary_data() {

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <functional>
@@ -146,15 +147,31 @@ private slots:
         zq4e::deallocate_buffers();
     }
 
+    // The line of a done file ends in the output's length, in place too (there without a name).
+    void reportLineLayout_data() {
+        QTest::addColumn<bool>("inPlace");
+        QTest::addColumn<int>("size");
+        QTest::newRow("to a new file") << false << 12345;
+        QTest::newRow("in place, grouped") << true << 12345;
+        QTest::newRow("in place, on its own") << true << (2 << 20);
+    }
     void reportLineLayout() {
+        QFETCH(bool, inPlace);
+        QFETCH(int, size);
         const QString d = newFolder();
-        QVERIFY(TestSupport::writeFile(d + "report.txt", TestSupport::pseudoRandomBytes(12345, 1)));
+        QVERIFY(TestSupport::writeFile(d + "report.txt", TestSupport::pseudoRandomBytes(size, 1)));
+        setMode(true, inPlace);
         run(d, "*.txt", d, "*.enc");
-        const qint64 outLen = QFileInfo(d + "report.enc").size();
-        QVERIFY(outLen > 12345);
-        const QString line = QStringLiteral("report.txt    12,345 bytes   -> report.enc  ") +
-                             QLocale().toString(outLen) + QStringLiteral(" bytes\r\n");
+        const QString out = inPlace ? QStringLiteral("report.txt") : QStringLiteral("report.enc");
+        const qint64 outLen = QFileInfo(d + out).size();
+        QVERIFY(outLen > size);
+        const QString line = QStringLiteral("report.txt    ") + QLocale().toString(size) + QStringLiteral(" bytes   -> ") +
+                             (inPlace ? QString() : out + QStringLiteral("  ")) + QLocale().toString(outLen) +
+                             QStringLiteral(" bytes\r\n");
         QVERIFY2(text().startsWith(QStringLiteral("Encrypting *.txt in ") + d + crlf + line), qPrintable(text()));
+        if (size == 12345)
+            QVERIFY(line.endsWith(QStringLiteral("12,345 bytes   -> ") + (inPlace ? QString() : out + "  ") +
+                                  QStringLiteral("12,425 bytes\r\n")));
         QCOMPARE(m_report->status(), QStringLiteral("Done"));
         QCOMPARE(m_report->lblPausedDone->text(), QStringLiteral("Done"));
         QVERIFY(m_report->cmdClose->isVisibleTo(m_report));
@@ -270,6 +287,30 @@ private slots:
         QCOMPARE(m_report->lastElapsedSeconds(), 0.0);
     }
 
+    // Paused, the window shows the line of every file done, grouped in-place files included, and its end.
+    void pausedShowsEveryLine() {
+        const QString d = newFolder();
+        for (int i = 0; i < 4; ++i)
+            TestSupport::writeFile(d + QStringLiteral("p%1.txt").arg(i), QByteArray(3000, 'p'));
+        setMode(true, true);
+        QString shownWhilePaused;
+        bool atEnd = false;
+        QTimer::singleShot(0, this, [&] {
+            m_report->cmdPauseContinue->click();
+            QTimer::singleShot(50, this, [&] {
+                shownWhilePaused = m_report->txbText->toPlainText();
+                QScrollBar* bar = m_report->txbText->verticalScrollBar();
+                atEnd = bar->value() == bar->maximum();
+                m_report->cmdPauseContinue->click();
+            });
+        });
+        run(d, "*.txt", d, "*.txt");
+        QCOMPARE(m_report->intFilesProcessed, qint64(4));
+        QVERIFY2(shownWhilePaused.contains(QRegularExpression("p0.txt +3,000 bytes   -> 3,080 bytes\n")),
+                 qPrintable(shownWhilePaused));
+        QVERIFY(atEnd);
+    }
+
     void bufferFull_data() {
         QTest::addColumn<bool>("carryOn");
         QTest::newRow("Yes") << true;
@@ -373,7 +414,7 @@ private slots:
             if (!line.startsWith(QLatin1Char('g')))
                 continue;
             const bool failing = line.startsWith("g075") || line.startsWith("g100");
-            QVERIFY2(line.endsWith("bytes   -> ") != failing, qPrintable(line));
+            QVERIFY2(line.contains(QRegularExpression("bytes   -> [0-9,]+ bytes$")) != failing, qPrintable(line));
         }
         for (auto it = originals.cbegin(); it != originals.cend(); ++it)
             if (it.key() != "g075.dat" && it.key() != "g100.dat")

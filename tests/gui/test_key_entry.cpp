@@ -168,15 +168,30 @@ void TestKeyEntry::entryRefusesCharactersOutsideLatin1AndStopsAt64() {
     frmKeyboardWithDisplay& d = m_operations->keyboardWithDisplay();
     ModalScript()
         .then([&](QWidget*) {
-            typeText(d.txbKey, QStringLiteral("\u00e9t\u20ac\u00e9"));
-            QCOMPARE(d.txbKey->text(), QStringLiteral("\u00e9t\u00e9"));
+            QCOMPARE(d.lblKeyNote->text(),
+                     QStringLiteral("0 significant characters of the 16 a key needs; spaces do not count."));
+            typeText(d.txbKey, QStringLiteral("\u00e9t \u20ac"));
+            // Refused, and said so: the note names the character that was not taken.
+            QCOMPARE(d.txbKey->text(), QStringLiteral("\u00e9t "));
+            QCOMPARE(d.lblKeyNote->text(),
+                     QStringLiteral("2 significant characters of the 16 a key needs; spaces do not count.\n"
+                                    "Not taken: \u20ac (a key can hold only Latin-1 letters, digits and signs)."));
+            d.txbKey->insert(QStringLiteral("a\u0416b"));
+            QCOMPARE(d.txbKey->text(), QStringLiteral("\u00e9t "));
+            QVERIFY(d.lblKeyNote->text().endsWith(QStringLiteral("Not taken: \u0416 (a key can hold only Latin-1 "
+                                                                "letters, digits and signs).")));
+            typeText(d.txbKey, QStringLiteral("\u00e9"));
+            QVERIFY(!d.lblKeyNote->text().contains(QStringLiteral("Not taken")));
             QTest::keyClicks(d.txbKey, QString(70, QLatin1Char('x')));
             QCOMPARE(d.txbKey->text().size(), 64);
+            QCOMPARE(d.lblKeyNote->text(),
+                     QStringLiteral("63 significant characters (16 needed); spaces do not count. The box is full: 64 "
+                                    "characters, spaces included."));
             d.cmdYes->click();
         })
         .run([&] { m_operations->KeyboardWithDisplay(); });
     // Latin-1 upper case: é becomes É.
-    QCOMPARE(m_key.strKey, QByteArray("\xc9T\xc9") + QByteArray(61, 'X'));
+    QCOMPARE(m_key.strKey, QByteArray("\xc9T\xc9") + QByteArray(60, 'X'));
 }
 
 void TestKeyEntry::withDisplayOutcomes_data() {
@@ -314,6 +329,7 @@ void TestKeyEntry::secondEntryWaitsForFirst() {
             QVERIFY(!d.lblReEnterTheKey->font().bold());
             QVERIFY(d.lblChecksumIs->isHidden());
             d.txbKey[0]->setText(QStringLiteral("0123456789abcdef"));
+            QCOMPARE(d.lblKeyNote->text(), QStringLiteral("16 significant characters (16 needed); spaces do not count."));
             QVERIFY(d.txbKey[1]->isEnabled());
             QVERIFY(d.lblReEnterTheKey->font().bold());
             QCOMPARE(d.lblChecksumIs->text(), QStringLiteral("Checksum is %1.").arg(checksumOf("0123456789ABCDEF")));

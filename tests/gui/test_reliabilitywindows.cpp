@@ -276,6 +276,29 @@ private slots:
         QCOMPARE(w.setup.strFilespec[1], QStringLiteral("*.out"));
     }
 
+    // An empty test file is compared too, as the first file of its pair, and fails the test in either mode.
+    void emptyTestFileFails_data() {
+        QTest::addColumn<bool>("inPlace");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("separate") << false << "b.tst, b.dec: First file is empty.\r\n";
+        QTest::newRow("in place") << true << "b.bak, b.tst: First file is empty.\r\n";
+    }
+    void emptyTestFileFails() {
+        QFETCH(bool, inPlace);
+        QFETCH(QString, line);
+        MainWindow w;
+        const QString folder = testFolder({{"a.tst", TestSupport::pseudoRandomBytes(3000, 1)},
+                                           {"b.tst", QByteArray()},
+                                           {"c.tst", TestSupport::pseudoRandomBytes(5000, 3)}});
+        setUp(w, folder, inPlace);
+        answerDialog(*w.test, 1);
+        w.doIt();
+        QVERIFY2(text(w).contains(line + QStringLiteral("Reliability test failed.\r\n")), qPrintable(text(w)));
+        QVERIFY(!text(w).contains(QStringLiteral("The reliability test was performed")));
+        QVERIFY(w.test->dialog().blnReliabilityTestFailed);
+        QCOMPARE(w.report.status(), QStringLiteral("Stopped"));
+    }
+
     // Two passes in place: the second runs on a random key that the header shows; the user's key comes back.
     void inPlaceTwice() {
         MainWindow w;

@@ -66,6 +66,7 @@ void TestHelpText::linesEndWithCrLf() {
             QVERIFY(i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'));
     }
     QVERIFY(HelpText::Credits().contains(QLatin1String("Cryptosystem ZQ4")));
+    QVERIFY(HelpText::Credits().contains(QLatin1String("Version 7.77")));
 }
 
 void TestHelpText::outOfRangeIndexesAreEmpty() {

@@ -1,6 +1,7 @@
 #include "platform/os/FileDialog.h"
 #include "platform/os/MessageBox.h"
 
+#include <QDir>
 #include <QtTest>
 
 class TestDialogs : public QObject {
@@ -60,6 +61,23 @@ private slots:
         QCOMPARE(FileDialog::last().kind, FileDialog::Folder);
         QCOMPARE(FileDialog::history().size(), 3);
         QCOMPARE(FileDialog::pendingAnswers(), 0);
+    }
+
+    // A dialog given no folder starts in the home folder, later where the last one ended; never at the root.
+    void dialogsStartWhereTheUserIs() {
+        QVERIFY(FileDialog::getOpenFileName("Open", QString(), "All (*)").isEmpty());
+        QCOMPARE(FileDialog::last().directory, QDir::homePath());
+        FileDialog::setNextFileName("/srv/data/key.bin");
+        FileDialog::getSaveFileName("Save", QString(), "All (*)");
+        QCOMPARE(FileDialog::last().directory, QDir::homePath());
+        FileDialog::getExistingDirectory("Folder", QString());
+        QCOMPARE(FileDialog::last().directory, QStringLiteral("/srv/data"));
+        FileDialog::setNextDirectory("/srv/other/");
+        FileDialog::getExistingDirectory("Folder", QString());
+        FileDialog::getOpenFileName("Open", QString(), "All (*)");
+        QCOMPARE(FileDialog::last().directory, QStringLiteral("/srv/other/"));
+        FileDialog::getOpenFileName("Open", "/given", "All (*)");
+        QCOMPARE(FileDialog::last().directory, QStringLiteral("/given"));
     }
 };
 

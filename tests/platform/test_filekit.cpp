@@ -145,9 +145,11 @@ private slots:
         QCOMPARE(filekit::compare_files(QString(), path("file")), qint64(-11));
         QCOMPARE(filekit::compare_files(path("folder"), path("file")), qint64(-21));
         QCOMPARE(filekit::compare_files(path("file"), path("folder")), qint64(-22));
-        // Opening comes before reading, reading before emptiness, the first file before the second.
+        // Opening comes before reading, reading before emptiness, the first file before the second; an empty
+        // first file is reported whatever the second one is.
         QCOMPARE(filekit::compare_files(path("folder"), path("missing")), qint64(-12));
-        QCOMPARE(filekit::compare_files(path("empty"), path("folder")), qint64(-22));
+        QCOMPARE(filekit::compare_files(path("empty"), path("folder")), qint64(-31));
+        QCOMPARE(filekit::compare_files(path("empty"), path("missing")), qint64(-31));
         QCOMPARE(filekit::compare_files(path("file"), path("file")), qint64(-1));
     }
 

@@ -3,6 +3,7 @@
 #include "app/DiskProc.h"
 #include "app/Language2.h"
 #include "app/gui/MenuButton.h"
+#include "app/gui/ProgramIcon.h"
 #include "batch/OperationWording.h"
 #include "batch/gui/ReliabilityTestWiring.h"
 #include "files/Folder.h"
@@ -22,6 +23,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QTimer>
@@ -63,6 +65,8 @@ QFrame* panel(QWidget* parent, const char* name) {
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent), context(setup, keyObject()), key(keyObject()) {
     setObjectName(QStringLiteral("frmMain"));
+    // Every window without an icon of its own takes the application's.
+    QApplication::setWindowIcon(ProgramIcon::icon());
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     allocateBuffers = [] { return zq4e::allocate_buffers(); };
     endProgram = [] { QCoreApplication::exit(0); };
@@ -346,6 +350,18 @@ void frmMain::Clock_Timer() {
     context.blnGenerateNextKey = true;
 }
 
+namespace {
+// Without a browser the user can still open the manual by hand, once told where it is.
+QString manualWhereabouts(const QUrl& url) {
+    if (!url.isLocalFile())
+        return QStringLiteral("\r\n\r\nThe documentation is at ") + url.toString() + QLatin1Char('.');
+    const QString path = url.toLocalFile();
+    return QFileInfo::exists(path) ? QStringLiteral("\r\n\r\nThe manual is the file ") + path + QLatin1Char('.')
+                                   : QStringLiteral("\r\n\r\nThe manual should be the file ") + path +
+                                         QStringLiteral(", which is missing.");
+}
+} // namespace
+
 void frmMain::lblOnlineDocumentation_Click() {
     // A relative address names a page bundled beside the program, so the manual opens without a network.
     QUrl url(strOnlineDocumentation);
@@ -355,7 +371,8 @@ void frmMain::lblOnlineDocumentation_Click() {
         MessageBox::show(QStringLiteral("Error launching web browser.\r\n\r\n"
                                         "Please make sure that your web browser is correctly installed,\r\n"
                                         "that '.htm' files are associated with it, and that there is\r\n"
-                                        "sufficient memory available."),
+                                        "sufficient memory available.") +
+                             manualWhereabouts(url),
                          QStringLiteral("Cannot launch web browser"), MessageBox::Warning);
 }
 

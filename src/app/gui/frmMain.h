@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/OperationSetup.h"
+#include "app/Version.h"
 #include "batch/RunContext.h"
 #include "randomness/gui/RandomnessPanel.h"
 
@@ -31,7 +32,7 @@ public:
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
 
-    static QString versionText() { return QStringLiteral("7.77"); }
+    static QString versionText() { return ProgramVersion(); }
 
     // The operation and what the batch run reads from this window (intNumFiles, blnGenerateNextKey, ...).
     OperationSetup setup;

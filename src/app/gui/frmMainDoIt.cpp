@@ -9,7 +9,9 @@
 #include "key/KeyMaterial.h"
 #include "key/frmKeyFrom.h"
 #include "platform/os/MessageBox.h"
+#include "platform/os/gui/OnScreen.h"
 
+#include <QFrame>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -36,6 +38,12 @@ bool frmMain::refusedDuringRun() {
 
 bool frmMain::ConfirmOperation() {
     frmConfirmOperation confirm(reportWindow(), this);
+    // Its bottom 120 twips above the main window's bottom, 30 twips right of the menu.
+    confirm.place = [this](QDialog& d) {
+        const int left = fraMenu->mapToGlobal(QPoint(fraMenu->width(), 0)).x() + 2;
+        d.move(left, frameGeometry().bottom() + 1 - 8 - d.frameGeometry().height());
+        OnScreen::keepOnScreen(&d, this);
+    };
     confirm.exec();
     return confirm.blnDoIt;
 }

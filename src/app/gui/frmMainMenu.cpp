@@ -10,6 +10,7 @@
 #include "key/gui/KeyPanel.h"
 #include "platform/os/FileDialog.h"
 #include "platform/os/MessageBox.h"
+#include "platform/os/gui/OnScreen.h"
 #include "randomness/gui/frmGraphic.h"
 
 #include <QFrame>
@@ -145,6 +146,7 @@ void frmMain::cmdSpecifyFiles_MouseUp(int index, Qt::MouseButton button) {
         dialog.move(menuTopLeft + QPoint(fraMenu->width() + 17, 69));
     else
         dialog.move(mapToGlobal(QPoint(width() - dialog.width() - 9, 0)).x(), menuTopLeft.y() + 22);
+    OnScreen::keepOnScreen(&dialog, this);
     dialog.exec();
     if (!dialog.blnAccept)
         return;

@@ -101,8 +101,13 @@ void ReliabilityTestWindows::doIt() {
     // A "Do it!" that ends at one of its checks never starts a run; a Stop left over from before must not
     // then pass for one pressed now.
     m_report.blnStop = false;
+    const bool encrypting = m_ctx.setup.blnEncrypt;
+    if (encrypting)
+        m_report.strOutputNames.clear();
     if (m_main.doIt)
         m_main.doIt();
+    if (encrypting)
+        m_encryptedNames = m_report.strOutputNames;
 }
 
 void ReliabilityTestWindows::function() {
@@ -138,9 +143,11 @@ bool ReliabilityTestWindows::FileComparison(const QString& extension) {
 
     ReliabilityTest::Comparison c;
     c.outputFolder = withTrailingSlash(m_report.strOutputDirpath);
-    c.outputNames = m_report.strOutputNames;
+    const bool separate = !m_ctx.setup.blnOutputFilesSame;
+    c.outputNames = separate ? ReliabilityTest::decryptedNames(m_encryptedNames, m_report.strOutputFilespec)
+                             : m_report.strOutputNames;
     c.extension = extension;
-    c.numFiles = m_ctx.intNumFiles;
+    c.numFiles = separate ? c.outputNames.size() : m_ctx.intNumFiles;
     c.pass = d.intReliabilityTestNum;
     c.passes = d.intNumReliabilityTests;
     c.keyAsInput = m_ctx.key.strKeyAsInput;

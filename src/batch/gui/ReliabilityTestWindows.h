@@ -80,4 +80,5 @@ private:
     ReliabilityTestMainSide m_main;
     QPointer<frmReliabilityTest> m_dialog;
     bool m_running = false;
+    QStringList m_encryptedNames; // output names of the last encryption of a pass
 };

@@ -75,6 +75,8 @@ int frmConfirmOperation::exec() {
     blnDoIt = false;
     if (!prepare())
         return QDialog::Rejected;
+    if (place)
+        place(*this);
     cmdYes->setFocus();
     return QDialog::exec();
 }

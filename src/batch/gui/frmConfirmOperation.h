@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QLabel;
 class QPushButton;
 class frmReport;
@@ -19,6 +21,9 @@ public:
     QLabel* lblPerformOperation;
     QPushButton* cmdYes;
     QPushButton* cmdNo;
+
+    // Places the dialog once its size is known (the caller's window decides where).
+    std::function<void(QDialog&)> place;
 
     // Counts the files, builds the texts and shows the dialog; a folder that cannot be counted gives its
     // message and blnDoIt false without showing anything.

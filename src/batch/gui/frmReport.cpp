@@ -3,6 +3,8 @@
 #include "batch/RunContext.h"
 #include "batch/gui/frmAntiVirusQuery.h"
 #include "batch/gui/frmPurgeWarning.h"
+#include "platform/os/gui/OnScreen.h"
+
 
 #include <QApplication>
 #include <QClipboard>
@@ -228,10 +230,13 @@ void frmReport::statusChanged() {
 }
 
 void frmReport::setClockEnabled(bool on) {
-    if (on)
+    if (on) {
         Clock->start();
-    else
-        Clock->stop();
+        return;
+    }
+    Clock->stop();
+    // The clock drew the new lines; stopped (a pause, Stop, a dialog), the lines written so far show now.
+    refreshText();
 }
 
 void frmReport::stopPressed() {
@@ -281,6 +286,7 @@ void frmReport::showPurgeAdvice(const QString& path) {
     const QPoint place = mapToGlobal(QPoint(0, 0)) + QPoint(2400 / 15, 1675 / 15);
     frmAntiVirusQuery& query = antiVirusQuery();
     query.move(place);
+    OnScreen::keepOnScreen(&query, this);
     query.exec();
     frmPurgeWarning& warning = purgeWarning();
     if (query.blnNo) {
@@ -289,5 +295,6 @@ void frmReport::showPurgeAdvice(const QString& path) {
     }
     warning.strPurgeFilePath = path;
     warning.move(place);
+    OnScreen::keepOnScreen(&warning, this);
     warning.exec();
 }

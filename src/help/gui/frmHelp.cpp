@@ -2,6 +2,8 @@
 
 #include "help/HelpText.h"
 #include "help/gui/frmCredits.h"
+#include "platform/os/gui/OnScreen.h"
+
 
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -42,6 +44,7 @@ frmHelp::frmHelp(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window) {
         const QRect main = mainWindow->frameGeometry();
         move(main.left() + px(100), main.top() + px(380));
         resize(main.width() - px(200), main.height() - px(480));
+        OnScreen::keepOnScreen(this, mainWindow);
     } else {
         resize(px(9000), px(7000));
     }
@@ -76,7 +79,9 @@ void frmHelp::Form_Activate() {
     cursor.movePosition(QTextCursor::End);
     txbText->setTextCursor(cursor);
     txbText->ensureCursorVisible();
-    cursor.setPosition(documentPosition(start + HelpText::SelectionLength(h)));
+    // The whole section is marked, so the mark never stops in the middle of a word.
+    const qsizetype end = HelpText::SelectionLength(h) == 0 ? start : HelpText::SectionEnd(m_text, h);
+    cursor.setPosition(documentPosition(end));
     cursor.setPosition(documentPosition(start), QTextCursor::KeepAnchor);
     txbText->setTextCursor(cursor);
     txbText->ensureCursorVisible();

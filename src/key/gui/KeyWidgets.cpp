@@ -1,6 +1,12 @@
 #include "key/gui/KeyWidgets.h"
 
+#include "key/KeyEntryNote.h"
+#include "key/KeyMaterial.h"
+#include "key/frmKeyFrom.h"
+#include "platform/os/gui/OnScreen.h"
+
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QValidator>
 #include <QWidget>
@@ -11,13 +17,19 @@ namespace {
 
 class Latin1Validator : public QValidator {
 public:
-    using QValidator::QValidator;
+    Latin1Validator(QObject* parent, std::function<void(const QString&)> refused)
+        : QValidator(parent), m_refused(std::move(refused)) {}
     State validate(QString& input, int&) const override {
-        for (const QChar c : input)
-            if (c.unicode() > 0xFF)
-                return Invalid;
-        return Acceptable;
+        const QString outside = KeyEntryNote::outsideLatin1(input);
+        if (outside.isEmpty())
+            return Acceptable;
+        if (m_refused)
+            m_refused(outside);
+        return Invalid;
     }
+
+private:
+    std::function<void(const QString&)> m_refused;
 };
 
 class HoverFocus : public QObject {
@@ -35,10 +47,10 @@ public:
 
 } // namespace
 
-void makeKeyEntry(QLineEdit* entry, int maxLength) {
+void makeKeyEntry(QLineEdit* entry, int maxLength, std::function<void(const QString&)> refused) {
     entry->setMaxLength(maxLength);
     if (!dynamic_cast<const Latin1Validator*>(entry->validator()))
-        entry->setValidator(new Latin1Validator(entry));
+        entry->setValidator(new Latin1Validator(entry, std::move(refused)));
     // Nothing of a key should end up in the clipboard or the undo history.
     entry->setContextMenuPolicy(Qt::NoContextMenu);
 }
@@ -57,6 +69,15 @@ QByteArray trimmedBlanks(const QByteArray& text) {
     return text.mid(first, last - first);
 }
 
+void showKeyNote(QLabel* note, const QByteArray& typed, frmKeyFrom& key, const QString& refused) {
+    QByteArray reduced = key.ReducedKey(typed);
+    QString text = KeyEntryNote::lengthNote(reduced.size(), typed.size(), key.intMinKeyLength, key.intMaxKeyLength);
+    KeyMaterial::wipe(reduced);
+    if (!refused.isEmpty())
+        text += QLatin1Char('\n') + KeyEntryNote::refusedNote(refused);
+    note->setText(text);
+}
+
 void focusOnHover(QWidget* widget) {
     widget->installEventFilter(new HoverFocus(widget));
 }
@@ -72,6 +93,7 @@ void placeAcrossBottom(QWidget* dialog, const QWidget* mainWindow) {
     dialog->resize(std::max(main.width() - extraWidth, dialog->minimumWidth()), dialog->height());
     const int outerHeight = dialog->frameGeometry().height();
     dialog->move(main.left(), main.bottom() + 1 - placementMargin - outerHeight);
+    OnScreen::keepOnScreen(dialog, mainWindow);
 }
 
 void placeInBottomRight(QWidget* dialog, const QWidget* mainWindow) {
@@ -81,6 +103,7 @@ void placeInBottomRight(QWidget* dialog, const QWidget* mainWindow) {
     const QRect frame = dialog->frameGeometry();
     dialog->move(main.right() + 1 - placementMargin - frame.width(),
                  main.bottom() + 1 - placementMargin - frame.height());
+    OnScreen::keepOnScreen(dialog, mainWindow);
 }
 
 } // namespace KeyWidgets

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
+
+#include <functional>
 
 class QLineEdit;
 class QWidget;
@@ -9,12 +12,19 @@ class QWidget;
 namespace KeyWidgets {
 
 // A key entry box takes at most maxLength characters, each of which must be a Latin-1 character (a key is
-// one byte per character).
-void makeKeyEntry(QLineEdit* entry, int maxLength);
+// one byte per character). Typed or pasted text holding other characters is not taken; refused() is then
+// told those characters, so that the dialog can say so (it is set once, by the first call).
+void makeKeyEntry(QLineEdit* entry, int maxLength, std::function<void(const QString&)> refused = {});
 // The text of a key entry box as key bytes.
 QByteArray keyBytes(const QLineEdit* entry);
 // Leading and trailing blanks removed (only blanks, as the key dialogs promise).
 QByteArray trimmedBlanks(const QByteArray& text);
+
+class QLabel;
+class frmKeyFrom;
+// Shows under an entry box how many significant characters the typed text has against the key's minimum,
+// and, when refused is not empty, the characters that were not taken.
+void showKeyNote(QLabel* note, const QByteArray& typed, frmKeyFrom& key, const QString& refused = QString());
 
 // Moving the mouse over the widget gives it the keyboard focus.
 void focusOnHover(QWidget* widget);

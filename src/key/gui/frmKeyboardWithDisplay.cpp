@@ -22,6 +22,8 @@ frmKeyboardWithDisplay::frmKeyboardWithDisplay(frmKeyFrom& key, QWidget* parent)
     lblEntertheKey->setWordWrap(true);
     txbKey = new QLineEdit(this);
     txbKey->setObjectName(QStringLiteral("txbKey"));
+    lblKeyNote = new QLabel(this);
+    lblKeyNote->setObjectName(QStringLiteral("lblKeyNote"));
     lblChecksumIs = new QLabel(this);
     lblChecksumIs->setObjectName(QStringLiteral("lblChecksumIs"));
     lblUseThisKey = new QLabel(QStringLiteral("Use this key?"), this);
@@ -53,6 +55,7 @@ frmKeyboardWithDisplay::frmKeyboardWithDisplay(frmKeyFrom& key, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblEntertheKey);
     layout->addWidget(txbKey);
+    layout->addWidget(lblKeyNote);
     layout->addLayout(buttons);
     layout->setContentsMargins(10, 10, 20, 10);
 
@@ -87,8 +90,13 @@ void frmKeyboardWithDisplay::showEvent(QShowEvent* event) {
 }
 
 void frmKeyboardWithDisplay::reset() {
-    KeyWidgets::makeKeyEntry(txbKey, m_key.intMaxKeyLength);
+    KeyWidgets::makeKeyEntry(txbKey, m_key.intMaxKeyLength, [this](const QString& refused) {
+        QByteArray typed = typedKey();
+        KeyWidgets::showKeyNote(lblKeyNote, typed, m_key, refused);
+        KeyMaterial::wipe(typed);
+    });
     txbKey->clear();
+    KeyWidgets::showKeyNote(lblKeyNote, QByteArray(), m_key);
     for (QWidget* w : std::initializer_list<QWidget*>{cmdYes, cmdNo, lblChecksumIs, lblUseThisKey})
         w->setVisible(false);
     blnYes = false;
@@ -98,6 +106,7 @@ void frmKeyboardWithDisplay::reset() {
 
 void frmKeyboardWithDisplay::entryChanged() {
     QByteArray typed = typedKey();
+    KeyWidgets::showKeyNote(lblKeyNote, typed, m_key);
     const bool admissible = m_key.KeyIsAdmissible(typed);
     for (QWidget* w : std::initializer_list<QWidget*>{cmdYes, cmdNo, lblChecksumIs, lblUseThisKey})
         w->setVisible(admissible);

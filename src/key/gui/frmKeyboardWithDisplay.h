@@ -16,6 +16,7 @@ public:
 
     QLabel* lblEntertheKey;
     QLineEdit* txbKey;
+    QLabel* lblKeyNote; // significant characters so far, and characters not taken
     QLabel* lblChecksumIs;
     QLabel* lblUseThisKey;
     QPushButton* cmdYes;

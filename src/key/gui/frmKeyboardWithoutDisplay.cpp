@@ -49,6 +49,8 @@ frmKeyboardWithoutDisplay::frmKeyboardWithoutDisplay(frmKeyFrom& key, frmInspect
         KeyWidgets::focusOnHover(txbKey[i]);
         connect(txbKey[i], &QLineEdit::textChanged, this, [this, i] { entryChanged(i); });
     }
+    lblKeyNote = new QLabel(this);
+    lblKeyNote->setObjectName(QStringLiteral("lblKeyNote"));
     lblReEnterTheKey = new QLabel(QStringLiteral("When done, re-enter the key exactly as above:"), this);
     lblReEnterTheKey->setObjectName(QStringLiteral("lblReEnterTheKey"));
     lblChecksumIs = new QLabel(this);
@@ -72,6 +74,7 @@ frmKeyboardWithoutDisplay::frmKeyboardWithoutDisplay(frmKeyFrom& key, frmInspect
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblEntertheKey);
     layout->addWidget(txbKey[0]);
+    layout->addWidget(lblKeyNote);
     layout->addWidget(lblReEnterTheKey);
     layout->addWidget(txbKey[1]);
     layout->addLayout(buttons);
@@ -104,9 +107,14 @@ void frmKeyboardWithoutDisplay::showEvent(QShowEvent* event) {
 }
 
 void frmKeyboardWithoutDisplay::reset() {
-    for (QLineEdit* entry : txbKey)
-        KeyWidgets::makeKeyEntry(entry, m_key.intMaxKeyLength);
+    for (int i = 0; i < 2; ++i)
+        KeyWidgets::makeKeyEntry(txbKey[size_t(i)], m_key.intMaxKeyLength, [this](const QString& refused) {
+            QByteArray typed = KeyWidgets::keyBytes(txbKey[0]);
+            KeyWidgets::showKeyNote(lblKeyNote, typed, m_key, refused);
+            KeyMaterial::wipe(typed);
+        });
     clearEntries();
+    KeyWidgets::showKeyNote(lblKeyNote, QByteArray(), m_key);
     QFont font = lblReEnterTheKey->font();
     font.setBold(false);
     lblReEnterTheKey->setFont(font);
@@ -122,6 +130,8 @@ void frmKeyboardWithoutDisplay::entryChanged(int index) {
     QByteArray first = KeyWidgets::keyBytes(txbKey[0]);
     QByteArray second = KeyWidgets::keyBytes(txbKey[1]);
     const bool admissible = m_key.KeyIsAdmissible(first);
+    if (index == 0)
+        KeyWidgets::showKeyNote(lblKeyNote, first, m_key);
     QFont font = lblReEnterTheKey->font();
     font.setBold(admissible);
     lblReEnterTheKey->setFont(font);

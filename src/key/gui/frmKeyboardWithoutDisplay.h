@@ -19,6 +19,7 @@ public:
 
     QLabel* lblEntertheKey;
     std::array<QLineEdit*, 2> txbKey;
+    QLabel* lblKeyNote; // of the first entry: significant characters so far, and characters not taken
     QLabel* lblReEnterTheKey;
     QLabel* lblChecksumIs;
     QPushButton* cmdOK;

@@ -14,6 +14,7 @@ constexpr qint64 kBufferSize = 1 << 20;
 struct Side {
     posix::Fd fd;
     std::unique_ptr<char[]> buffer;
+    bool empty = false;
 };
 
 // Opens one side: 0 when it can be read, else its "cannot open" (1) or "cannot read" (2) condition.
@@ -26,6 +27,7 @@ int openSide(const QString& path, Side& side) {
     struct stat st {};
     if (::fstat(side.fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return 2;
+    side.empty = st.st_size == 0;
     ::posix_fadvise(side.fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     side.buffer.reset(new (std::nothrow) char[kBufferSize]);
     return side.buffer ? 0 : 2;
@@ -39,6 +41,9 @@ qint64 compare_files(const QString& first, const QString& second) {
     const int stateA = openSide(first, a);
     if (stateA == 1)
         return -11;
+    // An empty first file leaves nothing to compare, whatever the second one is (or is not).
+    if (stateA == 0 && a.empty)
+        return -31;
     const int stateB = openSide(second, b);
     if (stateB == 1)
         return -12;

@@ -44,7 +44,8 @@ double randomness_measure(const QByteArray& key, int length, int sampleLength);
 //   -11 / -12 the first / second file cannot be opened (missing, no permission);
 //   -21 / -22 the first / second file cannot be read (a folder or other non-file, a read failure);
 //   -31 / -32 the first / second file is empty.
-// The first file's conditions are reported before the second's, opening before reading before emptiness.
+// The first file's conditions are reported before the second's, opening before reading before emptiness,
+// except that a first file that opens and is empty is reported as such (-31) before anything of the second.
 qint64 compare_files(const QString& first, const QString& second);
 
 // Removes a file so that its name is free afterwards.

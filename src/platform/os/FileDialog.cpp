@@ -1,5 +1,7 @@
 #include "platform/os/FileDialog.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QQueue>
 
 namespace {
@@ -7,6 +9,7 @@ struct State {
     QQueue<QString> answers;
     QList<FileDialog::Request> history;
     FileDialog::Presenter presenter;
+    QString lastFolder; // where the last dialog ended
 };
 State& state() {
     static State s;
@@ -16,11 +19,16 @@ State& state() {
 
 QString FileDialog::ask(Request request) {
     State& s = state();
+    // The program's current folder is the root: a dialog given no folder starts where the user was.
+    if (request.directory.isEmpty())
+        request.directory = s.lastFolder.isEmpty() ? QDir::homePath() : s.lastFolder;
     if (!s.answers.isEmpty())
         request.answer = s.answers.dequeue();
     else if (s.presenter)
         request.answer = s.presenter(request);
     s.history.append(request);
+    if (!request.answer.isEmpty())
+        s.lastFolder = request.kind == Folder ? request.answer : QFileInfo(request.answer).absolutePath();
     return request.answer;
 }
 
@@ -44,5 +52,6 @@ FileDialog::Request FileDialog::last() { return state().history.isEmpty() ? Requ
 void FileDialog::reset() {
     state().answers.clear();
     state().history.clear();
+    state().lastFolder.clear();
 }
 void FileDialog::setPresenter(Presenter presenter) { state().presenter = std::move(presenter); }

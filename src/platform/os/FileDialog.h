@@ -14,7 +14,8 @@ public:
     struct Request {
         Kind kind = Open;
         QString title;
-        QString directory; // folder or file the dialog starts at
+        QString directory; // folder or file the dialog starts at; empty: where the last dialog ended, at
+                           // first the home folder
         QString filter;    // "Text files (*.txt);;All files (*)" style, empty for folders
         bool confirmOverwrite = false; // Save only
         QString answer;                // what came back; empty when cancelled
@@ -32,7 +33,7 @@ public:
     static int pendingAnswers();
     static const QList<Request>& history();
     static Request last();
-    static void reset();
+    static void reset(); // also forgets where the last dialog ended
 
     using Presenter = std::function<QString(const Request&)>;
     static void setPresenter(Presenter presenter);

@@ -2,6 +2,7 @@
 
 #include "batch/gui/frmReport.h"
 #include "files/Folder.h"
+#include "platform/os/gui/OnScreen.h"
 #include "randomness/gui/frmGraphic.h"
 
 #include <QLabel>
@@ -82,6 +83,7 @@ RandomnessReport::Hooks RandomnessPanel::hooks() {
         graphic->adjustSize();
         if (mainWindow)
             graphic->move(RandomnessReport::graphicPosition(frameOf(mainWindow), graphic->frameGeometry().width()));
+        OnScreen::keepOnScreen(graphic, mainWindow);
         graphic->exec();
     };
     h.runListing = [this](const QString& folder, const QString& spec, const QString& caption) {
@@ -94,6 +96,7 @@ RandomnessReport::Hooks RandomnessPanel::hooks() {
         report->blnRandomnessReport = true;
         if (mainWindow)
             report->setGeometry(RandomnessReport::listingGeometry(frameOf(mainWindow), report->height()));
+        OnScreen::keepOnScreen(report, mainWindow);
         report->show();
         report->ProcessFiles();
         // Later requests (the report screen, an operation) must not run the listing again.

@@ -1,0 +1,33 @@
+#include "platform/os/gui/OnScreen.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace OnScreen {
+
+QPoint insideArea(const QRect& frame, const QRect& area) {
+    const int x = std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width()));
+    const int y = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height()));
+    return {x, y};
+}
+
+void keepOnScreen(QWidget* window, const QWidget* reference) {
+    if (!window)
+        return;
+    const QRect frame = window->frameGeometry();
+    QScreen* screen = QGuiApplication::screenAt(frame.center());
+    if (!screen && reference)
+        screen = reference->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QPoint topLeft = insideArea(frame, screen->availableGeometry());
+    if (topLeft != frame.topLeft())
+        window->move(window->pos() + (topLeft - frame.topLeft()));
+}
+
+} // namespace OnScreen

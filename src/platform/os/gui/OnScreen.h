@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+
+class QWidget;
+
+// Windows placed beside the main window must still be seen whole: a main window near a screen edge would
+// otherwise push them partly off the screen.
+namespace OnScreen {
+
+// Where a window's frame goes so that all of it lies inside the area (its top-left corner first, when the
+// frame is larger than the area); the frame's own place when it already does.
+QPoint insideArea(const QRect& frame, const QRect& area);
+
+// Moves the window inside the available area of the screen it is on (that of `reference` when the window is
+// not placed on any screen).
+void keepOnScreen(QWidget* window, const QWidget* reference = nullptr);
+
+} // namespace OnScreen

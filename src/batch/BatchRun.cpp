@@ -446,6 +446,7 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
     const qint64 size = info.size();
 
     const bool inPlace = sameFile(path, outPath);
+    fileStarted(i, path, size, inPlace);
     const bool grouped = inPlace && groupable(info, size);
     if (!grouped)
         commitGroup(); // the lines of earlier files come first

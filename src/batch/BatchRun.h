@@ -85,6 +85,10 @@ protected:
     virtual void stopPressed() {}
     virtual void pauseToggled() {}
     virtual void fitToReport() {}
+    // The step of file `index` of the folder's names begins (a window shows the progress of a long file).
+    virtual void fileStarted(qsizetype index, const QString& path, qint64 size, bool inPlace) {
+        (void)index, (void)path, (void)size, (void)inPlace;
+    }
     virtual void hideWindow() {}
     virtual void showCopyButton() {}
     // Lets queued events run; waitMs > 0 also waits up to that long for one.

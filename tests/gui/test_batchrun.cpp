@@ -4,6 +4,7 @@
 #include "batch/gui/frmAntiVirusQuery.h"
 #include "batch/gui/frmConfirmOperation.h"
 #include "batch/gui/frmPurgeWarning.h"
+#include "batch/gui/ProgressPanel.h"
 #include "batch/gui/frmReport.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
@@ -309,6 +310,56 @@ private slots:
         QVERIFY2(shownWhilePaused.contains(QRegularExpression("p0.txt +3,000 bytes   -> 3,080 bytes\n")),
                  qPrintable(shownWhilePaused));
         QVERIFY(atEnd);
+    }
+
+    // A short report is seen whole in the fitted window, which the user may still resize; the next run starts
+    // at the window's start size again.
+    void shortReportIsSeenWhole() {
+        const QString d = newFolder();
+        for (int i = 0; i < 6; ++i)
+            TestSupport::writeFile(d + QStringLiteral("w%1.txt").arg(i), QByteArray(100 + i, 'w'));
+        m_report->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_report));
+        run(d, "*.txt", d, "*.enc");
+        QVERIFY(m_report->height() < frmReport::kStartHeight);
+        QTRY_COMPARE(m_report->txbText->verticalScrollBar()->maximum(), 0);
+        QVERIFY(m_report->txbText->toPlainText().contains(QStringLiteral("w5.txt")));
+        QVERIFY(m_report->txbText->toPlainText().endsWith(QStringLiteral("\n")));
+        m_report->resize(m_report->width(), frmReport::kStartHeight + 50);
+        QCOMPARE(m_report->height(), frmReport::kStartHeight + 50);
+
+        int heightAtStart = 0;
+        QTimer::singleShot(0, this, [&] { heightAtStart = m_report->height(); });
+        run(d, "*.txt", d, "*.enc");
+        QCOMPARE(heightAtStart, frmReport::kStartHeight);
+        m_report->hide();
+    }
+
+    // Stop during a large file lets it finish, its progress still followed, and ends the run after it.
+    void stopDuringALargeFile() {
+        const QString d = newFolder();
+        QVERIFY(TestSupport::writeFile(d + "a_large.bin", TestSupport::pseudoRandomBytes(48 << 20, 5)));
+        TestSupport::writeFile(d + "b_after.bin", "not reached");
+        bool stopped = false, followed = false;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, this, [&] {
+            if (stopped || !m_report->isRunning() || zq4e::progress_bytes() < (4 << 20))
+                return;
+            stopped = true;
+            m_report->cmdStop->click();
+            followed = m_report->fraProgress->ticking();
+        });
+        watch.start(2);
+        run(d, "*.bin", d, "*.enc");
+        watch.stop();
+        QVERIFY(stopped);
+        QVERIFY(followed);
+        QCOMPARE(m_report->status(), QStringLiteral("Stopped"));
+        QCOMPARE(m_report->intFilesProcessed, qint64(1));
+        QVERIFY(text().contains(QStringLiteral("-> a_large.enc  ")));
+        QVERIFY(QFileInfo(d + "a_large.enc").size() > (48 << 20));
+        QVERIFY(!QFileInfo::exists(d + "b_after.enc"));
+        QVERIFY(!m_report->fraProgress->ticking());
     }
 
     void bufferFull_data() {

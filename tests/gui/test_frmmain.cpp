@@ -637,6 +637,61 @@ private slots:
         w->Clock->stop();
     }
 
+    // Quit, or the main window's close box, while a large file is on the worker: the file is abandoned, its
+    // partial output goes, the input stays as it was and the program ends.
+    void quitDuringALargeFileLeavesNothingBehind_data() {
+        QTest::addColumn<bool>("inPlace");
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("in place, Quit") << true << false;
+        QTest::newRow("to a new file, close box") << false << true;
+    }
+    void quitDuringALargeFileLeavesNothingBehind() {
+        QFETCH(bool, inPlace);
+        QFETCH(bool, closeBox);
+        const QByteArray block = TestSupport::pseudoRandomBytes(1 << 20, 77);
+        const QString in = folderWith({});
+        {
+            QFile big(in + "big.dat");
+            QVERIFY(big.open(QIODevice::WriteOnly));
+            for (int i = 0; i < 128; ++i)
+                big.write(block);
+        }
+        const QString out = inPlace ? in : tmp("quit-out/");
+        QDir().mkpath(out);
+        w->setup.blnOutputFilesSame = inPlace;
+        w->setup.strDirpath = {in, out};
+        w->setup.strFilespec = {"*.dat", inPlace ? "*.dat" : "*.enc"};
+        setKey("ABCDEFGHIJKLMNOP");
+        QVERIFY(zq4e::allocate_buffers() != 0);
+        whenModal([](QWidget* modal) { modal->findChild<QPushButton*>("cmdYes")->click(); });
+        QTimer quit;
+        bool quitDuringFile = false;
+        QObject::connect(&quit, &QTimer::timeout, [&] {
+            if (!w->reportWindow().isRunning() || zq4e::progress_bytes() < (4 << 20))
+                return;
+            quit.stop();
+            quitDuringFile = true;
+            if (closeBox)
+                w->close();
+            else
+                w->cmdQuit_MouseUp(Qt::LeftButton);
+        });
+        quit.start(2);
+        w->cmdDoIt_MouseUp(Qt::LeftButton);
+        QVERIFY(quitDuringFile);
+        QCOMPARE(m_ended, 1);
+        m_ended = 0;
+        QVERIFY(!zq4e::cancel_requested());
+        QCOMPARE(QDir(in).entryList(QDir::Files | QDir::Hidden), QStringList{"big.dat"});
+        if (!inPlace)
+            QVERIFY(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        QFile big(in + "big.dat");
+        QVERIFY(big.open(QIODevice::ReadOnly));
+        QCOMPARE(big.size(), qint64(128) << 20);
+        for (int i = 0; i < 128; ++i)
+            QVERIFY2(big.read(block.size()) == block, qPrintable(QString::number(i)));
+    }
+
     void quitAndCloseBoxWipeTheKeyAndEnd() {
         setKey("SECRETSECRETSECRET");
         QTest::mouseClick(w->cmdQuit, Qt::LeftButton);

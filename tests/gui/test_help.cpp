@@ -46,7 +46,7 @@ private:
 void TestHelp::initTestCase() {
     TestSupport::prepareEnvironment(m_home);
     m_main = new QMainWindow;
-    m_main->setGeometry(100, 100, 800, 600);
+    m_main->setGeometry(50, 50, 700, 500);
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_main));
     QVERIFY(helpWindow() == nullptr);

@@ -6,6 +6,7 @@
 #include "app/gui/ProgramIcon.h"
 #include "batch/OperationWording.h"
 #include "batch/gui/ReliabilityTestWiring.h"
+#include "batch/gui/frmReport.h"
 #include "files/Folder.h"
 #include "files/gui/frmSpecifyInputFiles.h"
 #include "files/gui/frmSpecifyOutputFiles.h"
@@ -405,8 +406,14 @@ void frmMain::Shutdown() {
         return;
     m_shutDown = true;
     Clock->stop();
+    // A file in progress is abandoned at once: the engine drops its partial output and leaves the input as it
+    // was; the run ends there. Releasing the buffers waits for the engine to let go of that file.
+    zq4e::request_cancel();
+    if (m_report)
+        m_report->blnStop = true;
     EraseKeyMaterial();
     zq4e::deallocate_buffers();
+    zq4e::clear_cancel();
 }
 
 void frmMain::EraseKeyMaterial() {

@@ -1,23 +1,30 @@
 #include "batch/gui/frmReport.h"
 
 #include "batch/RunContext.h"
+#include "batch/gui/ProgressPanel.h"
 #include "batch/gui/frmAntiVirusQuery.h"
 #include "batch/gui/frmPurgeWarning.h"
 #include "platform/os/gui/OnScreen.h"
 
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFontDatabase>
+#include <QLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QtMath>
 
 namespace {
 QString forDisplay(QStringView text) {
@@ -75,10 +82,12 @@ frmReport::frmReport(RunContext& context, QWidget* parent) : QDialog(parent), Ba
     buttons->addWidget(cmdPauseContinue);
     buttons->addWidget(cmdStop);
     buttons->addWidget(cmdClose);
+    fraProgress = new ProgressPanel(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(txbText);
+    layout->addWidget(fraProgress);
     layout->addLayout(buttons);
-    resize(760, 560);
+    resize(kStartWidth, kStartHeight);
 
     connect(cmdStop, &QPushButton::clicked, this, &frmReport::cmdStop_Click);
     connect(cmdPauseContinue, &QPushButton::clicked, this, &frmReport::cmdPauseContinue_Click);
@@ -197,6 +206,11 @@ void frmReport::scrollToEnd() {
 }
 
 void frmReport::runStarted() {
+    // Every run starts at the start size: a short report before must not leave the next run in a small window.
+    m_fitPending = false;
+    m_sizesFolder.clear();
+    resize(width(), kStartHeight);
+    fraProgress->runStarted();
     m_shown.clear();
     txbText->clear();
     m_dirty = false;
@@ -210,6 +224,7 @@ void frmReport::runStarted() {
 }
 
 void frmReport::runEnded() {
+    fraProgress->runEnded();
     cmdStop->hide();
     cmdPauseContinue->hide();
     cmdClose->show();
@@ -221,8 +236,11 @@ void frmReport::reportChanged(bool scroll) {
     m_dirty = true;
     m_scrollWanted = m_scrollWanted || scroll;
     // While a run goes on the clock brings the text box up to date; otherwise do it now.
-    if (!isRunning() || !Clock->isActive())
+    if (!isRunning() || !Clock->isActive()) {
         refreshText();
+        if (m_fitPending)
+            fitNow();
+    }
 }
 
 void frmReport::statusChanged() {
@@ -256,13 +274,48 @@ void frmReport::pauseToggled() {
 }
 
 void frmReport::fitToReport() {
-    if (intReportLines >= 100)
-        return;
-    // 260 twips a line plus 600, at 15 twips a pixel; the window only ever shrinks.
-    const int wanted = static_cast<int>((intReportLines * 260 + 600) / 15);
+    // Done once the report is complete: the closing date line is written after this call.
+    m_fitPending = intReportLines < 100;
+}
+
+void frmReport::fitNow() {
+    m_fitPending = false;
+    if (layout())
+        layout()->activate();
+    // Every line at the height the text box really gives it, the empty line after the last line break (the
+    // caret's) included, plus the box's margins; the window only ever shrinks.
+    const QString& text = report().text();
+    const QStringList lines = text.split(QStringLiteral("\r\n"));
+    QTextDocument* document = txbText->document();
+    const qreal lineHeight = document->documentLayout()->blockBoundingRect(document->firstBlock()).height();
+    const QFontMetrics metrics(txbText->font());
+    int widest = 0;
+    for (const QString& line : lines)
+        widest = qMax(widest, metrics.horizontalAdvance(line));
+    const int margin = qCeil(document->documentMargin());
+    int wanted = qCeil(lines.size() * qMax<qreal>(lineHeight, metrics.height())) + 2 * margin + 1 +
+                 2 * txbText->frameWidth();
+    if (widest + 2 * margin + 2 * txbText->frameWidth() > txbText->width())
+        wanted += txbText->horizontalScrollBar()->sizeHint().height();
     const int diff = txbText->height() - wanted;
     if (diff > 0)
         resize(width(), height() - diff);
+}
+
+void frmReport::fileStarted(qsizetype index, const QString& path, qint64 size, bool inPlace) {
+    const QFileInfo info(path);
+    fraProgress->fileStarted(info.fileName(), size, inPlace, index + 1, strInputNames.size(),
+                             [this, folder = info.absolutePath(), index] { return folderBytes(folder, index); });
+}
+
+std::pair<qint64, qint64> frmReport::folderBytes(const QString& folder, qsizetype index) {
+    if (folder != m_sizesFolder || m_sizesBefore.size() != strInputNames.size() + 1) {
+        m_sizesFolder = folder;
+        m_sizesBefore = {0};
+        for (const QString& name : std::as_const(strInputNames))
+            m_sizesBefore << m_sizesBefore.last() + QFileInfo(folder + QLatin1Char('/') + name).size();
+    }
+    return {m_sizesBefore.value(index), m_sizesBefore.last()};
 }
 
 void frmReport::hideWindow() {

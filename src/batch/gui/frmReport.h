@@ -10,6 +10,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+class ProgressPanel;
 class frmAntiVirusQuery;
 class frmPurgeWarning;
 
@@ -27,6 +28,10 @@ public:
     QPushButton* cmdClose;
     QPushButton* cmdCopyToClipboard;
     QTimer* Clock;
+    ProgressPanel* fraProgress; // the progress of a long file and of its folder
+
+    // The window's size when a run starts; a short report then shrinks it to fit.
+    static constexpr int kStartWidth = 760, kStartHeight = 560;
 
     frmAntiVirusQuery& antiVirusQuery();
     frmPurgeWarning& purgeWarning();
@@ -51,6 +56,7 @@ protected:
     void stopPressed() override;
     void pauseToggled() override;
     void fitToReport() override;
+    void fileStarted(qsizetype index, const QString& path, qint64 size, bool inPlace) override;
     void hideWindow() override;
     void showCopyButton() override;
     bool purgeAdviceWanted() const override;
@@ -64,10 +70,17 @@ protected:
 private:
     void scrollToEnd();
     void selectionFeedback();
+    // Fits the text box to the whole report, closing lines included (see fitToReport).
+    void fitNow();
+    // Bytes of the folder's matching files before file `index`, and in all.
+    std::pair<qint64, qint64> folderBytes(const QString& folder, qsizetype index);
 
     frmAntiVirusQuery* m_antiVirusQuery = nullptr;
     frmPurgeWarning* m_purgeWarning = nullptr;
     QString m_shown;      // the report as the text box shows it
     bool m_dirty = false; // the report changed since the text box was brought up to date
     bool m_scrollWanted = false;
+    bool m_fitPending = false; // the run asked for the fit; the date line is still to come
+    QString m_sizesFolder;     // the folder whose sizes m_sizesBefore holds
+    QList<qint64> m_sizesBefore;
 };

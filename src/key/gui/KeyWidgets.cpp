@@ -69,13 +69,15 @@ QByteArray trimmedBlanks(const QByteArray& text) {
     return text.mid(first, last - first);
 }
 
-void showKeyNote(QLabel* note, const QByteArray& typed, frmKeyFrom& key, const QString& refused) {
+void showKeyNote(QLabel* note, const QByteArray& typed, frmKeyFrom& key) {
     QByteArray reduced = key.ReducedKey(typed);
-    QString text = KeyEntryNote::lengthNote(reduced.size(), typed.size(), key.intMinKeyLength, key.intMaxKeyLength);
+    note->setText(KeyEntryNote::lengthNote(reduced.size(), typed.size(), key.intMinKeyLength, key.intMaxKeyLength));
     KeyMaterial::wipe(reduced);
-    if (!refused.isEmpty())
-        text += QLatin1Char('\n') + KeyEntryNote::refusedNote(refused);
-    note->setText(text);
+}
+
+void showRefused(QLabel* note, const QString& refused) {
+    note->setText(note->text().section(QLatin1Char('\n'), 0, 0) + QLatin1Char('\n') +
+                  KeyEntryNote::refusedNote(refused));
 }
 
 void focusOnHover(QWidget* widget) {

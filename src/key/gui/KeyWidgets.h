@@ -5,8 +5,10 @@
 
 #include <functional>
 
+class QLabel;
 class QLineEdit;
 class QWidget;
+class frmKeyFrom;
 
 // Small pieces the key windows share: key entry boxes, focus on hover and placement over the main window.
 namespace KeyWidgets {
@@ -20,11 +22,10 @@ QByteArray keyBytes(const QLineEdit* entry);
 // Leading and trailing blanks removed (only blanks, as the key dialogs promise).
 QByteArray trimmedBlanks(const QByteArray& text);
 
-class QLabel;
-class frmKeyFrom;
-// Shows under an entry box how many significant characters the typed text has against the key's minimum,
-// and, when refused is not empty, the characters that were not taken.
-void showKeyNote(QLabel* note, const QByteArray& typed, frmKeyFrom& key, const QString& refused = QString());
+// Shows under an entry box how many significant characters the typed text has against the key's minimum.
+void showKeyNote(QLabel* note, const QByteArray& typed, frmKeyFrom& key);
+// Adds to that note the characters that were just refused (the box keeps its text).
+void showRefused(QLabel* note, const QString& refused);
 
 // Moving the mouse over the widget gives it the keyboard focus.
 void focusOnHover(QWidget* widget);

@@ -90,11 +90,8 @@ void frmKeyboardWithDisplay::showEvent(QShowEvent* event) {
 }
 
 void frmKeyboardWithDisplay::reset() {
-    KeyWidgets::makeKeyEntry(txbKey, m_key.intMaxKeyLength, [this](const QString& refused) {
-        QByteArray typed = typedKey();
-        KeyWidgets::showKeyNote(lblKeyNote, typed, m_key, refused);
-        KeyMaterial::wipe(typed);
-    });
+    KeyWidgets::makeKeyEntry(txbKey, m_key.intMaxKeyLength,
+                             [this](const QString& refused) { KeyWidgets::showRefused(lblKeyNote, refused); });
     txbKey->clear();
     KeyWidgets::showKeyNote(lblKeyNote, QByteArray(), m_key);
     for (QWidget* w : std::initializer_list<QWidget*>{cmdYes, cmdNo, lblChecksumIs, lblUseThisKey})

@@ -108,11 +108,8 @@ void frmKeyboardWithoutDisplay::showEvent(QShowEvent* event) {
 
 void frmKeyboardWithoutDisplay::reset() {
     for (int i = 0; i < 2; ++i)
-        KeyWidgets::makeKeyEntry(txbKey[size_t(i)], m_key.intMaxKeyLength, [this](const QString& refused) {
-            QByteArray typed = KeyWidgets::keyBytes(txbKey[0]);
-            KeyWidgets::showKeyNote(lblKeyNote, typed, m_key, refused);
-            KeyMaterial::wipe(typed);
-        });
+        KeyWidgets::makeKeyEntry(txbKey[size_t(i)], m_key.intMaxKeyLength,
+                                 [this](const QString& refused) { KeyWidgets::showRefused(lblKeyNote, refused); });
     clearEntries();
     KeyWidgets::showKeyNote(lblKeyNote, QByteArray(), m_key);
     QFont font = lblReEnterTheKey->font();

@@ -1,0 +1,59 @@
+#include "batch/gui/ProgressPanel.h"
+
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+#include <QtTest>
+
+// What the report window shows of a long file: nothing for the first second, then the bar, the bytes, the
+// speed and the time left, and the folder so far; in place over both readings of the file.
+class TestProgressPanel : public QObject {
+    Q_OBJECT
+    static constexpr qint64 MiB = 1 << 20;
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    void longFileInPlace() {
+        ProgressPanel p;
+        p.runStarted();
+        QVERIFY(p.ticking());
+        int asked = 0;
+        p.fileStarted(QStringLiteral("big.iso"), 100 * MiB, true, 3, 12, [&asked] {
+            ++asked;
+            return std::pair<qint64, qint64>(50 * MiB, 500 * MiB);
+        });
+        p.update(40 * MiB, 500);
+        QVERIFY(p.isHidden());
+        QCOMPARE(asked, 0); // a short file costs no look at the folder
+        p.update(60 * MiB, 1500);
+        QVERIFY(!p.isHidden());
+        QCOMPARE(p.barFile->value(), 30);
+        QCOMPARE(p.lblFile->text(), QStringLiteral("big.iso: 60.0 MB of 100.0 MB (30%), 40.0 MB/s, 4s left"));
+        QCOMPARE(p.lblFolder->text(), QStringLiteral("File 3 of 12 in this folder, 80.0 MB of 500.0 MB done."));
+        // The count starts again: the result is being read back.
+        p.update(10 * MiB, 2000);
+        QCOMPARE(p.barFile->value(), 55);
+        QVERIFY2(p.lblFile->text().startsWith(QStringLiteral("big.iso: checking the result, 10.0 MB of 100.0 MB (55%)")),
+                 qPrintable(p.lblFile->text()));
+        QCOMPARE(asked, 1);
+        // The next file starts hidden; the end of the run hides and stops everything.
+        p.fileStarted(QStringLiteral("next.iso"), 10 * MiB, false, 4, 12, {});
+        QVERIFY(p.isHidden());
+        p.runEnded();
+        QVERIFY(!p.ticking());
+    }
+
+    void offShowsNothing() {
+        ProgressPanel p;
+        p.setDisplayOn(false);
+        p.runStarted();
+        QVERIFY(!p.ticking());
+        p.fileStarted(QStringLiteral("big.iso"), 100 * MiB, false, 1, 1, {});
+        p.update(60 * MiB, 5000);
+        QVERIFY(p.isHidden());
+    }
+};
+
+QTEST_MAIN(TestProgressPanel)
+#include "test_progress_panel.moc"

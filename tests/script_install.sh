@@ -22,8 +22,13 @@ fi
 
 manual="$prog/manual.html"
 [ -s "$manual" ] || fail "manual missing beside the executable"
-# The manual must open offline: no scripts, style sheets, images or frames from anywhere else.
-grep -Eiq '<(script|link|img|iframe)\b|src=|url\(' "$manual" && fail "manual refers to external resources"
+# The manual must open offline: no scripts, style sheets or frames, and pictures only from files beside it.
+grep -Eiq '<(script|link|iframe)\b|url\(' "$manual" && fail "manual refers to external resources"
+grep -Eio '<[a-z]+[^>]*src=' "$manual" | grep -Eviq '^<img\b' && fail "manual refers to external resources"
+for src in $(grep -Eio '<img[^>]*src="[^"]*"' "$manual" | sed -E 's/.*src="([^"]*)"/\1/'); do
+    case "$src" in */* | *:*) fail "manual picture $src is not a file beside it" ;; esac
+    [ -s "$prog/$src" ] || fail "manual picture $src missing beside the manual"
+done
 grep -q 'make run' "$manual" && grep -q 'make test' "$manual" || fail "manual lacks the two commands"
 
 [ -L "$prefix/bin/zq4" ] || fail "bin/zq4 is not a link"

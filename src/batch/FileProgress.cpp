@@ -47,9 +47,8 @@ QString FileProgress::fileLine(const QString& name) const {
     QString line = name + QStringLiteral(": ");
     if (checking())
         line += QStringLiteral("checking the result, ");
-    line += FileProc::ByteCountText(checking() ? m_read : done(), 1) + QStringLiteral(" of ") +
-            FileProc::ByteCountText(m_size, 1) + QStringLiteral(" (") + QString::number(percent()) +
-            QStringLiteral("%), ") + FileProc::ByteCountText(qint64(bytesPerSecond()), 1) + QStringLiteral("/s");
+    line += FileProc::ByteCountText(m_read, 1) + QStringLiteral(" of ") + FileProc::ByteCountText(m_size, 1) +
+            QStringLiteral(", ") + FileProc::ByteCountText(qint64(bytesPerSecond()), 1) + QStringLiteral("/s");
     const qint64 left = secondsLeft();
     if (left >= 0)
         line += QStringLiteral(", ") + StrProc::SecondsToText(left, false) + QStringLiteral(" left");

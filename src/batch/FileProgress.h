@@ -25,7 +25,8 @@ public:
     // -1 while there is nothing to go by.
     qint64 secondsLeft() const;
 
-    // "big.iso: 1.2 MB of 2.6 MB (46%), 85.3 MB/s, 17s left"; in the checking pass the bytes are those read back.
+    // "big.iso: 1.2 MB of 2.6 MB, 85.3 MB/s, 17s left": the bytes of the pass under way (in the checking pass,
+    // "checking the result, " comes first), the speed and the time left over all passes.
     QString fileLine(const QString& name) const;
     // The folder so far: "File 3 of 12 in this folder, 4.1 MB of 9.8 MB done."
     static QString folderLine(qint64 fileNumber, qint64 files, qint64 bytesDone, qint64 folderBytes);

@@ -164,7 +164,9 @@ const Section sections[intNumHeadings] = {
       "\"Type key (with display)\" shows the key as you type it. \"Type key (without display)\" shows only # "
       "for each character and asks for the key twice; the two entries must match. A typed key has 16 to 64 "
       "characters; spaces are ignored and upper and lower case are not distinguished, so at least 16 "
-      "characters other than spaces are needed. As soon as there are enough, the checksum of the key is shown.",
+      "characters other than spaces are needed. A note under the box counts them against the 16 and says when "
+      "the box is full. As soon as there are enough, the checksum of the key is shown. One character is one "
+      "byte: a character outside Latin-1 (such as the euro sign) is not taken, and the note names it.",
 
       "\"Get key from keyfile\" takes the first 64 bytes of any file as the key; the file must provide at least "
       "16 significant bytes. \"Create random key\" (only when encrypting) gathers a random 64-byte key from your "
@@ -206,12 +208,20 @@ const Section sections[intNumHeadings] = {
      {"While an operation runs, the report screen shows one line per file: its name and size and the result, "
       "or the reason why the file was left as it was. Each folder begins with a line that names the "
       "file specification and the folder. \"Pause at next file\" and \"Stop at next file\" take effect when the file "
-      "in progress is finished; a file is never interrupted half way. While paused, \"Continue\" goes on.",
+      "in progress is finished; a file is never interrupted half way. While paused, the report shows the line "
+      "of every file done so far, and \"Continue\" goes on.",
+
+      "A file that takes longer than about a second gets a progress bar with the bytes done, the speed and the "
+      "time left, and a line that tells which file of the folder it is and how many bytes of the folder are "
+      "done. In place a file is read twice, to write its result and to check it, and the bar covers both. "
+      "After \"Stop at next file\" the bar keeps moving until that file is done. \"Quit\" during a file "
+      "abandons it: the file is left as it was and its partial result is removed.",
 
       "At the end the report gives a summary: the number of files processed and encrypted or decrypted, the "
       "total kilobytes, the elapsed time and, for fast runs, the average speed; then the date and time. The "
-      "status reads \"Done\" or \"Stopped\". \"Copy to clipboard\" copies the whole report, for example to keep "
-      "it in a document, and \"Close\" hides the report screen.",
+      "status reads \"Done\" or \"Stopped\". A short report is shown whole: the window shrinks to fit it, and "
+      "the next run starts at the full size again; the window can always be resized. \"Copy to clipboard\" "
+      "copies the whole report, for example to keep it in a document, and \"Close\" hides the report screen.",
 
       "The \"Report screen\" button of the main screen shows the last report again, until the next operation or "
       "randomness report replaces it. If there is no report yet, a message says that the report screen is "
@@ -274,11 +284,11 @@ const Section sections[intNumHeadings] = {
      1300,
      {"\"Help\" opens this help screen at its beginning. A right-mouse-click on any other command button of the "
       "main screen, or F1 while that button has the focus, opens it at the section for that button, with the "
-      "beginning of the section highlighted. The help screen is a window of its own: you can keep it open "
+      "whole section highlighted. The help screen is a window of its own: you can keep it open "
       "beside the main screen while you work, make it larger or smaller (down to a minimum size) and scroll "
       "through the whole text. \"Close\" hides it, and it comes back with the same size and position. A help "
       "screen that was minimised comes back at its normal size when help is asked for again. \"Author\" shows "
-      "who wrote the program.",
+      "who wrote the program and its version.",
 
       "A first encryption, step by step: click \"Single file\" and choose a copy of a file that you can afford "
       "to lose. Set \"Output file(s) same?\" to \"No\", click \"Output file(s)\" and give the new extension enc. "
@@ -294,7 +304,8 @@ const Section sections[intNumHeadings] = {
 
       "The user manual, manual.html in the program's folder, describes the program in more detail, including "
       "installation, the encrypted file format and troubleshooting; the documentation link on the main screen "
-      "opens it in your web browser."}},
+      "opens it in your web browser. If no browser can be started, the message says where the manual is, so "
+      "that you can open it yourself."}},
 
     {"14.  Quit:  Exiting",
      700,
@@ -306,10 +317,11 @@ const Section sections[intNumHeadings] = {
       "\"Save setup\" and \"Save setup for next run\" before you quit. The key is never saved: specify it again "
       "in the next run.",
 
-      "Let a running operation finish before you quit, or stop it with \"Stop at next file\" and wait until the "
-      "status reads \"Stopped\": the file in progress is then complete and every other file is either done or "
-      "untouched. The report is not kept after the program ends; copy it to the clipboard first if you need "
-      "it."}},
+      "Quitting during an operation ends it at once, also in the middle of a large file: that file is "
+      "abandoned, its partial result or temporary file is removed and the file is left exactly as it was; the "
+      "files done before it keep their results. To end a run without abandoning a file, use \"Stop at next "
+      "file\" and wait until the status reads \"Stopped\". The report is not kept after the program ends; copy "
+      "it to the clipboard first if you need it."}},
 };
 
 QString joinParagraphs(const char* const* first, const char* const* last) {

@@ -29,13 +29,12 @@ private slots:
         p.update(60 * MiB, 1500);
         QVERIFY(!p.isHidden());
         QCOMPARE(p.barFile->value(), 30);
-        QCOMPARE(p.lblFile->text(), QStringLiteral("big.iso: 60.0 MB of 100.0 MB (30%), 40.0 MB/s, 4s left"));
+        QCOMPARE(p.lblFile->text(), QStringLiteral("big.iso: 60.0 MB of 100.0 MB, 40.0 MB/s, 4s left"));
         QCOMPARE(p.lblFolder->text(), QStringLiteral("File 3 of 12 in this folder, 80.0 MB of 500.0 MB done."));
         // The count starts again: the result is being read back.
         p.update(10 * MiB, 2000);
         QCOMPARE(p.barFile->value(), 55);
-        QVERIFY2(p.lblFile->text().startsWith(QStringLiteral("big.iso: checking the result, 10.0 MB of 100.0 MB (55%)")),
-                 qPrintable(p.lblFile->text()));
+        QCOMPARE(p.lblFile->text(), QStringLiteral("big.iso: checking the result, 10.0 MB of 100.0 MB, 55.0 MB/s, 2s left"));
         QCOMPARE(asked, 1);
         // The next file starts hidden; the end of the run hides and stops everything.
         p.fileStarted(QStringLiteral("next.iso"), 10 * MiB, false, 4, 12, {});

@@ -296,15 +296,19 @@ private slots:
         setMode(true, true);
         QString shownWhilePaused;
         bool atEnd = false;
-        QTimer::singleShot(0, this, [&] {
+        QTimer::singleShot(0, this, [this] { m_report->cmdPauseContinue->click(); });
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, this, [&] {
+            // The pause has begun once the run waits with its clock stopped.
+            if (!m_report->isRunning() || !m_report->blnPaused || m_report->Clock->isActive())
+                return;
+            watch.stop();
+            shownWhilePaused = m_report->txbText->toPlainText();
+            QScrollBar* bar = m_report->txbText->verticalScrollBar();
+            atEnd = bar->value() == bar->maximum();
             m_report->cmdPauseContinue->click();
-            QTimer::singleShot(50, this, [&] {
-                shownWhilePaused = m_report->txbText->toPlainText();
-                QScrollBar* bar = m_report->txbText->verticalScrollBar();
-                atEnd = bar->value() == bar->maximum();
-                m_report->cmdPauseContinue->click();
-            });
         });
+        watch.start(5);
         run(d, "*.txt", d, "*.txt");
         QCOMPARE(m_report->intFilesProcessed, qint64(4));
         QVERIFY2(shownWhilePaused.contains(QRegularExpression("p0.txt +3,000 bytes   -> 3,080 bytes\n")),

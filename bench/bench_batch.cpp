@@ -95,8 +95,8 @@ void print(const char* set, const char* what, qint64 files, qint64 bytes, qint64
     std::fflush(stdout);
 }
 // The report window's progress display against none: one large file, the display shown from its first moment
-// (the most it can cost), encrypted to a new file with the display on and off in turn (the order swapped every pair, so that a drift
-// of the machine falls on both sides). The disk is left out (memory-backed /dev/shm when there is one, no
+// (the most it can cost), encrypted to a new file with the display on and off in turn (the order swapped every pair, so
+// that a drift of the machine falls on both sides). The disk is left out (memory-backed /dev/shm when there is one, no
 // syncs): it only adds noise and time that the display does not touch, so the ratio is if anything high.
 void progressDisplay(frmReport& report, OperationSetup& setup, double scale) {
     const QDir shm(QStringLiteral("/dev/shm"));

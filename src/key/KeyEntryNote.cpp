@@ -15,9 +15,10 @@ QString outsideLatin1(const QString& text) {
 }
 
 QString lengthNote(qsizetype significant, qsizetype typed, int minLength, int maxLength) {
-    QString note = significant < minLength
-                       ? QStringLiteral("%1 significant characters of the %2 a key needs").arg(significant).arg(minLength)
-                       : QStringLiteral("%1 significant characters (%2 needed)").arg(significant).arg(minLength);
+    QString note =
+        significant < minLength
+            ? QStringLiteral("%1 significant characters of the %2 a key needs").arg(significant).arg(minLength)
+            : QStringLiteral("%1 significant characters (%2 needed)").arg(significant).arg(minLength);
     note += QStringLiteral("; spaces do not count.");
     if (typed >= maxLength)
         note += QStringLiteral(" The box is full: %1 characters, spaces included.").arg(maxLength);

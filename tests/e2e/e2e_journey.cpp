@@ -95,7 +95,8 @@ private slots:
                 // Paused between files: the window shows the report as it is, its end in view.
                 step = 2;
                 shownWhilePaused = report.txbText->toPlainText();
-                reportWhilePaused = QString(report.report().text()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+                reportWhilePaused =
+                    QString(report.report().text()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
                 const QScrollBar* bar = report.txbText->verticalScrollBar();
                 endInView = bar->value() == bar->maximum();
                 click(report.cmdPauseContinue);

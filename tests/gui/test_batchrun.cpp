@@ -1,10 +1,10 @@
 #include "app/OperationSetup.h"
 #include "batch/RunClock.h"
 #include "batch/RunContext.h"
+#include "batch/gui/ProgressPanel.h"
 #include "batch/gui/frmAntiVirusQuery.h"
 #include "batch/gui/frmConfirmOperation.h"
 #include "batch/gui/frmPurgeWarning.h"
-#include "batch/gui/ProgressPanel.h"
 #include "batch/gui/frmReport.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
@@ -166,9 +166,9 @@ private slots:
         const QString out = inPlace ? QStringLiteral("report.txt") : QStringLiteral("report.enc");
         const qint64 outLen = QFileInfo(d + out).size();
         QVERIFY(outLen > size);
-        const QString line = QStringLiteral("report.txt    ") + QLocale().toString(size) + QStringLiteral(" bytes   -> ") +
-                             (inPlace ? QString() : out + QStringLiteral("  ")) + QLocale().toString(outLen) +
-                             QStringLiteral(" bytes\r\n");
+        const QString line = QStringLiteral("report.txt    ") + QLocale().toString(size) +
+                             QStringLiteral(" bytes   -> ") + (inPlace ? QString() : out + QStringLiteral("  ")) +
+                             QLocale().toString(outLen) + QStringLiteral(" bytes\r\n");
         QVERIFY2(text().startsWith(QStringLiteral("Encrypting *.txt in ") + d + crlf + line), qPrintable(text()));
         if (size == 12345)
             QVERIFY(line.endsWith(QStringLiteral("12,345 bytes   -> ") + (inPlace ? QString() : out + "  ") +

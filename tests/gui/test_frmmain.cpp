@@ -616,9 +616,9 @@ private slots:
         QCOMPARE(MessageBox::last().title, QStringLiteral("Cannot launch web browser"));
         QVERIFY(MessageBox::last().text.startsWith(QStringLiteral("Error launching web browser.\r\n\r\nPlease make")));
         // The text of the message is kept; after it comes where the manual is, to be opened by hand.
-        QVERIFY(MessageBox::last().text.contains(QStringLiteral("sufficient memory available.\r\n\r\nThe manual is the file ") +
-                                                 QDir(QCoreApplication::applicationDirPath()).filePath("manual.html") +
-                                                 QLatin1Char('.')));
+        QVERIFY(MessageBox::last().text.contains(
+            QStringLiteral("sufficient memory available.\r\n\r\nThe manual is the file ") +
+            QDir(QCoreApplication::applicationDirPath()).filePath("manual.html") + QLatin1Char('.')));
         // Every window carries the program's icon.
         QVERIFY(!QApplication::windowIcon().isNull());
         QCOMPARE(w->reportWindow().windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());

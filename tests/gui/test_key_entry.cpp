@@ -179,7 +179,7 @@ void TestKeyEntry::entryRefusesCharactersOutsideLatin1AndStopsAt64() {
             d.txbKey->insert(QStringLiteral("a\u0416b"));
             QCOMPARE(d.txbKey->text(), QStringLiteral("\u00e9t "));
             QVERIFY(d.lblKeyNote->text().endsWith(QStringLiteral("Not taken: \u0416 (a key can hold only Latin-1 "
-                                                                "letters, digits and signs).")));
+                                                                 "letters, digits and signs).")));
             typeText(d.txbKey, QStringLiteral("\u00e9"));
             QVERIFY(!d.lblKeyNote->text().contains(QStringLiteral("Not taken")));
             QTest::keyClicks(d.txbKey, QString(70, QLatin1Char('x')));
@@ -329,7 +329,8 @@ void TestKeyEntry::secondEntryWaitsForFirst() {
             QVERIFY(!d.lblReEnterTheKey->font().bold());
             QVERIFY(d.lblChecksumIs->isHidden());
             d.txbKey[0]->setText(QStringLiteral("0123456789abcdef"));
-            QCOMPARE(d.lblKeyNote->text(), QStringLiteral("16 significant characters (16 needed); spaces do not count."));
+            QCOMPARE(d.lblKeyNote->text(),
+                     QStringLiteral("16 significant characters (16 needed); spaces do not count."));
             QVERIFY(d.txbKey[1]->isEnabled());
             QVERIFY(d.lblReEnterTheKey->font().bold());
             QCOMPARE(d.lblChecksumIs->text(), QStringLiteral("Checksum is %1.").arg(checksumOf("0123456789ABCDEF")));

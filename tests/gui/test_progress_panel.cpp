@@ -34,7 +34,8 @@ private slots:
         // The count starts again: the result is being read back.
         p.update(10 * MiB, 2000);
         QCOMPARE(p.barFile->value(), 55);
-        QCOMPARE(p.lblFile->text(), QStringLiteral("big.iso: checking the result, 10.0 MB of 100.0 MB, 55.0 MB/s, 2s left"));
+        QCOMPARE(p.lblFile->text(),
+                 QStringLiteral("big.iso: checking the result, 10.0 MB of 100.0 MB, 55.0 MB/s, 2s left"));
         QCOMPARE(asked, 1);
         // The next file starts hidden; the end of the run hides and stops everything.
         p.fileStarted(QStringLiteral("next.iso"), 10 * MiB, false, 4, 12, {});

@@ -86,7 +86,7 @@ void ProgressPanel::update(qint64 bytesRead, qint64 elapsedMs) {
     barFile->setValue(m_progress.percent());
     lblFile->setText(m_progress.fileLine(m_name));
     const qint64 fileDone = m_progress.total() > 0 ? m_progress.done() * m_progress.size() / m_progress.total() : 0;
-    lblFolder->setText(FileProgress::folderLine(m_fileNumber, m_files, qMax<qint64>(m_bytesBefore, 0) + fileDone,
-                                                m_folderTotal));
+    lblFolder->setText(
+        FileProgress::folderLine(m_fileNumber, m_files, qMax<qint64>(m_bytesBefore, 0) + fileDone, m_folderTotal));
     show();
 }

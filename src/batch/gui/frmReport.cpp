@@ -6,16 +6,15 @@
 #include "batch/gui/frmPurgeWarning.h"
 #include "platform/os/gui/OnScreen.h"
 
-
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -293,8 +292,8 @@ void frmReport::fitNow() {
     for (const QString& line : lines)
         widest = qMax(widest, metrics.horizontalAdvance(line));
     const int margin = qCeil(document->documentMargin());
-    int wanted = qCeil(lines.size() * qMax<qreal>(lineHeight, metrics.height())) + 2 * margin + 1 +
-                 2 * txbText->frameWidth();
+    int wanted =
+        qCeil(lines.size() * qMax<qreal>(lineHeight, metrics.height())) + 2 * margin + 1 + 2 * txbText->frameWidth();
     if (widest + 2 * margin + 2 * txbText->frameWidth() > txbText->width())
         wanted += txbText->horizontalScrollBar()->sizeHint().height();
     const int diff = txbText->height() - wanted;

@@ -4,7 +4,6 @@
 #include "help/gui/frmCredits.h"
 #include "platform/os/gui/OnScreen.h"
 
-
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>

@@ -15,7 +15,6 @@ public:
     void sample(qint64 bytesRead, qint64 elapsedMs);
 
     qint64 size() const { return m_size; }
-    qint64 elapsedMs() const { return m_elapsedMs; }
     bool checking() const { return m_pass > 0; }
     // Bytes of input done and in all, over every pass.
     qint64 done() const;

@@ -23,16 +23,16 @@ private slots:
             ++asked;
             return std::pair<qint64, qint64>(50 * MiB, 500 * MiB);
         });
-        p.update(40 * MiB, 500);
+        p.takeReading(40 * MiB, 500);
         QVERIFY(p.isHidden());
         QCOMPARE(asked, 0); // a short file costs no look at the folder
-        p.update(60 * MiB, 1500);
+        p.takeReading(60 * MiB, 1500);
         QVERIFY(!p.isHidden());
         QCOMPARE(p.barFile->value(), 30);
         QCOMPARE(p.lblFile->text(), QStringLiteral("big.iso: 60.0 MB of 100.0 MB, 40.0 MB/s, 4s left"));
         QCOMPARE(p.lblFolder->text(), QStringLiteral("File 3 of 12 in this folder, 80.0 MB of 500.0 MB done."));
         // The count starts again: the result is being read back.
-        p.update(10 * MiB, 2000);
+        p.takeReading(10 * MiB, 2000);
         QCOMPARE(p.barFile->value(), 55);
         QCOMPARE(p.lblFile->text(),
                  QStringLiteral("big.iso: checking the result, 10.0 MB of 100.0 MB, 55.0 MB/s, 2s left"));
@@ -50,7 +50,7 @@ private slots:
         p.runStarted();
         QVERIFY(!p.ticking());
         p.fileStarted(QStringLiteral("big.iso"), 100 * MiB, false, 1, 1, {});
-        p.update(60 * MiB, 5000);
+        p.takeReading(60 * MiB, 5000);
         QVERIFY(p.isHidden());
     }
 };

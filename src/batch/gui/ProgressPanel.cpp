@@ -27,7 +27,7 @@ ProgressPanel::ProgressPanel(QWidget* parent) : QWidget(parent) {
     m_timer->setInterval(kIntervalMs);
     connect(m_timer, &QTimer::timeout, this, [this] {
         if (m_fileActive)
-            update(zq4e::progress_bytes(), m_clock.elapsed());
+            takeReading(zq4e::progress_bytes(), m_clock.elapsed());
     });
 }
 
@@ -72,7 +72,7 @@ void ProgressPanel::fileStarted(const QString& name, qint64 size, bool inPlace, 
     hide();
 }
 
-void ProgressPanel::update(qint64 bytesRead, qint64 elapsedMs) {
+void ProgressPanel::takeReading(qint64 bytesRead, qint64 elapsedMs) {
     if (!m_on || !m_fileActive)
         return;
     m_progress.sample(bytesRead, elapsedMs);

@@ -29,7 +29,6 @@ public:
 
     // Off: nothing is shown and the engine is not asked (what the run costs without the display).
     void setDisplayOn(bool on);
-    bool displayOn() const { return m_on; }
     // Whether the engine's count is being read (all through a run, also after Stop).
     bool ticking() const;
 
@@ -39,7 +38,7 @@ public:
     void fileStarted(const QString& name, qint64 size, bool inPlace, qint64 fileNumber, qint64 files,
                      std::function<std::pair<qint64, qint64>()> folderBytes);
     // One reading of the engine's count of bytes read; what the timer does.
-    void update(qint64 bytesRead, qint64 elapsedMs);
+    void takeReading(qint64 bytesRead, qint64 elapsedMs);
 
 private:
     QTimer* m_timer;

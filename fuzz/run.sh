@@ -16,6 +16,7 @@ sources_for() {
     program_texts) echo "src/platform/filekit/ProgramTextParser.cpp" ;;
     decrypt) echo src/platform/engine/{CipherHeader,Engine,EngineFiles,MasterKeyCache,SecretBytes,SegmentCipher}.cpp \
         tests/support/CipherFileWriter.cpp ;;
+    setup_file) echo "src/app/SetupFile.cpp" ;;
     *) return 1 ;;
     esac
 }
@@ -31,10 +32,11 @@ options_for() {
     case "$1" in
     program_texts) echo "-max_len=16384" ;; # room for an over-long text and a file of too many lines
     decrypt) echo "-max_len=20000 -rss_limit_mb=4096" ;; # several 4 KiB segments; scrypt and ASan need room
+    setup_file) echo "-max_len=4096 -timeout=10" ;; # nine short lines and some to spare
     *) echo "" ;;
     esac
 }
-ALL_HARNESSES="program_texts decrypt"
+ALL_HARNESSES="program_texts decrypt setup_file"
 
 run_one() {
     local name="$1"
@@ -57,6 +59,10 @@ run_one() {
     # Seed an empty corpus from the shipped data, where there is any.
     if [ -z "$(ls -A "$ROOT/fuzz/corpus_$name")" ] && [ "$name" = program_texts ]; then
         cp "$ROOT/data/zq4_text.dat" "$ROOT/fuzz/corpus_$name/"
+    fi
+    if [ -z "$(ls -A "$ROOT/fuzz/corpus_$name")" ] && [ "$name" = setup_file ]; then
+        printf '7.77\r\n 1 \r\n 0 \r\n 0 \r\n 1 \r\n/home/user/in/\r\n*.txt\r\n/home/user/out/\r\n*.enc\r\n' \
+            >"$ROOT/fuzz/corpus_$name/seed.opn"
     fi
     local dict=()
     [ -f "$ROOT/fuzz/$name.dict" ] && dict=(-dict="$ROOT/fuzz/$name.dict")

@@ -29,11 +29,11 @@ bool parseFlag(const QString& line, bool& value) {
 
 namespace SetupFile {
 
-bool SaveSetupFile(const QString& path, const SetupFileContents& c) {
+QByteArray SetupFileText(const SetupFileContents& c) {
     const QString texts[] = {c.version, c.strDirpath[0], c.strFilespec[0], c.strDirpath[1], c.strFilespec[1]};
     for (const QString& t : texts)
         if (hasLineBreak(t))
-            return false;
+            return QByteArray();
 
     QByteArray data;
     const QByteArray eol = QByteArrayLiteral("\r\n");
@@ -46,6 +46,13 @@ bool SaveSetupFile(const QString& path, const SetupFileContents& c) {
     data += c.strFilespec[0].toUtf8() + eol;
     data += c.strDirpath[1].toUtf8() + eol;
     data += c.strFilespec[1].toUtf8() + eol;
+    return data;
+}
+
+bool SaveSetupFile(const QString& path, const SetupFileContents& c) {
+    const QByteArray data = SetupFileText(c);
+    if (data.isEmpty())
+        return false;
 
     // Written beside the target and renamed over it, so a failed save never destroys the previous setup.
     QSaveFile file(path);
@@ -63,13 +70,16 @@ bool LoadSetupFile(const QString& path, SetupFileContents& contents) {
     QString errorText;
     if (!RegularFile::openForReading(path, file, errorText))
         return false;
-    // A setup file is a handful of short lines; anything far larger is not one.
-    if (file.size() > 1024 * 1024)
+    // A setup file is a handful of short lines; anything far larger is not one. The limit is on what is read,
+    // not on the reported size, so that a pipe or a device that never ends is refused too.
+    constexpr qint64 limit = 1024 * 1024;
+    const QByteArray raw = file.read(limit + 1);
+    if (file.error() != QFileDevice::NoError || raw.size() > limit)
         return false;
-    const QByteArray raw = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
+    return ParseSetupFileText(raw, contents);
+}
 
+bool ParseSetupFileText(const QByteArray& raw, SetupFileContents& contents) {
     QStringList lines = QString::fromUtf8(raw).split(QLatin1Char('\n'));
     // The terminator of the last line does not open a further line.
     if (!lines.isEmpty() && lines.last().isEmpty())

@@ -29,4 +29,9 @@ bool SaveSetupFile(const QString& path, const SetupFileContents& contents);
 // nine lines, or a flag line is not 0 or 1.
 bool LoadSetupFile(const QString& path, SetupFileContents& contents);
 
+// The two halves of the above without the file: the nine lines of a setup (empty when a text holds a line
+// break), and the reading of such lines, with the same verdicts as LoadSetupFile.
+QByteArray SetupFileText(const SetupFileContents& contents);
+bool ParseSetupFileText(const QByteArray& raw, SetupFileContents& contents);
+
 } // namespace SetupFile

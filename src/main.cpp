@@ -1,11 +1,14 @@
 #include "app/Language2.h"
 #include "app/gui/frmMain.h"
+#include "cli/CommandLine.h"
 #include "platform/os/QuitSignals.h"
 #include "platform/os/gui/WidgetDialogs.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    if (CommandLine::wanted(argc, argv))
+        return CommandLine::run(argc, argv);
     QApplication app(argc, argv);
     // Lets the desktop match the windows to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("zq4"));

@@ -71,7 +71,7 @@ bool LoadSetupFile(const QString& path, SetupFileContents& contents) {
     if (!RegularFile::openForReading(path, file, errorText))
         return false;
     // A setup file is a handful of short lines; anything far larger is not one. The limit is on what is read,
-    // not on the reported size, so that a pipe or a device that never ends is refused too.
+    // not on the size when opened, so that a file still growing cannot take all memory.
     constexpr qint64 limit = 1024 * 1024;
     const QByteArray raw = file.read(limit + 1);
     if (file.error() != QFileDevice::NoError || raw.size() > limit)
@@ -89,6 +89,10 @@ bool ParseSetupFileText(const QByteArray& raw, SetupFileContents& contents) {
     for (QString& line : lines)
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
+
+    // Byte-order marks that an editor put before the version are no part of it (the decoder drops only one).
+    while (lines[0].startsWith(QChar(0xFEFF)))
+        lines[0].remove(0, 1);
 
     SetupFileContents read;
     read.version = lines[0];

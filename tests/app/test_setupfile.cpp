@@ -83,6 +83,11 @@ private slots:
         QVERIFY(c.blnEncrypt && c.blnOutputFilesSame && c.blnSubdirectories && !c.blnConfirmFiles);
         QCOMPARE(c.strDirpath[1], QStringLiteral("/out/"));
         QCOMPARE(c.strFilespec[1], QStringLiteral("last"));
+
+        // Byte-order marks before the version are an editor's, not the version's.
+        QVERIFY(TestSupport::writeFile(path("bom.opn"), "\xEF\xBB\xBF\xEF\xBB\xBF" "7.77\n1\n0\n1\n1\n/in/\n*.*\n/out/\nx\n"));
+        QVERIFY(SetupFile::LoadSetupFile(path("bom.opn"), c));
+        QCOMPARE(c.version, QStringLiteral("7.77"));
     }
 
     void missingFileOrFolderFails() {
@@ -96,6 +101,8 @@ private slots:
         // A pipe is refused at once rather than waited on.
         QVERIFY(::mkfifo(QFile::encodeName(path("pipe.opn")).constData(), 0600) == 0);
         QVERIFY(!SetupFile::LoadSetupFile(path("pipe.opn"), c));
+        // A source that never ends is refused, not read until memory runs out.
+        QVERIFY(!SetupFile::LoadSetupFile(QStringLiteral("/dev/zero"), c));
     }
 
     void lineBreakInANameIsRefusedAndKeepsTheOldFile() {

@@ -532,15 +532,36 @@ private slots:
         QVERIFY(!w->reportWindow().isVisible());
     }
 
+    // Input and output side the same folder and specification: the run is switched to in place. The folders
+    // are compared as folders on disk, so one folder under two spellings is one, and two folders whose names
+    // differ only in letter case are two (the run then goes to new files).
+    void doItSwitchesOutputSameOnForIdenticalSides_data() {
+        QTest::addColumn<QString>("outputFolder"); // beside the input folder Data/; "=" the input folder's text
+        QTest::addColumn<QString>("outputSpec");
+        QTest::addColumn<bool>("switched");
+        QTest::newRow("same folder, specification in another case") << "=" << "*.txt" << true;
+        QTest::newRow("same folder spelled another way") << "Data/x/../" << "*.TXT" << true;
+        QTest::newRow("folders differing only in case") << "data/" << "*.TXT" << false;
+    }
     void doItSwitchesOutputSameOnForIdenticalSides() {
-        const QString dir = folderWith({{"a.txt", "a"}});
-        w->setup.strDirpath = {dir, dir};
-        w->setup.strFilespec = {"*.TXT", "*.txt"};
+        QFETCH(QString, outputFolder);
+        QFETCH(QString, outputSpec);
+        QFETCH(bool, switched);
+        const QString parent = folderWith({});
+        const QString dir = parent + "Data/";
+        QDir().mkpath(dir + "x");
+        TestSupport::writeFile(dir + "a.txt", "a");
+        QDir().mkpath(parent + "data");
+        const QString out = outputFolder == "=" ? dir : parent + outputFolder;
+        w->setup.strDirpath = {dir, out};
+        w->setup.strFilespec = {"*.TXT", outputSpec};
         setKey("ABCDEFGHIJKLMNOP");
         whenModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); }); // the confirmation: No
         w->cmdDoIt_MouseUp(Qt::LeftButton);
-        QVERIFY(w->setup.blnOutputFilesSame);
-        QCOMPARE(text(w->lblOutputFilesSame), QStringLiteral("Yes"));
+        QVERIFY2(MessageBox::history().isEmpty(), qPrintable(MessageBox::last().text));
+        QCOMPARE(w->setup.blnOutputFilesSame, switched);
+        QCOMPARE(text(w->lblOutputFilesSame), switched ? QStringLiteral("Yes") : QStringLiteral("No"));
+        QCOMPARE(w->reportWindow().strOutputDirpath, switched ? dir : out);
         QCOMPARE(w->reportWindow().strInputFilespec, QStringLiteral("*.TXT"));
         QCOMPARE(w->reportWindow().windowTitle(), QStringLiteral("Encrypting *.TXT"));
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/LaunchSequence.h"
 #include "app/OperationSetup.h"
 #include "app/Version.h"
 #include "batch/RunContext.h"
@@ -184,6 +185,8 @@ private:
     void openPanel(QWidget* panel, QWidget* focus);
     void setKeyNotSpecified();
     void runOperation();
+    // How the launch checks of "Do it!" reach this window.
+    LaunchSequence::Front launchFront();
     bool reportVisible() const;
     // While a run is in progress its key and setup stay as they are: changing them is refused with a message.
     bool refusedDuringRun();

@@ -1,5 +1,6 @@
 // The menu buttons that set up the operation, and the status texts beside them.
 #include "app/DiskProc.h"
+#include "app/LaunchSequence.h"
 #include "app/gui/MenuButton.h"
 #include "app/gui/frmMain.h"
 #include "files/FileProc.h"
@@ -368,18 +369,5 @@ void frmMain::ShowSingleFileHint() {
 }
 
 bool frmMain::CheckInputFolder(const QString& spec) {
-    const qint64 n = Folder::CountMatchingFiles(setup.strDirpath[0], spec, true);
-    const qint64 m = Folder::CountSubfolders(setup.strDirpath[0]);
-    if (n == -1 || m == -1) {
-        MessageBox::show(QStringLiteral("Cannot access the input folder."), QStringLiteral("Error"),
-                         MessageBox::Critical);
-        return false;
-    }
-    if (n != 0 || m != 0)
-        return true;
-    MessageBox::show((spec == QLatin1String("*.*") ? QStringLiteral("The input folder contains no files ")
-                                                   : QStringLiteral("The input folder contains no matching files ")) +
-                         QStringLiteral("and no subfolders."),
-                     QStringLiteral("Empty folder"), MessageBox::Warning);
-    return false;
+    return LaunchSequence::CheckInputFolder(setup.strDirpath[0], spec);
 }

@@ -1,0 +1,134 @@
+#include "app/LaunchSequence.h"
+
+#include "app/DiskProc.h"
+#include "app/LaunchChecks.h"
+#include "app/OperationSetup.h"
+#include "batch/BatchRun.h"
+#include "batch/OperationWording.h"
+#include "files/Folder.h"
+#include "key/KeyMaterial.h"
+#include "key/frmKeyFrom.h"
+#include "platform/os/FileIdentity.h"
+#include "platform/os/MessageBox.h"
+
+namespace LaunchSequence {
+
+bool SameFolder(const QString& a, const QString& b) {
+    return FileIdentity::sameEntry(withTrailingSlash(a), withTrailingSlash(b));
+}
+
+bool CheckInputFolder(const QString& inputDirpath, const QString& spec) {
+    const qint64 n = Folder::CountMatchingFiles(inputDirpath, spec, true);
+    const qint64 m = Folder::CountSubfolders(inputDirpath);
+    if (n == -1 || m == -1) {
+        MessageBox::show(QStringLiteral("Cannot access the input folder."), QStringLiteral("Error"),
+                         MessageBox::Critical);
+        return false;
+    }
+    if (n != 0 || m != 0)
+        return true;
+    MessageBox::show((spec == QLatin1String("*.*") ? QStringLiteral("The input folder contains no files ")
+                                                   : QStringLiteral("The input folder contains no matching files ")) +
+                         QStringLiteral("and no subfolders."),
+                     QStringLiteral("Empty folder"), MessageBox::Warning);
+    return false;
+}
+
+bool CheckSetup(OperationSetup& setup, const frmKeyFrom& key, const Front& front) {
+    const QString error = QStringLiteral("Error");
+    if (!setup.InputSpecified()) {
+        MessageBox::show(QStringLiteral("Input file(s) not specified."), error, MessageBox::Warning);
+        return false;
+    }
+    if (!CheckInputFolder(setup.strDirpath[0], setup.strFilespec[0]))
+        return false;
+    if (Folder::CountMatchingFiles(setup.strDirpath[0], setup.strFilespec[0], true) == 0 && !setup.blnSubdirectories) {
+        MessageBox::show(QStringLiteral("The input folder contains no matching files."),
+                         QStringLiteral("Nothing to do"), MessageBox::Warning);
+        return false;
+    }
+    if (key.intKeyFrom == frmKeyFrom::NoKey) {
+        const bool encrypt = setup.blnEncrypt;
+        MessageBox::show(QStringLiteral("Please specify the ") + TxtEncDec(QStringLiteral("encryption"), encrypt) +
+                             QStringLiteral(" key."),
+                         TxtEncDec(QStringLiteral("Encryption"), encrypt) + QStringLiteral(" key not specified"),
+                         MessageBox::NoIcon);
+        return false;
+    }
+    if (!front.reliabilityTestRunning && front.divertToReliabilityTest && front.divertToReliabilityTest())
+        return false;
+    if (!setup.OutputSpecified()) {
+        MessageBox::show(QStringLiteral("Output file(s) not specified."), error, MessageBox::Warning);
+        return false;
+    }
+    // One folder under two spellings is one folder, but two folders whose names differ only in letter case
+    // are two: taking them for one would turn a run to new files into a run in place.
+    if (SameFolder(setup.strDirpath[0], setup.strDirpath[1]) &&
+        setup.strFilespec[0].toLower() == setup.strFilespec[1].toLower()) {
+        if (front.turnOutputSameOn) {
+            front.turnOutputSameOn();
+        } else {
+            setup.blnOutputFilesSame = true;
+            setup.CopyInputToOutput();
+        }
+    }
+    if (setup.blnSubdirectories && !setup.blnOutputFilesSame) {
+        MessageBox::show(QStringLiteral("If subfolders are included then the output files ") +
+                             QStringLiteral("must be the same as the input files."),
+                         QString(), MessageBox::Information);
+        return false;
+    }
+    return true;
+}
+
+Prepared PrepareRun(BatchRun& run, const OperationSetup& setup, frmKeyFrom& key, const Front& front) {
+    // One run at a time: a run still in progress (the window is modeless) is not disturbed.
+    if (run.isRunning())
+        return Prepared::Stopped;
+    run.strInputDirpath = setup.strDirpath[0];
+    run.strOutputDirpath = setup.strDirpath[1];
+    run.strInputFilespec = setup.strFilespec[0];
+    run.strOutputFilespec = setup.strFilespec[1];
+    if (front.handedOver)
+        front.handedOver();
+    const bool testing = front.reliabilityTestRunning;
+    if (!testing && front.confirm && !front.confirm())
+        return Prepared::Stopped;
+    run.blnPerformingOperation = true;
+    run.blnRandomnessReport = false;
+
+    if (LaunchChecks::NeedsSpaceCheck(setup.strDirpath[0], setup.blnOutputFilesSame)) {
+        run.lngTotalInputFilesize = 0;
+        run.blnGettingInputFilesizes = true;
+        run.ProcessFiles();
+        // Duplicate output names, or the folder held by another run: the run has said so itself.
+        if (run.intOperationResult < 0)
+            return Prepared::Aborted;
+        if (run.lngTotalInputFilesize == 0) {
+            MessageBox::show(QStringLiteral("Total input filesize is 0 bytes."), QStringLiteral("Error"),
+                             MessageBox::Warning);
+            return Prepared::Aborted;
+        }
+        const QString drive =
+            LaunchChecks::TargetDrive(setup.blnOutputFilesSame, setup.strDirpath[1], DiskProc::FirstFixedDrive());
+        double freeBytes = 0;
+        double totalBytes = 0;
+        if (DiskProc::DiskSpace(drive, freeBytes, totalBytes) != 0) {
+            MessageBox::show(QStringLiteral("Error when attempting to access drive ") + drive, QStringLiteral("Error"),
+                             MessageBox::Warning);
+            return Prepared::Stopped;
+        }
+        if (LaunchChecks::SpaceIsInsufficient(run.lngTotalInputFilesize, freeBytes)) {
+            MessageBox::show(LaunchChecks::InsufficientSpaceMessage(drive, run.lngTotalInputFilesize, freeBytes),
+                             QStringLiteral("Insufficient disk space"), MessageBox::Warning);
+            return Prepared::Aborted;
+        }
+    }
+
+    if (key.strKey.size() < 64)
+        KeyMaterial::replace(key.strKey, frmKeyFrom::stretchedKey(key.strKey));
+    run.blnGettingInputFilesizes = false;
+    return Prepared::Launch;
+}
+
+} // namespace LaunchSequence

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class BatchRun;
+class frmKeyFrom;
+struct OperationSetup;
+
+// The checks of "Do it!" in their fixed order and with their texts, for every front end: the window shows
+// their messages, the command line prints them (both through the message box seam). The front ends differ
+// only in the hooks below.
+namespace LaunchSequence {
+
+struct Front {
+    // Offers the reliability test instead of the operation; true when that has ended the checks.
+    std::function<bool()> divertToReliabilityTest;
+    // Turns "Output file(s) same?" on with whatever goes with it in the front end. Unset: the setup alone.
+    std::function<void()> turnOutputSameOn;
+    // Called once the setup is in the run's request fields (the window captions its report then).
+    std::function<void()> handedOver;
+    // The confirmation; false declines the operation. Unset: confirmed.
+    std::function<bool()> confirm;
+    bool reliabilityTestRunning = false;
+};
+
+// From "Input file(s) not specified." to the subfolder rule. False when a check failed (its message shown).
+bool CheckSetup(OperationSetup& setup, const frmKeyFrom& key, const Front& front);
+
+enum class Prepared {
+    Launch,  // the run may start: the request is set and the key stretched to 64 characters
+    Stopped, // declined, or a check failed
+    Aborted, // stopped by the size pass or the space check (what a reliability test must learn)
+};
+
+// The setup handed to the run, the confirmation, the size pass and space check where needed, the key
+// stretch. Nothing happens while the run is still in progress.
+Prepared PrepareRun(BatchRun& run, const OperationSetup& setup, frmKeyFrom& key, const Front& front);
+
+// The input folder can be read and holds a file matching spec, or a subfolder. Otherwise a message.
+bool CheckInputFolder(const QString& inputDirpath, const QString& spec);
+
+// Two folders are one when they are the same folder on disk, however spelled; folders that do not exist
+// are compared by their text.
+bool SameFolder(const QString& a, const QString& b);
+
+} // namespace LaunchSequence

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "batch/BatchRun.h"
+
+// The batch run of the command line: the report goes to standard output line by line as it grows, the line
+// in progress to standard error when that is a terminal. What the window would ask during the run is
+// answered so that the run goes on, and counted when it means a file was not done.
+class CliRun : public BatchRun {
+public:
+    CliRun(RunContext& context, bool quiet);
+
+    // A stop as by the Stop button; before the run has started it keeps the run from starting.
+    void stop();
+    bool stopWanted() const { return m_stopWanted; }
+    // Something other than a file's own report line went wrong: a folder that could not be read, a result
+    // left under its temporary name.
+    void noteProblem() { ++m_problems; }
+    qint64 problems() const { return m_problems; }
+    // Prints what the report holds beyond what was printed already.
+    void printReport(bool all);
+
+protected:
+    void runStarted() override;
+    void reportChanged(bool scroll) override;
+    bool renameResult(const QString& tempPath, const QString& path) override;
+
+private:
+    void showProgress(const QString& partial);
+
+    bool m_quiet;
+    bool m_progress;
+    bool m_progressShown = false;
+    bool m_stopWanted = false;
+    qint64 m_problems = 0;
+    qsizetype m_printed = 0;
+};

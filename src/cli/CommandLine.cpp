@@ -1,0 +1,383 @@
+#include "cli/CommandLine.h"
+
+#include "app/DiskProc.h"
+#include "app/LaunchSequence.h"
+#include "app/OperationSetup.h"
+#include "app/SetupFile.h"
+#include "batch/ConfirmationText.h"
+#include "batch/RunContext.h"
+#include "cli/CliRun.h"
+#include "cli/Console.h"
+#include "cli/KeyInput.h"
+#include "cli/StopSignals.h"
+#include "files/Folder.h"
+#include "key/KeyDescription.h"
+#include "key/frmKeyFrom.h"
+#include "platform/engine/Engine.h"
+#include "platform/os/MessageBox.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstring>
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+
+struct Options {
+    QString operationFile;
+    QString randomnessFolder;
+    QString randomnessSpec;
+    QString keyfile;
+    bool keyFromStdin = false;
+    bool yes = false;
+    QString reportFile;
+    bool quiet = false;
+};
+
+void printError(const QString& text) {
+    Console::err(QCoreApplication::applicationName() + QStringLiteral(": ") + text + QLatin1Char('\n'));
+}
+
+// What the window would show in a box is printed on standard error. A question is answered the way that
+// lets the run go on without touching a doubtful file: its default answer when it has one, never "abort".
+class PrintedMessages {
+public:
+    explicit PrintedMessages(CliRun*& run) {
+        MessageBox::setPresenter([&run](const MessageBox::Shown& shown) {
+            MessageBox::Button answer = MessageBox::Ok;
+            if (shown.defaultButton != MessageBox::NoButton)
+                answer = shown.defaultButton;
+            else if ((shown.buttons & MessageBox::Yes) && (shown.buttons & MessageBox::No))
+                answer = shown.title == QLatin1String("Abort?") ? MessageBox::No : MessageBox::Yes;
+            else if (!(shown.buttons & MessageBox::Ok) && shown.buttons != MessageBox::NoButton)
+                answer = static_cast<MessageBox::Button>(shown.buttons & -shown.buttons);
+            QString text = Console::unixLines(shown.text);
+            if (!shown.title.isEmpty())
+                text = shown.title + QStringLiteral(": ") + text;
+            if (shown.buttons & (MessageBox::Yes | MessageBox::No))
+                text += answer == MessageBox::Yes ? QStringLiteral(" [answered Yes]") : QStringLiteral(" [answered No]");
+            if (run && run->isRunning()) {
+                run->printReport(false);
+                if (shown.icon == MessageBox::Warning || shown.icon == MessageBox::Critical)
+                    run->noteProblem();
+            }
+            printError(text);
+            return answer;
+        });
+    }
+    ~PrintedMessages() { MessageBox::setPresenter(nullptr); }
+};
+
+// Loading an operation file and settling its switches as the window does after "Load setup": output files
+// the same take the input side; the subfolder switch needs a readable input folder that has subfolders,
+// and with subfolders the output files are the same.
+bool loadOperationFile(const QString& path, OperationSetup& setup) {
+    if (!QFileInfo::exists(path)) {
+        MessageBox::show(QStringLiteral("File ") + path + QStringLiteral(" not found!"),
+                         QStringLiteral("Error when attempting to load setup."), MessageBox::Warning);
+        return false;
+    }
+    SetupFileContents contents;
+    if (QFileInfo(path).isDir() || !SetupFile::LoadSetupFile(path, contents)) {
+        MessageBox::show(QStringLiteral("Error when attempting to load setup from file ") + path + QLatin1Char('!'),
+                         QStringLiteral("Error"), MessageBox::Warning);
+        return false;
+    }
+    setup.blnEncrypt = contents.blnEncrypt;
+    setup.blnConfirmFiles = contents.blnConfirmFiles;
+    setup.blnOutputFilesSame = contents.blnOutputFilesSame;
+    setup.blnSubdirectories = contents.blnSubdirectories;
+    setup.strDirpath = contents.strDirpath;
+    setup.strFilespec = contents.strFilespec;
+    if (setup.blnOutputFilesSame)
+        setup.CopyInputToOutput();
+    const QString folder = setup.strDirpath[0];
+    if (folder.isEmpty())
+        return true;
+    const qint64 subfolders = Folder::CountSubfolders(folder);
+    if (subfolders == -1) {
+        if (DiskProc::DriveAccessible(folder))
+            MessageBox::show(QStringLiteral("Error when attempting to access ") + folder + QStringLiteral("."),
+                             QStringLiteral("Error"), MessageBox::Warning);
+        setup.strDirpath[0].clear();
+        setup.strFilespec[0].clear();
+        if (folder == setup.strDirpath[1] || setup.blnOutputFilesSame) {
+            setup.strDirpath[1].clear();
+            setup.strFilespec[1].clear();
+        }
+        setup.blnSubdirectories = false;
+    } else if (subfolders == 0) {
+        setup.blnSubdirectories = false;
+    } else if (setup.blnSubdirectories) {
+        setup.blnOutputFilesSame = true;
+        setup.CopyInputToOutput();
+    }
+    return true;
+}
+
+// In place the input files are replaced, so the run needs the answer of the confirmation on the command line.
+bool confirmed(const CliRun& run, const OperationSetup& setup, bool yes) {
+    if (!setup.blnOutputFilesSame || yes)
+        return true;
+    const qint64 n = Folder::CountMatchingFiles(run.strInputDirpath, run.strInputFilespec, true);
+    if (n < 0) {
+        MessageBox::show(QStringLiteral("Error when attempting to count files in ") + run.strInputDirpath +
+                             QLatin1Char('.'),
+                         QStringLiteral("Error"), MessageBox::Warning);
+        return false;
+    }
+    ConfirmationText::Operation op;
+    op.inputDirpath = run.strInputDirpath;
+    op.inputFilespec = run.strInputFilespec;
+    op.outputDirpath = run.strOutputDirpath;
+    op.outputFilespec = run.strOutputFilespec;
+    op.matchingFiles = n;
+    op.subdirectories = setup.blnSubdirectories;
+    op.outputFilesSame = setup.blnOutputFilesSame;
+    op.encrypt = setup.blnEncrypt;
+    Console::err(ConfirmationText::Description(op) + QLatin1Char('\n') + ConfirmationText::Question(op.encrypt) +
+                 QLatin1Char('\n'));
+    printError(QStringLiteral("the operation works in place; give --yes to perform it."));
+    return false;
+}
+
+class ReportFile {
+public:
+    bool open(const QString& path) {
+        if (path.isEmpty())
+            return true;
+        m_file.setFileName(path);
+        if (m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return true;
+        printError(QStringLiteral("cannot write the report to ") + path + QStringLiteral(": ") + m_file.errorString());
+        return false;
+    }
+    void write(const QString& report) {
+        if (!m_file.isOpen())
+            return;
+        const QByteArray bytes = Console::unixLines(report).toUtf8();
+        if (m_file.write(bytes) != bytes.size() || !m_file.flush())
+            printError(QStringLiteral("cannot write the report to ") + m_file.fileName() + QStringLiteral(": ") +
+                       m_file.errorString());
+        m_file.close();
+    }
+
+private:
+    QFile m_file;
+};
+
+int runOperation(const Options& options) {
+    OperationSetup setup;
+    frmKeyFrom key;
+    RunContext context(setup, key);
+    CliRun* current = nullptr;
+    PrintedMessages messages(current);
+
+    ReportFile reportFile;
+    if (!reportFile.open(options.reportFile))
+        return CommandLine::Refused;
+    if (!loadOperationFile(options.operationFile, setup))
+        return CommandLine::Refused;
+
+    QString keyMessage;
+    if (!options.keyfile.isEmpty() && !KeyInput::fromKeyfile(key, options.keyfile, keyMessage)) {
+        printError(keyMessage);
+        return CommandLine::Refused;
+    }
+    if (options.keyFromStdin && !KeyInput::fromStandardInput(key, setup.blnEncrypt, keyMessage)) {
+        printError(keyMessage);
+        return CommandLine::Refused;
+    }
+
+    struct EngineSession {
+        frmKeyFrom& key;
+        ~EngineSession() {
+            EraseKeyMaterial(key);
+            zq4e::deallocate_buffers();
+        }
+    } engine{key};
+    if (zq4e::allocate_buffers() == 0) {
+        printError(QStringLiteral("Attempt to allocate buffers was unsuccessful!"));
+        return CommandLine::Refused;
+    }
+
+    CliRun run(context, options.quiet);
+    current = &run;
+    StopSignals stopSignals([&run](int) {
+        if (!run.stopWanted())
+            printError(QStringLiteral("stopping after the current file."));
+        run.stop();
+    });
+
+    LaunchSequence::Front front;
+    front.confirm = [&] { return confirmed(run, setup, options.yes); };
+    if (!LaunchSequence::CheckSetup(setup, key, front))
+        return CommandLine::Refused;
+    const LaunchSequence::Prepared prepared = LaunchSequence::PrepareRun(run, setup, key, front);
+    if (run.intOperationResult == -2)
+        return CommandLine::FolderInUse;
+    if (prepared != LaunchSequence::Prepared::Launch)
+        return CommandLine::Refused;
+    if (run.stopWanted())
+        return CommandLine::Stopped;
+
+    run.ProcessFiles();
+    run.printReport(true);
+    reportFile.write(run.report().text());
+    if (run.intOperationResult == -2)
+        return CommandLine::FolderInUse;
+    if (run.stopWanted())
+        return CommandLine::Stopped;
+    if (run.intOperationResult == -1)
+        return CommandLine::Refused;
+    if (run.intFilesProcessed < run.intFilesAttempted || run.problems() > 0)
+        return CommandLine::SomeNotDone;
+    return CommandLine::AllDone;
+}
+
+int listRandomness(const Options& options) {
+    OperationSetup setup;
+    frmKeyFrom key;
+    RunContext context(setup, key);
+    CliRun* current = nullptr;
+    PrintedMessages messages(current);
+
+    ReportFile reportFile;
+    if (!reportFile.open(options.reportFile))
+        return CommandLine::Refused;
+    const QString folder = withTrailingSlash(options.randomnessFolder);
+    const QString spec = options.randomnessSpec.isEmpty() ? QStringLiteral("*.*") : options.randomnessSpec;
+    const qint64 n = Folder::CountMatchingFiles(folder, spec, true);
+    if (n < 0)
+        return CommandLine::Refused;
+    if (n == 0) {
+        const bool wildcards = spec.contains(QLatin1Char('?')) || spec.contains(QLatin1Char('*'));
+        MessageBox::show(wildcards ? QStringLiteral("There are no files in ") + folder + QStringLiteral(" matching ") +
+                                         spec + QLatin1Char('.')
+                                   : QStringLiteral("File ") + spec + QStringLiteral(" not found."),
+                         QStringLiteral("Randomness report"), MessageBox::Warning);
+        return CommandLine::Refused;
+    }
+
+    CliRun run(context, options.quiet);
+    current = &run;
+    StopSignals stopSignals([&run](int) { run.stop(); });
+    run.strNextDirPath = folder;
+    run.strCurrentFileSpec = spec;
+    run.blnPerformingOperation = false;
+    run.blnRandomnessReport = true;
+    run.ProcessFiles();
+    run.printReport(true);
+    reportFile.write(run.report().text());
+    if (run.stopWanted())
+        return CommandLine::Stopped;
+    return run.problems() > 0 ? CommandLine::SomeNotDone : CommandLine::AllDone;
+}
+
+} // namespace
+
+namespace CommandLine {
+
+bool wanted(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (std::strncmp(a, "--", 2) == 0 || std::strcmp(a, "-h") == 0 || std::strcmp(a, "-v") == 0 ||
+            std::strcmp(a, "-?") == 0)
+            return true;
+    }
+    return false;
+}
+
+int run(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zq4"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZQ4_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("File encryption workbench.\n\n"
+                       "  zq4                              the window\n"
+                       "  zq4 --run FILE.opn [options]     run the operation the operation file describes\n"
+                       "  zq4 --randomness FOLDER [SPEC]   list the randomness of the matching files\n\n"
+                       "Exit status: 0 every file done; 1 some files not done; 2 the operation file, the key,\n"
+                       "an option or a launch check is wrong (nothing touched); 3 stopped by a signal;\n"
+                       "4 another run holds the folder."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption runOption(QStringLiteral("run"), QStringLiteral("Run the operation of <file>."),
+                                       QStringLiteral("file"));
+    const QCommandLineOption randomness(QStringLiteral("randomness"),
+                                        QStringLiteral("List the randomness of the files in <folder>."),
+                                        QStringLiteral("folder"));
+    const QCommandLineOption keyfile(QStringLiteral("keyfile"), QStringLiteral("Take the key from <path>."),
+                                     QStringLiteral("path"));
+    const QCommandLineOption keyStdin(QStringLiteral("key-stdin"),
+                                      QStringLiteral("Read the key as one line of standard input."));
+    const QCommandLineOption yes(QStringLiteral("yes"),
+                                 QStringLiteral("Perform an operation in place (the input files are replaced)."));
+    const QCommandLineOption report(QStringLiteral("report"), QStringLiteral("Also write the report to <file>."),
+                                    QStringLiteral("file"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Write no report to standard output."));
+    parser.addOptions({runOption, randomness, keyfile, keyStdin, yes, report, quiet});
+    parser.addPositionalArgument(QStringLiteral("spec"),
+                                 QStringLiteral("With --randomness: the file specification (default *.*)."),
+                                 QStringLiteral("[spec]"));
+
+    if (!parser.parse(QCoreApplication::arguments())) {
+        printError(parser.errorText());
+        return Refused;
+    }
+    if (parser.isSet(help)) {
+        Console::out(parser.helpText());
+        return AllDone;
+    }
+    if (parser.isSet(version)) {
+        Console::out(QStringLiteral("zq4 ") + QCoreApplication::applicationVersion() + QLatin1Char('\n'));
+        return AllDone;
+    }
+
+    Options options;
+    options.operationFile = parser.value(runOption);
+    options.randomnessFolder = parser.value(randomness);
+    options.keyfile = parser.value(keyfile);
+    options.keyFromStdin = parser.isSet(keyStdin);
+    options.yes = parser.isSet(yes);
+    options.reportFile = parser.value(report);
+    options.quiet = parser.isSet(quiet);
+    const QStringList positional = parser.positionalArguments();
+
+    QString wrong;
+    if (parser.isSet(runOption) == parser.isSet(randomness))
+        wrong = QStringLiteral("give either --run or --randomness (see --help).");
+    else if (parser.values(runOption).size() > 1 || parser.values(randomness).size() > 1 ||
+             parser.values(keyfile).size() > 1 || parser.values(report).size() > 1)
+        wrong = QStringLiteral("an option is given more than once.");
+    else if (parser.isSet(runOption) && options.operationFile.isEmpty())
+        wrong = QStringLiteral("--run needs an operation file.");
+    else if (parser.isSet(randomness) && options.randomnessFolder.isEmpty())
+        wrong = QStringLiteral("--randomness needs a folder.");
+    else if (parser.isSet(keyfile) && options.keyfile.isEmpty())
+        wrong = QStringLiteral("--keyfile needs a path.");
+    else if (parser.isSet(report) && options.reportFile.isEmpty())
+        wrong = QStringLiteral("--report needs a file.");
+    else if (parser.isSet(keyfile) && options.keyFromStdin)
+        wrong = QStringLiteral("give the key either with --keyfile or with --key-stdin, not both.");
+    else if (parser.isSet(randomness) && (parser.isSet(keyfile) || options.keyFromStdin || options.yes))
+        wrong = QStringLiteral("--keyfile, --key-stdin and --yes belong to --run.");
+    else if (parser.isSet(runOption) && !positional.isEmpty())
+        wrong = QStringLiteral("unexpected argument ") + positional.first() + QLatin1Char('.');
+    else if (positional.size() > 1)
+        wrong = QStringLiteral("unexpected argument ") + positional.at(1) + QLatin1Char('.');
+    if (!wrong.isEmpty()) {
+        printError(wrong);
+        return Refused;
+    }
+    options.randomnessSpec = positional.value(0);
+    return parser.isSet(runOption) ? runOperation(options) : listRandomness(options);
+}
+
+} // namespace CommandLine

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QSocketNotifier;
+
+// SIGINT, SIGTERM and SIGHUP become a call of onStop on the event loop, like a press of the Stop button.
+// The handler itself only writes a byte into a pipe (the self-pipe), which the loop notices between files
+// and while a large file is being processed. SIGPIPE is ignored: a reader that went away must not cut a file
+// short. Everything is restored when the object goes.
+class StopSignals : public QObject {
+public:
+    explicit StopSignals(std::function<void(int signal)> onStop);
+    ~StopSignals() override;
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    bool installed() const { return m_notifier != nullptr; }
+    // The first signal received, 0 while none was.
+    static int received();
+
+private:
+    void drain();
+
+    std::function<void(int)> m_onStop;
+    QSocketNotifier* m_notifier = nullptr;
+};

@@ -1,0 +1,374 @@
+// The command line as a user meets it: the real executable run as a process over real folders.
+#include "support/TestSupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray kKey = "correct horse battery staple";
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// Every file under a folder (relative path -> bytes).
+QMap<QString, QByteArray> treeOf(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(folder).relativeFilePath(path), TestSupport::readFile(path));
+    }
+    return files;
+}
+
+QByteArray sha256Of(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(&file);
+    return hash.result();
+}
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    int m_folder = 0;
+
+    QString program() const { return QCoreApplication::applicationDirPath() + QStringLiteral("/zq4"); }
+    QString tmp(const QString& rel) const { return QDir(m_home.path()).filePath(rel); }
+    QString freshFolder() {
+        const QString dir = tmp(QStringLiteral("t%1/").arg(++m_folder));
+        QDir().mkpath(dir);
+        return dir;
+    }
+
+    // An operation file of nine lines as the window saves it.
+    QString operationFile(bool encrypt, bool same, bool subfolders, const QString& in, const QString& inSpec,
+                          const QString& out, const QString& outSpec) {
+        const QString path = tmp(QStringLiteral("op%1.opn").arg(++m_folder));
+        auto flag = [](bool b) { return b ? QByteArray(" 1 ") : QByteArray(" 0 "); };
+        const QByteArray text = "7.77\r\n" + flag(encrypt) + "\r\n 0 \r\n" + flag(same) + "\r\n" + flag(subfolders) +
+                                "\r\n" + in.toUtf8() + "\r\n" + inSpec.toUtf8() + "\r\n" + out.toUtf8() + "\r\n" +
+                                outSpec.toUtf8() + "\r\n";
+        TestSupport::writeFile(path, text);
+        return path;
+    }
+    QString keyfile(const QByteArray& bytes = kKey) {
+        const QString path = tmp(QStringLiteral("key%1.bin").arg(++m_folder));
+        TestSupport::writeFile(path, bytes);
+        return path;
+    }
+    // A folder tree of text, binary, empty-looking and nested files.
+    QString tree() {
+        const QString dir = freshFolder();
+        TestSupport::writeFile(dir + "letter.txt", QByteArray("Dear reader,\r\nthe key is not here.\r\n").repeated(40));
+        TestSupport::writeFile(dir + "notes.txt", "short");
+        TestSupport::writeFile(dir + "image.dat", TestSupport::pseudoRandomBytes(200000, 7));
+        TestSupport::writeFile(dir + "deep/er/inner.txt", TestSupport::pseudoRandomBytes(70000, 8));
+        TestSupport::writeFile(dir + "deep/side.txt", "side");
+        return dir;
+    }
+
+    Outcome run(const QStringList& args, const QByteArray& input = QByteArray()) {
+        QProcess p;
+        p.start(program(), args);
+        if (!p.waitForStarted())
+            return {};
+        if (!input.isNull())
+            p.write(input);
+        p.closeWriteChannel();
+        p.waitForFinished(600000);
+        Outcome o;
+        o.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        o.out = QString::fromUtf8(p.readAllStandardOutput());
+        o.err = QString::fromUtf8(p.readAllStandardError());
+        return o;
+    }
+    // The run with the key given one way or the other.
+    Outcome runWithKey(bool onStdin, QStringList args, const QByteArray& key = kKey) {
+        if (onStdin)
+            return run(args << QStringLiteral("--key-stdin"), key + "\n");
+        return run(args << QStringLiteral("--keyfile") << keyfile(key));
+    }
+
+private slots:
+    void initTestCase() {
+        TestSupport::prepareEnvironment(m_home);
+        QVERIFY2(QFileInfo(program()).isExecutable(), qPrintable(program()));
+    }
+
+    // Encrypt and decrypt, to new files and in place, with a keyfile and with the key on standard input:
+    // every byte comes back, and the report says what was done.
+    void roundTrip_data() {
+        QTest::addColumn<bool>("inPlace");
+        QTest::addColumn<bool>("keyOnStdin");
+        QTest::newRow("new files, keyfile") << false << false;
+        QTest::newRow("new files, key on stdin") << false << true;
+        QTest::newRow("in place with subfolders, keyfile") << true << false;
+        QTest::newRow("in place with subfolders, key on stdin") << true << true;
+    }
+    void roundTrip() {
+        QFETCH(bool, inPlace);
+        QFETCH(bool, keyOnStdin);
+        const QString in = tree();
+        const QMap<QString, QByteArray> original = treeOf(in);
+        const QString report = tmp(QStringLiteral("report%1.txt").arg(++m_folder));
+
+        if (inPlace) {
+            const Outcome enc = runWithKey(keyOnStdin, {"--run", operationFile(true, true, true, in, "*.*", in, "*.*"),
+                                                        "--yes", "--report", report});
+            QVERIFY2(enc.status == 0, qPrintable(enc.err));
+            QVERIFY(enc.out.contains("Encrypting *.* in " + in + "\n"));
+            QVERIFY(enc.out.contains("Encrypting *.* in " + in + "deep/er/\n"));
+            QVERIFY(enc.out.contains("Number of files encrypted: 5\n"));
+            QCOMPARE(TestSupport::readFile(report), enc.out.toUtf8());
+            const QMap<QString, QByteArray> encrypted = treeOf(in);
+            QCOMPARE(encrypted.keys(), original.keys());
+            for (const QString& name : original.keys())
+                QVERIFY2(encrypted[name] != original[name] && encrypted[name].startsWith("ZQ4E"), qPrintable(name));
+
+            const Outcome dec = runWithKey(keyOnStdin, {"--run", operationFile(false, true, true, in, "*.*", in, "*.*"),
+                                                        "--yes", "--quiet"});
+            QVERIFY2(dec.status == 0, qPrintable(dec.err));
+            QCOMPARE(dec.out, QString());
+            QCOMPARE(treeOf(in), original);
+            return;
+        }
+
+        const QString enc = freshFolder();
+        const QString dec = freshFolder();
+        const Outcome e = runWithKey(keyOnStdin, {"--run", operationFile(true, false, false, in, "*.*", enc, "*.zq4"),
+                                                  "--report", report});
+        QVERIFY2(e.status == 0, qPrintable(e.err));
+        QVERIFY(e.out.contains("Number of files encrypted: 3\n"));
+        QVERIFY(e.out.contains("letter.txt    1,440 bytes   -> letter.zq4  "));
+        QCOMPARE(TestSupport::readFile(report), e.out.toUtf8());
+        QCOMPARE(treeOf(in), original);
+        QCOMPARE(treeOf(enc).keys(), QStringList({"image.zq4", "letter.zq4", "notes.zq4"}));
+
+        const Outcome d = runWithKey(keyOnStdin, {"--run", operationFile(false, false, false, enc, "*.zq4", dec, "*.*")});
+        QVERIFY2(d.status == 0, qPrintable(d.err));
+        QVERIFY(d.out.contains("Decrypting *.zq4 in " + enc + "\n"));
+        // The output specification *.* keeps the names: the files come back under their .zq4 names.
+        const QMap<QString, QByteArray> back = treeOf(dec);
+        QCOMPARE(back.size(), 3);
+        QCOMPARE(back.value("letter.zq4"), original.value("letter.txt"));
+        QCOMPARE(back.value("notes.zq4"), original.value("notes.txt"));
+        QCOMPARE(back.value("image.zq4"), original.value("image.dat"));
+    }
+
+    // Nothing is touched and the status is 2 when the operation file, the key, an option or a launch check is
+    // wrong; the message is the window's.
+    void refusals_data() {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("broken operation file") << "broken" << "Error: Error when attempting to load setup from file ";
+        QTest::newRow("missing operation file") << "no file" << " not found!";
+        QTest::newRow("missing folder") << "no folder" << "Error: Input file(s) not specified.";
+        QTest::newRow("in place without --yes")
+            << "no yes" << "(so the input files will be overwritten)\nPerform this encryption operation?\n";
+        QTest::newRow("no key") << "no key" << "Encryption key not specified: Please specify the encryption key.";
+        QTest::newRow("unsuitable keyfile") << "short keyfile" << " is not a suitable keyfile.";
+        QTest::newRow("missing keyfile") << "no keyfile" << "Keyfile error: ";
+        QTest::newRow("short key on stdin") << "short key" << "The key needs at least 16 characters other than blanks.";
+        QTest::newRow("key on stdin too long") << "long key" << "The key has more than 64 characters.";
+        QTest::newRow("nothing matches") << "no match"
+                                         << "Empty folder: The input folder contains no matching files and no subfolders.";
+        QTest::newRow("duplicate output names") << "duplicates" << "produces duplicate output filenames!";
+        QTest::newRow("unknown option") << "bad option" << "Unknown option 'colour'.";
+        QTest::newRow("two keys") << "two keys" << "either with --keyfile or with --key-stdin";
+        QTest::newRow("no operation") << "no operation" << "give either --run or --randomness";
+    }
+    void refusals() {
+        QFETCH(QString, situation);
+        QFETCH(QString, message);
+        const QString in = freshFolder();
+        TestSupport::writeFile(in + "a.txt", "alpha");
+        TestSupport::writeFile(in + "b.doc", "bravo");
+        const QString out = freshFolder();
+        const QMap<QString, QByteArray> before = treeOf(in);
+        QString op = operationFile(true, false, false, in, "*.*", out, "*.enc");
+        QStringList args{"--run", op, "--keyfile", keyfile()};
+        QByteArray input;
+        if (situation == "broken") {
+            TestSupport::writeFile(op, "7.77\r\n 1 \r\n 0 \r\n 0 \r\n 0 \r\n" + in.toUtf8() + "\r\n*.*\r\n");
+        } else if (situation == "no file") {
+            args[1] = tmp("missing.opn");
+        } else if (situation == "no folder") {
+            args[1] = operationFile(true, false, false, in + "gone/", "*.*", out, "*.enc");
+        } else if (situation == "no yes") {
+            args[1] = operationFile(true, true, false, in, "*.*", in, "*.*");
+        } else if (situation == "no key") {
+            args = QStringList{"--run", op};
+        } else if (situation == "short keyfile") {
+            args[3] = keyfile("fifteen chars!!");
+        } else if (situation == "no keyfile") {
+            args[3] = tmp("nokey.bin");
+        } else if (situation == "short key" || situation == "long key") {
+            args = QStringList{"--run", op, "--key-stdin"};
+            input = situation == "short key" ? "ABCDEFGH IJKLMNO\n" : QByteArray(65, 'k') + "\n";
+        } else if (situation == "no match") {
+            args[1] = operationFile(true, false, false, in, "*.xls", out, "*.enc");
+        } else if (situation == "duplicates") {
+            args[1] = operationFile(true, false, false, in, "*.*", out, "same.enc");
+        } else if (situation == "bad option") {
+            args << "--colour";
+        } else if (situation == "two keys") {
+            args << "--key-stdin";
+        } else if (situation == "no operation") {
+            args.removeFirst();
+            args.removeFirst();
+        }
+        const Outcome o = run(args, input);
+        QCOMPARE(o.status, 2);
+        QVERIFY2(o.err.contains(message), qPrintable(o.err));
+        QCOMPARE(o.out, QString());
+        QCOMPARE(treeOf(in), before);
+        QVERIFY(treeOf(out).isEmpty());
+    }
+
+    // A wrong key decrypts nothing: no output file, a report line per file and status 1.
+    void wrongKeyLeavesNoOutput() {
+        const QString in = freshFolder();
+        TestSupport::writeFile(in + "a.txt", TestSupport::pseudoRandomBytes(5000, 1));
+        const QString enc = freshFolder();
+        QCOMPARE(runWithKey(false, {"--run", operationFile(true, false, false, in, "*.txt", enc, "*.enc")}).status, 0);
+        const QString dec = freshFolder();
+        const Outcome o = runWithKey(true, {"--run", operationFile(false, false, false, enc, "*.enc", dec, "*.txt")},
+                                     "a different key entirely");
+        QCOMPARE(o.status, 1);
+        QVERIFY2(o.out.contains("a.enc         5,080 bytes   "), qPrintable(o.out));
+        QVERIFY(!o.out.contains("Number of files decrypted: 1"));
+        QVERIFY(treeOf(dec).isEmpty());
+    }
+
+    // The randomness listing tells encrypted from plain files.
+    void randomnessListing() {
+        const QString in = freshFolder();
+        TestSupport::writeFile(in + "plain.txt", QByteArray("plain text, plainly. ").repeated(50));
+        TestSupport::writeFile(in + "tiny.txt", "tiny");
+        const QString enc = freshFolder();
+        QCOMPARE(runWithKey(false, {"--run", operationFile(true, false, false, in, "plain.txt", enc, "*.enc")}).status, 0);
+        QVERIFY(QFile::copy(enc + "plain.enc", in + "plain.enc"));
+        const Outcome o = run({"--randomness", in});
+        QCOMPARE(o.status, 0);
+        QVERIFY2(o.out.startsWith(in + "\n"), qPrintable(o.out));
+        QVERIFY(o.out.contains(" * plain.enc (1,130 bytes)"));
+        QVERIFY(o.out.contains("        tiny.txt (4 bytes)"));
+        QVERIFY(o.out.contains("Number of files processed: 3\n"));
+        const QStringList plain = o.out.split('\n').filter("plain.txt");
+        QCOMPARE(plain.size(), 1);
+        QVERIFY(!plain.first().contains(" * "));
+
+        const Outcome none = run({"--randomness", in, "*.xls"});
+        QCOMPARE(none.status, 2);
+        QVERIFY(none.err.contains("Randomness report: There are no files in " + in + " matching *.xls."));
+    }
+
+    // A signal during a large file stops the run like the Stop button: the file is finished, the next one
+    // is not started, nothing half-written lies under an output name, and the status is 3.
+    void signalStopsAfterTheCurrentFile_data() {
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("to new files") << false;
+        QTest::newRow("in place") << true;
+    }
+    void signalStopsAfterTheCurrentFile() {
+        QFETCH(bool, inPlace);
+        const QString in = freshFolder();
+        const QString big = in + "a_big.dat";
+        {
+            QFile f(big);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            const QByteArray block = TestSupport::pseudoRandomBytes(1 << 20, 3);
+            for (int i = 0; i < 300; ++i) {
+                QByteArray b = block;
+                b[0] = char(i);
+                QCOMPARE(f.write(b), b.size());
+            }
+        }
+        TestSupport::writeFile(in + "b_small.dat", "small");
+        const QByteArray bigHash = sha256Of(big);
+        const QString out = inPlace ? in : freshFolder();
+        const QString op = inPlace ? operationFile(true, true, false, in, "*.dat", in, "*.dat")
+                                   : operationFile(true, false, false, in, "*.dat", out, "*.enc");
+        QProcess p;
+        p.start(program(), {"--run", op, "--keyfile", keyfile(), "--yes"});
+        QVERIFY(p.waitForStarted());
+        // The run has started on the large file once its output (or temporary file) appears.
+        const int entriesBefore = QDir(out).entryList(QDir::Files).size();
+        QElapsedTimer waited;
+        waited.start();
+        while (QDir(out).entryList(QDir::Files).size() == entriesBefore && p.state() == QProcess::Running &&
+               waited.elapsed() < 120000)
+            QThread::msleep(2);
+        QCOMPARE(p.state(), QProcess::Running);
+        ::kill(pid_t(p.processId()), SIGTERM);
+        QVERIFY(p.waitForFinished(600000));
+        const QString report = QString::fromUtf8(p.readAllStandardOutput());
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 3);
+        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("stopping after the current file"));
+        QVERIFY2(report.contains("a_big.dat     314,572,800 bytes   -> "), qPrintable(report));
+        QVERIFY(!report.contains("b_small.dat"));
+
+        // Exactly the finished result, under its own name; the small file untouched.
+        const QString result = inPlace ? big : out + "a_big.enc";
+        QCOMPARE(QDir(out).entryList(QDir::Files),
+                 inPlace ? QStringList({"a_big.dat", "b_small.dat"}) : QStringList({"a_big.enc"}));
+        QCOMPARE(TestSupport::readFile(in + "b_small.dat"), QByteArray("small"));
+        const QString back = freshFolder();
+        const Outcome d = runWithKey(false, {"--run", operationFile(false, false, false, QFileInfo(result).path() + "/",
+                                                                    QFileInfo(result).fileName(), back, "a_big.dat")});
+        QVERIFY2(d.status == 0, qPrintable(d.err));
+        QCOMPARE(sha256Of(back + "a_big.dat"), bigHash);
+    }
+
+    // Another run holding the folder: status 4 and nothing touched.
+    void heldFolderIsRefused() {
+        const QString in = freshFolder();
+        TestSupport::writeFile(in + "a.txt", "alpha");
+        const int fd = ::open(QFile::encodeName(in).constData(), O_RDONLY | O_DIRECTORY);
+        QVERIFY(fd >= 0);
+        QVERIFY(::flock(fd, LOCK_EX | LOCK_NB) == 0);
+        const Outcome o = run({"--run", operationFile(true, true, false, in, "*.txt", in, "*.txt"), "--yes",
+                               "--keyfile", keyfile()});
+        ::close(fd);
+        if (o.status == 0)
+            QSKIP("the batch run does not lock its folder yet (status 4 comes with that lock)");
+        QCOMPARE(o.status, 4);
+        QCOMPARE(TestSupport::readFile(in + "a.txt"), QByteArray("alpha"));
+    }
+
+    void helpAndVersion() {
+        const Outcome help = run({"--help"});
+        QCOMPARE(help.status, 0);
+        for (const char* option : {"--run", "--randomness", "--keyfile", "--key-stdin", "--yes", "--report", "--quiet"})
+            QVERIFY2(help.out.contains(QLatin1String(option)), option);
+        const Outcome version = run({"--version"});
+        QCOMPARE(version.status, 0);
+        QCOMPARE(version.out, QStringLiteral("zq4 7.77\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "test_cli.moc"

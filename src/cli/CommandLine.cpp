@@ -207,10 +207,16 @@ int runOperation(const Options& options) {
 
     CliRun run(context, options.quiet);
     current = &run;
+    // The first signal stops after the current file, like the Stop button; a second one abandons the file in
+    // progress (the engine removes what it had written of it, the input stays as it was).
     StopSignals stopSignals([&run](int) {
-        if (!run.stopWanted())
-            printError(QStringLiteral("stopping after the current file."));
-        run.stop();
+        if (!run.stopWanted()) {
+            printError(QStringLiteral("stopping after the current file (signal again to abandon it)."));
+            run.stop();
+        } else if (!zq4e::cancel_requested()) {
+            printError(QStringLiteral("abandoning the file in progress."));
+            zq4e::request_cancel();
+        }
     });
 
     LaunchSequence::Front front;
@@ -232,7 +238,8 @@ int runOperation(const Options& options) {
         return CommandLine::FolderInUse;
     if (run.stopWanted())
         return CommandLine::Stopped;
-    if (run.intOperationResult == -1)
+    // Duplicate output names, or an output that is another input: refused before a file of it was touched.
+    if (run.intOperationResult == -1 || run.intOperationResult == -3)
         return CommandLine::Refused;
     if (run.intFilesProcessed < run.intFilesAttempted || run.problems() > 0)
         return CommandLine::SomeNotDone;

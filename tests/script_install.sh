@@ -31,6 +31,10 @@ for src in $(grep -Eio '<img[^>]*src="[^"]*"' "$manual" | sed -E 's/.*src="([^"]
 done
 grep -q 'make run' "$manual" && grep -q 'make test' "$manual" || fail "manual lacks the two commands"
 
+man1="$prefix/share/man/man1/zq4.1"
+[ -s "$man1" ] || fail "manual page missing in share/man/man1"
+head -n 1 "$man1" | grep -q '^\.TH ZQ4 1' || fail "manual page lacks its title line"
+
 [ -L "$prefix/bin/zq4" ] || fail "bin/zq4 is not a link"
 [ "$(readlink -f "$prefix/bin/zq4")" = "$(readlink -f "$prog/zq4")" ] || fail "bin/zq4 does not lead to the program"
 case "$(readlink "$prefix/bin/zq4")" in /*) fail "bin/zq4 link is absolute, the prefix could not move" ;; esac

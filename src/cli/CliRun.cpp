@@ -54,6 +54,11 @@ void CliRun::printReport(bool all) {
         showProgress(text.mid(qMax(end, m_printed)));
 }
 
+void CliRun::makeRoomForMessage() {
+    printReport(false);
+    showProgress(QString());
+}
+
 void CliRun::showProgress(const QString& partial) {
     if (!m_progress || (partial.isEmpty() && !m_progressShown))
         return;

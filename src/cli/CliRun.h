@@ -18,6 +18,8 @@ public:
     qint64 problems() const { return m_problems; }
     // Prints what the report holds beyond what was printed already.
     void printReport(bool all);
+    // Before a message: the report printed so far, and no line in progress in the way.
+    void makeRoomForMessage();
 
 protected:
     void runStarted() override;

@@ -61,7 +61,7 @@ public:
             if (shown.buttons & (MessageBox::Yes | MessageBox::No))
                 text += answer == MessageBox::Yes ? QStringLiteral(" [answered Yes]") : QStringLiteral(" [answered No]");
             if (run && run->isRunning()) {
-                run->printReport(false);
+                run->makeRoomForMessage();
                 if (shown.icon == MessageBox::Warning || shown.icon == MessageBox::Critical)
                     run->noteProblem();
             }
@@ -224,12 +224,11 @@ int runOperation(const Options& options) {
     if (!LaunchSequence::CheckSetup(setup, key, front))
         return CommandLine::Refused;
     const LaunchSequence::Prepared prepared = LaunchSequence::PrepareRun(run, setup, key, front);
-    if (run.intOperationResult == -2)
-        return CommandLine::FolderInUse;
-    if (prepared != LaunchSequence::Prepared::Launch)
-        return CommandLine::Refused;
+    // A signal during the size pass cuts the pass short; what it then found is no reason to refuse.
     if (run.stopWanted())
         return CommandLine::Stopped;
+    if (prepared != LaunchSequence::Prepared::Launch)
+        return CommandLine::Refused;
 
     run.ProcessFiles();
     run.printReport(true);
@@ -339,7 +338,11 @@ int run(int argc, char* argv[]) {
         return Refused;
     }
     if (parser.isSet(help)) {
-        Console::out(parser.helpText());
+        // The usage line names the program as it is called, not by the path it was started from.
+        QString text = parser.helpText();
+        const QString started = QCoreApplication::arguments().constFirst();
+        text.replace(text.indexOf(started), started.size(), QStringLiteral("zq4"));
+        Console::out(text);
         return AllDone;
     }
     if (parser.isSet(version)) {

@@ -1,4 +1,5 @@
 #include "app/LaunchChecks.h"
+#include "app/LaunchSequence.h"
 
 #include <QtTest>
 
@@ -67,6 +68,27 @@ private slots:
         const QByteArray k64(64, 'Z');
         QCOMPARE(StretchedKey(k64), k64);
         QCOMPARE(StretchedKey(QByteArray()), QByteArray());
+    }
+
+    // Folders are the same by what they are on disk; only folders that do not exist are compared as text.
+    void sameFolder_data() {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("one folder, with and without the final slash") << "Data/" << "Data" << true;
+        QTest::newRow("one folder through a link") << "Data/" << "link/" << true;
+        QTest::newRow("names differing only in case") << "Data/" << "data/" << false;
+        QTest::newRow("neither exists, same text") << "gone/" << "gone" << true;
+        QTest::newRow("neither exists, case differs") << "gone/" << "Gone/" << false;
+        QTest::newRow("only one exists") << "Data/" << "gone/" << false;
+    }
+    void sameFolder() {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("Data") && QDir(dir.path()).mkpath("data"));
+        QVERIFY(QFile::link(dir.filePath("Data"), dir.filePath("link")));
+        QTEST(LaunchSequence::SameFolder(dir.filePath(a), dir.filePath(b)), "same");
     }
 };
 

@@ -198,6 +198,7 @@ private slots:
         QTest::newRow("unknown option") << "bad option" << "Unknown option 'colour'.";
         QTest::newRow("two keys") << "two keys" << "either with --keyfile or with --key-stdin";
         QTest::newRow("no operation") << "no operation" << "give either --run or --randomness";
+        QTest::newRow("report cannot be written") << "bad report" << "cannot write the report to ";
     }
     void refusals() {
         QFETCH(QString, situation);
@@ -235,6 +236,8 @@ private slots:
             args << "--colour";
         } else if (situation == "two keys") {
             args << "--key-stdin";
+        } else if (situation == "bad report") {
+            args << "--report" << in + "no/such/folder/report.txt";
         } else if (situation == "no operation") {
             args.removeFirst();
             args.removeFirst();
@@ -247,19 +250,36 @@ private slots:
         QVERIFY(treeOf(out).isEmpty());
     }
 
-    // A wrong key decrypts nothing: no output file, a report line per file and status 1.
-    void wrongKeyLeavesNoOutput() {
+    // A file that cannot be decrypted is not done: with a wrong key no output is left; a file that does not look
+    // encrypted is skipped (the window's question answered No) and the run goes on. Status 1 for both.
+    void filesNotDone_data() {
+        QTest::addColumn<bool>("wrongKey");
+        QTest::newRow("wrong key") << true;
+        QTest::newRow("not encrypted") << false;
+    }
+    void filesNotDone() {
+        QFETCH(bool, wrongKey);
         const QString in = freshFolder();
         TestSupport::writeFile(in + "a.txt", TestSupport::pseudoRandomBytes(5000, 1));
         const QString enc = freshFolder();
         QCOMPARE(runWithKey(false, {"--run", operationFile(true, false, false, in, "*.txt", enc, "*.enc")}).status, 0);
+        if (!wrongKey)
+            TestSupport::writeFile(enc + "0plain.enc", QByteArray("plain words, not a cipher. ").repeated(40));
         const QString dec = freshFolder();
         const Outcome o = runWithKey(true, {"--run", operationFile(false, false, false, enc, "*.enc", dec, "*.txt")},
-                                     "a different key entirely");
+                                     wrongKey ? "a different key entirely" : kKey);
         QCOMPARE(o.status, 1);
-        QVERIFY2(o.out.contains("a.enc         5,080 bytes   "), qPrintable(o.out));
-        QVERIFY(!o.out.contains("Number of files decrypted: 1"));
-        QVERIFY(treeOf(dec).isEmpty());
+        if (wrongKey) {
+            QVERIFY2(o.out.contains("a.enc         5,080 bytes   "), qPrintable(o.out));
+            QVERIFY(!o.out.contains("Number of files decrypted: 1"));
+            QVERIFY(treeOf(dec).isEmpty());
+        } else {
+            QVERIFY2(o.out.contains("0plain.enc    1,080 bytes   skipped (file seems not encrypted)\n"), qPrintable(o.out));
+            QVERIFY(o.err.contains("Anomaly: This file appears NOT to be encrypted?\nAttempt to decrypt it anyway? [answered No]"));
+            QVERIFY(o.err.contains("Abort?: Abort this decryption operation? [answered No]"));
+            QCOMPARE(treeOf(dec).keys(), QStringList({"a.txt"}));
+            QCOMPARE(treeOf(dec).value("a.txt"), TestSupport::readFile(in + "a.txt"));
+        }
     }
 
     // The randomness listing tells encrypted from plain files.

@@ -173,6 +173,11 @@ private:
 int runOperation(const Options& options) {
     OperationSetup setup;
     frmKeyFrom key;
+    // Whichever way the program ends, no key material is left behind in its memory.
+    struct KeyWipe {
+        frmKeyFrom& key;
+        ~KeyWipe() { EraseKeyMaterial(key); }
+    } keyWipe{key};
     RunContext context(setup, key);
     CliRun* current = nullptr;
     PrintedMessages messages(current);
@@ -194,12 +199,8 @@ int runOperation(const Options& options) {
     }
 
     struct EngineSession {
-        frmKeyFrom& key;
-        ~EngineSession() {
-            EraseKeyMaterial(key);
-            zq4e::deallocate_buffers();
-        }
-    } engine{key};
+        ~EngineSession() { zq4e::deallocate_buffers(); }
+    } engine;
     if (zq4e::allocate_buffers() == 0) {
         printError(QStringLiteral("Attempt to allocate buffers was unsuccessful!"));
         return CommandLine::Refused;

@@ -10,15 +10,12 @@
 namespace {
 
 int g_pipe[2] = {-1, -1};
-volatile sig_atomic_t g_first = 0;
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction g_previous[3];
 struct sigaction g_previousPipe;
 
 extern "C" void onSignal(int sig) {
     const int saved = errno;
-    if (g_first == 0)
-        g_first = sig;
     const char byte = static_cast<char>(sig);
     (void)!::write(g_pipe[1], &byte, 1);
     errno = saved;
@@ -31,7 +28,6 @@ StopSignals::StopSignals(std::function<void(int)> onStop) : m_onStop(std::move(o
         g_pipe[0] = g_pipe[1] = -1;
         return;
     }
-    g_first = 0;
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] { drain(); });
 
@@ -60,16 +56,12 @@ StopSignals::~StopSignals() {
     g_pipe[0] = g_pipe[1] = -1;
 }
 
-int StopSignals::received() {
-    return g_first;
-}
-
 void StopSignals::drain() {
+    // Every signal counts, even when several arrived before the loop came round: a second one means more.
     char buffer[64];
-    int last = 0;
     ssize_t n;
     while ((n = ::read(g_pipe[0], buffer, sizeof buffer)) > 0)
-        last = buffer[n - 1];
-    if (last != 0 && m_onStop)
-        m_onStop(last);
+        for (ssize_t i = 0; i < n; ++i)
+            if (m_onStop)
+                m_onStop(buffer[i]);
 }

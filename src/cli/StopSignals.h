@@ -17,10 +17,6 @@ public:
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
 
-    bool installed() const { return m_notifier != nullptr; }
-    // The first signal received, 0 while none was.
-    static int received();
-
 private:
     void drain();
 

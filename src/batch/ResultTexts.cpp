@@ -32,6 +32,8 @@ QString EngineText(int code) {
         return QStringLiteral("Write error.");
     case -9:
         return QStringLiteral("Write error: disk full.");
+    case -11:
+        return QStringLiteral("Abandoned when the program was told to end; nothing was written.");
     case -8:
     case -18:
         return QStringLiteral("Invalid block size.") + cont +

@@ -49,6 +49,8 @@ private slots:
                              << QStringLiteral("3 block expansion errors occurred.") + cont +
                                     "Ciphertext is corrupt or decryption key is incorrect."
                              << true;
+        QTest::newRow("-11, abandoned") << -11 << "Abandoned when the program was told to end; nothing was written."
+                                        << false;
         QTest::newRow("-12") << -12 << "Unknown error #-12." << false;
         QTest::newRow("-40") << -40 << "Unknown error #-40." << true;
         QTest::newRow("-99") << -99 << "Unknown error #-99." << true;

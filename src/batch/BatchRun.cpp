@@ -226,6 +226,7 @@ void BatchRun::ProcessFiles() {
             resetPurgeAdvice();
             m_fileOps.SetSensitiveFileExtensions();
             ProcessFolder(strInputDirpath, strInputFilespec, strOutputDirpath, strOutputFilespec);
+            commitNewFiles();
             m_inPlace.syncPendingFolder();
             m_locks.releaseAll();
             double t1 = RunClock::secondsOfDay();
@@ -416,8 +417,10 @@ bool BatchRun::takeFolder(const QString& inputDir, const QString& outputDir, QSt
 
 void BatchRun::CheckPauseAndStop() {
     yieldToEvents();
-    if (blnStop || blnPaused)
+    if (blnStop || blnPaused) {
         commitGroup();
+        commitNewFiles();
+    }
     if (blnStop) {
         AddToReport(crlf);
         return;
@@ -501,11 +504,22 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
         if (m_abandon)
             return false;
         if (!inPlace) {
+            // Results to new files are synced and named in groups (NewFileGroup), not one by one.
+            const bool syncing = zq4e::sync_output();
+            zq4e::set_sync_output(false);
+            zq4e::set_rename_output(false);
             code = WorkerCall::run(size, [&] {
                 const int r = m_fileOps.ProcessFile(path, outPath, false);
                 partialPath = zq4e::last_output_path();
                 return r;
             });
+            zq4e::set_rename_output(true);
+            zq4e::set_sync_output(syncing);
+            if (code == 0) {
+                m_newFiles.add(partialPath, outPath, size);
+                if (m_newFiles.isFull())
+                    commitNewFiles();
+            }
         } else {
             const FileStamp original = FileStamp::of(path);
             tempPath = InPlaceFiles::temporaryPathFor(path);
@@ -546,7 +560,9 @@ void BatchRun::finishLine(int code, qint64 size, bool inPlace, const QString& pa
         ++intFilesProcessed;
         lngTotalBytesProcessed += size;
     }
-    QString result = code == 0 ? ResultTexts::DoneText(inPlace, outName, QFileInfo(outPath).size())
+    // A result that waits for its group to take its name is measured where it is.
+    const QString written = code == 0 && !inPlace && !partialPath.isEmpty() ? partialPath : outPath;
+    QString result = code == 0 ? ResultTexts::DoneText(inPlace, outName, QFileInfo(written).size())
                                : ResultTexts::StepResultText(code, setup().blnEncrypt, path, tempPath);
     if (ResultTexts::MayHavePartialOutput(code)) {
         // In place the temporary file is named in full; otherwise the output's name, or the free name the
@@ -584,6 +600,19 @@ void BatchRun::commitGroup() {
         const InPlaceGroup::Member& m = done[k];
         AddToReport(lines.value(k));
         finishLine(m.code, m.size, true, m.path, QFileInfo(m.path).fileName(), m.path, m.resultPath, m.resultPath);
+    }
+}
+
+void BatchRun::commitNewFiles() {
+    for (const NewFileGroup::Failure& f : m_newFiles.commit(zq4e::sync_output())) {
+        const QString name = QFileInfo(f.outputPath).fileName();
+        const int code = f.resultPath.isEmpty() ? -7 : renameFailureCode(f.outputPath);
+        if (!ResultTexts::CountsAsProcessed(code)) {
+            --intFilesProcessed;
+            lngTotalBytesProcessed -= f.bytes;
+        }
+        AddToReport(name.leftJustified(12) + QStringLiteral("  ") +
+                    ResultTexts::StepResultText(code, setup().blnEncrypt, f.outputPath, f.resultPath) + crlf, true);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "batch/FolderLock.h"
 #include "batch/InPlaceFiles.h"
+#include "batch/NewFileGroup.h"
 #include "batch/ReportBuffer.h"
 #include "batch/frmFileOps.h"
 
@@ -121,6 +122,9 @@ private:
     // held until the group is committed, which happens before anything else is reported or asked.
     bool groupable(const QFileInfo& info, qint64 size);
     void commitGroup();
+    // Makes the results written to new files so far durable (NewFileGroup); a result that could not take its
+    // name gets a line of its own.
+    void commitNewFiles();
     // Commits the group while the current file's line start is held back, so the lines stay in order.
     void commitGroupBefore(const QString& lineStart);
     void finishLine(int code, qint64 size, bool inPlace, const QString& path, const QString& outName,
@@ -141,6 +145,7 @@ private:
     bool m_abandon = false; // a failure ended the run's folder procedure
     double m_elapsed = 0;
     InPlaceFiles m_inPlace;
+    NewFileGroup m_newFiles;
     QStringList m_groupLines; // the held line starts of the group's files
     FolderLock m_locks;
     QString m_refusedFolder;             // intOperationResult -2: the folder another run holds

@@ -23,15 +23,17 @@ namespace {
 const QByteArray kKey = QByteArray("KILLTESTKEY-0123").repeated(4);
 const char* const kChildVar = "ZQ4_INPLACE_CHILD_FOLDER";
 const char* const kSignalChildVar = "ZQ4_SIGNAL_CHILD_IN_PLACE";
+const char* const kNewFilesChildVar = "ZQ4_NEW_FILES_CHILD"; // "enc": *.dat -> *.enc, "dec": *.enc -> *.out
 
 int childMain(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (zq4e::allocate_buffers() == 0)
         return 2;
     const bool signalled = qEnvironmentVariableIsSet(kSignalChildVar);
-    const bool inPlace = !signalled || qEnvironmentVariableIntValue(kSignalChildVar) != 0;
+    const QString newFiles = qEnvironmentVariable(kNewFilesChildVar);
+    const bool inPlace = newFiles.isEmpty() && (!signalled || qEnvironmentVariableIntValue(kSignalChildVar) != 0);
     OperationSetup setup;
-    setup.blnEncrypt = true;
+    setup.blnEncrypt = newFiles != QStringLiteral("dec");
     setup.blnOutputFilesSame = inPlace;
     frmKeyFrom key;
     key.strKey = kKey;
@@ -43,8 +45,8 @@ int childMain(int argc, char** argv) {
     const QString folder = qEnvironmentVariable(kChildVar);
     run.blnPerformingOperation = true;
     run.strInputDirpath = run.strOutputDirpath = folder;
-    run.strInputFilespec = QStringLiteral("*.dat");
-    run.strOutputFilespec = inPlace ? QStringLiteral("*.dat") : QStringLiteral("*.enc");
+    run.strInputFilespec = setup.blnEncrypt ? QStringLiteral("*.dat") : QStringLiteral("*.enc");
+    run.strOutputFilespec = inPlace ? QStringLiteral("*.dat") : setup.blnEncrypt ? QStringLiteral("*.enc") : QStringLiteral("*.out");
     run.ProcessFiles();
     zq4e::deallocate_buffers();
     return signalled && zq4e::cancel_requested() ? 3 : run.intFilesProcessed > 0 ? 0 : 1;
@@ -68,6 +70,7 @@ class TestInPlaceKill : public QObject {
     QMap<QString, QByteArray> m_originals;
     QString m_folder;
     QString m_scratch;
+    QString m_newFiles; // the new-file mode of the next child, empty for in place
 
     void restoreFolder() {
         QDir d(m_folder);
@@ -117,6 +120,8 @@ class TestInPlaceKill : public QObject {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QString::fromLatin1(kChildVar), m_folder);
         env.remove(QString::fromLatin1(kSignalChildVar));
+        if (!m_newFiles.isEmpty())
+            env.insert(QString::fromLatin1(kNewFilesChildVar), m_newFiles);
         child.setProcessEnvironment(env);
         child.setProgram(QCoreApplication::applicationFilePath());
         QElapsedTimer timer;
@@ -147,6 +152,54 @@ private slots:
             }
     }
     void cleanupTestCase() { zq4e::deallocate_buffers(); }
+
+    // Results to new files are synced and named in groups: a kill at any moment leaves every original, and under
+    // every output name nothing, the complete result, or (encrypting) a file every decryption refuses.
+    void killedWhileWritingNewFiles_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("encrypting") << "enc";
+        QTest::newRow("decrypting") << "dec";
+    }
+    void killedWhileWritingNewFiles() {
+        QFETCH(QString, mode);
+        restoreFolder();
+        if (mode == "dec")
+            for (auto it = m_originals.cbegin(); it != m_originals.cend(); ++it) {
+                zq4e::operation_initialization(kKey, 1, 0, 0);
+                QCOMPARE(zq4e::encrypt_file(m_folder + it.key(), m_folder + QFileInfo(it.key()).baseName() + ".enc"), 0);
+            }
+        m_newFiles = mode;
+        const auto outputOf = [&](const QString& name) {
+            return m_folder + QFileInfo(name).baseName() + (mode == "enc" ? ".enc" : ".out");
+        };
+        const QDir dir(m_folder);
+        for (const QString& f : dir.entryList({QStringLiteral("*.out")}, QDir::Files))
+            QFile::remove(m_folder + f);
+        const qint64 full = runChild(-1);
+        QRandomGenerator rng(20261208);
+        for (int round = 1; round <= 10; ++round) {
+            for (const QString& f : dir.entryList({mode == "enc" ? QStringLiteral("*.enc") : QStringLiteral("*.out")},
+                                                  QDir::Files))
+                QFile::remove(m_folder + f);
+            runChild(int(rng.bounded(quint32(qMax<qint64>(full, 50)))));
+            for (auto it = m_originals.cbegin(); it != m_originals.cend(); ++it) {
+                QCOMPARE(TestSupport::readFile(m_folder + it.key()), it.value());
+                const QString out = outputOf(it.key());
+                if (!QFileInfo::exists(out))
+                    continue;
+                if (mode == "dec") {
+                    QVERIFY2(TestSupport::readFile(out) == it.value(), qPrintable(QStringLiteral("round %1: %2").arg(round).arg(out)));
+                } else {
+                    const QByteArray plain = decrypted(out, m_scratch);
+                    QVERIFY2(plain.isEmpty() ? it.value().size() > 0 : plain == it.value(),
+                             qPrintable(QStringLiteral("round %1: %2").arg(round).arg(out)));
+                }
+            }
+            Leftovers::recover(m_folder);
+            QCOMPARE(dir.entryList({QStringLiteral(".zq4e-*")}, QDir::Files | QDir::Hidden), QStringList());
+        }
+        m_newFiles.clear();
+    }
 
     void signalEndsTheFileCleanly_data();
     void signalEndsTheFileCleanly();

@@ -31,6 +31,7 @@ struct EngineState {
     bool allocated = false;
     bool sync = true;
     bool syncFolder = true;
+    bool renameOutput = true;
     SecretBytes key;
     MasterKeyCache cache;
     SegmentCipher cipher;
@@ -299,6 +300,17 @@ void operation_initialization(const QByteArray& key, int encrypt, qint64 inputLe
     s.key = SecretBytes(key.constData(), std::size_t(key.size()));
 }
 
+namespace {
+// A complete result takes its name, or stays under its temporary name for a caller that renames many at once.
+int commitResult(EngineState& s, OutputFile& out) {
+    const int rc = out.commit(s.sync, s.syncFolder, -1,
+                              s.renameOutput ? OutputFile::Placing::Replace : OutputFile::Placing::Leave);
+    if (rc == Ok)
+        s.lastOutput = QFile::decodeName(out.path());
+    return rc;
+}
+} // namespace
+
 int encrypt_file(const QString& inputPath, const QString& outputPath) {
     EngineState& s = state();
     std::lock_guard lock(s.mutex);
@@ -314,7 +326,7 @@ int encrypt_file(const QString& inputPath, const QString& outputPath) {
     int rc = encryptStream(s, in, out);
     s.cipher.endFile();
     if (rc == Ok)
-        rc = out.commit(s.sync, s.syncFolder);
+        rc = commitResult(s, out);
     if (rc != Ok)
         out.discard();
     return rc;
@@ -336,7 +348,7 @@ int decrypt_file(const QString& inputPath, const QString& outputPath) {
     s.cipher.endFile();
     int rc = d.code;
     if (rc == Ok) {
-        rc = out.commit(s.sync, s.syncFolder);
+        rc = commitResult(s, out);
     } else if (keepsPartialOutput(rc) && d.committed > 0) {
         // Only whole, authenticated plaintext stays: cut anything a failed write may have left behind.
         if (out.commit(s.sync, s.syncFolder, static_cast<long long>(d.committed), OutputFile::Placing::BesideExisting) !=
@@ -444,6 +456,10 @@ qint64 progress_bytes() {
 
 void set_no_derivation_on_this_thread(bool on) {
     t_noDerivation = on;
+}
+
+void set_rename_output(bool on) {
+    locked([on](EngineState& s) { s.renameOutput = on; });
 }
 
 QString last_output_path() {

@@ -125,8 +125,13 @@ qint64 progress_bytes();
 // someone crafted) returns DerivationNeeded instead, so a window's thread never waits for one.
 void set_no_derivation_on_this_thread(bool on);
 
-// The path the last encrypt_file / decrypt_file put its output under: its output path, or for partial
-// plaintext beside an existing file, the free name it took.
+// Whether a complete result written through a temporary file (every decryption, and an encryption onto a
+// name in use) is renamed onto its output path (default true). Off, it stays under its temporary name, which
+// last_output_path() gives, for a caller that makes many results durable together and then renames them.
+void set_rename_output(bool on);
+
+// The path the last encrypt_file / decrypt_file put its output under: its output path, its temporary name
+// (set_rename_output(false)), or for partial plaintext beside an existing file, the free name it took.
 QString last_output_path();
 
 // Number of master keys held in the cache.

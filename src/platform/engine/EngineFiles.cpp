@@ -173,6 +173,8 @@ int OutputFile::commit(bool sync, bool alsoFolder, long long length, Placing pla
         if (placing == Placing::Replace) {
             if (::rename(m_tempPath.constData(), m_path.constData()) != 0)
                 code = writeErrorCode(errno);
+        } else if (placing == Placing::Leave) {
+            m_path = m_tempPath;
         } else {
             code = placeBesideExisting();
         }

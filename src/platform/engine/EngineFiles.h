@@ -38,7 +38,8 @@ public:
     int writeVec(iovec* iov, int count, std::uint64_t& written);
     // Replace: the result takes the output path, whatever is there. BesideExisting: an existing file at the
     // output path is kept and the result takes the first free name of the path followed by 1, 2, ...
-    enum class Placing { Replace, BesideExisting };
+    // Leave: the result stays under its temporary name (path() tells it) for the caller to rename.
+    enum class Placing { Replace, BesideExisting, Leave };
     // Truncates to `length` (unless negative), gives the input's permission bits, syncs the file when asked,
     // renames it onto the output path (as `placing` says) and then syncs the folder when both are asked.
     // 0, -7 or -9.

@@ -3,8 +3,10 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # Debian packages the build, the tests and the real-window runs need.
 PACKAGES := cmake make g++ qt6-base-dev libgl-dev libssl-dev xvfb xauth fonts-dejavu-core clang libclang-rt-14-dev
+# Debian packages the benchmarks compare with.
+BENCH_PACKAGES := ccrypt
 
-.PHONY: run test build configure deps bench fuzz clean
+.PHONY: run test build configure deps bench-deps bench fuzz clean
 
 run: build
 	$(BUILD_DIR)/bin/zq4
@@ -18,23 +20,33 @@ build: configure
 configure: deps
 	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-deps:
-	@missing=""; for p in $(PACKAGES); do \
-	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	    if [ "$$(id -u)" = 0 ]; then \
-	        echo "Installing:$$missing"; \
-	        DEBIAN_FRONTEND=noninteractive apt-get update -q && \
-	        DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
-	    else \
-	        echo "Missing packages. Run as root:"; \
-	        echo "  apt-get install -y$$missing"; \
-	        exit 1; \
-	    fi; \
-	fi
+# Installs the Debian packages of $(1) that are missing; without root it lists them and, when $(2) is
+# "required", fails.
+define install_missing
+@missing=""; for p in $(1); do \
+    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+done; \
+if [ -n "$$missing" ]; then \
+    if [ "$$(id -u)" = 0 ]; then \
+        echo "Installing:$$missing"; \
+        DEBIAN_FRONTEND=noninteractive apt-get update -q && \
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+    else \
+        echo "Missing packages. Run as root:"; \
+        echo "  apt-get install -y$$missing"; \
+        test "$(2)" != required; \
+    fi; \
+fi
+endef
 
-bench: build
+deps:
+	$(call install_missing,$(PACKAGES),required)
+
+# The in-place reference of bench_batch; without it that case is skipped with a message.
+bench-deps:
+	$(call install_missing,$(BENCH_PACKAGES),optional)
+
+bench: build bench-deps
 	@ls $(BUILD_DIR)/bin/bench_* >/dev/null 2>&1 && for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
 
 fuzz: deps

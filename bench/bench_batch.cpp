@@ -1,47 +1,78 @@
-// Speed of a batch run against two references on the same data: the engine alone, and the I/O that an
-// in-place operation cannot avoid (a synced copy of each file, then a synced overwrite of the original).
-// Usage: bench_batch [scale]   scale < 1 shrinks every data set (e.g. 0.1 for a quick look).
+// Speed of whole runs through the report window, on this machine's disk, against the plain tools on the same data.
+// Every case alternates the reference and our run (A B A B ...) for a number of rounds in this one process, drops
+// the page cache before each timed run (as root; otherwise it only syncs) and prints the median of the per-round
+// ratios with their spread, then the peak memory:
+//   bench=batch case=<case> ratio=<median> spread=<min>-<max>
+//   bench=batch case=peak_memory mib=<n>
+// A ratio is our throughput over the reference's (higher is better). Per-round times go to standard error.
+// Usage: bench_batch [scale] [--rounds N] [--dir FOLDER] [--case NAME]...
+//   scale < 1 shrinks every data set (0.05 for a quick look); the data lives in a fresh folder under FOLDER
+//   (default: the current folder); --case runs only the named cases.
+//
+// A case is one function of a Bench; add it to kCases in main.
+#include "BenchRounds.h"
+
 #include "app/OperationSetup.h"
 #include "batch/RunContext.h"
 #include "batch/gui/ProgressPanel.h"
 #include "batch/gui/frmReport.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
-#include "platform/os/MessageBox.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
+#include <cstring>
 
 namespace {
-struct DataSet {
-    const char* name;
-    qint64 files;
-    qint64 minSize, maxSize;
+
+// What every case is given: the size of the run, a fresh folder of its own, and the report window with its setup.
+struct Bench {
+    double scale = 1.0;
+    int rounds = 5;
+    QString dir; // the case's own folder, removed after it
+    OperationSetup& setup;
+    frmKeyFrom& key;
+    frmReport& report;
+
+    qint64 count(qint64 files) const { return qMax<qint64>(1, qint64(double(files) * scale)); }
+    qint64 size(qint64 bytes) const { return qMax<qint64>(1 << 20, qint64(double(bytes) * scale)); }
+
+    // Encrypts every *.dat of the folder `in` through the report window: to `out` as *.enc, or in place when out
+    // is empty. Returns the number of files processed.
+    qint64 run(const QString& in, const QString& out, BatchRun* through = nullptr) {
+        BatchRun& r = through ? *through : report;
+        setup.blnEncrypt = true;
+        setup.blnOutputFilesSame = out.isEmpty();
+        r.blnPerformingOperation = true;
+        r.blnGettingInputFilesizes = false;
+        r.strInputDirpath = in;
+        r.strInputFilespec = QStringLiteral("*.dat");
+        r.strOutputDirpath = out.isEmpty() ? in : out;
+        r.strOutputFilespec = out.isEmpty() ? QStringLiteral("*.dat") : QStringLiteral("*.enc");
+        r.ProcessFiles();
+        return r.intFilesProcessed;
+    }
 };
 
-qint64 makeFiles(const QString& dir, const DataSet& set, double scale) {
+// n files of minSize..maxSize bytes in a new folder; returns their total size.
+qint64 makeFiles(const QString& dir, qint64 n, qint64 minSize, qint64 maxSize) {
     QDir().mkpath(dir);
     QRandomGenerator rng(42);
-    const qint64 n = qMax<qint64>(1, qint64(set.files * (set.files > 1 ? scale : 1.0)));
-    const qint64 maxSize = set.files == 1 ? qMax<qint64>(1 << 20, qint64(set.maxSize * scale)) : set.maxSize;
-    const qint64 minSize = set.files == 1 ? maxSize : set.minSize;
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     for (auto& c : chunk)
         c = char(rng.bounded(256));
     qint64 total = 0;
     for (qint64 i = 0; i < n; ++i) {
         const qint64 size = minSize + (maxSize > minSize ? qint64(rng.bounded(quint64(maxSize - minSize + 1))) : 0);
-        QFile f(dir + QStringLiteral("f%1.dat").arg(i, 6, 10, QLatin1Char('0')));
-        f.open(QIODevice::WriteOnly);
+        QFile f(dir + QStringLiteral("/f%1.dat").arg(i, 6, 10, QLatin1Char('0')));
+        if (!f.open(QIODevice::WriteOnly))
+            return -1;
         for (qint64 left = size; left > 0; left -= chunk.size())
             f.write(chunk.constData(), qMin<qint64>(left, chunk.size()));
         total += size;
@@ -49,86 +80,107 @@ qint64 makeFiles(const QString& dir, const DataSet& set, double scale) {
     return total;
 }
 
-QStringList filesOf(const QString& dir) {
-    QStringList out;
-    for (const QString& f : QDir(dir).entryList({QStringLiteral("*.dat")}, QDir::Files, QDir::Name))
-        out << dir + f;
-    return out;
+bool copyFolder(const QString& from, const QString& to) {
+    return bench::runProgram(QStringLiteral("cp"), {QStringLiteral("-r"), from, to});
 }
 
-bool syncedCopy(const QString& from, const QString& to, QByteArray& buffer) {
-    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY);
-    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    bool ok = in >= 0 && out >= 0;
-    ssize_t n;
-    while (ok && (n = ::read(in, buffer.data(), buffer.size())) > 0)
-        ok = ::write(out, buffer.constData(), n) == n;
-    ok = ok && ::fsync(out) == 0;
-    if (in >= 0)
-        ::close(in);
-    if (out >= 0)
-        ::close(out);
-    return ok;
-}
-
-bool syncedOverwrite(const QString& path, QByteArray& buffer) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY);
-    if (fd < 0)
-        return false;
-    qint64 left = QFileInfo(path).size();
-    bool ok = true;
-    while (ok && left > 0) {
-        const qint64 n = qMin<qint64>(left, buffer.size());
-        ok = ::write(fd, buffer.constData(), n) == n;
-        left -= n;
+// 10,000 files of 1 KiB to new files: `cp -r` of the folder, then the run.
+void smallNew(Bench& b) {
+    const qint64 n = b.count(10000);
+    const QString in = b.dir + QStringLiteral("/in"), copy = b.dir + QStringLiteral("/copy"),
+                  out = b.dir + QStringLiteral("/out");
+    bench::Rounds rounds("batch", "small_new", n, makeFiles(in, n, 1024, 1024));
+    for (int i = 0; i < b.rounds; ++i) {
+        bench::dropCaches();
+        const double ref = bench::timed([&] { return copyFolder(in, copy); });
+        QDir(copy).removeRecursively();
+        QDir().mkpath(out);
+        bench::dropCaches();
+        const double ours = bench::timed([&] { return b.run(in + '/', out + '/') == n; });
+        QDir(out).removeRecursively();
+        rounds.add(ref, ours);
     }
-    ok = ok && ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
+    rounds.print();
 }
 
-void print(const char* set, const char* what, qint64 files, qint64 bytes, qint64 ms) {
-    const double s = qMax<qint64>(ms, 1) / 1000.0;
-    std::printf("bench_batch set=%s case=%s files=%lld bytes=%lld seconds=%.3f files_per_s=%.1f mb_per_s=%.2f\n", set,
-                what, static_cast<long long>(files), static_cast<long long>(bytes), s, files / s,
-                bytes / 1048576.0 / s);
-    std::fflush(stdout);
+// 2,000 files of 4-64 KiB in place, durable and checked, against an in-place tool that neither syncs nor checks,
+// each over its own copy of the folder.
+void smallInPlace(Bench& b) {
+    if (!bench::haveProgram(QStringLiteral("ccrypt"))) {
+        std::fprintf(stderr, "# small_inplace skipped: its reference, ccrypt, is not installed "
+                             "(`make bench-deps` installs it as root)\n");
+        return;
+    }
+    const qint64 n = b.count(2000);
+    const QString src = b.dir + QStringLiteral("/src"), refDir = b.dir + QStringLiteral("/ref"),
+                  ourDir = b.dir + QStringLiteral("/ours");
+    bench::Rounds rounds("batch", "small_inplace", n, makeFiles(src, n, 4096, 65536));
+    for (int i = 0; i < b.rounds; ++i) {
+        if (!copyFolder(src, refDir) || !copyFolder(src, ourDir)) {
+            rounds.add(-1, -1);
+            break;
+        }
+        bench::dropCaches();
+        const double ref = bench::timed([&] {
+            return bench::runProgram(QStringLiteral("ccrypt"),
+                                     {QStringLiteral("-e"), QStringLiteral("-r"), QStringLiteral("-f"),
+                                      QStringLiteral("-q"), QStringLiteral("-K"), QStringLiteral("bench-key"), refDir});
+        });
+        bench::dropCaches();
+        const double ours = bench::timed([&] { return b.run(ourDir + '/', QString()) == n; });
+        QDir(refDir).removeRecursively();
+        QDir(ourDir).removeRecursively();
+        rounds.add(ref, ours);
+    }
+    rounds.print();
 }
+
+// 1 GiB to a new file, synced: `cp` then an fsync of the copy, against the run.
+void largeNewSynced(Bench& b) {
+    const qint64 size = b.size(qint64(1) << 30);
+    const QString in = b.dir + QStringLiteral("/in"), copy = b.dir + QStringLiteral("/copy.dat"),
+                  out = b.dir + QStringLiteral("/out");
+    bench::Rounds rounds("batch", "large_new_synced", 1, makeFiles(in, 1, size, size));
+    const QString big = in + QStringLiteral("/f000000.dat");
+    for (int i = 0; i < b.rounds; ++i) {
+        bench::dropCaches();
+        const double ref = bench::timed([&] {
+            return bench::runProgram(QStringLiteral("cp"), {big, copy}) && bench::fsyncFile(copy);
+        });
+        QFile::remove(copy);
+        QDir().mkpath(out);
+        bench::dropCaches();
+        const double ours = bench::timed([&] { return b.run(in + '/', out + '/') == 1; });
+        QDir(out).removeRecursively();
+        rounds.add(ref, ours);
+    }
+    rounds.print();
+}
+
 // The report window's progress display against none: one large file, the display shown from its first moment
-// (the most it can cost), encrypted to a new file with the display on and off in turn (the order swapped every pair, so
-// that a drift of the machine falls on both sides). The disk is left out (memory-backed /dev/shm when there is one, no
-// syncs): it only adds noise and time that the display does not touch, so the ratio is if anything high.
-void progressDisplay(frmReport& report, OperationSetup& setup, double scale) {
+// (the most it can cost), encrypted to a new file with the display on and off in turn (the order swapped every
+// pair, so that a drift of the machine falls on both sides). The disk is left out (memory-backed /dev/shm when
+// there is one, no syncs): it only adds noise and time that the display does not touch, so the ratio is if
+// anything low. Three times the rounds: the difference looked for is small.
+void progressDisplay(Bench& b) {
     const QDir shm(QStringLiteral("/dev/shm"));
-    QTemporaryDir tmp((shm.exists() ? shm : QDir::current()).filePath(QStringLiteral("bench_progress_XXXXXX")));
-    const QString in = tmp.filePath(QStringLiteral("in/"));
-    const QString out = tmp.filePath(QStringLiteral("out/"));
-    QDir().mkpath(out);
-    const qint64 size = qMax<qint64>(256LL << 20, qint64((1024LL << 20) * scale));
-    makeFiles(in, {"progress", 1, size, size}, 1.0);
-    setup.blnEncrypt = true;
-    setup.blnOutputFilesSame = false;
-    report.blnPerformingOperation = true;
-    report.blnGettingInputFilesizes = false;
-    report.strInputDirpath = in;
-    report.strInputFilespec = QStringLiteral("*.dat");
-    report.strOutputDirpath = out;
-    report.strOutputFilespec = QStringLiteral("*.enc");
+    QTemporaryDir tmp((shm.exists() ? shm : QDir(b.dir)).filePath(QStringLiteral("bench_progress_XXXXXX")));
+    const QString in = tmp.filePath(QStringLiteral("in")), out = tmp.filePath(QStringLiteral("out"));
+    const qint64 size = qMax<qint64>(256LL << 20, b.size(1LL << 30));
+    bench::Rounds rounds("batch", "progress_display", 1, makeFiles(in, 1, size, size));
+    rounds.setDecimals(4);
+    frmReport& report = b.report;
     const auto timed = [&](bool on) {
         report.fraProgress->setDisplayOn(on);
         QDir(out).removeRecursively();
         QDir().mkpath(out);
-        QElapsedTimer t;
-        t.start();
-        report.ProcessFiles();
-        return double(qMax<qint64>(t.nsecsElapsed(), 1));
+        return bench::timed([&] { return b.run(in + '/', out + '/') == 1; });
     };
     const qint64 showAfter = report.fraProgress->intShowAfterMs;
     report.fraProgress->intShowAfterMs = 0;
     const bool syncing = zq4e::sync_output();
     zq4e::set_sync_output(false);
-    QList<double> ratios;
-    for (int pair = 0; pair < 15; ++pair) {
+    for (int pair = 0; pair < 3 * b.rounds; ++pair) {
         double with = 0, without = 0;
         if (pair % 2 == 0) {
             with = timed(true);
@@ -137,24 +189,55 @@ void progressDisplay(frmReport& report, OperationSetup& setup, double scale) {
             without = timed(false);
             with = timed(true);
         }
-        ratios << with / without;
+        rounds.add(without, with);
     }
     zq4e::set_sync_output(syncing);
     report.fraProgress->intShowAfterMs = showAfter;
     report.fraProgress->setDisplayOn(true);
-    std::sort(ratios.begin(), ratios.end());
-    std::printf("bench=batch case=progress_display ratio=%.4f spread=%.4f-%.4f\n", ratios[ratios.size() / 2],
-                ratios.first(), ratios.last());
-    std::fflush(stdout);
+    rounds.print();
 }
+
+struct Case {
+    const char* name;
+    void (*run)(Bench&);
+};
+
+void quietSizeHints(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (!message.contains(QLatin1String("propagateSizeHints")))
+        std::fprintf(stderr, "%s%s\n", type == QtWarningMsg ? "warning: " : "", qPrintable(message));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietSizeHints);
     QApplication app(argc, argv);
-    const double scale = argc > 1 ? QString::fromLatin1(argv[1]).toDouble() : 1.0;
-    if (zq4e::allocate_buffers() == 0)
+    const Case kCases[] = {
+        {"small_new", smallNew},
+        {"small_inplace", smallInPlace},
+        {"large_new_synced", largeNewSynced},
+        {"progress_display", progressDisplay},
+    };
+
+    double scale = 1.0;
+    int rounds = 5;
+    QString base = QDir::currentPath();
+    QStringList only;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc)
+            rounds = qMax(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--dir") && i + 1 < argc)
+            base = QString::fromLocal8Bit(argv[++i]);
+        else if (!std::strcmp(argv[i], "--case") && i + 1 < argc)
+            only << QString::fromLatin1(argv[++i]);
+        else
+            scale = QString::fromLatin1(argv[i]).toDouble();
+    }
+    if (scale <= 0 || zq4e::allocate_buffers() == 0) {
+        std::fprintf(stderr, "usage: bench_batch [scale] [--rounds N] [--dir FOLDER] [--case NAME]...\n");
         return 1;
+    }
     OperationSetup setup;
     frmKeyFrom key;
     key.strKey = QByteArray("BENCHMARK-KEY-01").repeated(4);
@@ -163,76 +246,28 @@ int main(int argc, char** argv) {
     frmReport report(ctx);
     report.show();
 
-    // One derivation of the master key before any timing: every run of the program pays it once.
-    QTemporaryDir warm;
+    // The one derivation of the session's master key, before any timing: a program session pays it once.
+    QTemporaryDir warm(base + QStringLiteral("/bench_batch_XXXXXX"));
+    if (!warm.isValid()) {
+        std::fprintf(stderr, "bench_batch: cannot create a folder in %s\n", qPrintable(base));
+        return 1;
+    }
     QFile w(warm.filePath(QStringLiteral("w")));
     w.open(QIODevice::WriteOnly);
     w.write("warm");
     w.close();
     zq4e::operation_initialization(key.strKey, 1, 4, 0);
     zq4e::encrypt_file(w.fileName(), w.fileName() + QStringLiteral(".enc"));
+    std::fprintf(stderr, "# scale %g, %d rounds, data under %s\n", scale, rounds, qPrintable(base));
 
-    const DataSet sets[] = {
-        {"10000x1KiB", 10000, 1024, 1024},
-        {"2000x4-64KiB", 2000, 4096, 65536},
-        {"1x1GiB", 1, 1LL << 30, 1LL << 30},
-    };
-    QByteArray buffer(1 << 20, 'z');
-    for (const DataSet& set : sets) {
-        QTemporaryDir tmp(QDir::current().filePath(QStringLiteral("bench_batch_XXXXXX")));
-        const QString in = tmp.filePath(QStringLiteral("in/"));
-        const QString out = tmp.filePath(QStringLiteral("out/"));
-        QDir().mkpath(out);
-        const qint64 bytes = makeFiles(in, set, scale);
-        const QStringList files = filesOf(in);
-        QElapsedTimer t;
-
-        // Engine alone, to new files.
-        t.start();
-        for (const QString& f : files) {
-            zq4e::operation_initialization(key.strKey, 1, QFileInfo(f).size(), 0);
-            zq4e::encrypt_file(f, out + QFileInfo(f).fileName() + QStringLiteral(".e"));
-        }
-        print(set.name, "engine_only", files.size(), bytes, t.elapsed());
-        QDir(out).removeRecursively();
-        QDir().mkpath(out);
-
-        // The run, to new files.
-        setup.blnEncrypt = true;
-        setup.blnOutputFilesSame = false;
-        report.blnPerformingOperation = true;
-        report.blnGettingInputFilesizes = false;
-        report.strInputDirpath = in;
-        report.strInputFilespec = QStringLiteral("*.dat");
-        report.strOutputDirpath = out;
-        report.strOutputFilespec = QStringLiteral("*.enc");
-        t.start();
-        report.ProcessFiles();
-        print(set.name, "run_to_new_files", report.intFilesProcessed, report.lngTotalBytesProcessed, t.elapsed());
-        QDir(out).removeRecursively();
-        QDir().mkpath(out);
-
-        // What in place cannot avoid: a synced copy, then a synced overwrite of the original.
-        t.start();
-        for (const QString& f : files) {
-            const QString copy = out + QFileInfo(f).fileName();
-            syncedCopy(f, copy, buffer);
-            syncedOverwrite(f, buffer);
-        }
-        print(set.name, "unavoidable_io", files.size(), bytes, t.elapsed());
-        for (const QString& f : files)
-            QFile::rename(out + QFileInfo(f).fileName(), out + QFileInfo(f).fileName() + QStringLiteral(".x")),
-                QFile::remove(out + QFileInfo(f).fileName() + QStringLiteral(".x"));
-
-        // The run, in place.
-        setup.blnOutputFilesSame = true;
-        report.strOutputDirpath = in;
-        report.strOutputFilespec = QStringLiteral("*.dat");
-        t.start();
-        report.ProcessFiles();
-        print(set.name, "run_in_place", report.intFilesProcessed, report.lngTotalBytesProcessed, t.elapsed());
+    for (const Case& c : kCases) {
+        if (!only.isEmpty() && !only.contains(QLatin1String(c.name)))
+            continue;
+        QTemporaryDir tmp(base + QStringLiteral("/bench_batch_XXXXXX"));
+        Bench b{scale, rounds, tmp.path(), setup, key, report};
+        c.run(b);
     }
-    progressDisplay(report, setup, scale);
     zq4e::deallocate_buffers();
+    bench::printPeakMemory("batch");
     return 0;
 }

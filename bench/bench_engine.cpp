@@ -1,33 +1,40 @@
-// Throughput of the cipher engine against a plain copy of the same data, in one run.
-//   bench_engine [--dir FOLDER] [--sync] [--repeat N]
-// Data lives in a fresh folder under FOLDER (default /tmp). Without --sync nothing is synced, so with enough
-// memory every figure is a page-cache figure; --sync syncs every output file, ours and the copy's alike.
-// Each figure is the best of N runs (default 3); the data is synced to disk before the first. One line per figure:
-//   bench=engine figure=<name> key=value ...
+// Throughput of the cipher engine alone, in the page cache, against `cp` of the same data.
+// Every case alternates the reference and our run (A B A B ...) for a number of rounds in this one process and
+// prints the median of the per-round ratios with their spread, then the peak memory:
+//   bench=engine case=<case> ratio=<median> spread=<min>-<max>
+//   bench=engine case=session_key seconds=<s>      (the one scrypt of an engine session)
+//   bench=engine case=peak_memory mib=<n>
+// A ratio is our throughput over the reference's (higher is better). Per-round times go to standard error.
+// Nothing is synced: the data is read into the page cache before the first round and every output is removed
+// right after its run, before its writing back can compete with the next one.
+// Usage: bench_engine [scale] [--rounds N] [--dir FOLDER] [--case NAME]...
+//   scale < 1 shrinks every data set; the data lives in a fresh folder under FOLDER (default /tmp).
+#include "BenchRounds.h"
 
 #include "platform/engine/Engine.h"
 
 #include <QByteArray>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QString>
 #include <QFileInfo>
+#include <QString>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <functional>
-#include <sys/resource.h>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
-bool g_sync = false;
-constexpr std::size_t kCopyBuffer = 4u << 20;
+const QByteArray kKey(64, 'K');
+
+struct Bench {
+    double scale = 1.0;
+    int rounds = 5;
+    QString dir; // the case's own folder, removed after it
+
+    qint64 count(qint64 files) const { return qMax<qint64>(1, qint64(double(files) * scale)); }
+    qint64 size(qint64 bytes) const { return qMax<qint64>(1 << 20, qint64(double(bytes) * scale)); }
+};
 
 void fillPseudoRandom(char* p, std::size_t n, std::uint64_t& state) {
     for (std::size_t i = 0; i + 8 <= n; i += 8) {
@@ -39,257 +46,157 @@ void fillPseudoRandom(char* p, std::size_t n, std::uint64_t& state) {
 }
 
 bool writeDataFile(const QString& path, qint64 size, std::uint64_t seed) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
         return false;
-    std::vector<char> buf(std::min<qint64>(size, kCopyBuffer) + 8);
+    QByteArray buf(int(std::min<qint64>(size, 4 << 20)) + 8, Qt::Uninitialized);
     std::uint64_t state = seed | 1;
-    bool ok = true;
-    for (qint64 left = size; left > 0 && ok;) {
-        const std::size_t n = std::size_t(std::min<qint64>(left, qint64(buf.size() - 8)));
-        fillPseudoRandom(buf.data(), n + 8, state);
-        ok = ::write(fd, buf.data(), n) == ssize_t(n);
-        left -= qint64(n);
+    for (qint64 left = size; left > 0;) {
+        const qint64 n = std::min<qint64>(left, buf.size() - 8);
+        fillPseudoRandom(buf.data(), std::size_t(n) + 8, state);
+        if (f.write(buf.constData(), n) != n)
+            return false;
+        left -= n;
     }
-    return ::close(fd) == 0 && ok;
+    return true;
 }
 
-// What the engine does minus the cryptography: read through a buffer, write a new file, sync when ours would.
-int plainCopy(const QString& in, const QString& out) {
-    static std::vector<char> buf(kCopyBuffer);
-    const int src = ::open(QFile::encodeName(in).constData(), O_RDONLY | O_CLOEXEC);
-    if (src < 0)
-        return -3;
-    const int dst = ::open(QFile::encodeName(out).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (dst < 0) {
-        ::close(src);
-        return -5;
-    }
-    int rc = 0;
-    for (;;) {
-        const ssize_t n = ::read(src, buf.data(), buf.size());
-        if (n <= 0) {
-            rc = n < 0 ? -6 : 0;
-            break;
+// Reads a file once so that the rounds find it in the page cache.
+void warm(const QString& path) {
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly))
+        while (!f.read(4 << 20).isEmpty()) {
         }
-        if (::write(dst, buf.data(), std::size_t(n)) != n) {
-            rc = -7;
-            break;
-        }
+}
+
+bool encrypt(const QString& in, const QString& out) {
+    zq4e::operation_initialization(kKey, 1, QFileInfo(in).size(), 0);
+    return zq4e::encrypt_file(in, out) == 0;
+}
+
+bool decrypt(const QString& in, const QString& out) {
+    zq4e::operation_initialization(kKey, 0, QFileInfo(in).size(), 0);
+    return zq4e::decrypt_file(in, out) == 0;
+}
+
+bool cp(const QStringList& args) { return bench::runProgram(QStringLiteral("cp"), args); }
+
+// One large file, `cp` against the engine's encryption or decryption.
+void largeCase(Bench& b, const char* name, bool decrypting) {
+    const qint64 size = b.size(qint64(1) << 30);
+    const QString plain = b.dir + QStringLiteral("/big"), sealed = b.dir + QStringLiteral("/big.enc"),
+                  out = b.dir + QStringLiteral("/out");
+    if (!writeDataFile(plain, size, 42) || !encrypt(plain, sealed)) {
+        std::fprintf(stderr, "# %s: cannot make its data\n", name);
+        return;
     }
-    if (rc == 0 && g_sync && ::fsync(dst) != 0)
-        rc = -7;
-    ::close(src);
-    if (::close(dst) != 0 && rc == 0)
-        rc = -7;
-    return rc;
-}
-
-struct Timing {
-    double seconds = 1e300; // best wall time
-    double cpu = 1e300;     // user + system time of that best run
-    bool ok = true;
-};
-
-double cpuSeconds() {
-    rusage ru{};
-    ::getrusage(RUSAGE_SELF, &ru);
-    return double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) + double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
-}
-
-void measure(Timing& t, const std::function<bool()>& body) {
-    const double cpu0 = cpuSeconds();
-    QElapsedTimer clock;
-    clock.start();
-    const bool ok = body();
-    const double s = double(clock.nsecsElapsed()) / 1e9;
-    t.ok = t.ok && ok;
-    if (s < t.seconds) {
-        t.seconds = s;
-        t.cpu = cpuSeconds() - cpu0;
+    const QString in = decrypting ? sealed : plain;
+    warm(in);
+    bench::Rounds rounds("engine", name, 1, size);
+    for (int i = 0; i < b.rounds; ++i) {
+        const double ref = bench::timed([&] { return cp({in, out}); });
+        QFile::remove(out);
+        const double ours = bench::timed([&] { return decrypting ? decrypt(in, out) : encrypt(in, out); });
+        QFile::remove(out);
+        rounds.add(ref, ours);
     }
+    rounds.print();
 }
 
-QStringList makeFolder(const QString& path, int count, qint64 minSize, qint64 maxSize, std::uint64_t seed) {
-    QDir().mkpath(path);
+void largeEngine(Bench& b) { largeCase(b, "large_engine", false); }
+void largeEngineDecrypt(Bench& b) { largeCase(b, "large_engine_decrypt", true); }
+
+// A folder of small files, `cp -r` against the engine file by file in a session whose key is derived.
+void folderCase(Bench& b, const char* name, qint64 files, qint64 minSize, qint64 maxSize) {
+    const qint64 n = b.count(files);
+    const QString src = b.dir + QStringLiteral("/src"), out = b.dir + QStringLiteral("/out");
+    QDir().mkpath(src);
     QStringList names;
-    std::uint64_t state = seed;
-    for (int i = 0; i < count; ++i) {
+    qint64 bytes = 0;
+    std::uint64_t state = 7;
+    for (qint64 i = 0; i < n; ++i) {
         state = state * 6364136223846793005ull + 1442695040888963407ull;
         const qint64 size = minSize + qint64((state >> 33) % std::uint64_t(maxSize - minSize + 1));
-        const QString name = QStringLiteral("f%1.dat").arg(i, 5, 10, QLatin1Char('0'));
-        if (!writeDataFile(path + '/' + name, size, state))
-            return {};
-        names << name;
+        names << QStringLiteral("f%1.dat").arg(i, 6, 10, QLatin1Char('0'));
+        if (!writeDataFile(src + '/' + names.last(), size, state)) {
+            std::fprintf(stderr, "# %s: cannot make its data\n", name);
+            return;
+        }
+        bytes += size;
     }
-    return names;
+    for (const QString& f : names)
+        warm(src + '/' + f);
+    bench::Rounds rounds("engine", name, n, bytes);
+    for (int i = 0; i < b.rounds; ++i) {
+        const double ref = bench::timed([&] { return cp({QStringLiteral("-r"), src, out}); });
+        QDir(out).removeRecursively();
+        QDir().mkpath(out);
+        const double ours = bench::timed([&] {
+            bool ok = true;
+            for (const QString& f : names)
+                ok = encrypt(src + '/' + f, out + '/' + f + QStringLiteral(".enc")) && ok;
+            return ok;
+        });
+        QDir(out).removeRecursively();
+        rounds.add(ref, ours);
+    }
+    rounds.print();
 }
 
-void line(const char* figure, const QString& rest) {
-    std::printf("bench=engine figure=%s %s\n", figure, qPrintable(rest));
-    std::fflush(stdout);
-}
+void smallEngine(Bench& b) { folderCase(b, "small_engine", 10000, 1024, 1024); }
+void smallEngineMixed(Bench& b) { folderCase(b, "small_engine_4_64KiB", 2000, 4096, 65536); }
 
-QString num(double v, int decimals = 1) { return QString::number(v, 'f', decimals); }
-
-// One figure: throughput, wall and processor time, and the ratio to the plain copy it is compared with.
-void report(const QString& figure, const Timing& t, const Timing* copy, int files, double bytes) {
-    QString s = files > 0 ? QStringLiteral("files_per_s=%1 ").arg(num(files / t.seconds)) : QString();
-    s += QStringLiteral("mbps=%1 seconds=%2 cpu_seconds=%3")
-             .arg(num(bytes / (1 << 20) / t.seconds), num(t.seconds, 3), num(t.cpu, 3));
-    if (copy)
-        s += QStringLiteral(" ratio=%1").arg(num(copy->seconds / t.seconds, 2));
-    s += QStringLiteral(" ok=%1").arg(t.ok ? 1 : 0);
-    std::printf("bench=engine figure=%s %s\n", qPrintable(figure), qPrintable(s));
-    std::fflush(stdout);
-}
+struct Case {
+    const char* name;
+    void (*run)(Bench&);
+};
 
 } // namespace
 
 int main(int argc, char** argv) {
+    const Case kCases[] = {
+        {"large_engine", largeEngine},
+        {"large_engine_decrypt", largeEngineDecrypt},
+        {"small_engine", smallEngine},
+        {"small_engine_4_64KiB", smallEngineMixed},
+    };
+    double scale = 1.0;
+    int rounds = 5;
     QString base = QStringLiteral("/tmp");
-    int repeat = 3;
+    QStringList only;
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--sync"))
-            g_sync = true;
+        if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc)
+            rounds = qMax(1, std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--dir") && i + 1 < argc)
             base = QString::fromLocal8Bit(argv[++i]);
-        else if (!std::strcmp(argv[i], "--repeat") && i + 1 < argc)
-            repeat = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--case") && i + 1 < argc)
+            only << QString::fromLatin1(argv[++i]);
+        else
+            scale = QString::fromLatin1(argv[i]).toDouble();
     }
     QTemporaryDir work(base + QStringLiteral("/bench_engine_XXXXXX"));
-    if (!work.isValid() || !zq4e::allocate_buffers()) {
-        std::fprintf(stderr, "cannot set up in %s\n", qPrintable(base));
+    if (scale <= 0 || !work.isValid() || !zq4e::allocate_buffers()) {
+        std::fprintf(stderr, "usage: bench_engine [scale] [--rounds N] [--dir FOLDER] [--case NAME]...\n");
         return 1;
     }
-    zq4e::set_sync_output(g_sync);
-    const QString dir = work.path();
-    line("setup", QStringLiteral("dir=%1 sync=%2 repeat=%3").arg(dir).arg(g_sync ? 1 : 0).arg(repeat));
-    const QByteArray key(64, 'K');
+    zq4e::set_sync_output(false);
+    std::fprintf(stderr, "# scale %g, %d rounds, data under %s\n", scale, rounds, qPrintable(base));
 
-    // The master key: one scrypt per key and engine session.
-    QFile::remove(dir + "/tiny");
-    writeDataFile(dir + "/tiny", 1, 1);
-    QElapsedTimer clock;
-    clock.start();
-    zq4e::operation_initialization(key, 1, 1, 0);
-    zq4e::encrypt_file(dir + "/tiny", dir + "/tiny.enc");
-    const double scryptSeconds = double(clock.nsecsElapsed()) / 1e9;
-    line("scrypt_session_key", QStringLiteral("seconds=%1").arg(num(scryptSeconds, 3)));
+    // The session's one scrypt, paid before any round.
+    const QString tiny = work.filePath(QStringLiteral("tiny"));
+    writeDataFile(tiny, 8, 1);
+    const double keySeconds = bench::timed([&] { return encrypt(tiny, tiny + QStringLiteral(".enc")); });
+    std::printf("bench=engine case=session_key seconds=%.3f\n", keySeconds);
+    std::fflush(stdout);
 
-    // All data is made first and nothing is deleted until the end: a file system that has just freed many
-    // inodes creates new files more slowly for a while, which would skew whichever figure came next.
-    constexpr qint64 kBig = qint64(1) << 30;
-    const QString big = dir + "/big", out = dir + "/big.out", enc = dir + "/big.enc";
-    if (!writeDataFile(big, kBig, 42))
-        return 1;
-    struct FolderCase {
-        const char* name;
-        int count;
-        qint64 minSize, maxSize;
-        QStringList names;
-        qint64 bytes = 0;
-    };
-    FolderCase cases[] = {{"2000_files_4_64KiB", 2000, 4096, 65536, {}}, {"10000_files_1KiB", 10000, 1024, 1024, {}}};
-    for (FolderCase& c : cases) {
-        c.names = makeFolder(dir + "/src_" + c.name, c.count, c.minSize, c.maxSize, 7);
-        if (c.names.isEmpty())
-            return 1;
-        for (const QString& n : c.names)
-            c.bytes += QFileInfo(dir + "/src_" + c.name + '/' + n).size();
+    for (const Case& c : kCases) {
+        if (!only.isEmpty() && !only.contains(QLatin1String(c.name)))
+            continue;
+        QTemporaryDir tmp(work.filePath(QStringLiteral("case_XXXXXX")));
+        Bench b{scale, rounds, tmp.path()};
+        c.run(b);
     }
-
-    // The data reaches the disk before anything is timed, so its writing does not compete with the figures.
-    ::sync();
-
-    // One large file. Copy, encryption and decryption take turns, so a busy machine hurts them alike.
-    zq4e::operation_initialization(key, 1, kBig, 0);
-    if (zq4e::encrypt_file(big, enc) != 0)
-        return 1;
-    Timing copy, encrypt, decrypt;
-    for (int r = 0; r < repeat; ++r) {
-        QFile::remove(out);
-        measure(copy, [&] { return plainCopy(big, out) == 0; });
-        QFile::remove(out);
-        measure(encrypt, [&] {
-            zq4e::operation_initialization(key, 1, kBig, 0);
-            return zq4e::encrypt_file(big, out) == 0;
-        });
-        QFile::remove(out);
-        measure(decrypt, [&] {
-            zq4e::operation_initialization(key, 0, kBig, 0);
-            return zq4e::decrypt_file(enc, out) == 0;
-        });
-    }
-    QFile::remove(out);
-    report("copy_1GiB", copy, nullptr, 0, double(kBig));
-    report("encrypt_1GiB", encrypt, &copy, 0, double(kBig));
-    report("decrypt_1GiB", decrypt, &copy, 0, double(kBig));
-
-    // Folders of small files, file to file, one key and one engine session whose one derivation is part of
-    // the run; every run writes into a folder of its own.
-    for (const FolderCase& c : cases) {
-        const QString src = dir + "/src_" + c.name;
-        const QStringList& names = c.names;
-        Timing folderCopy, folderEncrypt;
-        for (int r = 0; r < repeat; ++r) {
-            const QString copyDst = dir + QStringLiteral("/copy_%1_%2").arg(c.name).arg(r);
-            const QString encDst = dir + QStringLiteral("/enc_%1_%2").arg(c.name).arg(r);
-            QDir().mkpath(copyDst);
-            QDir().mkpath(encDst);
-            auto runCopy = [&] {
-                measure(folderCopy, [&] {
-                    bool ok = true;
-                    for (const QString& n : names)
-                        ok = plainCopy(src + '/' + n, copyDst + '/' + n) == 0 && ok;
-                    return ok;
-                });
-            };
-            auto runEncrypt = [&] {
-                zq4e::deallocate_buffers(); // a fresh session
-                zq4e::allocate_buffers();
-                zq4e::set_sync_output(g_sync);
-                measure(folderEncrypt, [&] {
-                    bool ok = true;
-                    for (const QString& n : names) {
-                        zq4e::operation_initialization(key, 1, 0, 0);
-                        ok = zq4e::encrypt_file(src + '/' + n, encDst + '/' + n + ".enc") == 0 && ok;
-                    }
-                    return ok;
-                });
-            };
-            // Alternate which goes first.
-            if (r % 2) {
-                runEncrypt();
-                runCopy();
-            } else {
-                runCopy();
-                runEncrypt();
-            }
-        }
-        // The same in a session whose key is already derived: the rate once the one scrypt is paid.
-        Timing warmEncrypt;
-        for (int r = 0; r < repeat; ++r) {
-            const QString encDst = dir + QStringLiteral("/warm_%1_%2").arg(c.name).arg(r);
-            QDir().mkpath(encDst);
-            measure(warmEncrypt, [&] {
-                bool ok = true;
-                for (const QString& n : names) {
-                    zq4e::operation_initialization(key, 1, 0, 0);
-                    ok = zq4e::encrypt_file(src + '/' + n, encDst + '/' + n + ".enc") == 0 && ok;
-                }
-                return ok;
-            });
-        }
-        report(QStringLiteral("copy_%1").arg(c.name), folderCopy, nullptr, c.count, double(c.bytes));
-        report(QStringLiteral("encrypt_%1_warm_session").arg(c.name), warmEncrypt, &folderCopy, c.count,
-               double(c.bytes));
-        report(QStringLiteral("encrypt_%1_with_session_scrypt").arg(c.name), folderEncrypt, &folderCopy, c.count, double(c.bytes));
-    }
-
     zq4e::deallocate_buffers();
-    rusage ru{};
-    ::getrusage(RUSAGE_SELF, &ru);
-    line("peak_memory", QStringLiteral("mib=%1").arg(num(double(ru.ru_maxrss) / 1024.0)));
+    bench::printPeakMemory("engine");
     return 0;
 }

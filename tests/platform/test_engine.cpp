@@ -106,8 +106,14 @@ private slots:
     }
 
     // The engine and an independent implementation of the format must read each other's files.
+    void writesAndReadsTheDocumentedFormat_data() {
+        QTest::addColumn<qsizetype>("size");
+        QTest::newRow("one batch") << 2 * kSeg + 100;
+        QTest::newRow("three batches") << 150 * kSeg + 5;
+    }
     void writesAndReadsTheDocumentedFormat() {
-        const QByteArray plain = TestSupport::pseudoRandomBytes(2 * kSeg + 100, 3);
+        QFETCH(qsizetype, size);
+        const QByteArray plain = TestSupport::pseudoRandomBytes(size, 3);
         QVERIFY(put("plain", plain));
         QCOMPARE(encrypt("plain", "cipher"), 0);
         const auto opened = CipherFileWriter::decrypt(kKey, get("cipher"));
@@ -317,6 +323,40 @@ private slots:
         QCOMPARE(leftovers({"damaged", "back"}), QStringList());
     }
 
+    // Files of several batches are opened on a second thread while the first writes: damage in a later batch
+    // still keeps exactly the plaintext before the first bad segment, and the read-back check sees it too.
+    void damageInALaterBatch_data() {
+        QTest::addColumn<QList<int>>("flipped");
+        QTest::addColumn<qsizetype>("cutAfter"); // segments kept whole before a 1-byte tail, or -1
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("segmentsKept");
+        QTest::newRow("segment carried into batch 2") << QList<int>{63} << qsizetype(-1) << -21 << 63;
+        QTest::newRow("inside batch 2") << QList<int>{100} << qsizetype(-1) << -21 << 100;
+        QTest::newRow("batches 2 and 3") << QList<int>{70, 140} << qsizetype(-1) << -22 << 70;
+        QTest::newRow("cut in batch 3") << QList<int>{} << qsizetype(130) << -18 << 130;
+    }
+    void damageInALaterBatch() {
+        QFETCH(QList<int>, flipped);
+        QFETCH(qsizetype, cutAfter);
+        QFETCH(int, code);
+        QFETCH(int, segmentsKept);
+        constexpr qsizetype stride = kSeg + 16;
+        const QByteArray plain = TestSupport::pseudoRandomBytes(150 * kSeg + 5, 23);
+        QVERIFY(put("plain", plain));
+        QCOMPARE(encrypt("plain", "cipher"), 0);
+        QByteArray f = get("cipher");
+        for (const int i : flipped)
+            f[64 + i * stride + 100] = char(f[64 + i * stride + 100] ^ 4);
+        if (cutAfter >= 0)
+            f.truncate(64 + cutAfter * stride + 1);
+        QVERIFY(put("damaged", f));
+        QCOMPARE(decrypt("damaged", "back"), code);
+        QCOMPARE(get("back"), plain.left(segmentsKept * kSeg));
+        operation_initialization(kKey, 0, 0, 0);
+        QCOMPARE(verify_file(at("damaged"), at("plain")), code);
+        QCOMPARE(leftovers({"plain", "cipher", "damaged", "back"}), QStringList());
+    }
+
     // The read-back check: only the exact original under the right key passes; nothing is written.
     void verifyComparesWithoutWriting() {
         const QByteArray plain = TestSupport::pseudoRandomBytes(3 * kSeg + 5, 31);
@@ -402,15 +442,23 @@ private slots:
     }
 
     // A file size limit makes writes fail with an error other than a full disk.
+    void writeErrors_data() {
+        QTest::addColumn<qsizetype>("size");
+        QTest::addColumn<qsizetype>("limit");
+        QTest::newRow("one batch") << qsizetype(1 << 20) << qsizetype(200000);
+        QTest::newRow("in a later batch") << qsizetype(12 << 20) << qsizetype(9 << 20) + 3;
+    }
     void writeErrors() {
-        const QByteArray plain = TestSupport::pseudoRandomBytes(1 << 20, 19);
+        QFETCH(qsizetype, size);
+        QFETCH(qsizetype, limit);
+        const QByteArray plain = TestSupport::pseudoRandomBytes(size, 19);
         QVERIFY(put("plain", plain));
         QCOMPARE(encrypt("plain", "cipher"), 0);
         rlimit saved{};
         QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit small = saved;
-        small.rlim_cur = 200000;
+        small.rlim_cur = rlim_t(limit);
         QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
         const int encrypted = encrypt("plain", "cipher2");
         const int decrypted = decrypt("cipher", "back");
@@ -419,7 +467,7 @@ private slots:
         QCOMPARE(encrypted, int(WriteError));
         QVERIFY(!exists("cipher2"));
         QCOMPARE(decrypted, int(PartialWriteError));
-        QCOMPARE(get("back"), plain.left(200000));
+        QCOMPARE(get("back"), plain.left(limit));
         QCOMPARE(leftovers({"plain", "cipher", "back"}), QStringList());
     }
 

@@ -1,5 +1,6 @@
 #include "platform/engine/Engine.h"
 
+#include "platform/engine/BatchWorker.h"
 #include "platform/engine/CipherHeader.h"
 #include "platform/engine/EngineFiles.h"
 #include "platform/engine/MasterKeyCache.h"
@@ -78,9 +79,13 @@ std::uint8_t* workingBuffer(EngineState& s, std::size_t bytes) {
     return s.buffer.data() + (kAlign - address % kAlign) % kAlign;
 }
 
+std::size_t alignUp(std::size_t bytes) {
+    return (bytes + kAlign - 1) / kAlign * kAlign;
+}
+
 // Room for one segment and its tag, rounded up to whole cache lines.
 std::size_t slotSize(std::size_t stride) {
-    return (stride + kAlign - 1) / kAlign * kAlign;
+    return alignUp(stride);
 }
 
 std::size_t slotsFor(std::size_t stride) {
@@ -118,48 +123,87 @@ int encryptStream(EngineState& s, InputFile& in, OutputFile& out) {
 
     const std::size_t seg = h.segmentSize(), stride = seg + kTagSize, batch = slotsFor(stride);
     // One slot more than a batch: a segment is only known to be the final one once the file ends behind it.
-    std::uint8_t* buf = workingBuffer(s, (batch + 1) * stride);
+    const std::size_t halfBytes = alignUp((batch + 1) * stride);
+    std::uint8_t* buf = workingBuffer(s, 2 * halfBytes);
     if (!buf)
         return CryptoFailure;
+    struct Batch {
+        std::uint8_t* buf;
+        std::size_t data = 0, count = 0, outBytes = 0;
+        bool atEnd = false, sealed = false;
+    };
+    Batch halves[2] = {{buf}, {buf + halfBytes}};
     std::vector<iovec> iov(batch + 1);
     std::uint64_t index = 0, written = 0;
-    std::size_t carry = 0; // plaintext bytes already in slot 0
     bool headerPending = true;
+
+    // Fills b with the next batch of plaintext, `carry` bytes of which are in its slot 0 already.
+    auto read = [&](Batch& b, std::size_t carry) {
+        iov[0] = {b.buf + carry, seg - carry};
+        for (std::size_t i = 1; i <= batch; ++i)
+            iov[i] = {b.buf + i * stride, seg};
+        const long long got = in.readVec(iov.data(), int(iov.size()));
+        if (got < 0)
+            return false;
+        addProgress(got);
+        b.data = carry + std::size_t(got);
+        b.atEnd = b.data < (batch + 1) * seg;
+        // At the end every slot holding data is sealed, the last one as final (an empty file is one empty
+        // final segment); otherwise the full batch goes and its extra slot is carried over.
+        b.count = b.atEnd ? std::max<std::size_t>(1, (b.data + seg - 1) / seg) : batch;
+        return true;
+    };
+    auto seal = [&s, seg, stride](Batch& b, std::uint64_t first) {
+        b.sealed = true;
+        for (std::size_t i = 0; i < b.count && b.sealed; ++i) {
+            const bool last = b.atEnd && i + 1 == b.count;
+            const std::size_t len = last ? b.data - i * seg : seg;
+            std::uint8_t* slot = b.buf + i * stride;
+            b.sealed = s.cipher.seal(std::uint32_t(first + i), last, slot, len, slot + len);
+            b.outBytes = i * stride + len + kTagSize;
+        }
+    };
+    auto write = [&](Batch& b) {
+        iovec w[2] = {{const_cast<std::uint8_t*>(headerBytes.data()), kHeaderSize}, {b.buf, b.outBytes}};
+        const int rc = headerPending ? out.writeVec(w, 2, written) : out.writeVec(w + 1, 1, written);
+        headerPending = false;
+        return rc;
+    };
+
+    // While one half is sealed on the worker, the previous half is written and then refilled with the next
+    // batch. A file of one batch has nothing to overlap and stays on this thread.
+    Batch *cur = &halves[0], *other = &halves[1], *pending = nullptr;
+    if (!read(*cur, 0))
+        return ReadError;
+    BatchWorker worker;
     for (;;) {
         if (cancelled())
             return Cancelled;
-        iov[0] = {buf + carry, seg - carry};
-        for (std::size_t i = 1; i <= batch; ++i)
-            iov[i] = {buf + i * stride, seg};
-        const long long got = in.readVec(iov.data(), int(iov.size()));
-        if (got < 0)
-            return ReadError;
-        addProgress(got);
-        const std::size_t data = carry + std::size_t(got);
-        const bool atEnd = data < (batch + 1) * seg;
-        // At the end every slot holding data is sealed, the last one as final (an empty file is one empty
-        // final segment); otherwise the full batch goes and its extra slot is carried over.
-        const std::size_t count = atEnd ? std::max<std::size_t>(1, (data + seg - 1) / seg) : batch;
-        if (index + count - 1 > UINT32_MAX)
+        if (index + cur->count - 1 > UINT32_MAX)
             return CryptoFailure;
-        std::size_t outBytes = 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            const bool last = atEnd && i + 1 == count;
-            const std::size_t len = last ? data - i * seg : seg;
-            std::uint8_t* slot = buf + i * stride;
-            if (!s.cipher.seal(std::uint32_t(index++), last, slot, len, slot + len))
-                return CryptoFailure;
-            outBytes = i * stride + len + kTagSize;
+        auto job = [&seal, b = cur, first = index] { seal(*b, first); };
+        index += cur->count;
+        if (pending || !cur->atEnd)
+            worker.post(job);
+        else
+            job();
+        int rc = pending ? write(*pending) : Ok;
+        bool readOk = true;
+        if (rc == Ok && !cur->atEnd) {
+            std::memcpy(other->buf, cur->buf + batch * stride, seg);
+            readOk = read(*other, seg);
         }
-        iovec w[2] = {{const_cast<std::uint8_t*>(headerBytes.data()), kHeaderSize}, {buf, outBytes}};
-        const int rc = headerPending ? out.writeVec(w, 2, written) : out.writeVec(w + 1, 1, written);
-        headerPending = false;
+        worker.wait();
         if (rc != Ok)
             return rc;
-        if (atEnd)
-            return Ok;
-        std::memcpy(buf, buf + batch * stride, seg);
-        carry = seg;
+        if (!cur->sealed)
+            return CryptoFailure;
+        if (!readOk)
+            return ReadError;
+        if (cur->atEnd)
+            return write(*cur);
+        pending = cur;
+        std::swap(cur, other);
     }
 }
 
@@ -193,64 +237,107 @@ template <class Sink> DecryptOutcome decryptStream(EngineState& s, InputFile& in
     // Each segment is read into a slot of its own that starts on a cache line, so its plaintext is written
     // out from aligned memory.
     const std::size_t capacity = (batch + 1) * stride, slotBytes = slotSize(stride);
-    std::uint8_t* buf = workingBuffer(s, (batch + 1) * slotBytes);
+    const std::size_t halfBytes = (batch + 1) * slotBytes;
+    std::uint8_t* buf = workingBuffer(s, 2 * halfBytes);
     if (!buf)
         return {CryptoFailure, 0};
-    std::vector<iovec> plain(batch + 1), reads(batch + 1);
+    struct Batch {
+        std::uint8_t* buf;
+        std::vector<iovec> plain; // the authenticated plaintext to write
+        std::size_t data = 0, count = 0;
+        int pieces = 0;
+        bool atEnd = false;
+    };
+    Batch halves[2] = {{buf, std::vector<iovec>(batch + 1)}, {buf + halfBytes, std::vector<iovec>(batch + 1)}};
+    std::vector<iovec> reads(batch + 1);
     std::uint64_t index = 0;
     int failures = 0;
-    bool badTail = false;
-    bool carried = false; // slot 0 holds the segment carried over from the last read
-    for (;;) {
-        if (cancelled())
-            return {Cancelled, r.committed};
+    bool badTail = false, foreign = false;
+
+    // Fills b with the next batch; `carried`: its slot 0 holds the segment carried over from the last one.
+    auto read = [&](Batch& b, bool carried) {
         const std::size_t first = carried ? 1 : 0;
         for (std::size_t i = first; i <= batch; ++i)
-            reads[i] = {buf + i * slotBytes, stride};
+            reads[i] = {b.buf + i * slotBytes, stride};
         const long long got = in.readVec(reads.data() + first, int(batch + 1 - first));
         addProgress(got);
-        if (got < 0) {
-            if (failures)
-                break; // only counting by now
-            r.code = r.committed ? PartialReadError : ReadError;
-            return r;
-        }
-        const std::size_t data = (carried ? stride : 0) + std::size_t(got);
-        const bool atEnd = data < capacity;
-        std::size_t count = atEnd ? (data + stride - 1) / stride : batch;
-        int pieces = 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            const bool last = atEnd && i + 1 == count;
-            const std::size_t len = last ? data - i * stride : stride;
-            std::uint8_t* slot = buf + i * slotBytes;
+        if (got < 0)
+            return false;
+        b.data = (carried ? stride : 0) + std::size_t(got);
+        b.atEnd = b.data < capacity;
+        b.count = b.atEnd ? (b.data + stride - 1) / stride : batch;
+        return true;
+    };
+    // Authenticates and decrypts b's segments in place; only plaintext before the file's first failure is kept.
+    auto open = [&](Batch& b) {
+        b.pieces = 0;
+        for (std::size_t i = 0; i < b.count; ++i) {
+            const bool last = b.atEnd && i + 1 == b.count;
+            const std::size_t len = last ? b.data - i * stride : stride;
+            std::uint8_t* slot = b.buf + i * slotBytes;
             // A final piece must hold a tag and at least one byte, unless it is the whole (empty) file.
             const bool shapeOk = len > kTagSize || (len == kTagSize && index == 0);
             const bool authentic =
                 shapeOk && index <= UINT32_MAX &&
                 s.cipher.open(std::uint32_t(index), last, slot, len - kTagSize, slot + len - kTagSize);
             if (!authentic) {
-                if (index == 0)
-                    return {InvalidCipherFile, 0}; // wrong key or not ours: nothing written
+                if (index == 0) {
+                    foreign = true; // wrong key or not ours
+                    return;
+                }
                 ++failures;
                 badTail = badTail || !shapeOk;
             } else if (!failures && len > kTagSize) {
-                plain[pieces++] = {slot, len - kTagSize};
+                b.plain[b.pieces++] = {slot, len - kTagSize};
             }
             ++index;
         }
-        if (count == 0 && index == 0)
+    };
+    auto write = [&](Batch& b) {
+        const int rc = b.pieces ? out.writeVec(b.plain.data(), b.pieces, r.committed) : Ok;
+        if (rc != Ok)
+            r.code = rc == DiskFull ? DiskFull : (r.committed ? PartialWriteError : WriteError);
+        return rc == Ok;
+    };
+
+    // As in encryption: one half is opened on the worker while the other is written and refilled, and a file of
+    // one batch stays on this thread. Nothing is written before its segment has authenticated.
+    Batch *cur = &halves[0], *other = &halves[1], *pending = nullptr;
+    if (!read(*cur, false))
+        return {ReadError, 0};
+    BatchWorker worker;
+    for (;;) {
+        if (cancelled())
+            return {Cancelled, r.committed};
+        if (cur->count == 0 && index == 0)
             return {InvalidCipherFile, 0}; // a header and nothing else
-        if (pieces) {
-            const int rc = out.writeVec(plain.data(), pieces, r.committed);
-            if (rc != Ok) {
-                r.code = rc == DiskFull ? DiskFull : (r.committed ? PartialWriteError : WriteError);
+        auto job = [&open, b = cur] { open(*b); };
+        if (pending || !cur->atEnd)
+            worker.post(job);
+        else
+            job();
+        const bool wrote = !pending || write(*pending);
+        bool readOk = true;
+        if (wrote && !cur->atEnd) {
+            std::memcpy(other->buf, cur->buf + batch * slotBytes, stride);
+            readOk = read(*other, true);
+        }
+        worker.wait();
+        if (!wrote)
+            return r;
+        if (foreign)
+            return {InvalidCipherFile, 0}; // nothing written
+        if (cur->atEnd || failures >= 9 || !readOk) {
+            if (!write(*cur))
+                return r;
+            if (!readOk && !failures) { // a read error counts only while nothing failed to authenticate
+                r.code = r.committed ? PartialReadError : ReadError;
                 return r;
             }
-        }
-        if (atEnd || failures >= 9)
             break;
-        std::memcpy(buf, buf + batch * slotBytes, stride);
-        carried = true;
+        }
+        pending = cur;
+        std::swap(cur, other);
     }
     if (failures == 0)
         r.code = Ok;
@@ -274,7 +361,7 @@ int allocate_buffers() {
     if (!s.cipher.create())
         return 0;
     const std::size_t stride = (std::size_t(1) << kSegmentLog2) + kTagSize;
-    if (!workingBuffer(s, (slotsFor(stride) + 1) * slotSize(stride)))
+    if (!workingBuffer(s, 2 * (slotsFor(stride) + 1) * slotSize(stride)))
         return 0;
     s.allocated = true;
     return 1;

@@ -89,7 +89,8 @@ private slots:
             operation_initialization(k, 1, 0, 0);
             OPENSSL_cleanse(k.data(), std::size_t(k.size()));
         }
-        QVERIFY(TestSupport::writeFile(m_dir.filePath("plain"), TestSupport::pseudoRandomBytes(100000, 78)));
+        // Longer than one batch, so that the second thread's cipher holds the file key too.
+        QVERIFY(TestSupport::writeFile(m_dir.filePath("plain"), TestSupport::pseudoRandomBytes(5 << 20, 78)));
         QCOMPARE(encrypt_file(m_dir.filePath("plain"), m_dir.filePath("cipher")), 0);
 
         // The derivation, from the file's header, as the format describes it.

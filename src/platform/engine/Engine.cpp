@@ -14,6 +14,7 @@
 #include <atomic>
 #include <climits>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <openssl/crypto.h>
 #include <openssl/rand.h>
@@ -36,6 +37,7 @@ struct EngineState {
     SecretBytes key;
     MasterKeyCache cache;
     SegmentCipher cipher;
+    SegmentCipher secondCipher; // the second thread's, for files of more than one batch
     SecretBytes buffer;   // holds plaintext while a file is processed, so it is wiped like a key
     SecretBytes compared; // the original's bytes while a result is verified
     QString lastOutput;   // where the last encryption or decryption left its output
@@ -92,6 +94,12 @@ std::size_t slotsFor(std::size_t stride) {
     return std::max<std::size_t>(1, kBatchBytes / stride);
 }
 
+// Forgets the file key in both ciphers.
+void endFile(EngineState& s) {
+    s.cipher.endFile();
+    s.secondCipher.endFile();
+}
+
 int checkReady(EngineState& s) {
     g_progress.store(0, std::memory_order_relaxed);
     if (!s.allocated)
@@ -127,84 +135,91 @@ int encryptStream(EngineState& s, InputFile& in, OutputFile& out) {
     std::uint8_t* buf = workingBuffer(s, 2 * halfBytes);
     if (!buf)
         return CryptoFailure;
-    struct Batch {
+    struct Lane {
         std::uint8_t* buf;
+        SegmentCipher& cipher;
+        std::vector<iovec> iov;
         std::size_t data = 0, count = 0, outBytes = 0;
-        bool atEnd = false, sealed = false;
+        bool atEnd = false;
+        int code = Ok;
     };
-    Batch halves[2] = {{buf}, {buf + halfBytes}};
-    std::vector<iovec> iov(batch + 1);
-    std::uint64_t index = 0, written = 0;
-    bool headerPending = true;
+    Lane lanes[2] = {{buf, s.cipher, std::vector<iovec>(batch + 1)},
+                     {buf + halfBytes, s.secondCipher, std::vector<iovec>(batch + 1)}};
+    const std::uint8_t* carry = nullptr; // the extra slot of the batch read last, the next batch's first segment
+    std::uint64_t written = 0;
+    int result = Ok;
 
-    // Fills b with the next batch of plaintext, `carry` bytes of which are in its slot 0 already.
-    auto read = [&](Batch& b, std::size_t carry) {
-        iov[0] = {b.buf + carry, seg - carry};
+    // Reads batch k into the lane, the carried segment first.
+    auto read = [&](Lane& l, std::uint64_t k) {
+        if (k > 0)
+            std::memcpy(l.buf, carry, seg);
+        const std::size_t carried = k > 0 ? seg : 0;
+        l.iov[0] = {l.buf + carried, seg - carried};
         for (std::size_t i = 1; i <= batch; ++i)
-            iov[i] = {b.buf + i * stride, seg};
-        const long long got = in.readVec(iov.data(), int(iov.size()));
+            l.iov[i] = {l.buf + i * stride, seg};
+        const long long got = in.readVec(l.iov.data(), int(l.iov.size()));
         if (got < 0)
             return false;
         addProgress(got);
-        b.data = carry + std::size_t(got);
-        b.atEnd = b.data < (batch + 1) * seg;
+        l.data = carried + std::size_t(got);
+        l.atEnd = l.data < (batch + 1) * seg;
         // At the end every slot holding data is sealed, the last one as final (an empty file is one empty
         // final segment); otherwise the full batch goes and its extra slot is carried over.
-        b.count = b.atEnd ? std::max<std::size_t>(1, (b.data + seg - 1) / seg) : batch;
+        l.count = l.atEnd ? std::max<std::size_t>(1, (l.data + seg - 1) / seg) : batch;
+        carry = l.buf + batch * stride;
         return true;
     };
-    auto seal = [&s, seg, stride](Batch& b, std::uint64_t first) {
-        b.sealed = true;
-        for (std::size_t i = 0; i < b.count && b.sealed; ++i) {
-            const bool last = b.atEnd && i + 1 == b.count;
-            const std::size_t len = last ? b.data - i * seg : seg;
-            std::uint8_t* slot = b.buf + i * stride;
-            b.sealed = s.cipher.seal(std::uint32_t(first + i), last, slot, len, slot + len);
-            b.outBytes = i * stride + len + kTagSize;
+    auto seal = [&](Lane& l, std::uint64_t first) {
+        if (first + l.count - 1 > UINT32_MAX)
+            return false;
+        for (std::size_t i = 0; i < l.count; ++i) {
+            const bool last = l.atEnd && i + 1 == l.count;
+            const std::size_t len = last ? l.data - i * seg : seg;
+            std::uint8_t* slot = l.buf + i * stride;
+            if (!l.cipher.seal(std::uint32_t(first + i), last, slot, len, slot + len))
+                return false;
+            l.outBytes = i * stride + len + kTagSize;
         }
+        return true;
     };
-    auto write = [&](Batch& b) {
-        iovec w[2] = {{const_cast<std::uint8_t*>(headerBytes.data()), kHeaderSize}, {b.buf, b.outBytes}};
-        const int rc = headerPending ? out.writeVec(w, 2, written) : out.writeVec(w + 1, 1, written);
-        headerPending = false;
-        return rc;
+    auto write = [&](Lane& l, bool withHeader) {
+        iovec w[2] = {{const_cast<std::uint8_t*>(headerBytes.data()), kHeaderSize}, {l.buf, l.outBytes}};
+        return withHeader ? out.writeVec(w, 2, written) : out.writeVec(w + 1, 1, written);
     };
 
-    // While one half is sealed on the worker, the previous half is written and then refilled with the next
-    // batch. A file of one batch has nothing to overlap and stays on this thread.
-    Batch *cur = &halves[0], *other = &halves[1], *pending = nullptr;
-    if (!read(*cur, 0))
-        return ReadError;
+    // Batches 0, 2, 4, ... are this thread's, 1, 3, 5, ... the second one's, started only once the file proves
+    // longer than one batch; without it this thread takes every batch.
+    BatchTurns turns;
     BatchWorker worker;
-    for (;;) {
-        if (cancelled())
-            return Cancelled;
-        if (index + cur->count - 1 > UINT32_MAX)
-            return CryptoFailure;
-        auto job = [&seal, b = cur, first = index] { seal(*b, first); };
-        index += cur->count;
-        if (pending || !cur->atEnd)
-            worker.post(job);
-        else
-            job();
-        int rc = pending ? write(*pending) : Ok;
-        bool readOk = true;
-        if (rc == Ok && !cur->atEnd) {
-            std::memcpy(other->buf, cur->buf + batch * stride, seg);
-            readOk = read(*other, seg);
+    std::function<void(int, std::uint64_t)> run = [&](int which, std::uint64_t step) {
+        Lane& l = lanes[which];
+        for (std::uint64_t k = std::uint64_t(which);; k += step) {
+            if (!turns.awaitRead(k))
+                return;
+            l.code = cancelled() ? Cancelled : read(l, k) ? Ok : ReadError;
+            const bool last = l.code != Ok || l.atEnd;
+            if (k == 0 && !last && !(s.secondCipher.beginSameFile(s.cipher) && worker.post([&] {
+                             run(1, 2);
+                         })))
+                step = 1;
+            turns.readDone(last);
+            if (l.code == Ok && !seal(l, k * batch))
+                l.code = CryptoFailure;
+            if (!turns.awaitWrite(k))
+                return;
+            if (l.code == Ok)
+                l.code = write(l, k == 0);
+            const bool end = l.code != Ok || l.atEnd;
+            if (end)
+                result = l.code;
+            turns.writeDone(end);
+            if (end)
+                return;
         }
-        worker.wait();
-        if (rc != Ok)
-            return rc;
-        if (!cur->sealed)
-            return CryptoFailure;
-        if (!readOk)
-            return ReadError;
-        if (cur->atEnd)
-            return write(*cur);
-        pending = cur;
-        std::swap(cur, other);
-    }
+    };
+    run(0, 2);
+    worker.wait();
+    return result;
 }
 
 // Result of decrypting: the code, and how many plaintext bytes reached the output.
@@ -241,110 +256,127 @@ template <class Sink> DecryptOutcome decryptStream(EngineState& s, InputFile& in
     std::uint8_t* buf = workingBuffer(s, 2 * halfBytes);
     if (!buf)
         return {CryptoFailure, 0};
-    struct Batch {
+    struct Lane {
         std::uint8_t* buf;
-        std::vector<iovec> plain; // the authenticated plaintext to write
+        SegmentCipher& cipher;
+        std::vector<iovec> reads, plain; // plain: the authenticated plaintext before the batch's first failure
         std::size_t data = 0, count = 0;
-        int pieces = 0;
-        bool atEnd = false;
+        int pieces = 0, failures = 0;
+        bool atEnd = false, readFailed = false, cancelled = false, foreign = false, badTail = false;
     };
-    Batch halves[2] = {{buf, std::vector<iovec>(batch + 1)}, {buf + halfBytes, std::vector<iovec>(batch + 1)}};
-    std::vector<iovec> reads(batch + 1);
-    std::uint64_t index = 0;
-    int failures = 0;
-    bool badTail = false, foreign = false;
+    Lane lanes[2] = {{buf, s.cipher, std::vector<iovec>(batch + 1), std::vector<iovec>(batch + 1)},
+                     {buf + halfBytes, s.secondCipher, std::vector<iovec>(batch + 1), std::vector<iovec>(batch + 1)}};
+    const std::uint8_t* carry = nullptr; // the extra slot of the batch read last, the next batch's first segment
+    int failures = 0;                    // of the batches settled so far
+    bool badTail = false;
 
-    // Fills b with the next batch; `carried`: its slot 0 holds the segment carried over from the last one.
-    auto read = [&](Batch& b, bool carried) {
-        const std::size_t first = carried ? 1 : 0;
+    // Reads batch k into the lane, the carried segment first.
+    auto read = [&](Lane& l, std::uint64_t k) {
+        const std::size_t first = k > 0 ? 1 : 0;
+        if (k > 0)
+            std::memcpy(l.buf, carry, stride);
         for (std::size_t i = first; i <= batch; ++i)
-            reads[i] = {b.buf + i * slotBytes, stride};
-        const long long got = in.readVec(reads.data() + first, int(batch + 1 - first));
+            l.reads[i] = {l.buf + i * slotBytes, stride};
+        const long long got = in.readVec(l.reads.data() + first, int(batch + 1 - first));
         addProgress(got);
         if (got < 0)
             return false;
-        b.data = (carried ? stride : 0) + std::size_t(got);
-        b.atEnd = b.data < capacity;
-        b.count = b.atEnd ? (b.data + stride - 1) / stride : batch;
+        l.data = first * stride + std::size_t(got);
+        l.atEnd = l.data < capacity;
+        l.count = l.atEnd ? (l.data + stride - 1) / stride : batch;
+        carry = l.buf + batch * slotBytes;
         return true;
     };
-    // Authenticates and decrypts b's segments in place; only plaintext before the file's first failure is kept.
-    auto open = [&](Batch& b) {
-        b.pieces = 0;
-        for (std::size_t i = 0; i < b.count; ++i) {
-            const bool last = b.atEnd && i + 1 == b.count;
-            const std::size_t len = last ? b.data - i * stride : stride;
-            std::uint8_t* slot = b.buf + i * slotBytes;
+    // Authenticates and decrypts the lane's segments in place, numbered from `first`.
+    auto open = [&](Lane& l, std::uint64_t first) {
+        l.pieces = l.failures = 0;
+        l.foreign = l.badTail = false;
+        for (std::size_t i = 0; i < l.count; ++i) {
+            const std::uint64_t index = first + i;
+            const bool last = l.atEnd && i + 1 == l.count;
+            const std::size_t len = last ? l.data - i * stride : stride;
+            std::uint8_t* slot = l.buf + i * slotBytes;
             // A final piece must hold a tag and at least one byte, unless it is the whole (empty) file.
             const bool shapeOk = len > kTagSize || (len == kTagSize && index == 0);
             const bool authentic =
                 shapeOk && index <= UINT32_MAX &&
-                s.cipher.open(std::uint32_t(index), last, slot, len - kTagSize, slot + len - kTagSize);
+                l.cipher.open(std::uint32_t(index), last, slot, len - kTagSize, slot + len - kTagSize);
             if (!authentic) {
-                if (index == 0) {
-                    foreign = true; // wrong key or not ours
-                    return;
-                }
-                ++failures;
-                badTail = badTail || !shapeOk;
-            } else if (!failures && len > kTagSize) {
-                b.plain[b.pieces++] = {slot, len - kTagSize};
+                l.foreign = l.foreign || index == 0; // wrong key or not ours
+                ++l.failures;
+                l.badTail = l.badTail || !shapeOk;
+            } else if (!l.failures && len > kTagSize) {
+                l.plain[l.pieces++] = {slot, len - kTagSize};
             }
-            ++index;
         }
     };
-    auto write = [&](Batch& b) {
-        const int rc = b.pieces ? out.writeVec(b.plain.data(), b.pieces, r.committed) : Ok;
-        if (rc != Ok)
-            r.code = rc == DiskFull ? DiskFull : (r.committed ? PartialWriteError : WriteError);
-        return rc == Ok;
+    auto failureCode = [&] {
+        if (failures == 0)
+            return int(Ok);
+        if (failures == 1 && badTail)
+            return int(PartialInvalidSize);
+        return SegmentFailuresBase - std::min(failures, 9);
+    };
+    // Batch k in its turn, after every batch before it: writes what may be written and tells whether the
+    // outcome is decided, in r.
+    auto settle = [&](Lane& l, std::uint64_t k) {
+        if (l.cancelled) {
+            r.code = Cancelled;
+            return true;
+        }
+        if (l.readFailed) { // a read error counts only while nothing failed to authenticate
+            r.code = failures ? failureCode() : r.committed ? PartialReadError : ReadError;
+            return true;
+        }
+        if ((k == 0 && l.count == 0) || l.foreign) {
+            r = {InvalidCipherFile, 0}; // a header alone, or not ours: nothing written
+            return true;
+        }
+        if (!failures && l.pieces) {
+            const int rc = out.writeVec(l.plain.data(), l.pieces, r.committed);
+            if (rc != Ok) {
+                r.code = rc == DiskFull ? DiskFull : (r.committed ? PartialWriteError : WriteError);
+                return true;
+            }
+        }
+        failures += l.failures;
+        badTail = badTail || l.badTail;
+        // Past the first failure nothing is written, but the rest is still checked to count the failures.
+        if (l.atEnd || failures >= 9) {
+            r.code = failureCode();
+            return true;
+        }
+        return false;
     };
 
-    // As in encryption: one half is opened on the worker while the other is written and refilled, and a file of
-    // one batch stays on this thread. Nothing is written before its segment has authenticated.
-    Batch *cur = &halves[0], *other = &halves[1], *pending = nullptr;
-    if (!read(*cur, false))
-        return {ReadError, 0};
+    // Batches taken alternately by this thread and a second one, as in encryption.
+    BatchTurns turns;
     BatchWorker worker;
-    for (;;) {
-        if (cancelled())
-            return {Cancelled, r.committed};
-        if (cur->count == 0 && index == 0)
-            return {InvalidCipherFile, 0}; // a header and nothing else
-        auto job = [&open, b = cur] { open(*b); };
-        if (pending || !cur->atEnd)
-            worker.post(job);
-        else
-            job();
-        const bool wrote = !pending || write(*pending);
-        bool readOk = true;
-        if (wrote && !cur->atEnd) {
-            std::memcpy(other->buf, cur->buf + batch * slotBytes, stride);
-            readOk = read(*other, true);
+    std::function<void(int, std::uint64_t)> run = [&](int which, std::uint64_t step) {
+        Lane& l = lanes[which];
+        for (std::uint64_t k = std::uint64_t(which);; k += step) {
+            if (!turns.awaitRead(k))
+                return;
+            l.cancelled = cancelled();
+            l.readFailed = !l.cancelled && !read(l, k);
+            const bool last = l.cancelled || l.readFailed || l.atEnd;
+            if (k == 0 && !last && !(s.secondCipher.beginSameFile(s.cipher) && worker.post([&] {
+                             run(1, 2);
+                         })))
+                step = 1;
+            turns.readDone(last);
+            if (!l.cancelled && !l.readFailed)
+                open(l, k * batch);
+            if (!turns.awaitWrite(k))
+                return;
+            const bool end = settle(l, k);
+            turns.writeDone(end);
+            if (end)
+                return;
         }
-        worker.wait();
-        if (!wrote)
-            return r;
-        if (foreign)
-            return {InvalidCipherFile, 0}; // nothing written
-        if (cur->atEnd || failures >= 9 || !readOk) {
-            if (!write(*cur))
-                return r;
-            if (!readOk && !failures) { // a read error counts only while nothing failed to authenticate
-                r.code = r.committed ? PartialReadError : ReadError;
-                return r;
-            }
-            break;
-        }
-        pending = cur;
-        std::swap(cur, other);
-    }
-    if (failures == 0)
-        r.code = Ok;
-    else if (failures == 1 && badTail)
-        r.code = PartialInvalidSize;
-    else
-        r.code = SegmentFailuresBase - std::min(failures, 9);
+    };
+    run(0, 2);
+    worker.wait();
     return r;
 }
 
@@ -358,7 +390,7 @@ bool keepsPartialOutput(int code) {
 int allocate_buffers() {
     EngineState& s = state();
     std::lock_guard lock(s.mutex);
-    if (!s.cipher.create())
+    if (!s.cipher.create() || !s.secondCipher.create())
         return 0;
     const std::size_t stride = (std::size_t(1) << kSegmentLog2) + kTagSize;
     if (!workingBuffer(s, 2 * (slotsFor(stride) + 1) * slotSize(stride)))
@@ -374,7 +406,7 @@ void deallocate_buffers() {
     s.cache.wipe();
     s.buffer.wipe();
     s.compared.wipe();
-    s.cipher.endFile();
+    endFile(s);
     s.allocated = false;
 }
 
@@ -411,7 +443,7 @@ int encrypt_file(const QString& inputPath, const QString& outputPath) {
     if (const int rc = out.create(outputPath, in.info(), OutputFile::Creation::DirectWhenNew))
         return rc;
     int rc = encryptStream(s, in, out);
-    s.cipher.endFile();
+    endFile(s);
     if (rc == Ok)
         rc = commitResult(s, out);
     if (rc != Ok)
@@ -432,7 +464,7 @@ int decrypt_file(const QString& inputPath, const QString& outputPath) {
     if (const int rc = out.create(outputPath, in.info()))
         return rc;
     const DecryptOutcome d = decryptStream(s, in, out);
-    s.cipher.endFile();
+    endFile(s);
     int rc = d.code;
     if (rc == Ok) {
         rc = commitResult(s, out);
@@ -469,7 +501,7 @@ int verify_file(const QString& cipherPath, const QString& plainPath) {
     }
     PlainComparison comparison(plain, s.compared);
     const DecryptOutcome d = decryptStream(s, cipher, comparison);
-    s.cipher.endFile();
+    endFile(s);
     if (d.code == WriteError || d.code == PartialWriteError)
         return VerifyMismatch; // the comparison's only failure
     if (d.code != Ok)

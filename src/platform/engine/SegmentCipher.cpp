@@ -67,6 +67,11 @@ bool SegmentCipher::beginFile(const std::uint8_t* masterKey, const CipherHeader&
     return ok;
 }
 
+bool SegmentCipher::beginSameFile(const SegmentCipher& other) {
+    m_header = other.m_header;
+    return m_ctx && other.m_ctx && EVP_CIPHER_CTX_copy(m_ctx, other.m_ctx) == 1;
+}
+
 bool SegmentCipher::seal(std::uint32_t index, bool last, std::uint8_t* data, std::size_t len, std::uint8_t* tag) {
     const auto nonce = segmentNonce(m_header, index, last);
     int outLen = 0;

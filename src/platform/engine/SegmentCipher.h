@@ -28,6 +28,9 @@ public:
     bool seal(std::uint32_t index, bool last, std::uint8_t* data, std::size_t len, std::uint8_t* tag);
     // Decrypts `len` bytes in place; false when the segment does not authenticate.
     bool open(std::uint32_t index, bool last, std::uint8_t* data, std::size_t len, const std::uint8_t* tag);
+    // Takes the file key and header of `other` (which began a file), so that a second thread can seal or open
+    // segments of the same file at the same time.
+    bool beginSameFile(const SegmentCipher& other);
     void endFile(); // forgets the file key
 
 private:

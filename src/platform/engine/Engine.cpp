@@ -112,6 +112,41 @@ int checkReady(EngineState& s) {
     return Ok;
 }
 
+// Takes a stream's batches 0, 1, 2, ... in turn: read(lane, k) reads batch k into the lane and tells whether
+// nothing after it is read; work(lane, k) seals or opens it; settle(lane, k) writes it and tells whether the
+// outcome is decided. Once the file proves longer than one batch, a second thread takes the odd batches with the
+// second lane and cipher (see BatchTurns); a file of one batch, or a machine that cannot start a thread, stays
+// on this thread with the first lane.
+template <class Lane, class Read, class Work, class Settle>
+void runBatches(EngineState& s, Read read, Work work, Settle settle, Lane (&lanes)[2]) {
+    BatchTurns turns;
+    BatchWorker worker;
+    std::function<void(int, std::uint64_t)> run;
+    const auto startSecond = [&] {
+        return s.secondCipher.beginSameFile(s.cipher) && worker.post([&] { run(1, 2); });
+    };
+    run = [&](int which, std::uint64_t step) {
+        Lane& l = lanes[which];
+        for (std::uint64_t k = std::uint64_t(which);; k += step) {
+            if (!turns.awaitRead(k))
+                return;
+            const bool last = read(l, k);
+            if (k == 0 && !last && !startSecond())
+                step = 1;
+            turns.readDone(last);
+            work(l, k);
+            if (!turns.awaitWrite(k))
+                return;
+            const bool end = settle(l, k);
+            turns.writeDone(end);
+            if (end)
+                return;
+        }
+    };
+    run(0, 2);
+    worker.wait();
+}
+
 int encryptStream(EngineState& s, InputFile& in, OutputFile& out) {
     CipherHeader h;
     // The file salt and the nonce prefix in one draw: every call of the generator has a fixed cost.
@@ -187,38 +222,25 @@ int encryptStream(EngineState& s, InputFile& in, OutputFile& out) {
         return withHeader ? out.writeVec(w, 2, written) : out.writeVec(w + 1, 1, written);
     };
 
-    // Batches 0, 2, 4, ... are this thread's, 1, 3, 5, ... the second one's, started only once the file proves
-    // longer than one batch; without it this thread takes every batch.
-    BatchTurns turns;
-    BatchWorker worker;
-    std::function<void(int, std::uint64_t)> run = [&](int which, std::uint64_t step) {
-        Lane& l = lanes[which];
-        for (std::uint64_t k = std::uint64_t(which);; k += step) {
-            if (!turns.awaitRead(k))
-                return;
+    runBatches(
+        s,
+        [&](Lane& l, std::uint64_t k) {
             l.code = cancelled() ? Cancelled : read(l, k) ? Ok : ReadError;
-            const bool last = l.code != Ok || l.atEnd;
-            if (k == 0 && !last && !(s.secondCipher.beginSameFile(s.cipher) && worker.post([&] {
-                             run(1, 2);
-                         })))
-                step = 1;
-            turns.readDone(last);
+            return l.code != Ok || l.atEnd;
+        },
+        [&](Lane& l, std::uint64_t k) {
             if (l.code == Ok && !seal(l, k * batch))
                 l.code = CryptoFailure;
-            if (!turns.awaitWrite(k))
-                return;
+        },
+        [&](Lane& l, std::uint64_t k) {
             if (l.code == Ok)
                 l.code = write(l, k == 0);
             const bool end = l.code != Ok || l.atEnd;
             if (end)
                 result = l.code;
-            turns.writeDone(end);
-            if (end)
-                return;
-        }
-    };
-    run(0, 2);
-    worker.wait();
+            return end;
+        },
+        lanes);
     return result;
 }
 
@@ -349,34 +371,18 @@ template <class Sink> DecryptOutcome decryptStream(EngineState& s, InputFile& in
         return false;
     };
 
-    // Batches taken alternately by this thread and a second one, as in encryption.
-    BatchTurns turns;
-    BatchWorker worker;
-    std::function<void(int, std::uint64_t)> run = [&](int which, std::uint64_t step) {
-        Lane& l = lanes[which];
-        for (std::uint64_t k = std::uint64_t(which);; k += step) {
-            if (!turns.awaitRead(k))
-                return;
+    runBatches(
+        s,
+        [&](Lane& l, std::uint64_t k) {
             l.cancelled = cancelled();
             l.readFailed = !l.cancelled && !read(l, k);
-            const bool last = l.cancelled || l.readFailed || l.atEnd;
-            if (k == 0 && !last && !(s.secondCipher.beginSameFile(s.cipher) && worker.post([&] {
-                             run(1, 2);
-                         })))
-                step = 1;
-            turns.readDone(last);
+            return l.cancelled || l.readFailed || l.atEnd;
+        },
+        [&](Lane& l, std::uint64_t k) {
             if (!l.cancelled && !l.readFailed)
                 open(l, k * batch);
-            if (!turns.awaitWrite(k))
-                return;
-            const bool end = settle(l, k);
-            turns.writeDone(end);
-            if (end)
-                return;
-        }
-    };
-    run(0, 2);
-    worker.wait();
+        },
+        settle, lanes);
     return r;
 }
 

@@ -68,6 +68,13 @@ inline bool fsyncFile(const QString& path) {
     return ok;
 }
 
+// Processor time of this process so far, user and system, over all its threads.
+inline double cpuSeconds() {
+    rusage ru{};
+    ::getrusage(RUSAGE_SELF, &ru);
+    return double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) + double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
 inline double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     const std::size_t n = v.size();

@@ -139,5 +139,7 @@ qint64 cached_master_keys();
 
 // The engine may be called from one worker thread at a time while other threads leave it alone; every
 // function takes the engine's lock, so a call from another thread waits until the file in progress is done.
+// A file longer than one batch of segments (about 4 MiB) is shared with a second thread of the engine's own
+// for the length of the call, each taking every other batch; what is read, written and returned is the same.
 
 } // namespace zq4e

@@ -79,7 +79,9 @@ bool decrypt(const QString& in, const QString& out) {
     return zq4e::decrypt_file(in, out) == 0;
 }
 
-bool cp(const QStringList& args) { return bench::runProgram(QStringLiteral("cp"), args); }
+bool cp(const QStringList& args) {
+    return bench::runProgram(QStringLiteral("cp"), args);
+}
 
 // One large file, `cp` against the engine's encryption or decryption.
 void largeCase(Bench& b, const char* name, bool decrypting) {
@@ -106,8 +108,12 @@ void largeCase(Bench& b, const char* name, bool decrypting) {
     rounds.print();
 }
 
-void largeEngine(Bench& b) { largeCase(b, "large_engine", false); }
-void largeEngineDecrypt(Bench& b) { largeCase(b, "large_engine_decrypt", true); }
+void largeEngine(Bench& b) {
+    largeCase(b, "large_engine", false);
+}
+void largeEngineDecrypt(Bench& b) {
+    largeCase(b, "large_engine_decrypt", true);
+}
 
 // A folder of small files, `cp -r` against the engine file by file in a session whose key is derived.
 void folderCase(Bench& b, const char* name, qint64 files, qint64 minSize, qint64 maxSize) {
@@ -146,8 +152,12 @@ void folderCase(Bench& b, const char* name, qint64 files, qint64 minSize, qint64
     rounds.print();
 }
 
-void smallEngine(Bench& b) { folderCase(b, "small_engine", 10000, 1024, 1024); }
-void smallEngineMixed(Bench& b) { folderCase(b, "small_engine_4_64KiB", 2000, 4096, 65536); }
+void smallEngine(Bench& b) {
+    folderCase(b, "small_engine", 10000, 1024, 1024);
+}
+void smallEngineMixed(Bench& b) {
+    folderCase(b, "small_engine_4_64KiB", 2000, 4096, 65536);
+}
 
 struct Case {
     const char* name;

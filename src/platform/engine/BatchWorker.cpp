@@ -10,6 +10,9 @@ namespace {
 // function on this thread would save on its stack; cleared here once a job is done.
 void clearVectorRegisters() {
 #if defined(__x86_64__) && defined(__GNUC__)
+#define ZQ4_LOW_VECTOR_REGISTERS                                                                                       \
+    "xmm0", "xmm1", "xmm2", "xmm3", "xmm4", "xmm5", "xmm6", "xmm7", "xmm8", "xmm9", "xmm10", "xmm11", "xmm12",         \
+        "xmm13", "xmm14", "xmm15"
     if (__builtin_cpu_supports("avx512f"))
         asm volatile("vpxord %%zmm16, %%zmm16, %%zmm16\n\tvpxord %%zmm17, %%zmm17, %%zmm17\n\t"
                      "vpxord %%zmm18, %%zmm18, %%zmm18\n\tvpxord %%zmm19, %%zmm19, %%zmm19\n\t"
@@ -18,15 +21,18 @@ void clearVectorRegisters() {
                      "vpxord %%zmm24, %%zmm24, %%zmm24\n\tvpxord %%zmm25, %%zmm25, %%zmm25\n\t"
                      "vpxord %%zmm26, %%zmm26, %%zmm26\n\tvpxord %%zmm27, %%zmm27, %%zmm27\n\t"
                      "vpxord %%zmm28, %%zmm28, %%zmm28\n\tvpxord %%zmm29, %%zmm29, %%zmm29\n\t"
-                     "vpxord %%zmm30, %%zmm30, %%zmm30\n\tvpxord %%zmm31, %%zmm31, %%zmm31" ::: "memory");
+                     "vpxord %%zmm30, %%zmm30, %%zmm30\n\tvpxord %%zmm31, %%zmm31, %%zmm31" ::
+                         : "memory");
     if (__builtin_cpu_supports("avx"))
-        asm volatile("vzeroall" ::: "memory", "xmm0", "xmm1", "xmm2", "xmm3", "xmm4", "xmm5", "xmm6", "xmm7", "xmm8", "xmm9", "xmm10", "xmm11", "xmm12", "xmm13", "xmm14", "xmm15");
+        asm volatile("vzeroall" ::: "memory", ZQ4_LOW_VECTOR_REGISTERS);
     else
         asm volatile("pxor %%xmm0, %%xmm0\n\tpxor %%xmm1, %%xmm1\n\tpxor %%xmm2, %%xmm2\n\tpxor %%xmm3, %%xmm3\n\t"
                      "pxor %%xmm4, %%xmm4\n\tpxor %%xmm5, %%xmm5\n\tpxor %%xmm6, %%xmm6\n\tpxor %%xmm7, %%xmm7\n\t"
                      "pxor %%xmm8, %%xmm8\n\tpxor %%xmm9, %%xmm9\n\tpxor %%xmm10, %%xmm10\n\t"
                      "pxor %%xmm11, %%xmm11\n\tpxor %%xmm12, %%xmm12\n\tpxor %%xmm13, %%xmm13\n\t"
-                     "pxor %%xmm14, %%xmm14\n\tpxor %%xmm15, %%xmm15" ::: "memory", "xmm0", "xmm1", "xmm2", "xmm3", "xmm4", "xmm5", "xmm6", "xmm7", "xmm8", "xmm9", "xmm10", "xmm11", "xmm12", "xmm13", "xmm14", "xmm15");
+                     "pxor %%xmm14, %%xmm14\n\tpxor %%xmm15, %%xmm15" ::
+                         : "memory", ZQ4_LOW_VECTOR_REGISTERS);
+#undef ZQ4_LOW_VECTOR_REGISTERS
 #endif
 }
 

@@ -37,10 +37,11 @@ struct EngineState {
     SecretBytes key;
     MasterKeyCache cache;
     SegmentCipher cipher;
-    SegmentCipher secondCipher; // the second thread's, for files of more than one batch
-    SecretBytes buffer;   // holds plaintext while a file is processed, so it is wiped like a key
-    SecretBytes compared; // the original's bytes while a result is verified
-    QString lastOutput;   // where the last encryption or decryption left its output
+    SegmentCipher secondCipher; // the second thread's, for files longer than one batch
+    SecretBytes buffer;         // holds plaintext while a file is processed, so it is wiped like a key
+    SecretBytes secondBuffer;   // the second thread's, taken with the first file longer than one batch
+    SecretBytes compared;       // the original's bytes while a result is verified
+    QString lastOutput;         // where the last encryption or decryption left its output
 };
 
 EngineState& state() {
@@ -68,26 +69,22 @@ constexpr std::size_t kAlign = 64;
 
 // A working buffer of at least `bytes` bytes starting on a cache line, so that the copies between it and the
 // page cache run on aligned data; null when it cannot be had.
-std::uint8_t* workingBuffer(EngineState& s, std::size_t bytes) {
-    if (s.buffer.size() < bytes + kAlign) {
-        s.buffer.wipe();
+std::uint8_t* workingBuffer(SecretBytes& buffer, std::size_t bytes) {
+    if (buffer.size() < bytes + kAlign) {
+        buffer.wipe();
         try {
-            s.buffer = SecretBytes(bytes + kAlign);
+            buffer = SecretBytes(bytes + kAlign);
         } catch (...) {
             return nullptr;
         }
     }
-    const auto address = reinterpret_cast<std::uintptr_t>(s.buffer.data());
-    return s.buffer.data() + (kAlign - address % kAlign) % kAlign;
-}
-
-std::size_t alignUp(std::size_t bytes) {
-    return (bytes + kAlign - 1) / kAlign * kAlign;
+    const auto address = reinterpret_cast<std::uintptr_t>(buffer.data());
+    return buffer.data() + (kAlign - address % kAlign) % kAlign;
 }
 
 // Room for one segment and its tag, rounded up to whole cache lines.
 std::size_t slotSize(std::size_t stride) {
-    return alignUp(stride);
+    return (stride + kAlign - 1) / kAlign * kAlign;
 }
 
 std::size_t slotsFor(std::size_t stride) {
@@ -114,16 +111,17 @@ int checkReady(EngineState& s) {
 
 // Takes a stream's batches 0, 1, 2, ... in turn: read(lane, k) reads batch k into the lane and tells whether
 // nothing after it is read; work(lane, k) seals or opens it; settle(lane, k) writes it and tells whether the
-// outcome is decided. Once the file proves longer than one batch, a second thread takes the odd batches with the
-// second lane and cipher (see BatchTurns); a file of one batch, or a machine that cannot start a thread, stays
-// on this thread with the first lane.
+// outcome is decided. Once the file proves longer than one batch, a second thread takes the odd batches with
+// the second lane, buffer and cipher (see BatchTurns); a file of one batch, or one when no second thread can
+// be had, stays on this thread with the first lane.
 template <class Lane, class Read, class Work, class Settle>
-void runBatches(EngineState& s, Read read, Work work, Settle settle, Lane (&lanes)[2]) {
+void runBatches(EngineState& s, Read read, Work work, Settle settle, Lane (&lanes)[2], std::size_t laneBytes) {
     BatchTurns turns;
     BatchWorker worker;
     std::function<void(int, std::uint64_t)> run;
     const auto startSecond = [&] {
-        return s.secondCipher.beginSameFile(s.cipher) && worker.post([&] { run(1, 2); });
+        lanes[1].buf = workingBuffer(s.secondBuffer, laneBytes);
+        return lanes[1].buf && s.secondCipher.beginSameFile(s.cipher) && worker.post([&] { run(1, 2); });
     };
     run = [&](int which, std::uint64_t step) {
         Lane& l = lanes[which];
@@ -166,8 +164,8 @@ int encryptStream(EngineState& s, InputFile& in, OutputFile& out) {
 
     const std::size_t seg = h.segmentSize(), stride = seg + kTagSize, batch = slotsFor(stride);
     // One slot more than a batch: a segment is only known to be the final one once the file ends behind it.
-    const std::size_t halfBytes = alignUp((batch + 1) * stride);
-    std::uint8_t* buf = workingBuffer(s, 2 * halfBytes);
+    const std::size_t laneBytes = (batch + 1) * stride;
+    std::uint8_t* buf = workingBuffer(s.buffer, laneBytes);
     if (!buf)
         return CryptoFailure;
     struct Lane {
@@ -179,7 +177,7 @@ int encryptStream(EngineState& s, InputFile& in, OutputFile& out) {
         int code = Ok;
     };
     Lane lanes[2] = {{buf, s.cipher, std::vector<iovec>(batch + 1)},
-                     {buf + halfBytes, s.secondCipher, std::vector<iovec>(batch + 1)}};
+                     {nullptr, s.secondCipher, std::vector<iovec>(batch + 1)}};
     const std::uint8_t* carry = nullptr; // the extra slot of the batch read last, the next batch's first segment
     std::uint64_t written = 0;
     int result = Ok;
@@ -240,7 +238,7 @@ int encryptStream(EngineState& s, InputFile& in, OutputFile& out) {
                 result = l.code;
             return end;
         },
-        lanes);
+        lanes, laneBytes);
     return result;
 }
 
@@ -274,8 +272,8 @@ template <class Sink> DecryptOutcome decryptStream(EngineState& s, InputFile& in
     // Each segment is read into a slot of its own that starts on a cache line, so its plaintext is written
     // out from aligned memory.
     const std::size_t capacity = (batch + 1) * stride, slotBytes = slotSize(stride);
-    const std::size_t halfBytes = (batch + 1) * slotBytes;
-    std::uint8_t* buf = workingBuffer(s, 2 * halfBytes);
+    const std::size_t laneBytes = (batch + 1) * slotBytes;
+    std::uint8_t* buf = workingBuffer(s.buffer, laneBytes);
     if (!buf)
         return {CryptoFailure, 0};
     struct Lane {
@@ -287,7 +285,7 @@ template <class Sink> DecryptOutcome decryptStream(EngineState& s, InputFile& in
         bool atEnd = false, readFailed = false, cancelled = false, foreign = false, badTail = false;
     };
     Lane lanes[2] = {{buf, s.cipher, std::vector<iovec>(batch + 1), std::vector<iovec>(batch + 1)},
-                     {buf + halfBytes, s.secondCipher, std::vector<iovec>(batch + 1), std::vector<iovec>(batch + 1)}};
+                     {nullptr, s.secondCipher, std::vector<iovec>(batch + 1), std::vector<iovec>(batch + 1)}};
     const std::uint8_t* carry = nullptr; // the extra slot of the batch read last, the next batch's first segment
     int failures = 0;                    // of the batches settled so far
     bool badTail = false;
@@ -382,7 +380,7 @@ template <class Sink> DecryptOutcome decryptStream(EngineState& s, InputFile& in
             if (!l.cancelled && !l.readFailed)
                 open(l, k * batch);
         },
-        settle, lanes);
+        settle, lanes, laneBytes);
     return r;
 }
 
@@ -399,7 +397,7 @@ int allocate_buffers() {
     if (!s.cipher.create() || !s.secondCipher.create())
         return 0;
     const std::size_t stride = (std::size_t(1) << kSegmentLog2) + kTagSize;
-    if (!workingBuffer(s, 2 * (slotsFor(stride) + 1) * slotSize(stride)))
+    if (!workingBuffer(s.buffer, (slotsFor(stride) + 1) * slotSize(stride)))
         return 0;
     s.allocated = true;
     return 1;
@@ -411,6 +409,7 @@ void deallocate_buffers() {
     s.key.wipe();
     s.cache.wipe();
     s.buffer.wipe();
+    s.secondBuffer.wipe();
     s.compared.wipe();
     endFile(s);
     s.allocated = false;

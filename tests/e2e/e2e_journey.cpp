@@ -12,6 +12,10 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <QThread>
+
+#include <atomic>
+
 using namespace E2e;
 
 class E2eJourney : public QObject {
@@ -77,6 +81,13 @@ private slots:
         // The large file's progress shown from its start, so that Quit lands while the engine is at work on it:
         // the engine can take a gigabyte in well under the second after which the display would appear.
         report.fraProgress->intShowAfterMs = 0;
+        // However fast the engine, Quit lands while it is at work on the large file: its result waits to be
+        // checked until Quit has been pressed.
+        std::atomic<bool> quitPressed{false};
+        w->context.afterResultWritten = [&quitPressed](const QString& path, const QString&) {
+            for (int i = 0; i < 3000 && path.endsWith(QStringLiteral("zz_large.dat")) && !quitPressed; ++i)
+                QThread::msleep(10);
+        };
         int step = 0;
         QString shownWhilePaused, reportWhilePaused, fileProgress, folderProgress;
         bool endInView = false;
@@ -107,6 +118,7 @@ private slots:
                 step = 3;
                 fileProgress = report.fraProgress->lblFile->text();
                 folderProgress = report.fraProgress->lblFolder->text();
+                quitPressed = true;
                 click(w.get(), QStringLiteral("cmdQuit"));
             }
         });

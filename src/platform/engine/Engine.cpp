@@ -396,9 +396,8 @@ int allocate_buffers() {
     std::lock_guard lock(s.mutex);
     if (!s.cipher.create() || !s.secondCipher.create())
         return 0;
-    const std::size_t stride = (std::size_t(1) << kSegmentLog2) + kTagSize;
-    if (!workingBuffer(s.buffer, (slotsFor(stride) + 1) * slotSize(stride)))
-        return 0;
+    // The working buffer is taken by the first file, after its key derivation has given back scrypt's memory,
+    // so the two never add up.
     s.allocated = true;
     return 1;
 }

@@ -103,6 +103,25 @@ void smallNew(Bench& b) {
     rounds.print();
 }
 
+// What the window costs: 10,000 files of 1 KiB to new files through a run without a window (the reference), then
+// through the report window, caches warm for both.
+void windowCost(Bench& b) {
+    const qint64 n = b.count(10000);
+    const QString in = b.dir + QStringLiteral("/in"), out = b.dir + QStringLiteral("/out");
+    bench::Rounds rounds("batch", "window_cost", n, makeFiles(in, n, 1024, 1024));
+    BatchRun plain(b.report.context());
+    for (int i = 0; i < b.rounds; ++i) {
+        double times[2];
+        for (int k = 0; k < 2; ++k) {
+            QDir().mkpath(out);
+            times[k] = bench::timed([&] { return b.run(in + '/', out + '/', k == 0 ? &plain : nullptr) == n; });
+            QDir(out).removeRecursively();
+        }
+        rounds.add(times[0], times[1]);
+    }
+    rounds.print();
+}
+
 // 2,000 files of 4-64 KiB in place, durable and checked, against an in-place tool that neither syncs nor checks,
 // each over its own copy of the folder.
 void smallInPlace(Bench& b) {
@@ -218,6 +237,7 @@ int main(int argc, char** argv) {
         {"small_inplace", smallInPlace},
         {"large_new_synced", largeNewSynced},
         {"progress_display", progressDisplay},
+        {"window_cost", windowCost},
     };
 
     double scale = 1.0;

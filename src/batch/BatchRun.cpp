@@ -509,7 +509,7 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
             zq4e::set_sync_output(false);
             zq4e::set_rename_output(false);
             code = WorkerCall::run(size, [&] {
-                const int r = m_fileOps.ProcessFile(path, outPath, false);
+                const int r = m_fileOps.ProcessFile(path, outPath, false, size);
                 partialPath = zq4e::last_output_path();
                 return r;
             });
@@ -631,7 +631,7 @@ int BatchRun::prepareInPlace(const QString& path, const QString& tempPath, const
     zq4e::set_sync_output(sync && syncing);
     zq4e::set_sync_output_folder(false);
     const int code = WorkerCall::run(size, [&] {
-        int r = m_fileOps.ProcessFile(path, tempPath, true);
+        int r = m_fileOps.ProcessFile(path, tempPath, true, size);
         if (r == 0 && m_ctx.afterResultWritten)
             m_ctx.afterResultWritten(path, tempPath);
         if (r == 0)

@@ -9,14 +9,14 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-int frmFileOps::ProcessFile(const QString& inputPath, const QString& outputPath, bool inPlace) {
+int frmFileOps::ProcessFile(const QString& inputPath, const QString& outputPath, bool inPlace, qint64 inputSize) {
     if (inPlace) {
         const int r = ExcludedFile(inputPath);
         if (r != 0)
             return r;
     }
     const bool encrypt = m_ctx.runSetup.blnEncrypt;
-    zq4e::operation_initialization(m_ctx.runKey, encrypt ? 1 : 0, QFileInfo(inputPath).size(), 0);
+    zq4e::operation_initialization(m_ctx.runKey, encrypt ? 1 : 0, inputSize >= 0 ? inputSize : QFileInfo(inputPath).size(), 0);
     return encrypt ? zq4e::encrypt_file(inputPath, outputPath) : zq4e::decrypt_file(inputPath, outputPath);
 }
 

@@ -18,8 +18,9 @@ public:
     std::array<QString, 21> strSensitiveExtns;
 
     // Encrypts or decrypts input into output (a different path) with the run's key. In place (the output
-    // replaces the input afterwards), 1/2/7/9 for an excluded file; negative codes from the engine.
-    int ProcessFile(const QString& inputPath, const QString& outputPath, bool inPlace);
+    // replaces the input afterwards), 1/2/7/9 for an excluded file; negative codes from the engine. inputSize:
+    // the input's length when the caller knows it already.
+    int ProcessFile(const QString& inputPath, const QString& outputPath, bool inPlace, qint64 inputSize = -1);
     // 1 the program's own executable, 2 the current keyfile (both recognised as files, whatever the path's
     // spelling), 7 a sensitive extension, 9 a file with other names (hard links), 0 otherwise.
     int ExcludedFile(const QString& path) const;

@@ -235,6 +235,12 @@ private slots:
         QCOMPARE(MessageBox::last().icon, MessageBox::Warning);
         QCOMPARE(QDir(d).entryList(QDir::Files).size(), 2);
         QVERIFY(!text().contains("a.txt  "));
+        // Names that differ only in case count as the same name.
+        const QString cased = newFolder();
+        TestSupport::writeFile(cased + "Report.txt", "aaa");
+        TestSupport::writeFile(cased + "report.dat", "bbb");
+        run(cased, "*.*", cased, "*.x");
+        QCOMPARE(m_report->intOperationResult, -1);
         // Replacing the files themselves makes no such check.
         MessageBox::reset();
         setMode(true, true);

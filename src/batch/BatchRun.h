@@ -33,7 +33,7 @@ public:
 
     // Results.
     bool blnStop = false;
-    // -1: the output specification produces duplicate output names; -2: another run holds a folder of this one;
+    // -1: the output file pattern produces duplicate output names; -2: another run holds a folder of this one;
     // -3: an output file would be another input file of the same folder.
     int intOperationResult = 0;
     qint64 lngTotalInputFilesize = 0;

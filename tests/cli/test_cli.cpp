@@ -169,7 +169,7 @@ private slots:
         const Outcome d = runWithKey(keyOnStdin, {"--run", operationFile(false, false, false, enc, "*.zq4", dec, "*.*")});
         QVERIFY2(d.status == 0, qPrintable(d.err));
         QVERIFY(d.out.contains("Decrypting *.zq4 in " + enc + "\n"));
-        // The output specification *.* keeps the names: the files come back under their .zq4 names.
+        // The output file pattern *.* keeps the names: the files come back under their .zq4 names.
         const QMap<QString, QByteArray> back = treeOf(dec);
         QCOMPARE(back.size(), 3);
         QCOMPARE(back.value("letter.zq4"), original.value("letter.txt"));

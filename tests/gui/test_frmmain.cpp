@@ -532,14 +532,14 @@ private slots:
         QVERIFY(!w->reportWindow().isVisible());
     }
 
-    // Input and output side the same folder and specification: the run is switched to in place. The folders
+    // Input and output side the same folder and file pattern: the run is switched to in place. The folders
     // are compared as folders on disk, so one folder under two spellings is one, and two folders whose names
     // differ only in letter case are two (the run then goes to new files).
     void doItSwitchesOutputSameOnForIdenticalSides_data() {
         QTest::addColumn<QString>("outputFolder"); // beside the input folder Data/; "=" the input folder's text
         QTest::addColumn<QString>("outputSpec");
         QTest::addColumn<bool>("switched");
-        QTest::newRow("same folder, specification in another case") << "=" << "*.txt" << true;
+        QTest::newRow("same folder, file pattern in another case") << "=" << "*.txt" << true;
         QTest::newRow("same folder spelled another way") << "Data/x/../" << "*.TXT" << true;
         QTest::newRow("folders differing only in case") << "data/" << "*.TXT" << false;
     }

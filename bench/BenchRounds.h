@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <sys/resource.h>
@@ -132,6 +134,31 @@ private:
     bool m_failed = false;
     int m_decimals = 2;
 };
+
+// The arguments every benchmark takes: [scale] [--rounds N] [--dir FOLDER] [--case NAME]...
+struct Arguments {
+    double scale = 1.0;
+    int rounds = 5;
+    QString dir;
+    QStringList cases; // empty: every case
+    bool wants(const char* name) const { return cases.isEmpty() || cases.contains(QLatin1String(name)); }
+};
+
+inline Arguments parseArguments(int argc, char** argv, const QString& defaultDir) {
+    Arguments a;
+    a.dir = defaultDir;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc)
+            a.rounds = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--dir") && i + 1 < argc)
+            a.dir = QString::fromLocal8Bit(argv[++i]);
+        else if (!std::strcmp(argv[i], "--case") && i + 1 < argc)
+            a.cases << QString::fromLatin1(argv[++i]);
+        else
+            a.scale = QString::fromLatin1(argv[i]).toDouble();
+    }
+    return a;
+}
 
 inline void printPeakMemory(const char* benchName) {
     rusage ru{};

@@ -240,20 +240,10 @@ int main(int argc, char** argv) {
         {"window_cost", windowCost},
     };
 
-    double scale = 1.0;
-    int rounds = 5;
-    QString base = QDir::currentPath();
-    QStringList only;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc)
-            rounds = qMax(1, std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--dir") && i + 1 < argc)
-            base = QString::fromLocal8Bit(argv[++i]);
-        else if (!std::strcmp(argv[i], "--case") && i + 1 < argc)
-            only << QString::fromLatin1(argv[++i]);
-        else
-            scale = QString::fromLatin1(argv[i]).toDouble();
-    }
+    const bench::Arguments args = bench::parseArguments(argc, argv, QDir::currentPath());
+    const double scale = args.scale;
+    const int rounds = args.rounds;
+    const QString base = args.dir;
     if (scale <= 0 || zq4e::allocate_buffers() == 0) {
         std::fprintf(stderr, "usage: bench_batch [scale] [--rounds N] [--dir FOLDER] [--case NAME]...\n");
         return 1;
@@ -281,7 +271,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "# scale %g, %d rounds, data under %s\n", scale, rounds, qPrintable(base));
 
     for (const Case& c : kCases) {
-        if (!only.isEmpty() && !only.contains(QLatin1String(c.name)))
+        if (!args.wants(c.name))
             continue;
         QTemporaryDir tmp(base + QStringLiteral("/bench_batch_XXXXXX"));
         Bench b{scale, rounds, tmp.path(), setup, key, report};

@@ -204,20 +204,10 @@ int main(int argc, char** argv) {
         {"small_engine_4_64KiB", smallEngineMixed},
         {"temporary_names", temporaryNames},
     };
-    double scale = 1.0;
-    int rounds = 5;
-    QString base = QStringLiteral("/tmp");
-    QStringList only;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc)
-            rounds = qMax(1, std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--dir") && i + 1 < argc)
-            base = QString::fromLocal8Bit(argv[++i]);
-        else if (!std::strcmp(argv[i], "--case") && i + 1 < argc)
-            only << QString::fromLatin1(argv[++i]);
-        else
-            scale = QString::fromLatin1(argv[i]).toDouble();
-    }
+    const bench::Arguments args = bench::parseArguments(argc, argv, QStringLiteral("/tmp"));
+    const double scale = args.scale;
+    const int rounds = args.rounds;
+    const QString base = args.dir;
     QTemporaryDir work(base + QStringLiteral("/bench_engine_XXXXXX"));
     if (scale <= 0 || !work.isValid() || !zq4e::allocate_buffers()) {
         std::fprintf(stderr, "usage: bench_engine [scale] [--rounds N] [--dir FOLDER] [--case NAME]...\n");
@@ -234,7 +224,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     for (const Case& c : kCases) {
-        if (!only.isEmpty() && !only.contains(QLatin1String(c.name)))
+        if (!args.wants(c.name))
             continue;
         QTemporaryDir tmp(work.filePath(QStringLiteral("case_XXXXXX")));
         Bench b{scale, rounds, tmp.path()};

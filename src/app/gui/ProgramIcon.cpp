@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QPixmap>
 
 namespace ProgramIcon {
@@ -18,16 +19,9 @@ QPixmap drawn(int size) {
     p.scale(size / 64.0, size / 64.0);
     const QPen outline(QColor(0x4a, 0x55, 0x63), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 
-    QPainterPath sheet;
-    sheet.moveTo(10, 3);
-    sheet.lineTo(39, 3);
-    sheet.lineTo(52, 16);
-    sheet.lineTo(52, 61);
-    sheet.lineTo(10, 61);
-    sheet.closeSubpath();
     p.setPen(outline);
     p.setBrush(QColor(0xf5, 0xf7, 0xf9));
-    p.drawPath(sheet);
+    p.drawPolygon(QPolygonF({{10, 3}, {39, 3}, {52, 16}, {52, 61}, {10, 61}}));
     QPainterPath corner;
     corner.moveTo(39, 3);
     corner.lineTo(39, 16);
@@ -58,13 +52,7 @@ QPixmap drawn(int size) {
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::white);
     p.drawEllipse(QPointF(33, 45), 3.2, 3.2);
-    QPainterPath slot;
-    slot.moveTo(31.6, 46.5);
-    slot.lineTo(34.4, 46.5);
-    slot.lineTo(35.2, 52.5);
-    slot.lineTo(30.8, 52.5);
-    slot.closeSubpath();
-    p.drawPath(slot);
+    p.drawPolygon(QPolygonF({{31.6, 46.5}, {34.4, 46.5}, {35.2, 52.5}, {30.8, 52.5}}));
     return pixmap;
 }
 

@@ -80,7 +80,9 @@ Outcome recover(const QString& folder) {
         InPlaceJournal::remove(folder);
         changed = true;
     }
-    const QStringList hidden = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    // Only our own temporary names are asked for: a folder of many files is not listed and sorted again.
+    const QStringList hidden = QDir(folder).entryList({QStringLiteral(".zq4e-*.tmp")},
+                                                      QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     for (const QString& name : hidden) {
         if (!InPlaceJournal::isTemporaryName(name) || vouched.contains(name))
             continue;

@@ -17,6 +17,7 @@
 #include <linux/fs.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -317,6 +318,28 @@ private slots:
         run(d, "*.txt", d, "*.txt", false, true);
         QCOMPARE(TestSupport::readFile(d + name), QByteArray("long named"));
         QCOMPARE(files(d), QStringList{name});
+    }
+
+    // A disk that fills up during an in-place run costs no original: the file that does not fit stays as it was.
+    void fullDiskKeepsTheOriginal() {
+        if (::geteuid() != 0)
+            QSKIP("needs root to mount a small tmpfs");
+        const QString d = newFolder();
+        if (::mount("tmpfs", native(d).constData(), "tmpfs", 0, "size=1m") != 0)
+            QSKIP("cannot mount a tmpfs here");
+        const QByteArray large = TestSupport::pseudoRandomBytes(700 * 1024, 8);
+        const bool written = TestSupport::writeFile(d + "a.dat", "fits") && TestSupport::writeFile(d + "b.dat", large);
+        if (written)
+            run(d, "*.dat", d, "*.dat", true, true);
+        const QByteArray b = TestSupport::readFile(d + "b.dat"), a = decrypted(d + "a.dat");
+        const QStringList left = files(d);
+        ::umount(native(d).constData());
+        QVERIFY(written);
+        QCOMPARE(b, large);
+        QCOMPARE(a, QByteArray("fits"));
+        QCOMPARE(left, (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
+        QVERIFY2(text().contains("Write error: disk full."), qPrintable(text()));
+        QCOMPARE(m_run->intFilesProcessed, 1);
     }
 
     // A folder another run holds is not touched, and the user is told.

@@ -7,9 +7,25 @@ bool ReportBuffer::append(const QString& text) {
     return true;
 }
 
+void ReportBuffer::chop(qsizetype n) {
+    m_text.chop(qMin(n, m_text.size()));
+    m_untouched = qMin(m_untouched, m_text.size());
+}
+
 bool ReportBuffer::removeTail(const QString& tail) {
     if (!m_text.endsWith(tail))
         return false;
-    m_text.chop(tail.size());
+    chop(tail.size());
     return true;
+}
+
+void ReportBuffer::setText(const QString& text) {
+    m_text = text;
+    m_untouched = 0;
+}
+
+qsizetype ReportBuffer::takeUntouchedLength() {
+    const qsizetype untouched = m_untouched;
+    m_untouched = m_text.size();
+    return untouched;
 }

@@ -82,6 +82,7 @@ void click(QWidget* dialog, const char* name) {
 class TestReport : public frmReport {
 public:
     using frmReport::frmReport;
+    using frmReport::reportChanged;
     bool failRename = false;
 
 protected:
@@ -289,6 +290,44 @@ private slots:
         QCOMPARE(m_report->status(), QStringLiteral("Done"));
         QVERIFY2(!text().contains("Elapsed"), qPrintable(text()));
         QCOMPARE(m_report->lastElapsedSeconds(), 0.0);
+    }
+
+    // The text box reads as the report after every kind of edit the run makes: a note replaced by its line, a tail
+    // cut inside a line break, a line taken back and written again, names beyond the Basic Plane, a new report.
+    // Each op: "+text" appends, "-n" chops n characters, "~text" removes that tail, "=text" replaces everything.
+    void textBoxFollowsTheReport_data() {
+        QTest::addColumn<QStringList>("ops");
+        QTest::newRow("appends") << QStringList{"+Encrypting *.txt\r\n", "+a.txt  1 byte\r\n", "+b.txt"};
+        QTest::newRow("note replaced") << QStringList{"+a\r\n", "+b.iso  purging...", "~purging...", "+done\r\n"};
+        QTest::newRow("line taken back, same again")
+            << QStringList{"+one\r\n", "+two.txt    ", "~two.txt    ", "+two.txt    ", "+3 bytes\r\n"};
+        QTest::newRow("cut between CR and LF") << QStringList{"+a\r\nb\r\n", "-1", "+\nc\r\n", "-3", "+d"};
+        QTest::newRow("cut across lines") << QStringList{"+one\r\ntwo\r\nthree\r\n", "-9", "+ree\r\n"};
+        QTest::newRow("combining marks and emoji")
+            << QStringList{QString("+e\u0301t\u00e9 \U0001F600.txt  "), QString("~ \U0001F600.txt  "),
+                           QString("+ \U0001F600.txt  4 bytes\r\n"), "+x"};
+        QTest::newRow("whole text replaced") << QStringList{"+old\r\nlines\r\n", "=new\r\n", "+more"};
+    }
+    void textBoxFollowsTheReport() {
+        QFETCH(QStringList, ops);
+        ReportBuffer& report = m_report->report();
+        report.clear();
+        m_report->reportChanged(false);
+        for (const QString& op : ops) {
+            const QString arg = op.mid(1);
+            switch (op.at(0).toLatin1()) {
+            case '+': report.append(arg); break;
+            case '-': report.chop(arg.toInt()); break;
+            case '~': QVERIFY(report.removeTail(arg)); break;
+            default: report.setText(arg);
+            }
+            m_report->reportChanged(false);
+            // The text box shows a CR LF, or a CR alone, as one line break.
+            QString expected = report.text();
+            expected.replace(crlf, QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+            QCOMPARE(m_report->txbText->toPlainText(), expected);
+        }
+        report.clear();
     }
 
     // Paused, the window shows the line of every file done, grouped in-place files included, and its end.

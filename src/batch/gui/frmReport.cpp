@@ -70,7 +70,8 @@ frmReport::frmReport(RunContext& context, QWidget* parent) : QDialog(parent), Ba
     Clock->setObjectName(QStringLiteral("Clock"));
     Clock->setInterval(100);
     connect(Clock, &QTimer::timeout, this, [this] {
-        m_scrollWanted = true;
+        // The end of the report is followed while lines come in.
+        m_scrollWanted = m_scrollWanted || m_dirty;
         refreshText();
     });
 
@@ -178,23 +179,43 @@ void frmReport::selectionFeedback() {
 
 void frmReport::refreshText() {
     if (m_dirty) {
-        const QString& text = report().text();
-        if (text.size() >= m_shown.size() && QStringView(text).left(m_shown.size()) == m_shown) {
-            const QStringView added = QStringView(text).mid(m_shown.size());
-            if (!added.isEmpty()) {
-                QTextCursor c(txbText->document());
-                c.movePosition(QTextCursor::End);
-                c.insertText(forDisplay(added));
-            }
-        } else {
-            txbText->setPlainText(forDisplay(text));
-        }
-        m_shown = text;
+        showNewText();
         m_dirty = false;
     }
     if (m_scrollWanted) {
         scrollToEnd();
         m_scrollWanted = false;
+    }
+}
+
+void frmReport::showNewText() {
+    const QString& text = report().text();
+    // What the text box shows is kept as far as the report still reads the same: the part no edit but an append
+    // touched, and past it whatever was taken away and written again (a note replaced by the same words).
+    qsizetype keep = qMin(report().takeUntouchedLength(), m_shown.size());
+    while (keep < m_shown.size() && keep < text.size() && m_shown[keep] == text[keep])
+        ++keep;
+    // A CR LF is one line break in the text box: a CR at the end of what is kept is drawn again with what follows.
+    if (keep > 0 && m_shown[keep - 1] == QLatin1Char('\r'))
+        --keep;
+    if (keep == 0) {
+        txbText->setPlainText(forDisplay(text));
+        m_shown = QString(text.constData(), text.size()); // a copy of its own, so the report appends in place
+        return;
+    }
+    QTextCursor c(txbText->document());
+    c.movePosition(QTextCursor::End);
+    if (keep < m_shown.size()) {
+        // Positions count UTF-16 units, a CR LF as one.
+        const QStringView gone = QStringView(m_shown).mid(keep);
+        c.setPosition(c.position() - int(gone.size() - gone.count(QStringLiteral("\r\n"))), QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        m_shown.truncate(keep);
+    }
+    const QStringView added = QStringView(text).mid(keep);
+    if (!added.isEmpty()) {
+        c.insertText(forDisplay(added));
+        m_shown += added;
     }
 }
 

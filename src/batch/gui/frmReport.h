@@ -69,6 +69,8 @@ protected:
 
 private:
     void scrollToEnd();
+    // Brings the text box's text up to date with the report, changing only what changed.
+    void showNewText();
     void selectionFeedback();
     // Fits the text box to the whole report, closing lines included (see fitToReport).
     void fitNow();
@@ -77,7 +79,7 @@ private:
 
     frmAntiVirusQuery* m_antiVirusQuery = nullptr;
     frmPurgeWarning* m_purgeWarning = nullptr;
-    QString m_shown;      // the report as the text box shows it
+    QString m_shown;      // the report as the text box shows it (a copy, never shared with the report's text)
     bool m_dirty = false; // the report changed since the text box was brought up to date
     bool m_scrollWanted = false;
     bool m_fitPending = false; // the run asked for the fit; the date line is still to come

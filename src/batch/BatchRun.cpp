@@ -13,6 +13,7 @@
 #include "batch/WorkerCall.h"
 #include "files/FileIdentity.h"
 #include "files/FileProc.h"
+#include "files/ReadAhead.h"
 #include "key/KeyMaterial.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
@@ -27,6 +28,8 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTimer>
+
+#include <optional>
 
 namespace {
 const QString crlf = QStringLiteral("\r\n");
@@ -361,7 +364,18 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
                 return;
             }
         }
+        // The next small files are read into the system's cache while the run works on the one before.
+        std::optional<ReadAhead> ahead;
+        if (!survey) {
+            QStringList paths;
+            paths.reserve(strInputNames.size());
+            for (const QString& name : std::as_const(strInputNames))
+                paths << inputDir + name;
+            ahead.emplace(paths);
+        }
         for (qsizetype i = 0; i < strInputNames.size(); ++i) {
+            if (ahead)
+                ahead->reached(i);
             if (survey) {
                 const qint64 len = QFileInfo(inputDir + strInputNames[i]).size();
                 if (same)

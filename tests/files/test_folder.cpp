@@ -1,6 +1,7 @@
 #include "files/FileProc.h"
 #include "files/Folder.h"
 #include "files/FolderListing.h"
+#include "files/ReadAhead.h"
 #include "platform/os/FileDialog.h"
 #include "platform/os/MessageBox.h"
 #include "support/TestSupport.h"
@@ -242,6 +243,37 @@ private slots:
         QCOMPARE(TestSupport::readFile(file), QByteArray("secret"));
         QVERIFY(FileProc::PurgeFile(file, 1000, true, false));
         QVERIFY(!QFileInfo::exists(file));
+    }
+    // The read-ahead asks only for regular files of a useful size, never opens a pipe (that would hang it) and
+    // keeps within its window of files ahead of the file in progress, moving on as the run does and skipping what
+    // the run has passed.
+    void readAheadKeepsToRegularFilesInItsWindow() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QStringList paths;
+        const auto add = [&](const QString& name) { return paths << dir.filePath(name), paths.last(); };
+        touch(add(QStringLiteral("in-progress")), "x");
+        QVERIFY(::mkfifo(QFile::encodeName(add(QStringLiteral("pipe"))).constData(), 0600) == 0);
+        touch(add(QStringLiteral("empty")));
+        QFile large(add(QStringLiteral("large")));
+        QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(ReadAhead::kMaxFileSize + 1));
+        large.close();
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), add(QStringLiteral("device-link"))));
+        const qsizetype skipped = paths.size();
+        for (qsizetype i = 0; i < ReadAhead::kFilesAhead + 20; ++i)
+            touch(add(QStringLiteral("f%1").arg(i)), "data");
+
+        ReadAhead ahead(paths);
+        const qsizetype window = ReadAhead::kFilesAhead - (skipped - 1);
+        QTRY_COMPARE(ahead.requested(), window);
+        QTest::qWait(50);
+        QCOMPARE(ahead.requested(), window);
+        ahead.reached(15);
+        QTRY_COMPARE(ahead.requested(), window + 15);
+        // Files the run has passed are not asked for any more.
+        ahead.reached(paths.size() - 1);
+        QTest::qWait(50);
+        QCOMPARE(ahead.requested(), window + 15);
     }
 };
 

@@ -93,7 +93,18 @@ long long InputFile::readVec(iovec* iov, int count) {
         total += n;
         advance(iov, count, std::size_t(n));
     }
+    m_offset += std::uint64_t(total);
+    askAhead();
     return total;
+}
+
+void InputFile::askAhead() {
+    const std::uint64_t size = std::uint64_t(m_stat.st_size);
+    if (size <= kReadAhead || m_offset >= size || m_offset + kReadAhead / 2 < m_askedUntil)
+        return;
+    const std::uint64_t from = m_askedUntil > m_offset ? m_askedUntil : m_offset;
+    m_askedUntil = m_offset + kReadAhead;
+    ::posix_fadvise(m_fd, off_t(from), off_t(m_askedUntil - from), POSIX_FADV_WILLNEED);
 }
 
 long long InputFile::read(std::uint8_t* data, std::size_t size) {

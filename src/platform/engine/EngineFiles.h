@@ -21,9 +21,16 @@ public:
     long long read(std::uint8_t* data, std::size_t size);
     const struct stat& info() const { return m_stat; }
 
+    // The disk is asked for this much of a large file beyond what has been read, so that it reads on while the
+    // cipher works instead of waiting for each read.
+    static constexpr std::uint64_t kReadAhead = std::uint64_t(32) << 20;
+
 private:
+    void askAhead();
     int m_fd = -1;
     struct stat m_stat {};
+    std::uint64_t m_offset = 0;     // bytes read so far
+    std::uint64_t m_askedUntil = 0; // the end of what the disk has been asked for
 };
 
 // The result goes to a temporary file beside the output path that is renamed onto it only by commit(); or,

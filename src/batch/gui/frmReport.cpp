@@ -323,9 +323,11 @@ void frmReport::fitNow() {
 }
 
 void frmReport::fileStarted(qsizetype index, const QString& path, qint64 size, bool inPlace) {
-    const QFileInfo info(path);
-    fraProgress->fileStarted(info.fileName(), size, inPlace, index + 1, strInputNames.size(),
-                             [this, folder = info.absolutePath(), index] { return folderBytes(folder, index); });
+    // The path is the folder's path followed by the name; taken apart here, not looked up, for every file.
+    const QString& name = strInputNames.at(index);
+    const QString folder = path.chopped(name.size() + 1);
+    fraProgress->fileStarted(name, size, inPlace, index + 1, strInputNames.size(),
+                             [this, folder, index] { return folderBytes(folder, index); });
 }
 
 std::pair<qint64, qint64> frmReport::folderBytes(const QString& folder, qsizetype index) {

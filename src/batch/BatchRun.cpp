@@ -366,13 +366,8 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
         }
         // The next small files are read into the system's cache while the run works on the one before.
         std::optional<ReadAhead> ahead;
-        if (!survey) {
-            QStringList paths;
-            paths.reserve(strInputNames.size());
-            for (const QString& name : std::as_const(strInputNames))
-                paths << inputDir + name;
-            ahead.emplace(paths);
-        }
+        if (!survey)
+            ahead.emplace(inputDir, strInputNames);
         for (qsizetype i = 0; i < strInputNames.size(); ++i) {
             if (ahead)
                 ahead->reached(i);

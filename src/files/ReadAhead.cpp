@@ -7,14 +7,6 @@
 #include <unistd.h>
 
 namespace {
-QList<QByteArray> encoded(const QStringList& paths) {
-    QList<QByteArray> out;
-    out.reserve(paths.size());
-    for (const QString& p : paths)
-        out << QFile::encodeName(p);
-    return out;
-}
-
 // The size asked for, or -1 when the path was passed over. A path is opened only when it names a regular file,
 // and only kept when what was opened is that same file: opening a device or a pipe could have effects of its own.
 qint64 requestFile(const QByteArray& path) {
@@ -35,8 +27,8 @@ qint64 requestFile(const QByteArray& path) {
 }
 } // namespace
 
-ReadAhead::ReadAhead(const QStringList& paths) : m_paths(encoded(paths)) {
-    if (m_paths.size() > 1)
+ReadAhead::ReadAhead(const QString& folder, const QStringList& names) : m_folder(folder), m_names(names) {
+    if (m_names.size() > 1)
         m_thread = std::thread([this] { work(); });
 }
 
@@ -74,17 +66,17 @@ void ReadAhead::work() {
     for (;;) {
         // The file in progress is being read by the run itself; the room ahead starts after it.
         m_wake.wait(lock, [this] {
-            return m_quit || (m_next < m_paths.size() && m_next - m_current <= kFilesAhead &&
+            return m_quit || (m_next < m_names.size() && m_next - m_current <= kFilesAhead &&
                               m_bytesAhead < kBytesAhead);
         });
         if (m_quit)
             return;
         const qsizetype index = qMax(m_next, m_current + 1);
         m_next = index + 1;
-        if (index >= m_paths.size())
+        if (index >= m_names.size())
             continue;
-        const QByteArray path = m_paths[index];
         lock.unlock();
+        const QByteArray path = QFile::encodeName(m_folder + m_names.at(index));
         const qint64 size = requestFile(path);
         lock.lock();
         if (size < 0)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -21,8 +19,9 @@ public:
     // Larger files are left to the system's own read-ahead, which follows a file as it is read.
     static constexpr qint64 kMaxFileSize = qint64(8) << 20;
 
-    // Starts on the files in the order the run takes them.
-    explicit ReadAhead(const QStringList& paths);
+    // Starts on the files of the folder (its path ends in a slash) in the order the run takes them. The list is
+    // shared, not copied: a folder of a million names costs no second list.
+    ReadAhead(const QString& folder, const QStringList& names);
     // Stops, waiting only for the one file the thread may be asking about.
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
@@ -36,7 +35,8 @@ public:
 private:
     void work();
 
-    const QList<QByteArray> m_paths;
+    const QString m_folder;
+    const QStringList m_names;
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     qsizetype m_current = 0;  // the file in progress

@@ -250,8 +250,8 @@ private slots:
     void readAheadKeepsToRegularFilesInItsWindow() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QStringList paths;
-        const auto add = [&](const QString& name) { return paths << dir.filePath(name), paths.last(); };
+        QStringList names;
+        const auto add = [&](const QString& name) { return names << name, dir.filePath(name); };
         touch(add(QStringLiteral("in-progress")), "x");
         QVERIFY(::mkfifo(QFile::encodeName(add(QStringLiteral("pipe"))).constData(), 0600) == 0);
         touch(add(QStringLiteral("empty")));
@@ -259,11 +259,11 @@ private slots:
         QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(ReadAhead::kMaxFileSize + 1));
         large.close();
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), add(QStringLiteral("device-link"))));
-        const qsizetype skipped = paths.size();
+        const qsizetype skipped = names.size();
         for (qsizetype i = 0; i < ReadAhead::kFilesAhead + 20; ++i)
             touch(add(QStringLiteral("f%1").arg(i)), "data");
 
-        ReadAhead ahead(paths);
+        ReadAhead ahead(dir.path() + QLatin1Char('/'), names);
         const qsizetype window = ReadAhead::kFilesAhead - (skipped - 1);
         QTRY_COMPARE(ahead.requested(), window);
         QTest::qWait(50);
@@ -271,7 +271,7 @@ private slots:
         ahead.reached(15);
         QTRY_COMPARE(ahead.requested(), window + 15);
         // Files the run has passed are not asked for any more.
-        ahead.reached(paths.size() - 1);
+        ahead.reached(names.size() - 1);
         QTest::qWait(50);
         QCOMPARE(ahead.requested(), window + 15);
     }

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <system_error>
+
 namespace {
 // The size asked for, or -1 when the path was passed over. A path is opened only when it names a regular file,
 // and only kept when what was opened is that same file: opening a device or a pipe could have effects of its own.
@@ -28,8 +30,13 @@ qint64 requestFile(const QByteArray& path) {
 } // namespace
 
 ReadAhead::ReadAhead(const QString& folder, const QStringList& names) : m_folder(folder), m_names(names) {
-    if (m_names.size() > 1)
+    if (m_names.size() < 2)
+        return;
+    try {
         m_thread = std::thread([this] { work(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the run reads its files as they come.
+    }
 }
 
 ReadAhead::~ReadAhead() {

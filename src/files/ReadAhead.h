@@ -9,9 +9,10 @@
 #include <thread>
 
 // Asks the system to read the next files of a folder into its cache while the run works on the file before them,
-// on a thread of its own, a few files and megabytes ahead of the file in progress. A run of many small files
-// would otherwise wait for the disk at the start of every file. Only a hint: nothing is read into this process,
-// a path that is not a regular file is never opened, and what the run then reads is checked as always.
+// on a thread of its own, up to kFilesAhead files or kBytesAhead bytes ahead of the file in progress. A run of
+// many small files would otherwise wait for the disk at the start of every file. Only a hint: nothing is read into
+// this process, a path that is not a regular file is never opened, and what the run then reads is checked as
+// always.
 class ReadAhead {
 public:
     static constexpr qsizetype kFilesAhead = 512;

@@ -92,6 +92,20 @@ public:
 
     void setDecimals(int decimals) { m_decimals = decimals; }
 
+    // One round of the two runs, each giving its time, which going first swapped every round: a drift of the
+    // machine, or what a run leaves the disk still to write, then falls on both sides alike.
+    void addInTurns(const std::function<double()>& reference, const std::function<double()>& ours) {
+        double referenceSeconds = 0, oursSeconds = 0;
+        if (m_turn++ % 2 == 0) {
+            referenceSeconds = reference();
+            oursSeconds = ours();
+        } else {
+            oursSeconds = ours();
+            referenceSeconds = reference();
+        }
+        add(referenceSeconds, oursSeconds);
+    }
+
     void add(double referenceSeconds, double oursSeconds) {
         if (referenceSeconds <= 0 || oursSeconds <= 0) {
             m_failed = true;
@@ -133,6 +147,7 @@ private:
     std::vector<double> m_ref, m_ours;
     bool m_failed = false;
     int m_decimals = 2;
+    int m_turn = 0;
 };
 
 // The arguments every benchmark takes: [scale] [--rounds N] [--dir FOLDER] [--case NAME]...

@@ -118,17 +118,8 @@ void windowCost(Bench& b) {
         QDir(out).removeRecursively();
         return t;
     };
-    for (int i = 0; i < 3 * b.rounds; ++i) {
-        double with = 0, without = 0;
-        if (i % 2 == 0) {
-            without = timed(false);
-            with = timed(true);
-        } else {
-            with = timed(true);
-            without = timed(false);
-        }
-        rounds.add(without, with);
-    }
+    for (int i = 0; i < 3 * b.rounds; ++i)
+        rounds.addInTurns([&] { return timed(false); }, [&] { return timed(true); });
     rounds.print();
 }
 
@@ -209,17 +200,8 @@ void progressDisplay(Bench& b) {
     report.fraProgress->intShowAfterMs = 0;
     const bool syncing = zq4e::sync_output();
     zq4e::set_sync_output(false);
-    for (int pair = 0; pair < 3 * b.rounds; ++pair) {
-        double with = 0, without = 0;
-        if (pair % 2 == 0) {
-            with = timed(true);
-            without = timed(false);
-        } else {
-            without = timed(false);
-            with = timed(true);
-        }
-        rounds.add(without, with);
-    }
+    for (int pair = 0; pair < 3 * b.rounds; ++pair)
+        rounds.addInTurns([&] { return timed(false); }, [&] { return timed(true); });
     zq4e::set_sync_output(syncing);
     report.fraProgress->intShowAfterMs = showAfter;
     report.fraProgress->setDisplayOn(true);

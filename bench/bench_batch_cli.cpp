@@ -59,11 +59,7 @@ double runCommandLine(const QString& program, const QString& operationFile, cons
 
 double runWindow(const SetupFileContents& contents, const QString& keyfile) {
     OperationSetup setup;
-    setup.blnEncrypt = contents.blnEncrypt;
-    setup.blnOutputFilesSame = contents.blnOutputFilesSame;
-    setup.blnSubdirectories = contents.blnSubdirectories;
-    setup.strDirpath = contents.strDirpath;
-    setup.strFilespec = contents.strFilespec;
+    setup.takeFrom(contents);
     frmKeyFrom key;
     RunContext ctx(setup, key);
     QElapsedTimer t;

@@ -105,26 +105,17 @@ void largeCase(Bench& b, const char* name, bool decrypting) {
         QFile::remove(out);
         return t;
     };
-    const auto engine = [&](int round) {
+    int round = 0;
+    const auto engine = [&] {
         const double cpu0 = bench::cpuSeconds();
         const double t = bench::timed([&] { return decrypting ? decrypt(in, out) : encrypt(in, out); });
         // Processor time over wall time: how much of the two cores the engine had.
-        std::fprintf(stderr, "# %s round %d: ours used %.2f cores\n", name, round, (bench::cpuSeconds() - cpu0) / t);
+        std::fprintf(stderr, "# %s round %d: ours used %.2f cores\n", name, ++round, (bench::cpuSeconds() - cpu0) / t);
         QFile::remove(out);
         return t;
     };
-    // Which run goes first is swapped every round.
-    for (int i = 0; i < b.rounds; ++i) {
-        double ref = 0, ours = 0;
-        if (i % 2 == 0) {
-            ref = reference();
-            ours = engine(i + 1);
-        } else {
-            ours = engine(i + 1);
-            ref = reference();
-        }
-        rounds.add(ref, ours);
-    }
+    for (int i = 0; i < b.rounds; ++i)
+        rounds.addInTurns(reference, engine);
     rounds.print();
 }
 

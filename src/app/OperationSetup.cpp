@@ -1,5 +1,7 @@
 #include "app/OperationSetup.h"
 
+#include "app/SetupFile.h"
+
 void OperationSetup::RememberSetup() {
     blnSavedEncrypt = blnEncrypt;
     blnSavedConfirmFiles = blnConfirmFiles;
@@ -30,6 +32,15 @@ void OperationSetup::invertSwitchesForReplay() {
     blnEncrypt = !blnEncrypt;
     blnOutputFilesSame = !blnOutputFilesSame;
     blnSubdirectories = !blnSubdirectories;
+}
+
+void OperationSetup::takeFrom(const SetupFileContents& contents) {
+    blnEncrypt = contents.blnEncrypt;
+    blnConfirmFiles = contents.blnConfirmFiles;
+    blnOutputFilesSame = contents.blnOutputFilesSame;
+    blnSubdirectories = contents.blnSubdirectories;
+    strDirpath = contents.strDirpath;
+    strFilespec = contents.strFilespec;
 }
 
 void OperationSetup::CopyInputToOutput() {

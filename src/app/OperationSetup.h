@@ -4,6 +4,8 @@
 
 #include <array>
 
+struct SetupFileContents;
+
 // The one operation the main window sets up: function, the two sides and the switches, plus the copy kept
 // for "Restore setup". Side 0 is input, side 1 output. An empty text means "not specified"; folder paths end
 // with '/'. The member values are those of a first start without a saved setup.
@@ -37,6 +39,8 @@ struct OperationSetup {
     // buttons; this turns the wanted values into the stored ones.
     void invertSwitchesForReplay();
 
+    // Function, switches, folders and file patterns := those of a setup file, as stored.
+    void takeFrom(const SetupFileContents& contents);
     // Output folder and file specification := the input ones.
     void CopyInputToOutput();
     // Folder and file specification of that side both given.

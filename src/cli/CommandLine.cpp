@@ -87,12 +87,7 @@ bool loadOperationFile(const QString& path, OperationSetup& setup) {
                          QStringLiteral("Error"), MessageBox::Warning);
         return false;
     }
-    setup.blnEncrypt = contents.blnEncrypt;
-    setup.blnConfirmFiles = contents.blnConfirmFiles;
-    setup.blnOutputFilesSame = contents.blnOutputFilesSame;
-    setup.blnSubdirectories = contents.blnSubdirectories;
-    setup.strDirpath = contents.strDirpath;
-    setup.strFilespec = contents.strFilespec;
+    setup.takeFrom(contents);
     if (setup.blnOutputFilesSame)
         setup.CopyInputToOutput();
     const QString folder = setup.strDirpath[0];
@@ -170,19 +165,24 @@ private:
     QFile m_file;
 };
 
-int runOperation(const Options& options) {
+// What either action of the command line runs in: a setup and a key of its own, its messages printed, and the
+// report file when one is asked for.
+struct Session {
     OperationSetup setup;
     frmKeyFrom key;
-    // Whichever way the program ends, no key material is left behind in its memory.
-    struct KeyWipe {
-        frmKeyFrom& key;
-        ~KeyWipe() { EraseKeyMaterial(key); }
-    } keyWipe{key};
-    RunContext context(setup, key);
-    CliRun* current = nullptr;
-    PrintedMessages messages(current);
-
+    RunContext context{setup, key};
+    CliRun* current = nullptr; // the run under way, for the printed messages
+    PrintedMessages messages{current};
     ReportFile reportFile;
+    // Whichever way the program ends, no key material is left behind in its memory.
+    ~Session() { EraseKeyMaterial(key); }
+};
+
+int runOperation(const Options& options) {
+    Session session;
+    OperationSetup& setup = session.setup;
+    frmKeyFrom& key = session.key;
+    ReportFile& reportFile = session.reportFile;
     if (!reportFile.open(options.reportFile))
         return CommandLine::Refused;
     if (!loadOperationFile(options.operationFile, setup))
@@ -206,8 +206,8 @@ int runOperation(const Options& options) {
         return CommandLine::Refused;
     }
 
-    CliRun run(context, options.quiet);
-    current = &run;
+    CliRun run(session.context, options.quiet);
+    session.current = &run;
     // The first signal stops after the current file, like the Stop button; a second one abandons the file in
     // progress (the engine removes what it had written of it, the input stays as it was).
     StopSignals stopSignals([&run](int) {
@@ -247,13 +247,8 @@ int runOperation(const Options& options) {
 }
 
 int listRandomness(const Options& options) {
-    OperationSetup setup;
-    frmKeyFrom key;
-    RunContext context(setup, key);
-    CliRun* current = nullptr;
-    PrintedMessages messages(current);
-
-    ReportFile reportFile;
+    Session session;
+    ReportFile& reportFile = session.reportFile;
     if (!reportFile.open(options.reportFile))
         return CommandLine::Refused;
     const QString folder = withTrailingSlash(options.randomnessFolder);
@@ -270,8 +265,8 @@ int listRandomness(const Options& options) {
         return CommandLine::Refused;
     }
 
-    CliRun run(context, options.quiet);
-    current = &run;
+    CliRun run(session.context, options.quiet);
+    session.current = &run;
     StopSignals stopSignals([&run](int) { run.stop(); });
     run.strNextDirPath = folder;
     run.strCurrentFileSpec = spec;

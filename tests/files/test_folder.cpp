@@ -244,9 +244,9 @@ private slots:
         QVERIFY(FileProc::PurgeFile(file, 1000, true, false));
         QVERIFY(!QFileInfo::exists(file));
     }
-    // The read-ahead asks only for regular files of a useful size, never opens a pipe (that would hang it) and
-    // keeps within its window of files ahead of the file in progress, moving on as the run does and skipping what
-    // the run has passed.
+    // The read-ahead asks only for regular files of a useful size (a 255-byte name too), never opens a pipe (that
+    // would hang it) and keeps within its window of files ahead of the file in progress, moving on as the run does
+    // and skipping what the run has passed.
     void readAheadKeepsToRegularFilesInItsWindow() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
@@ -259,12 +259,13 @@ private slots:
         QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(ReadAhead::kMaxFileSize + 1));
         large.close();
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), add(QStringLiteral("device-link"))));
-        const qsizetype skipped = names.size();
+        const qsizetype passedOver = names.size() - 1;
+        touch(add(QString(255, QLatin1Char('n'))), "the longest name a folder takes");
         for (qsizetype i = 0; i < ReadAhead::kFilesAhead + 20; ++i)
             touch(add(QStringLiteral("f%1").arg(i)), "data");
 
         ReadAhead ahead(dir.path() + QLatin1Char('/'), names);
-        const qsizetype window = ReadAhead::kFilesAhead - (skipped - 1);
+        const qsizetype window = ReadAhead::kFilesAhead - passedOver;
         QTRY_COMPARE(ahead.requested(), window);
         QTest::qWait(50);
         QCOMPARE(ahead.requested(), window);

@@ -377,9 +377,13 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
                     lngTotalInputFilesize = qMax(lngTotalInputFilesize, len);
                 else
                     lngTotalInputFilesize += len;
-            } else if (!processFileStep(i, inputDir, outputDir) || m_abandon) {
-                commitGroup();
-                return;
+            } else {
+                const bool goOn = processFileStep(i, inputDir, outputDir);
+                fileFinished();
+                if (!goOn || m_abandon) {
+                    commitGroup();
+                    return;
+                }
             }
             if (i % 10 == 0) {
                 yieldToEvents();

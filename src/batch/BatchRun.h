@@ -90,6 +90,8 @@ protected:
     virtual void fileStarted(qsizetype index, const QString& path, qint64 size, bool inPlace) {
         (void)index, (void)path, (void)size, (void)inPlace;
     }
+    // That step is over, whatever its outcome.
+    virtual void fileFinished() {}
     virtual void hideWindow() {}
     virtual void showCopyButton() {}
     // Lets queued events run; waitMs > 0 also waits up to that long for one.

@@ -37,6 +37,11 @@ private slots:
         QCOMPARE(p.lblFile->text(),
                  QStringLiteral("big.iso: checking the result, 10.0 MB of 100.0 MB, 55.0 MB/s, 2s left"));
         QCOMPARE(asked, 1);
+        // Done, it is not shown again while the run waits before the next file (a pause).
+        p.fileEnded();
+        QVERIFY(p.isHidden());
+        p.takeReading(100 * MiB, 9000);
+        QVERIFY(p.isHidden());
         // The next file starts hidden; the end of the run hides and stops everything.
         p.fileStarted(QStringLiteral("next.iso"), 10 * MiB, false, 4, 12, {});
         QVERIFY(p.isHidden());

@@ -72,6 +72,11 @@ void ProgressPanel::fileStarted(const QString& name, qint64 size, bool inPlace, 
     hide();
 }
 
+void ProgressPanel::fileEnded() {
+    m_fileActive = false;
+    hide();
+}
+
 void ProgressPanel::takeReading(qint64 bytesRead, qint64 elapsedMs) {
     if (!m_on || !m_fileActive)
         return;

@@ -37,6 +37,8 @@ public:
     // folderBytes: bytes of the folder's files before this one, and in all; asked only when shown.
     void fileStarted(const QString& name, qint64 size, bool inPlace, qint64 fileNumber, qint64 files,
                      std::function<std::pair<qint64, qint64>()> folderBytes);
+    // The file is done: nothing is shown of it while the run waits (a pause, a question) before the next one.
+    void fileEnded();
     // One reading of the engine's count of bytes read; what the timer does.
     void takeReading(qint64 bytesRead, qint64 elapsedMs);
 

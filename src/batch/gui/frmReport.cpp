@@ -330,6 +330,10 @@ void frmReport::fileStarted(qsizetype index, const QString& path, qint64 size, b
                              [this, folder, index] { return folderBytes(folder, index); });
 }
 
+void frmReport::fileFinished() {
+    fraProgress->fileEnded();
+}
+
 std::pair<qint64, qint64> frmReport::folderBytes(const QString& folder, qsizetype index) {
     if (folder != m_sizesFolder || m_sizesBefore.size() != strInputNames.size() + 1) {
         m_sizesFolder = folder;

@@ -57,6 +57,7 @@ protected:
     void pauseToggled() override;
     void fitToReport() override;
     void fileStarted(qsizetype index, const QString& path, qint64 size, bool inPlace) override;
+    void fileFinished() override;
     void hideWindow() override;
     void showCopyButton() override;
     bool purgeAdviceWanted() const override;

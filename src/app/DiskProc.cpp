@@ -1,5 +1,7 @@
 #include "app/DiskProc.h"
 
+#include "platform/os/NativeName.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,7 +35,7 @@ QString existingFolder(const QString& path) {
 
 bool statFolder(const QString& path, struct statvfs& out) {
     const QString folder = existingFolder(path);
-    return !folder.isEmpty() && ::statvfs(QFile::encodeName(folder).constData(), &out) == 0;
+    return !folder.isEmpty() && ::statvfs(NativeName::encode(folder).constData(), &out) == 0;
 }
 
 qint64 blockSize(const struct statvfs& s) {
@@ -164,8 +166,8 @@ QString FileSystemName(const QString& path) {
     const QString folder = existingFolder(path);
     struct statfs fs;
     struct statvfs s;
-    if (folder.isEmpty() || ::statfs(QFile::encodeName(folder).constData(), &fs) != 0 ||
-        ::statvfs(QFile::encodeName(folder).constData(), &s) != 0)
+    if (folder.isEmpty() || ::statfs(NativeName::encode(folder).constData(), &fs) != 0 ||
+        ::statvfs(NativeName::encode(folder).constData(), &s) != 0)
         return {};
     return FileSystemNameForType(qint64(fs.f_type), qint64(s.f_blocks) * blockSize(s), blockSize(s));
 }

@@ -1,5 +1,6 @@
 #include "app/SetupFile.h"
 
+#include "platform/os/NativeName.h"
 #include "platform/os/RegularFile.h"
 
 #include <QFile>
@@ -42,10 +43,10 @@ QByteArray SetupFileText(const SetupFileContents& c) {
     data += flagLine(c.blnConfirmFiles) + eol;
     data += flagLine(c.blnOutputFilesSame) + eol;
     data += flagLine(c.blnSubdirectories) + eol;
-    data += c.strDirpath[0].toUtf8() + eol;
-    data += c.strFilespec[0].toUtf8() + eol;
-    data += c.strDirpath[1].toUtf8() + eol;
-    data += c.strFilespec[1].toUtf8() + eol;
+    data += NativeName::encode(c.strDirpath[0]) + eol;
+    data += NativeName::encode(c.strFilespec[0]) + eol;
+    data += NativeName::encode(c.strDirpath[1]) + eol;
+    data += NativeName::encode(c.strFilespec[1]) + eol;
     return data;
 }
 
@@ -80,7 +81,8 @@ bool LoadSetupFile(const QString& path, SetupFileContents& contents) {
 }
 
 bool ParseSetupFileText(const QByteArray& raw, SetupFileContents& contents) {
-    QStringList lines = QString::fromUtf8(raw).split(QLatin1Char('\n'));
+    // Folder paths are kept as their bytes, so that a folder whose name is not UTF-8 is found again.
+    QStringList lines = NativeName::decode(raw).split(QLatin1Char('\n'));
     // The terminator of the last line does not open a further line.
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();

@@ -1,7 +1,5 @@
 #include "batch/BatchRun.h"
 
-#include "files/FolderListing.h"
-
 #include "batch/Leftovers.h"
 #include "batch/OutputClash.h"
 #include "batch/OperationWording.h"
@@ -13,11 +11,14 @@
 #include "batch/WorkerCall.h"
 #include "files/FileIdentity.h"
 #include "files/FileProc.h"
+#include "files/FolderListing.h"
 #include "files/ReadAhead.h"
 #include "key/KeyMaterial.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/MessageBox.h"
+#include "platform/os/NativeName.h"
+#include "platform/os/PathEntry.h"
 #include "randomness/RandomnessListing.h"
 
 #include <QCoreApplication>
@@ -251,7 +252,7 @@ void BatchRun::ProcessFiles() {
                              QStringLiteral("Error"), MessageBox::Warning);
         } else if (intOperationResult == -2) {
             hideWindow();
-            MessageBox::show(QStringLiteral("Another ZQ4 operation is using the folder ") + m_refusedFolder +
+            MessageBox::show(QStringLiteral("Another ZQ4 operation is using the folder ") + NativeName::shown(m_refusedFolder) +
                                  QStringLiteral(".  Nothing was done in it."),
                              QStringLiteral("Folder in use"), MessageBox::Warning);
         } else if (intOperationResult == -3) {
@@ -302,27 +303,35 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
     if (!survey && !takeFolder(inputDir, outputDir, recovered))
         return;
 
-    const Folder::Listing fileList = Folder::listFiles(inputDir);
-    const Folder::Listing subList =
-        fileList.ok && setup().blnSubdirectories ? Folder::listSubfolders(inputDir) : Folder::Listing{true, {}, {}};
-    if (!fileList.ok || !subList.ok) {
-        // A folder that cannot be read is reported and passed over; the rest of the run goes on.
-        MessageBox::show(fileList.ok ? subList.errorText : fileList.errorText, QStringLiteral("Error"),
-                         MessageBox::Warning);
+    Folder::Contents contents = Folder::listFolder(inputDir);
+    if (!contents.ok) {
+        // A folder that cannot be read is named and passed over, never taken for empty; the rest of the run goes on.
+        MessageBox::show(contents.errorText, QStringLiteral("Error"), MessageBox::Warning);
+        if (!survey) {
+            AddToReport(ResultTexts::UnreadableFolderLine(NativeName::shown(inputDir), contents.errorText,
+                                                          setup().blnEncrypt) +
+                            crlf + crlf,
+                        true);
+            leaveFolder(inputDir, outputDir);
+        }
         return;
     }
-    const QStringList& files = fileList.names;
-    const QStringList& subfolders = subList.names;
+    const QStringList subfolders = setup().blnSubdirectories ? std::move(contents.subfolders) : QStringList{};
     QStringList matching;
     // A result put back from a killed run is done already.
-    for (const QString& name : std::as_const(files))
+    for (const QString& name : std::as_const(contents.files))
         if (FileProc::FileNameMatchesSpec(name, spec, false) && !recovered.contains(name))
             matching << name;
+    QList<Folder::OtherEntry> others;
+    for (const Folder::OtherEntry& entry : std::as_const(contents.others))
+        if (FileProc::FileNameMatchesSpec(entry.name, spec, false))
+            others << entry;
+    contents = {};
     m_ctx.intNumFiles = matching.size();
 
-    if (!matching.isEmpty() && !survey && !blnReportSuspended && !m_abandon) {
+    if ((!matching.isEmpty() || !others.isEmpty()) && !survey && !blnReportSuspended && !m_abandon) {
         const QString header = TxtEncDec(QStringLiteral("Encrypting")) + QLatin1Char(' ') + spec +
-                               QStringLiteral(" in ") + inputDir + crlf;
+                               QStringLiteral(" in ") + NativeName::shown(inputDir) + crlf;
         if (m_report.append(header)) {
             intReportLines += 1;
             reportChanged(true);
@@ -359,8 +368,8 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
             const OutputClash::Clash clash = OutputClash::find(inputDir, strInputNames, outputDir, strOutputNames);
             if (!clash.output.isEmpty()) {
                 intOperationResult = -3;
-                m_clashOutput = clash.output;
-                m_clashInput = clash.input;
+                m_clashOutput = NativeName::shown(clash.output);
+                m_clashInput = NativeName::shown(clash.input);
                 return;
             }
         }
@@ -372,7 +381,7 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
             if (ahead)
                 ahead->reached(i);
             if (survey) {
-                const qint64 len = QFileInfo(inputDir + strInputNames[i]).size();
+                const qint64 len = qMax<qint64>(0, PathEntry::size(inputDir + strInputNames[i]));
                 if (same)
                     lngTotalInputFilesize = qMax(lngTotalInputFilesize, len);
                 else
@@ -398,24 +407,49 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
                 return;
         }
         commitGroup();
-        if (!survey)
-            AddToReport(crlf);
         if (!m_ctx.blnPerformingReliabilityTest) {
             strInputNames.clear();
             strOutputNames.clear();
         }
     }
-
-    if (setup().blnSubdirectories) {
-        for (const QString& sub : std::as_const(subfolders)) {
-            ProcessFolder(inputDir + sub, spec, inputDir + sub, outputSpec);
-            if (m_abandon || intOperationResult < 0)
-                return;
-            CheckPauseAndStop();
-            if (blnStop)
-                return;
-        }
+    if (!survey && (!matching.isEmpty() || !others.isEmpty())) {
+        reportOtherEntries(others);
+        AddToReport(crlf);
     }
+    if (!survey && setup().blnSubdirectories)
+        leaveFolder(inputDir, outputDir);
+
+    for (const QString& sub : subfolders) {
+        ProcessFolder(inputDir + sub, spec, inputDir + sub, outputSpec);
+        if (m_abandon || intOperationResult < 0)
+            return;
+        CheckPauseAndStop();
+        if (blnStop)
+            return;
+    }
+}
+
+void BatchRun::reportOtherEntries(const QList<Folder::OtherEntry>& others) {
+    for (const Folder::OtherEntry& entry : others) {
+        // Links and special files are not files to work on; an entry that could not be looked at may well be one,
+        // so it counts as a file not done.
+        const bool mayBeFile = entry.kind != PathEntry::Kind::Link && entry.kind != PathEntry::Kind::Special;
+        if (mayBeFile)
+            ++intFilesAttempted;
+        AddToReport(NativeName::shown(entry.name).leftJustified(12) + QStringLiteral("  ") +
+                        ResultTexts::OtherEntryText(entry.kind, entry.error) + crlf,
+                    true);
+    }
+}
+
+void BatchRun::leaveFolder(const QString& inputDir, const QString& outputDir) {
+    // Everything of the folder is final before its lock goes: a walk through thousands of folders then holds
+    // nothing of the folders it has left.
+    commitGroup();
+    m_inPlace.syncPendingFolder();
+    m_locks.release(inputDir);
+    if (outputDir != inputDir)
+        m_locks.release(outputDir);
 }
 
 bool BatchRun::takeFolder(const QString& inputDir, const QString& outputDir, QStringList& recovered) {
@@ -465,15 +499,17 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
     const QString outName = strOutputNames[i];
     const QString path = inputDir + name;
     const QString outPath = outputDir + outName;
-    const QFileInfo info(path);
-    const qint64 size = info.size();
+    // The entry itself, not what a link there leads to: it was a file when the folder was listed, and only a file
+    // is worked on.
+    const PathEntry::Info entry = PathEntry::of(path);
+    const qint64 size = entry.size;
 
     const bool inPlace = sameFile(path, outPath);
     fileStarted(i, path, size, inPlace);
-    const bool grouped = inPlace && groupable(info, size);
+    const bool grouped = inPlace && entry.kind == PathEntry::Kind::Regular && groupable(path, size);
     if (!grouped)
         commitGroup(); // the lines of earlier files come first
-    QString lineStart = name.leftJustified(12) + QStringLiteral("  ");
+    QString lineStart = NativeName::shown(name).leftJustified(12) + QStringLiteral("  ");
     AddToReport(lineStart);
     ++intFilesAttempted;
     if (m_abandon)
@@ -481,9 +517,12 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
 
     QString tempPath, partialPath;
     int code = 0;
-    if (!info.exists() || !info.isFile()) {
-        // Gone since the folder was listed: say so rather than call it empty.
-        code = info.exists() ? -4 : -3;
+    if (entry.kind != PathEntry::Kind::Regular) {
+        // Gone or replaced since the folder was listed: say so rather than call it empty or follow a link.
+        code = entry.kind == PathEntry::Kind::Missing ? -3
+               : entry.kind == PathEntry::Kind::Link  ? 12
+               : entry.kind == PathEntry::Kind::Unreachable ? -4
+                                                            : 13;
     } else if (size == 0) {
         code = 3;
     } else if (!encrypt && size < 3) {
@@ -550,7 +589,7 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
                 m_inPlace.group().add({path, tempPath, size, original, 0, QString()});
             // Partial plaintext left under a temporary name is moved where the user sees it, and no later run
             // takes it for a leftover.
-            if (ResultTexts::MayHavePartialOutput(code) && QFileInfo::exists(tempPath))
+            if (ResultTexts::MayHavePartialOutput(code) && PathEntry::exists(tempPath))
                 tempPath = InPlaceFiles::keepAside(tempPath, path);
             partialPath = tempPath;
         }
@@ -582,23 +621,24 @@ void BatchRun::finishLine(int code, qint64 size, bool inPlace, const QString& pa
     }
     // A result that waits for its group to take its name is measured where it is.
     const QString written = code == 0 && !inPlace && !partialPath.isEmpty() ? partialPath : outPath;
-    QString result = code == 0 ? ResultTexts::DoneText(inPlace, outName, QFileInfo(written).size())
-                               : ResultTexts::StepResultText(code, setup().blnEncrypt, path, tempPath);
+    using NativeName::shown;
+    QString result = code == 0 ? ResultTexts::DoneText(inPlace, shown(outName), PathEntry::size(written))
+                               : ResultTexts::StepResultText(code, setup().blnEncrypt, shown(path), shown(tempPath));
     if (ResultTexts::MayHavePartialOutput(code)) {
         // In place the temporary file is named in full; otherwise the output's name, or the free name the
         // partial plaintext took beside an existing file.
         const QString where = inPlace ? tempPath : partialPath.isEmpty() ? outName : QFileInfo(partialPath).fileName();
-        result += ResultTexts::PartialPlaintextLine(where);
+        result += ResultTexts::PartialPlaintextLine(shown(where));
     }
     AddToReport(result);
     AddToReport(crlf, true);
 }
 
-bool BatchRun::groupable(const QFileInfo& info, qint64 size) {
-    if (!info.isFile() || size < (setup().blnEncrypt ? 1 : 3) || size > InPlaceGroup::kMaxFileSize)
+bool BatchRun::groupable(const QString& path, qint64 size) {
+    if (size < (setup().blnEncrypt ? 1 : 3) || size > InPlaceGroup::kMaxFileSize)
         return false;
     // The purge advice is a dialog about this very file: it goes on its own.
-    return !(setup().blnEncrypt && purgeAdviceWanted() && FileProc::IsAntivirusWatchedType(info.filePath()));
+    return !(setup().blnEncrypt && purgeAdviceWanted() && FileProc::IsAntivirusWatchedType(path));
 }
 
 void BatchRun::commitGroupBefore(const QString& lineStart) {
@@ -631,8 +671,11 @@ void BatchRun::commitNewFiles() {
             --intFilesProcessed;
             lngTotalBytesProcessed -= f.bytes;
         }
-        AddToReport(name.leftJustified(12) + QStringLiteral("  ") +
-                    ResultTexts::StepResultText(code, setup().blnEncrypt, f.outputPath, f.resultPath) + crlf, true);
+        AddToReport(NativeName::shown(name).leftJustified(12) + QStringLiteral("  ") +
+                        ResultTexts::StepResultText(code, setup().blnEncrypt, NativeName::shown(f.outputPath),
+                                                    NativeName::shown(f.resultPath)) +
+                        crlf,
+                    true);
     }
 }
 
@@ -678,5 +721,5 @@ int BatchRun::replaceInPlace(const QString& path, QString& tempPath, const FileS
 }
 
 bool BatchRun::renameResult(const QString& tempPath, const QString& path) {
-    return QFile::rename(tempPath, path);
+    return PathEntry::rename(tempPath, path, false);
 }

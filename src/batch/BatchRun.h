@@ -9,8 +9,10 @@
 #include <QString>
 #include <QStringList>
 
-class QFileInfo;
 struct OperationSetup;
+namespace Folder {
+struct OtherEntry;
+}
 struct RunContext;
 
 // One operation over the matching files of a folder (and, on request, its subfolders), with the report of
@@ -111,6 +113,10 @@ protected:
 private:
     void ProcessFolder(QString inputDir, const QString& spec, QString outputDir, const QString& outputSpec);
     void CheckPauseAndStop();
+    // A line for each matching entry that is not a file to work on, or that could not be looked at.
+    void reportOtherEntries(const QList<Folder::OtherEntry>& others);
+    // The folder's results are final and its lock is given up: the walk does not come back to it.
+    void leaveFolder(const QString& inputDir, const QString& outputDir);
     // The step for file i of the current folder; false when the whole run must end.
     bool processFileStep(qsizetype i, const QString& inputDir, const QString& outputDir);
     // In place: the result written to tempPath and checked against the original (synced when asked).
@@ -122,7 +128,7 @@ private:
     bool takeFolder(const QString& inputDir, const QString& outputDir, QStringList& recovered);
     // Small in-place files join a group whose disk syncs are shared (InPlaceFiles); their report lines are
     // held until the group is committed, which happens before anything else is reported or asked.
-    bool groupable(const QFileInfo& info, qint64 size);
+    bool groupable(const QString& path, qint64 size);
     void commitGroup();
     // Makes the results written to new files so far durable (NewFileGroup); a result that could not take its
     // name gets a line of its own.

@@ -3,6 +3,8 @@
 #include "batch/ResultCheck.h"
 #include "files/FileProc.h"
 #include "platform/filekit/FileKit.h"
+#include "platform/os/NativeName.h"
+#include "platform/os/PathEntry.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,7 +22,7 @@ InPlaceJournal::Entry entryFor(bool encrypt, const QString& path, const QString&
     e.encrypt = encrypt;
     e.tempName = QFileInfo(tempPath).fileName();
     e.name = QFileInfo(path).fileName();
-    e.resultSize = QFileInfo(tempPath).size();
+    e.resultSize = PathEntry::size(tempPath);
     e.originalSize = original.size;
     e.originalModifiedNs = original.modifiedNs;
     return e;
@@ -38,7 +40,7 @@ QString InPlaceFiles::temporaryPathFor(const QString& path) {
         if (name.isEmpty())
             return {};
         struct stat st {};
-        if (::lstat(QFile::encodeName(folder + name).constData(), &st) != 0)
+        if (::lstat(NativeName::encode(folder + name).constData(), &st) != 0)
             return folder + name;
     }
     return {};
@@ -52,12 +54,12 @@ int InPlaceFiles::checkResult(const QString& path, const QString& tempPath, cons
     else if (!readBack())
         code = -7; // the result does not read back as the original: keep the original
     if (code != 0) {
-        QFile::remove(tempPath);
+        PathEntry::remove(tempPath);
         return code;
     }
     // The original's owner and group where we may give them; a group we cannot give takes the group's and
     // others' permissions with it, so the result is never readable by more people than the original.
-    const QByteArray temp = QFile::encodeName(tempPath);
+    const QByteArray temp = NativeName::encode(tempPath);
     if (::chown(temp.constData(), original.owner, original.group) != 0 &&
         ::chown(temp.constData(), uid_t(-1), original.group) != 0) {
         struct stat st {};
@@ -74,7 +76,7 @@ int InPlaceFiles::purgeCode(int purgeResult) {
 
 QString InPlaceFiles::keepAside(const QString& tempPath, const QString& path) {
     const QString aside = FileProc::NewFilePath(path);
-    if (!aside.isEmpty() && ::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(aside).constData()) == 0)
+    if (!aside.isEmpty() && ::rename(NativeName::encode(tempPath).constData(), NativeName::encode(aside).constData()) == 0)
         return aside;
     return tempPath;
 }
@@ -104,12 +106,12 @@ int InPlaceFiles::replace(const QString& path, const QString& tempPath, const Fi
     const InPlaceJournal::Entry entry = entryFor(encrypt, path, tempPath, original);
     // The result and the journal (and their names) reach the disk before anything happens to the original.
     if (!writeJournal(folder, {entry}, true) || !ResultCheck::syncFolder(path)) {
-        QFile::remove(tempPath);
+        PathEntry::remove(tempPath);
         closeJournal(folder);
         return -7;
     }
     if (!unchanged(path, original)) {
-        QFile::remove(tempPath);
+        PathEntry::remove(tempPath);
         closeJournal(folder);
         return ChangedDuringOperation;
     }
@@ -141,7 +143,7 @@ QList<InPlaceGroup::Member> InPlaceFiles::commitGroup(bool encrypt) {
     // 1. No original is touched before every result, and the journal that lists them, is on disk.
     if (!writeJournal(folder, entries, false) || !ResultCheck::syncFileSystem(anyPath)) {
         for (InPlaceGroup::Member& m : members) {
-            QFile::remove(m.tempPath);
+            PathEntry::remove(m.tempPath);
             m.code = -7;
         }
         closeJournal(folder);
@@ -152,7 +154,7 @@ QList<InPlaceGroup::Member> InPlaceFiles::commitGroup(bool encrypt) {
     for (InPlaceGroup::Member& m : members) {
         m.resultPath = m.tempPath;
         if (!unchanged(m.path, m.original)) {
-            QFile::remove(m.tempPath);
+            PathEntry::remove(m.tempPath);
             m.code = ChangedDuringOperation;
         } else if (encrypt) {
             if (beforePurge)

@@ -1,5 +1,7 @@
 #include "batch/InPlaceJournal.h"
 
+#include "platform/os/NativeName.h"
+
 #include <QFile>
 #include <QRegularExpression>
 
@@ -14,10 +16,10 @@ const char kHeader[] = "zq4 in-place journal 1";
 
 // Names may hold any byte but '/' and NUL, line breaks and tabs included: they are stored in hexadecimal.
 QByteArray field(const QString& name) {
-    return QFile::encodeName(name).toHex();
+    return NativeName::encode(name).toHex();
 }
 QString name(const QByteArray& hex) {
-    return QFile::decodeName(QByteArray::fromHex(hex));
+    return NativeName::decode(QByteArray::fromHex(hex));
 }
 } // namespace
 
@@ -31,7 +33,7 @@ bool write(const QString& folder, const QList<Entry>& entries, bool sync) {
         text += QByteArray(e.encrypt ? "E" : "D") + ' ' + field(e.tempName) + ' ' + field(e.name) + ' ' +
                 QByteArray::number(e.resultSize) + ' ' + QByteArray::number(e.originalSize) + ' ' +
                 QByteArray::number(e.originalModifiedNs) + '\n';
-    const QByteArray native = QFile::encodeName(path(folder));
+    const QByteArray native = NativeName::encode(path(folder));
     const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return false;
@@ -80,7 +82,7 @@ QList<Entry> read(const QString& folder) {
 }
 
 void remove(const QString& folder) {
-    ::unlink(QFile::encodeName(path(folder)).constData());
+    ::unlink(NativeName::encode(path(folder)).constData());
 }
 
 QString newTemporaryName() {

@@ -4,6 +4,8 @@
 #include "batch/ResultCheck.h"
 #include "files/FileIdentity.h"
 #include "files/FileProc.h"
+#include "platform/os/NativeName.h"
+#include "platform/os/PathEntry.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +17,7 @@ namespace Leftovers {
 
 namespace {
 bool exists(const QString& path) {
-    return QFileInfo(path).exists() || QFileInfo(path).isSymLink();
+    return PathEntry::exists(path);
 }
 
 // The purge overwrites an original with random bytes before it removes it; a file of the original's size
@@ -30,7 +32,7 @@ bool overwrittenByPurge(const QString& path, const InPlaceJournal::Entry& e, con
 // leftover; empty when even that fails.
 QString keepAside(const QString& temp, const QString& original) {
     const QString aside = FileProc::NewFilePath(original + QStringLiteral(".recovered"));
-    if (aside.isEmpty() || !QFile::rename(temp, aside))
+    if (aside.isEmpty() || !PathEntry::rename(temp, aside, false))
         return {};
     return aside;
 }
@@ -50,7 +52,7 @@ Outcome recover(const QString& folder) {
         const FileStamp now = FileStamp::of(original);
         const bool complete = result.size == e.resultSize;
         if (!exists(original) || (now.valid && complete && overwrittenByPurge(original, e, now))) {
-            if (complete && ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(original).constData()) == 0) {
+            if (complete && ::rename(NativeName::encode(temp).constData(), NativeName::encode(original).constData()) == 0) {
                 changed = true;
                 out.restoredNames << e.name;
                 out.lines << QStringLiteral("Found the complete result of an interrupted operation on ") + e.name +
@@ -63,7 +65,7 @@ Outcome recover(const QString& folder) {
                 changed = true;
             }
         } else if (now.valid && now.size == e.originalSize && now.modifiedNs == e.originalModifiedNs) {
-            QFile::remove(temp);
+            PathEntry::remove(temp);
             changed = true;
             out.lines << QStringLiteral("Found the result of an interrupted operation on ") + e.name +
                              QStringLiteral("; the original is intact, so the result was removed.");
@@ -76,7 +78,7 @@ Outcome recover(const QString& folder) {
                              (aside.isEmpty() ? temp : aside) + QLatin1Char('.');
         }
     }
-    if (!entries.isEmpty() || QFileInfo::exists(InPlaceJournal::path(folder))) {
+    if (!entries.isEmpty() || PathEntry::exists(InPlaceJournal::path(folder))) {
         InPlaceJournal::remove(folder);
         changed = true;
     }
@@ -86,7 +88,7 @@ Outcome recover(const QString& folder) {
     for (const QString& name : hidden) {
         if (!InPlaceJournal::isTemporaryName(name) || vouched.contains(name))
             continue;
-        if (QFile::remove(folder + name)) {
+        if (PathEntry::remove(folder + name)) {
             changed = true;
             out.lines << QStringLiteral("Removed the temporary file ") + name +
                              QStringLiteral(" left by an interrupted operation.");

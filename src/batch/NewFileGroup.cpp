@@ -2,6 +2,8 @@
 
 #include "batch/InPlaceFiles.h"
 #include "batch/ResultCheck.h"
+#include "platform/os/NativeName.h"
+#include "platform/os/PathEntry.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -25,9 +27,9 @@ QList<NewFileGroup::Failure> NewFileGroup::commit(bool durable) {
     const bool synced = !durable || ResultCheck::syncFileSystem(m_anyPath);
     for (const Rename& r : std::as_const(m_renames)) {
         if (!synced) {
-            QFile::remove(r.from);
+            PathEntry::remove(r.from);
             failures << Failure{r.to, QString(), r.bytes};
-        } else if (::rename(QFile::encodeName(r.from).constData(), QFile::encodeName(r.to).constData()) != 0) {
+        } else if (::rename(NativeName::encode(r.from).constData(), NativeName::encode(r.to).constData()) != 0) {
             failures << Failure{r.to, InPlaceFiles::keepAside(r.from, r.to), r.bytes};
         }
     }

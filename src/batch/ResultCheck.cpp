@@ -2,6 +2,8 @@
 
 #include "batch/RunContext.h"
 #include "platform/engine/Engine.h"
+#include "platform/os/NativeName.h"
+#include "platform/os/PathEntry.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,14 +16,14 @@ namespace ResultCheck {
 bool resultMatches(const QString& originalPath, const QString& resultPath, bool encrypt, const RunContext& context) {
     const QString cipherPath = encrypt ? resultPath : originalPath;
     const QString plainPath = encrypt ? originalPath : resultPath;
-    zq4e::operation_initialization(context.runKey, 0, QFileInfo(cipherPath).size(), 0);
+    zq4e::operation_initialization(context.runKey, 0, PathEntry::size(cipherPath), 0);
     return zq4e::verify_file(cipherPath, plainPath) == 0;
 }
 
 namespace {
 // Opens the folder that holds path and hands its descriptor to sync; false if either fails.
 bool syncThroughFolder(const QString& path, int (*sync)(int)) {
-    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
+    const QByteArray dir = NativeName::encode(QFileInfo(path).absolutePath());
     const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;

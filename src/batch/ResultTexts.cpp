@@ -96,6 +96,10 @@ QString StepResultText(int code, bool encrypt, const QString& inputPath, const Q
     case 11:
         return QStringLiteral("Error when purging the original file; it may be damaged. ") +
                resultIsIn(encrypt, tempPath);
+    case 12:
+        return OtherEntryText(PathEntry::Kind::Link, 0);
+    case 13:
+        return OtherEntryText(PathEntry::Kind::Special, 0);
     default:
         break;
     }
@@ -107,6 +111,23 @@ QString DoneText(bool inPlace, const QString& outputName, qint64 outputLength) {
     if (!inPlace)
         s += outputName + QStringLiteral("  ");
     return s + groupedNumber(outputLength) + QStringLiteral(" bytes");
+}
+
+QString OtherEntryText(PathEntry::Kind kind, int error) {
+    switch (kind) {
+    case PathEntry::Kind::Link:
+        return QStringLiteral("a symbolic link: not followed");
+    case PathEntry::Kind::Special:
+        return QStringLiteral("not a regular file");
+    default:
+        return QStringLiteral("cannot be reached: ") + PathEntry::errorText(error);
+    }
+}
+
+QString UnreadableFolderLine(const QString& folder, const QString& errorText, bool encrypt) {
+    return QStringLiteral("The folder ") + folder + QStringLiteral(" could not be read (") + errorText +
+           QStringLiteral("); nothing in it was ") + TxtEncDec(QStringLiteral("encrypted"), encrypt) +
+           QLatin1Char('.');
 }
 
 bool CountsAsProcessed(int code) {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/os/PathEntry.h"
+
 #include <QString>
 
-// The report texts of one file's outcome. Codes: 0 done, 1..11 the run's own conditions (9 other hard links,
-// 10 changed during the operation, 11 the purge of the original failed), negative codes from the cipher engine.
+// The report texts of one file's outcome. Codes: 0 done, 1..13 the run's own conditions (9 other hard links,
+// 10 changed during the operation, 11 the purge of the original failed, 12 a symbolic link, 13 not a regular
+// file), negative codes from the cipher engine.
 namespace ResultTexts {
 
 // Blanks that indent a continuation line under the file's name column.
@@ -25,6 +28,12 @@ QString PartialPlaintextLine(const QString& outputFile);
 QString StepResultText(int code, bool encrypt, const QString& inputPath, const QString& tempPath);
 // Text of code 0: "-> ", the output's name when it is a different file, and the output's length.
 QString DoneText(bool inPlace, const QString& outputName, qint64 outputLength);
+
+// The text of a matching entry that is not a file to work on (a symbolic link, a socket, FIFO or device) or
+// that could not be looked at (error: its errno).
+QString OtherEntryText(PathEntry::Kind kind, int error);
+// The line of a folder whose entries could not be read, so nothing in it (or below it) was worked on.
+QString UnreadableFolderLine(const QString& folder, const QString& errorText, bool encrypt);
 
 // Whether the code counts the file as processed.
 bool CountsAsProcessed(int code);

@@ -1,5 +1,7 @@
 #include "files/FileIdentity.h"
 
+#include "platform/os/NativeName.h"
+
 #include <QFile>
 
 #include <sys/stat.h>
@@ -7,7 +9,7 @@
 FileStamp FileStamp::of(const QString& path) {
     FileStamp s;
     struct stat st {};
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = NativeName::encode(path);
     if (native.isEmpty() || ::stat(native.constData(), &st) != 0)
         return s;
     s.valid = true;

@@ -14,14 +14,13 @@ enum OutputNameCode {
     OutputNameSameAsInput = 1,
     OutputNameInputEmpty = -1,
     OutputNameSpecEmpty = -2,
-    OutputNameInputHasWildcard = -3,
     OutputNameEmpty = -4,
 };
 
 // True if the plain file name (no folder) satisfies the file specification. Name and file specification are split
 // at their last dot and the parts are matched separately (StrProc::WildcardMatch): "*" selects only names
-// without an extension, "*.*" and "*." select every name, *.txt never selects a name without a dot. A name
-// holding "?", "*", ":", "/" or "\" never matches.
+// without an extension, "*.*" and "*." select every name, *.txt never selects a name without a dot. "?", "*",
+// ":" and "\" in a name are characters like any other; a name holding "/" never matches.
 bool FileNameMatchesSpec(const QString& name, const QString& spec, bool caseSensitive = false);
 
 // Output file name derived from an input file name and an output file specification by positional

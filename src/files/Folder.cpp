@@ -3,6 +3,8 @@
 #include "files/FileProc.h"
 #include "files/FolderListing.h"
 #include "platform/os/MessageBox.h"
+#include "platform/os/NativeName.h"
+#include "platform/os/PathEntry.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,7 +20,7 @@ QString withSlash(const QString& folder) {
 }
 
 std::filesystem::path nativePath(const QString& path) {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
+    return std::filesystem::path(NativeName::encode(path).toStdString());
 }
 
 } // namespace
@@ -33,7 +35,7 @@ bool FolderExists(const QString& path) {
 }
 
 bool FileExists(const QString& path) {
-    return !path.isEmpty() && QFileInfo(path).isFile();
+    return !path.isEmpty() && PathEntry::isFile(path);
 }
 
 qint64 CountSubfolders(const QString& path) {

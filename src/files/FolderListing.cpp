@@ -1,33 +1,52 @@
 #include "files/FolderListing.h"
 
 #include "files/FileProc.h"
-
-#include <QDir>
-#include <QFileInfo>
+#include "platform/os/NativeName.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
-Folder::Listing list(const QString& folder, QDir::Filters kind) {
-    Folder::Listing listing;
-    const QFileInfo info(folder);
-    // An empty path would otherwise stand for the current folder.
-    if (folder.isEmpty() || !info.exists())
-        listing.errorText = qt_error_string(ENOENT);
-    else if (!info.isDir())
-        listing.errorText = qt_error_string(ENOTDIR);
-    else if (!info.isReadable())
-        listing.errorText = qt_error_string(EACCES);
-    if (!listing.errorText.isEmpty())
-        return listing;
+using PathEntry::Kind;
 
-    const QDir dir(folder);
-    listing.names = dir.entryList(kind | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Unsorted);
-    Folder::sortByName(listing.names);
-    listing.ok = true;
-    return listing;
+Kind kindOf(mode_t mode) {
+    if (S_ISREG(mode))
+        return Kind::Regular;
+    if (S_ISDIR(mode))
+        return Kind::Folder;
+    if (S_ISLNK(mode))
+        return Kind::Link;
+    return Kind::Special;
+}
+
+// The kind the folder's entry gives, or what lstat says when the file system does not give it.
+Kind kindOf(DIR* dir, const dirent* e, int& error) {
+    switch (e->d_type) {
+    case DT_REG:
+        return Kind::Regular;
+    case DT_DIR:
+        return Kind::Folder;
+    case DT_LNK:
+        return Kind::Link;
+    case DT_UNKNOWN:
+        break;
+    default:
+        return Kind::Special;
+    }
+    struct stat st {};
+    if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return kindOf(st.st_mode);
+    error = errno;
+    return error == ENOENT ? Kind::Missing : Kind::Unreachable;
+}
+
+bool lessByName(const QString& a, const QString& b) {
+    const int c = QString::compare(a, b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
 }
 
 } // namespace
@@ -35,18 +54,59 @@ Folder::Listing list(const QString& folder, QDir::Filters kind) {
 namespace Folder {
 
 void sortByName(QStringList& names) {
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int c = QString::compare(a, b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
-    });
+    std::sort(names.begin(), names.end(), lessByName);
+}
+
+Contents listFolder(const QString& folder) {
+    Contents contents;
+    const QByteArray native = NativeName::encode(folder);
+    // An empty path would otherwise stand for the current folder.
+    DIR* dir = native.isEmpty() ? nullptr : ::opendir(native.constData());
+    if (!dir) {
+        contents.errorText = PathEntry::errorText(native.isEmpty() ? ENOENT : errno);
+        return contents;
+    }
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(dir);
+        if (!e) {
+            if (errno != 0) {
+                contents.errorText = PathEntry::errorText(errno);
+                ::closedir(dir);
+                return contents;
+            }
+            break;
+        }
+        const char* n = e->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            continue;
+        int error = 0;
+        const Kind kind = kindOf(dir, e, error);
+        QString name = NativeName::decode(QByteArrayView(n));
+        if (kind == Kind::Regular)
+            contents.files << std::move(name);
+        else if (kind == Kind::Folder)
+            contents.subfolders << std::move(name);
+        else
+            contents.others << OtherEntry{std::move(name), kind, error};
+    }
+    ::closedir(dir);
+    sortByName(contents.files);
+    sortByName(contents.subfolders);
+    std::sort(contents.others.begin(), contents.others.end(),
+              [](const OtherEntry& a, const OtherEntry& b) { return lessByName(a.name, b.name); });
+    contents.ok = true;
+    return contents;
 }
 
 Listing listFiles(const QString& folder) {
-    return list(folder, QDir::Files);
+    Contents c = listFolder(folder);
+    return Listing{c.ok, c.errorText, std::move(c.files)};
 }
 
 Listing listSubfolders(const QString& folder) {
-    return list(folder, QDir::Dirs);
+    Contents c = listFolder(folder);
+    return Listing{c.ok, c.errorText, std::move(c.subfolders)};
 }
 
 Listing listMatchingFiles(const QString& folder, const QString& spec) {

@@ -1,21 +1,41 @@
 #pragma once
 
+#include "platform/os/PathEntry.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
-// The files and subfolders of one folder, as every enumeration of the program sees them: names only, in
-// case-insensitive name order (never the file system's raw order), hidden entries included. Symbolic links
-// are left out: a link to a parent folder would make a walk through subfolders endless, and working on a
-// link in place would replace the link rather than the file it points to. Devices, pipes and sockets are
-// not files to encrypt and are left out too.
+// The entries of one folder, as every enumeration of the program sees them: names as the file system holds
+// their bytes (NativeName), in case-insensitive name order (never the file system's raw order), hidden entries
+// included. Symbolic links are never followed: a link to a parent folder would make a walk through subfolders
+// endless, and working on a link in place would replace the link rather than the file it points to. Links,
+// devices, pipes and sockets are not files to encrypt; they are listed apart so that a run can say so. The
+// folder is open only while it is read.
 namespace Folder {
+
+// An entry that is neither a regular file nor a folder, or that could not be looked at.
+struct OtherEntry {
+    QString name;
+    PathEntry::Kind kind = PathEntry::Kind::Special;
+    int error = 0; // errno for PathEntry::Kind::Unreachable and Missing (gone while it was listed)
+};
+
+struct Contents {
+    bool ok = false;
+    QString errorText; // the system's description of what went wrong when !ok
+    QStringList files;
+    QStringList subfolders;
+    QList<OtherEntry> others;
+};
 
 struct Listing {
     bool ok = false;
-    QString errorText; // the system's description of what went wrong when !ok
+    QString errorText;
     QStringList names;
 };
 
+Contents listFolder(const QString& folder);
 Listing listFiles(const QString& folder);
 Listing listSubfolders(const QString& folder);
 // The files whose names satisfy the file specification (FileProc::FileNameMatchesSpec, case ignored).

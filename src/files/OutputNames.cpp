@@ -1,13 +1,10 @@
 #include "files/FileProc.h"
 #include "files/StrProc.h"
+#include "platform/os/NativeName.h"
 
 #include <QList>
 
 namespace {
-
-QString fromUcs4(const QList<uint>& chars) {
-    return QString::fromUcs4(reinterpret_cast<const char32_t*>(chars.constData()), chars.size());
-}
 
 // Blanks only: an output specification typed with a stray space around it.
 QString trimBlanks(const QString& s) {
@@ -26,8 +23,8 @@ namespace StrProc {
 
 QString SubstituteWildcards(const QString& inputPart, const QString& specPart) {
     // Positions count whole characters, so a substituted character is never half of a surrogate pair.
-    const QList<uint> input = inputPart.toUcs4();
-    const QList<uint> spec = specPart.toUcs4();
+    const QList<uint> input = NativeName::characters(inputPart);
+    const QList<uint> spec = NativeName::characters(specPart);
     QList<uint> out;
     out.reserve(spec.size() + input.size());
     for (uint c : spec) {
@@ -44,7 +41,7 @@ QString SubstituteWildcards(const QString& inputPart, const QString& specPart) {
         }
         out.append(c);
     }
-    return fromUcs4(out);
+    return NativeName::fromCharacters(out);
 }
 
 } // namespace StrProc
@@ -60,8 +57,6 @@ QString OutputNameFromSpec(const QString& inputName, const QString& outputSpec, 
         code = OutputNameInputEmpty;
     else if (spec.isEmpty())
         code = OutputNameSpecEmpty;
-    else if (name.contains(QLatin1Char('?')) || name.contains(QLatin1Char('*')))
-        code = OutputNameInputHasWildcard;
     else
         code = OutputNameDerived;
     if (code < 0)

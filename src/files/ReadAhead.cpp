@@ -1,5 +1,7 @@
 #include "files/ReadAhead.h"
 
+#include "platform/os/NativeName.h"
+
 #include <QFile>
 
 #include <fcntl.h>
@@ -83,7 +85,7 @@ void ReadAhead::work() {
         if (index >= m_names.size())
             continue;
         lock.unlock();
-        const QByteArray path = QFile::encodeName(m_folder + m_names.at(index));
+        const QByteArray path = NativeName::encode(m_folder + m_names.at(index));
         const qint64 size = requestFile(path);
         lock.lock();
         if (size < 0)

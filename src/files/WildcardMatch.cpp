@@ -1,5 +1,6 @@
 #include "files/FileProc.h"
 #include "files/StrProc.h"
+#include "platform/os/NativeName.h"
 
 #include <QList>
 
@@ -32,8 +33,8 @@ bool WildcardMatch(const QString& text, const QString& pattern, bool caseSensiti
         return true;
 
     // Whole characters, so that "?" never takes half of a surrogate pair.
-    const QList<uint> tc = t.toUcs4();
-    const QList<uint> pc = p.toUcs4();
+    const QList<uint> tc = NativeName::characters(t);
+    const QList<uint> pc = NativeName::characters(p);
     const qsizetype tn = tc.size();
     const qsizetype pn = pc.size();
 
@@ -76,10 +77,9 @@ bool WildcardMatch(const QString& text, const QString& pattern, bool caseSensiti
 namespace FileProc {
 
 bool FileNameMatchesSpec(const QString& name, const QString& spec, bool caseSensitive) {
-    static const QString kNotInPlainNames = QStringLiteral("?*:/\\");
-    for (QChar c : kNotInPlainNames)
-        if (name.contains(c))
-            return false;
+    // "?", "*", ":" and the backslash are characters like any other in a name here; only "/" cannot be part of one.
+    if (name.contains(QLatin1Char('/')))
+        return false;
 
     const qsizetype nameDot = name.lastIndexOf(QLatin1Char('.'));
     const qsizetype specDot = spec.lastIndexOf(QLatin1Char('.'));

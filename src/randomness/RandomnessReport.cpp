@@ -2,6 +2,7 @@
 
 #include "files/FileProc.h"
 #include "platform/os/MessageBox.h"
+#include "platform/os/PathEntry.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -98,7 +99,7 @@ void ShowRandomnessReport(int side, const QString& folder, const QString& spec, 
     bool reportVisible = false;
     if (!wildcard && !subdirectories) {
         const QString path = folder + spec;
-        const qint64 length = QFileInfo(path).size();
+        const qint64 length = PathEntry::size(path);
         call(hooks.setCurrentFile, path, length);
         call(hooks.showChecking, true);
         const double r = hooks.measure ? hooks.measure(path, hooks.intMinFilesizeForRandomness)

@@ -1,5 +1,6 @@
 #include "files/FileProc.h"
 #include "files/StrProc.h"
+#include "platform/os/NativeName.h"
 
 #include <QtTest>
 
@@ -77,11 +78,13 @@ private slots:
         QTest::newRow("question in spec") << "report1.doc" << "report?.doc" << true;
         QTest::newRow("hidden file") << ".profile" << "*.*" << true;
         QTest::newRow("hidden file, no-extension spec") << ".profile" << "*" << false;
-        QTest::newRow("wildcard in name") << "a*.txt" << "*.*" << false;
-        QTest::newRow("question in name") << "a?.txt" << "*.*" << false;
-        QTest::newRow("colon in name") << "a:b.txt" << "*.*" << false;
+        QTest::newRow("asterisk in name") << "a*b.txt" << "*.txt" << true;
+        QTest::newRow("question in name") << "a?.txt" << "*.*" << true;
+        QTest::newRow("colon in name") << "2024-01-01T10:30:00.log" << "*.log" << true;
+        QTest::newRow("backslash in name") << "dir\\a.txt" << "*.*" << true;
+        QTest::newRow("wildcard in name is no wildcard") << "a*.txt" << "a*x.txt" << false;
         QTest::newRow("separator in name") << "dir/a.txt" << "*.*" << false;
-        QTest::newRow("backslash in name") << "dir\\a.txt" << "*.*" << false;
+        QTest::newRow("raw byte in name") << NativeName::decode("caf\xe9.txt") << "caf?.txt" << true;
         // clang-format on
     }
     void fileNameMatchesSpec() {
@@ -140,8 +143,10 @@ private slots:
         QTest::newRow("input empty before spec empty") << "" << "" << "" << -1;
         QTest::newRow("spec empty") << "report.txt" << "" << "" << -2;
         QTest::newRow("spec blank") << "report.txt" << "   " << "" << -2;
-        QTest::newRow("input wildcard *") << "*.txt" << "*.enc" << "" << -3;
-        QTest::newRow("input wildcard ?") << "a?.txt" << "*.enc" << "" << -3;
+        QTest::newRow("input wildcard *") << "a*b.txt" << "*.enc" << "a*b.enc" << 0;
+        QTest::newRow("input wildcard ?") << "a?.txt" << "?x.*" << "ax.txt" << 0;
+        QTest::newRow("two dots") << "report.2024.txt" << "*.enc" << "report.2024.enc" << 0;
+        QTest::newRow("raw bytes kept") << NativeName::decode("caf\xe9\xff.txt") << "?*.enc" << NativeName::decode("caf\xe9\xff.enc") << 0;
         // clang-format on
     }
     void outputNameFromSpec() {
@@ -184,7 +189,7 @@ private slots:
         QCOMPARE(code, 0);
 
         const QString odd = QString::fromUtf8("\x01\t\n .. \xF0\x9F\x98\x80 \\:/");
-        QVERIFY(!FileNameMatchesSpec(odd, QStringLiteral("*.*")));
+        QVERIFY(!FileNameMatchesSpec(odd, QStringLiteral("*.*"))); // it holds a "/"
         QVERIFY(WildcardMatch(odd, odd));
         QCOMPARE(OutputNameFromSpec(odd, QStringLiteral("*.*"), code), odd);
         QCOMPARE(code, 1);

@@ -4,13 +4,14 @@
 #include "batch/gui/ProgressPanel.h"
 #include "batch/gui/frmAntiVirusQuery.h"
 #include "batch/gui/frmPurgeWarning.h"
+#include "platform/os/NativeName.h"
+#include "platform/os/PathEntry.h"
 #include "platform/os/gui/OnScreen.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -326,7 +327,7 @@ void frmReport::fileStarted(qsizetype index, const QString& path, qint64 size, b
     // The path is the folder's path followed by the name; taken apart here, not looked up, for every file.
     const QString& name = strInputNames.at(index);
     const QString folder = path.chopped(name.size() + 1);
-    fraProgress->fileStarted(name, size, inPlace, index + 1, strInputNames.size(),
+    fraProgress->fileStarted(NativeName::shown(name), size, inPlace, index + 1, strInputNames.size(),
                              [this, folder, index] { return folderBytes(folder, index); });
 }
 
@@ -339,7 +340,7 @@ std::pair<qint64, qint64> frmReport::folderBytes(const QString& folder, qsizetyp
         m_sizesFolder = folder;
         m_sizesBefore = {0};
         for (const QString& name : std::as_const(strInputNames))
-            m_sizesBefore << m_sizesBefore.last() + QFileInfo(folder + QLatin1Char('/') + name).size();
+            m_sizesBefore << m_sizesBefore.last() + qMax<qint64>(0, PathEntry::size(folder + QLatin1Char('/') + name));
     }
     return {m_sizesBefore.value(index), m_sizesBefore.last()};
 }

@@ -1,8 +1,7 @@
 #include "files/gui/FileListBox.h"
 
-#include <QDir>
-
-#include <algorithm>
+#include "files/FolderListing.h"
+#include "platform/os/NativeName.h"
 
 FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -17,14 +16,15 @@ void FileListBox::Refresh() {
     clear();
     if (m_path.isEmpty())
         return;
-    QStringList names = QDir(m_path).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
-    std::sort(names.begin(), names.end(),
-              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
-    addItems(names);
+    // A name is shown readably and kept as it is for the choice.
+    for (const QString& name : Folder::listFiles(m_path).names) {
+        auto* item = new QListWidgetItem(NativeName::shown(name), this);
+        item->setData(Qt::UserRole, name);
+    }
     setCurrentRow(-1);
 }
 
 QString FileListBox::FileName() const {
     const QList<QListWidgetItem*> chosen = selectedItems();
-    return chosen.isEmpty() ? QString() : chosen.first()->text();
+    return chosen.isEmpty() ? QString() : chosen.first()->data(Qt::UserRole).toString();
 }

@@ -7,6 +7,7 @@
 #include "platform/engine/PlainComparison.h"
 #include "platform/engine/SecretBytes.h"
 #include "platform/engine/SegmentCipher.h"
+#include "platform/os/NativeName.h"
 
 #include <QFile>
 
@@ -429,7 +430,7 @@ int commitResult(EngineState& s, OutputFile& out) {
     const int rc = out.commit(s.sync, s.syncFolder, -1,
                               s.renameOutput ? OutputFile::Placing::Replace : OutputFile::Placing::Leave);
     if (rc == Ok)
-        s.lastOutput = QFile::decodeName(out.path());
+        s.lastOutput = NativeName::decode(out.path());
     return rc;
 }
 } // namespace
@@ -478,7 +479,7 @@ int decrypt_file(const QString& inputPath, const QString& outputPath) {
             Ok)
             out.discard();
         else
-            s.lastOutput = QFile::decodeName(out.path());
+            s.lastOutput = NativeName::decode(out.path());
     } else {
         out.discard();
     }

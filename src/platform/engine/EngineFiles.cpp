@@ -1,6 +1,7 @@
 #include "platform/engine/EngineFiles.h"
 
 #include "platform/engine/Engine.h"
+#include "platform/os/NativeName.h"
 
 #include <QFile>
 
@@ -66,7 +67,7 @@ InputFile::~InputFile() {
 }
 
 int InputFile::open(const QString& path) {
-    const QByteArray p = QFile::encodeName(path);
+    const QByteArray p = NativeName::encode(path);
     if (p.isEmpty())
         return InputNotFound;
     // Non-blocking so that a FIFO at the path cannot hang us before we see it is not a file.
@@ -116,7 +117,7 @@ int OutputFile::create(const QString& path, const struct stat& input, Creation h
     // Created private; the input's permission bits (never set-id or sticky) are given at commit, so the result
     // is never more readable than what it came from.
     m_mode = input.st_mode & 0777;
-    m_path = QFile::encodeName(path);
+    m_path = NativeName::encode(path);
     if (m_path.isEmpty() || m_path.endsWith('/'))
         return CannotOpenOutput;
     // A name that is free is taken at once: nothing is there to protect.

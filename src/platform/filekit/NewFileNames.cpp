@@ -1,5 +1,8 @@
 #include "platform/filekit/FileKit.h"
 
+#include "platform/os/NativeName.h"
+#include "platform/os/PathEntry.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -9,10 +12,10 @@
 namespace filekit {
 
 int new_file_creatable(const QString& path) {
-    if (path.isEmpty() || QFileInfo::exists(path))
+    if (path.isEmpty() || PathEntry::exists(path))
         return 0;
     // The only sure answer is to create it: the folder may be missing, read-only or on a full file system.
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = NativeName::encode(path);
     const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return 0;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QFile>
+#include "platform/os/NativeName.h"
+
 #include <QString>
 
 #include <cerrno>
@@ -34,7 +35,7 @@ private:
 // Opens a path for reading. O_NONBLOCK keeps a FIFO from hanging the caller; it changes nothing for regular
 // files, which are the only kind the callers go on to read.
 inline int openForReading(const QString& path) {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = NativeName::encode(path);
     int fd;
     do
         fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

@@ -1,5 +1,6 @@
 #include "platform/filekit/FileKit.h"
 #include "platform/filekit/PosixFile.h"
+#include "platform/os/NativeName.h"
 
 #include <QFileInfo>
 
@@ -87,8 +88,8 @@ QByteArray hideUnderRandomName(const QByteArray& native, const QByteArray& folde
 int purge_file(const QString& path, int parameter, int /*reserved0*/, int /*reservedMinus1*/, PurgeSteps steps) {
     if (path.isEmpty() || parameter < 0)
         return kInvalid;
-    const QByteArray native = QFile::encodeName(path);
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const QByteArray native = NativeName::encode(path);
+    const QByteArray folder = NativeName::encode(QFileInfo(path).absolutePath());
     const auto removed = [&] {
         if (steps == PurgeSteps::Whole)
             syncFolder(folder);

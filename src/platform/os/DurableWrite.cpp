@@ -1,5 +1,7 @@
 #include "platform/os/DurableWrite.h"
 
+#include "platform/os/NativeName.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -39,8 +41,8 @@ bool writeFile(const QString& path, const QByteArray& bytes, QString& errorText)
         errorText = systemError(EISDIR);
         return false;
     }
-    const QByteArray folder = QFile::encodeName(target.absolutePath());
-    QByteArray temporary = QFile::encodeName(QDir(target.absolutePath()).filePath(QStringLiteral(".zq4-XXXXXX")));
+    const QByteArray folder = NativeName::encode(target.absolutePath());
+    QByteArray temporary = NativeName::encode(QDir(target.absolutePath()).filePath(QStringLiteral(".zq4-XXXXXX")));
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
         errorText = systemError(errno);
@@ -52,7 +54,7 @@ bool writeFile(const QString& path, const QByteArray& bytes, QString& errorText)
         error = errno ? errno : EIO;
     if (::close(fd) != 0 && error == 0)
         error = errno;
-    if (error == 0 && ::rename(temporary.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
+    if (error == 0 && ::rename(temporary.constData(), NativeName::encode(target.absoluteFilePath()).constData()) != 0)
         error = errno;
     if (error != 0) {
         ::unlink(temporary.constData());

@@ -1,5 +1,7 @@
 #include "platform/os/RegularFile.h"
 
+#include "platform/os/NativeName.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -9,7 +11,7 @@
 namespace RegularFile {
 
 bool openForReading(const QString& path, QFile& file, QString& errorText) {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = NativeName::encode(path);
     const int fd = native.isEmpty() ? -1 : ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         errorText = QString::fromLocal8Bit(std::strerror(native.isEmpty() ? ENOENT : errno));

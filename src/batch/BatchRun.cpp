@@ -207,6 +207,7 @@ void BatchRun::ProcessFiles() {
     m_ctx.runKeyFrom = m_ctx.key.intKeyFrom;
     m_ctx.runKeyFile = m_ctx.key.strKeyFile;
     m_refusedFolder.clear();
+    m_encryptedTwice.clear();
     m_inPlace.beforePurge = m_ctx.beforePurge;
     m_running = true;
     setStatus(QString());
@@ -516,6 +517,7 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
         return false;
 
     QString tempPath, partialPath;
+    qint64 resultSize = -1;
     int code = 0;
     if (entry.kind != PathEntry::Kind::Regular) {
         // Gone or replaced since the folder was listed: say so rather than call it empty or follow a link.
@@ -564,17 +566,29 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
             return false;
         if (!inPlace) {
             // Results to new files are synced and named in groups (NewFileGroup), not one by one.
+            const FileStamp original = FileStamp::of(path);
             const bool syncing = zq4e::sync_output();
             zq4e::set_sync_output(false);
             zq4e::set_rename_output(false);
             code = WorkerCall::run(size, [&] {
                 const int r = m_fileOps.ProcessFile(path, outPath, false, size);
                 partialPath = zq4e::last_output_path();
+                if (r == 0 && m_ctx.afterResultWritten)
+                    m_ctx.afterResultWritten(path, partialPath);
                 return r;
             });
             zq4e::set_rename_output(true);
             zq4e::set_sync_output(syncing);
+            // A file written to while it was read gives a result that is neither its old nor its new contents.
+            if (code == 0 && !FileStamp::of(path).unchangedSince(original)) {
+                PathEntry::remove(partialPath);
+                code = 10;
+            }
+            if (code == 0 && encrypt && zq4e::last_input_was_encrypted())
+                m_encryptedTwice.insert(path);
             if (code == 0) {
+                // Measured now: the group may give it its name (and take this one away) before the line is written.
+                resultSize = PathEntry::size(partialPath);
                 m_newFiles.add(partialPath, outPath, size);
                 if (m_newFiles.isFull())
                     commitNewFiles();
@@ -587,6 +601,8 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
                                       : replaceInPlace(path, tempPath, original, size);
             if (grouped && code == 0)
                 m_inPlace.group().add({path, tempPath, size, original, 0, QString()});
+            if (code == 0 && encrypt && zq4e::last_input_was_encrypted())
+                m_encryptedTwice.insert(path);
             // Partial plaintext left under a temporary name is moved where the user sees it, and no later run
             // takes it for a leftover.
             if (ResultTexts::MayHavePartialOutput(code) && PathEntry::exists(tempPath))
@@ -609,21 +625,23 @@ bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QStri
             commitGroupBefore(lineStart);
     }
 
-    finishLine(code, size, inPlace, path, outName, outPath, tempPath, partialPath);
+    finishLine(code, size, inPlace, path, outName, outPath, tempPath, partialPath, resultSize);
     return !m_abandon;
 }
 
 void BatchRun::finishLine(int code, qint64 size, bool inPlace, const QString& path, const QString& outName,
-                          const QString& outPath, const QString& tempPath, const QString& partialPath) {
+                          const QString& outPath, const QString& tempPath, const QString& partialPath,
+                          qint64 resultSize) {
     if (ResultTexts::CountsAsProcessed(code)) {
         ++intFilesProcessed;
         lngTotalBytesProcessed += size;
     }
-    // A result that waits for its group to take its name is measured where it is.
-    const QString written = code == 0 && !inPlace && !partialPath.isEmpty() ? partialPath : outPath;
     using NativeName::shown;
-    QString result = code == 0 ? ResultTexts::DoneText(inPlace, shown(outName), PathEntry::size(written))
+    const qint64 length = resultSize >= 0 ? resultSize : qMax<qint64>(0, PathEntry::size(outPath));
+    QString result = code == 0 ? ResultTexts::DoneText(inPlace, shown(outName), length)
                                : ResultTexts::StepResultText(code, setup().blnEncrypt, shown(path), shown(tempPath));
+    if (m_encryptedTwice.remove(path) && code == 0)
+        result += ResultTexts::EncryptedTwiceLine();
     if (ResultTexts::MayHavePartialOutput(code)) {
         // In place the temporary file is named in full; otherwise the output's name, or the free name the
         // partial plaintext took beside an existing file.
@@ -700,6 +718,8 @@ int BatchRun::prepareInPlace(const QString& path, const QString& tempPath, const
         if (r == 0)
             r = m_inPlace.checkResult(path, tempPath, original,
                                       [&] { return ResultCheck::resultMatches(path, tempPath, encrypt, m_ctx); });
+        if (r == 0 && m_ctx.afterResultChecked)
+            m_ctx.afterResultChecked(path);
         return r;
     });
     zq4e::set_sync_output(syncing);

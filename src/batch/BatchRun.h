@@ -6,6 +6,7 @@
 #include "batch/ReportBuffer.h"
 #include "batch/frmFileOps.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -135,8 +136,10 @@ private:
     void commitNewFiles();
     // Commits the group while the current file's line start is held back, so the lines stay in order.
     void commitGroupBefore(const QString& lineStart);
+    // resultSize: the result's length when it was measured before the line (-1: measured at the output path).
     void finishLine(int code, qint64 size, bool inPlace, const QString& path, const QString& outName,
-                    const QString& outPath, const QString& tempPath, const QString& partialPath);
+                    const QString& outPath, const QString& tempPath, const QString& partialPath,
+                    qint64 resultSize = -1);
     static int renameFailureCode(const QString& path);
     // What the run goes by: the setup as it started while a run is in progress, else the current one.
     const OperationSetup& setup() const;
@@ -155,6 +158,7 @@ private:
     InPlaceFiles m_inPlace;
     NewFileGroup m_newFiles;
     QStringList m_groupLines; // the held line starts of the group's files
+    QSet<QString> m_encryptedTwice; // files that were encrypted already, until their line is written
     FolderLock m_locks;
     QString m_refusedFolder;             // intOperationResult -2: the folder another run holds
     QString m_clashOutput, m_clashInput; // intOperationResult -3

@@ -124,6 +124,10 @@ QString OtherEntryText(PathEntry::Kind kind, int error) {
     }
 }
 
+QString EncryptedTwiceLine() {
+    return continuationBreak() + QStringLiteral("This file was ZQ4-encrypted already; it is now encrypted twice.");
+}
+
 QString UnreadableFolderLine(const QString& folder, const QString& errorText, bool encrypt) {
     return QStringLiteral("The folder ") + folder + QStringLiteral(" could not be read (") + errorText +
            QStringLiteral("); nothing in it was ") + TxtEncDec(QStringLiteral("encrypted"), encrypt) +

@@ -32,6 +32,8 @@ QString DoneText(bool inPlace, const QString& outputName, qint64 outputLength);
 // The text of a matching entry that is not a file to work on (a symbolic link, a socket, FIFO or device) or
 // that could not be looked at (error: its errno).
 QString OtherEntryText(PathEntry::Kind kind, int error);
+// The continuation line of a file that began with a header of ours and has now been encrypted a second time.
+QString EncryptedTwiceLine();
 // The line of a folder whose entries could not be read, so nothing in it (or below it) was worked on.
 QString UnreadableFolderLine(const QString& folder, const QString& errorText, bool encrypt);
 

@@ -35,8 +35,10 @@ struct RunContext {
     QString programFilePath;
     // Called when Stop is pressed: the owner stops its clock.
     std::function<void()> stopOwnerClock;
-    // Tests only: called when an in-place result has been written, before it is checked (possibly on a worker).
+    // Tests only: called when a result has been written, before it is checked or named (possibly on a worker).
     std::function<void(const QString& original, const QString& result)> afterResultWritten;
+    // Tests only: called when an in-place result has been read back and found right (possibly on a worker).
+    std::function<void(const QString& original)> afterResultChecked;
     // Tests only: called just before an in-place original is purged.
     std::function<void(const QString& original)> beforePurge;
 };

@@ -3,8 +3,9 @@
 #include "files/FileProc.h"
 #include "files/FolderListing.h"
 #include "platform/os/MessageBox.h"
+#include "platform/os/NativeName.h"
+#include "platform/os/PathEntry.h"
 
-#include <QFileInfo>
 #include <QLocale>
 
 #include <cerrno>
@@ -55,28 +56,27 @@ bool ListFolderRandomness(const QString& folder, const QString& spec, const Rand
 
     const Folder::Listing files = Folder::listMatchingFiles(f, spec);
     if (!files.ok)
-        return fail(f + QStringLiteral(": ") + files.errorText, context);
+        return fail(NativeName::shown(f) + QStringLiteral(": ") + files.errorText, context);
     const QStringList& matching = files.names;
     if (context.setNumFiles)
         context.setNumFiles(matching.size());
 
     if (!matching.isEmpty()) {
-        if (!append(f + kCrLf, context))
+        if (!append(NativeName::shown(f) + kCrLf, context))
             return false;
         for (const QString& name : matching) {
             const QString path = f + name;
             if (context.fileAttempted)
                 context.fileAttempted();
-            const QFileInfo info(path);
-            if (!info.exists())
-                return fail(path + QStringLiteral(": ") + qt_error_string(ENOENT), context);
-            const qint64 length = info.size();
+            const qint64 length = PathEntry::size(path);
+            if (length < 0)
+                return fail(NativeName::shown(path) + QStringLiteral(": ") + PathEntry::errorText(ENOENT), context);
             const bool measured = length >= context.intMinFilesizeForRandomness;
             double r = -0.5;
             if (measured)
                 r = context.measure ? context.measure(path, context.intMinFilesizeForRandomness)
                                     : FileProc::FileRandomness(path, context.intMinFilesizeForRandomness);
-            if (!append(line(name, length, measured, r, context.dblMinZQ4Randomness), context))
+            if (!append(line(NativeName::shown(name), length, measured, r, context.dblMinZQ4Randomness), context))
                 return false;
             if (stopRequested(context))
                 return false;
@@ -89,7 +89,7 @@ bool ListFolderRandomness(const QString& folder, const QString& spec, const Rand
         return true;
     const Folder::Listing subfolders = Folder::listSubfolders(f);
     if (!subfolders.ok)
-        return fail(f + QStringLiteral(": ") + subfolders.errorText, context);
+        return fail(NativeName::shown(f) + QStringLiteral(": ") + subfolders.errorText, context);
     for (const QString& name : subfolders.names) {
         const QString next = f + name;
         if (context.setNextDirPath)

@@ -98,6 +98,7 @@ private slots:
         m_key.intKeyFrom = frmKeyFrom::FromKeyboard;
         m_key.strKeyFile.clear();
         m_ctx->afterResultWritten = nullptr;
+        m_ctx->afterResultChecked = nullptr;
         m_ctx->beforePurge = nullptr;
     }
     void cleanupTestCase() {
@@ -224,7 +225,8 @@ private slots:
         const QString changed = QStringLiteral(" operation and was left as it is.");
         for (const bool encrypt : {true, false})
             for (const int size : {5000, 3 << 20})
-                for (const QString& seam : {QStringLiteral("corrupt result"), QStringLiteral("edit original")}) {
+                for (const QString& seam : {QStringLiteral("corrupt result"), QStringLiteral("edit original"),
+                                            QStringLiteral("edit after the check")}) {
                     const QString name = QStringLiteral("%1, %2, %3")
                                              .arg(encrypt ? "encrypting" : "decrypting")
                                              .arg(size > 1000000 ? "on its own" : "in a group")
@@ -245,7 +247,7 @@ private slots:
             run(d, "x.dat", d, "x.dat", true, true);
             original = TestSupport::readFile(d + "x.dat");
         }
-        m_ctx->afterResultWritten = [seam](const QString& path, const QString& result) {
+        const auto edit = [seam](const QString& path, const QString& result) {
             QFile f(seam.startsWith("corrupt") ? result : path);
             QVERIFY(f.open(QIODevice::ReadWrite));
             if (seam.startsWith("corrupt")) {
@@ -257,13 +259,77 @@ private slots:
                 f.write("an edit");
             }
         };
-        if (seam == "edit original")
+        // The last edit comes after the result was read back and found right, just before the original would go.
+        if (seam == "edit after the check")
+            m_ctx->afterResultChecked = [edit](const QString& path) { edit(path, QString()); };
+        else
+            m_ctx->afterResultWritten = edit;
+        if (seam.startsWith("edit"))
             original += "an edit";
         run(d, "x.dat", d, "x.dat", encrypt, true);
         QCOMPARE(TestSupport::readFile(d + "x.dat"), original);
         QCOMPARE(files(d), QStringList{QStringLiteral("x.dat")});
         QVERIFY2(text().contains(line), qPrintable(text()));
         QCOMPARE(m_run->intFilesProcessed, 0);
+    }
+
+    // The size on a result line is the size of the result on disk, also when the group of new files has given it
+    // its name before the line was written (every 1,024th file).
+    void resultLinesGiveTheSizeOnDisk() {
+        const QString in = newFolder(), mid = newFolder(), out = newFolder();
+        for (int i = 0; i < 1030; ++i)
+            QVERIFY(TestSupport::writeFile(in + QStringLiteral("f%1.txt").arg(i, 4, 10, QLatin1Char('0')),
+                                           QByteArray(i % 7 + 1, 'x')));
+        run(in, "*.txt", mid, "*.enc", true, false);
+        run(mid, "*.enc", out, "*.txt", false, false);
+        QCOMPARE(m_run->intFilesProcessed, 1030);
+        static const QRegularExpression line(QStringLiteral("-> (f\\d+\\.txt)  (\\d+) bytes"));
+        int lines = 0;
+        for (auto it = line.globalMatch(text()); it.hasNext(); ++lines) {
+            const QRegularExpressionMatch m = it.next();
+            QCOMPARE(m.captured(2).toLongLong(), QFileInfo(out + m.captured(1)).size());
+        }
+        QCOMPARE(lines, 1030);
+    }
+
+    // What a line says happened is what happened.
+    void linesSayWhatHappened_data() {
+        QTest::addColumn<bool>("same");
+        QTest::addColumn<QString>("seam");
+        QTest::addColumn<QString>("line");
+        const QString changed = "This file changed during the encryption operation and was left as it is.";
+        const QString twice = crlf + QString(14, ' ') + "This file was ZQ4-encrypted already; it is now encrypted twice.";
+        QTest::newRow("edited while encrypted to a new file") << false << "edit" << changed;
+        QTest::newRow("encrypted twice, to a new file") << false << "encrypted" << twice;
+        QTest::newRow("encrypted twice, in place") << true << "encrypted" << twice;
+    }
+    void linesSayWhatHappened() {
+        QFETCH(bool, same);
+        QFETCH(QString, seam);
+        QFETCH(QString, line);
+        const QString d = newFolder(), out = same ? d : newFolder();
+        QByteArray plain = TestSupport::pseudoRandomBytes(5000, 9);
+        QVERIFY(TestSupport::writeFile(d + "x.dat", plain));
+        if (seam == "encrypted") {
+            run(d, "x.dat", d, "x.dat", true, true);
+            plain = TestSupport::readFile(d + "x.dat");
+        } else {
+            m_ctx->afterResultWritten = [](const QString& path, const QString&) {
+                QFile f(path);
+                QVERIFY(f.open(QIODevice::Append));
+                f.write("an edit");
+            };
+            plain += "an edit";
+        }
+        run(d, "x.dat", out, "x.dat", true, same);
+        QVERIFY2(text().contains(line), qPrintable(text()));
+        if (seam == "edit") {
+            QCOMPARE(files(out), QStringList());
+            QCOMPARE(TestSupport::readFile(d + "x.dat"), plain);
+            QCOMPARE(m_run->intFilesProcessed, 0);
+        } else {
+            QCOMPARE(decrypted(out + "x.dat"), plain);
+        }
     }
 
     // A purge that fails says the original may be damaged and where the complete result is.

@@ -381,19 +381,30 @@ private slots:
         QCOMPARE(sha256Of(back + "a_big.dat"), bigHash);
     }
 
-    // Another run holding the folder: status 4 and nothing touched.
+    // Another run holding the input or the output folder: status 4 and nothing touched.
+    void heldFolderIsRefused_data() {
+        QTest::addColumn<bool>("inPlace");
+        QTest::addColumn<bool>("holdOutput");
+        QTest::newRow("in place") << true << false;
+        QTest::newRow("input of new files") << false << false;
+        QTest::newRow("output of new files") << false << true;
+    }
     void heldFolderIsRefused() {
-        const QString in = freshFolder();
+        QFETCH(bool, inPlace);
+        QFETCH(bool, holdOutput);
+        const QString in = freshFolder(), out = inPlace ? in : freshFolder();
         TestSupport::writeFile(in + "a.txt", "alpha");
-        const int fd = ::open(QFile::encodeName(in).constData(), O_RDONLY | O_DIRECTORY);
+        const QString held = holdOutput ? out : in;
+        const int fd = ::open(QFile::encodeName(held).constData(), O_RDONLY | O_DIRECTORY);
         QVERIFY(fd >= 0);
         QVERIFY(::flock(fd, LOCK_EX | LOCK_NB) == 0);
-        const Outcome o = run({"--run", operationFile(true, true, false, in, "*.txt", in, "*.txt"), "--yes",
-                               "--keyfile", keyfile()});
+        const Outcome o = run({"--run", operationFile(true, inPlace, false, in, "*.txt", out, inPlace ? "*.txt" : "*.enc"),
+                               "--yes", "--keyfile", keyfile()});
         ::close(fd);
         QCOMPARE(o.status, 4);
-        QVERIFY2(o.err.contains("Another ZQ4 operation is using the folder " + in), qPrintable(o.err));
+        QVERIFY2(o.err.contains("Another ZQ4 operation is using the folder " + held), qPrintable(o.err));
         QCOMPARE(treeOf(in), (QMap<QString, QByteArray>{{"a.txt", "alpha"}}));
+        QCOMPARE(treeOf(out).size(), inPlace ? 1 : 0);
     }
 
     void helpAndVersion() {

@@ -3,9 +3,12 @@
 #include "support/CliProcess.h"
 #include "support/TestSupport.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <climits>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -117,6 +120,33 @@ private slots:
             runOperation(CliProcess::operationFileText(false, false, false, mid, "*.enc", out, "*.txt"));
         QVERIFY2(dec.status == 0, qPrintable(dec.out + dec.err));
         QCOMPARE(rawTree(out), rawTree(in));
+    }
+
+    // A folder the run cannot read (here: its path is longer than the system allows) is named in the report and the
+    // run does not say every file was done.
+    void unreadableFolderIsNamedAndTheRunFails() {
+        const QByteArray in = fresh();
+        QVERIFY(writeRaw(in + "a.txt", "reachable"));
+        // Folders of 255-byte names, nested until the path of the deepest is too long to be opened as a whole.
+        const QByteArray part(255, 'd');
+        int fd = ::open(in.constData(), O_RDONLY | O_DIRECTORY);
+        QByteArray deepest = in;
+        for (int depth = 0; deepest.size() <= PATH_MAX; ++depth) {
+            QCOMPARE(::mkdirat(fd, part.constData(), 0700), 0);
+            const int next = ::openat(fd, part.constData(), O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            fd = next;
+            QVERIFY(fd >= 0);
+            deepest += part + '/';
+        }
+        ::close(fd);
+        const CliProcess::Outcome enc =
+            runOperation(CliProcess::operationFileText(true, true, true, in, "*.*", in, "*.*"), {"--yes"});
+        QCOMPARE(enc.status, 1);
+        QVERIFY2(enc.out.contains("could not be read (File name too long); nothing in it was encrypted."),
+                 qPrintable(enc.out.right(600)));
+        QVERIFY(rawTree(in).value("a.txt").startsWith("ZQ4E"));
+        QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), QFile::decodeName(in)}); // too deep for QDir
     }
 
     // More folders than the process may have open files: every one of them is done.

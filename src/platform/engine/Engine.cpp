@@ -43,6 +43,7 @@ struct EngineState {
     SecretBytes secondBuffer;   // the second thread's, taken with the first file longer than one batch
     SecretBytes compared;       // the original's bytes while a result is verified
     QString lastOutput;         // where the last encryption or decryption left its output
+    bool lastInputOurs = false; // the last file encrypted began with a header of ours
 };
 
 EngineState& state() {
@@ -61,9 +62,13 @@ bool cancelled() {
     return g_cancel.load(std::memory_order_relaxed);
 }
 
+std::function<void(qint64)> g_readHook; // tests only
+
 void addProgress(long long bytes) {
     if (bytes > 0)
         g_progress.fetch_add(bytes, std::memory_order_relaxed);
+    if (g_readHook)
+        g_readHook(g_progress.load(std::memory_order_relaxed));
 }
 
 constexpr std::size_t kAlign = 64;
@@ -196,6 +201,10 @@ int encryptStream(EngineState& s, InputFile& in, OutputFile& out) {
             return false;
         addProgress(got);
         l.data = carried + std::size_t(got);
+        if (k == 0) {
+            CipherHeader header;
+            s.lastInputOurs = l.data >= kHeaderSize && decodeHeader(l.buf, header);
+        }
         l.atEnd = l.data < (batch + 1) * seg;
         // At the end every slot holding data is sealed, the last one as final (an empty file is one empty
         // final segment); otherwise the full batch goes and its extra slot is carried over.
@@ -445,6 +454,7 @@ int encrypt_file(const QString& inputPath, const QString& outputPath) {
         return rc;
     OutputFile out;
     s.lastOutput = outputPath;
+    s.lastInputOurs = false;
     if (const int rc = out.create(outputPath, in.info(), OutputFile::Creation::DirectWhenNew))
         return rc;
     int rc = encryptStream(s, in, out);
@@ -584,6 +594,14 @@ void set_no_derivation_on_this_thread(bool on) {
 
 void set_rename_output(bool on) {
     locked([on](EngineState& s) { s.renameOutput = on; });
+}
+
+void set_read_hook(std::function<void(qint64)> hook) {
+    g_readHook = std::move(hook);
+}
+
+bool last_input_was_encrypted() {
+    return locked([](EngineState& s) { return s.lastInputOurs; });
 }
 
 QString last_output_path() {

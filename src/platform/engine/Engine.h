@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // The cipher engine.
 //
 // File format v1 (CipherHeader.h has the byte layout): a 64-byte header, then the plaintext cut into segments
@@ -133,6 +135,13 @@ void set_rename_output(bool on);
 // The path the last encrypt_file / decrypt_file put its output under: its output path, its temporary name
 // (set_rename_output(false)), or for partial plaintext beside an existing file, the free name it took.
 QString last_output_path();
+
+// Tests only: called on the engine's thread after each read of a file's input, with the bytes read so far, so a
+// test can hold a file at a known point. Set it while no file is in progress.
+void set_read_hook(std::function<void(qint64)> hook);
+
+// Whether the file the last encrypt_file read began with a valid header of ours (it is now encrypted twice).
+bool last_input_was_encrypted();
 
 // Number of master keys held in the cache.
 qint64 cached_master_keys();

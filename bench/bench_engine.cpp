@@ -203,9 +203,9 @@ void temporaryNames(Bench& b) {
 
 // What writing a result to a free name through a temporary name and a rename costs against writing it straight
 // under its name, for one size of file: the reference writes directly, ours through a temporary name; the
-// files of a round add up to about 256 MiB (at least 200 files), in the page cache.
+// files of a round add up to about 256 MiB (at least 16 files), in the page cache.
 void temporaryNameCase(Bench& b, const char* name, qint64 size) {
-    const qint64 n = b.count(qMax<qint64>(200, (qint64(256) << 20) / size));
+    const qint64 n = b.count(qMax<qint64>(16, (qint64(256) << 20) / size));
     const QString src = b.dir + QStringLiteral("/src"), out = b.dir + QStringLiteral("/out");
     QDir().mkpath(src);
     QStringList names;

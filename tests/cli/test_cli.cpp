@@ -452,33 +452,37 @@ private slots:
     }
 
     // Originals are replaced only with --yes, however the output side is spelled: another spelling of the
-    // folder, a link to it, or a pattern that names each input's own file. An operation file asking for new
-    // files is not turned into one in place by its subfolders, --yes or not.
+    // folder, a link to it, or a pattern that names each input's own file (or only some of them). An operation
+    // file asking for new files is not turned into one in place by its subfolders, --yes or not.
     void inPlaceIsAlwaysAskedFor_data() {
         QTest::addColumn<QString>("output"); // the output folder beside the input folder in/
+        QTest::addColumn<QString>("inSpec");
         QTest::addColumn<QString>("outSpec");
         QTest::addColumn<bool>("subfolders");
         QTest::addColumn<QString>("message");
         const QString yes = "the operation works in place; give --yes to perform it.";
-        QTest::newRow("another spelling") << "in/./" << "*.*" << false << yes;
-        QTest::newRow("a symbolic link") << "link/" << "*.*" << false << yes;
-        QTest::newRow("a pattern naming the inputs") << "in/" << "*.*" << false << yes;
+        QTest::newRow("another spelling") << "in/./" << "*.txt" << "*.*" << false << yes;
+        QTest::newRow("a symbolic link") << "link/" << "*.txt" << "*.*" << false << yes;
+        QTest::newRow("a pattern naming the inputs") << "in/" << "*.txt" << "*.*" << false << yes;
+        QTest::newRow("a pattern naming some inputs") << "in/" << "*.*" << "*.txt" << false << yes;
         QTest::newRow("new files with subfolders")
-            << "out/" << "*.enc" << true << "asks for new output files with subfolders included";
+            << "out/" << "*.txt" << "*.enc" << true << "asks for new output files with subfolders included";
     }
     void inPlaceIsAlwaysAskedFor() {
         QFETCH(QString, output);
+        QFETCH(QString, inSpec);
         QFETCH(QString, outSpec);
         QFETCH(bool, subfolders);
         QFETCH(QString, message);
         const QString base = freshFolder();
         const QString in = base + "in/";
         TestSupport::writeFile(in + "a.txt", "alpha");
+        TestSupport::writeFile(in + "c.doc", "charlie");
         TestSupport::writeFile(in + "sub/b.txt", "bravo");
         QDir().mkpath(base + "out");
         QVERIFY(QFile::link(in, base + "link"));
         const QMap<QString, QByteArray> before = treeOf(in);
-        QStringList args{"--run", operationFile(true, false, subfolders, in, "*.txt", base + output, outSpec),
+        QStringList args{"--run", operationFile(true, false, subfolders, in, inSpec, base + output, outSpec),
                          "--keyfile", keyfile()};
         if (subfolders)
             args << "--yes";

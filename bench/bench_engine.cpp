@@ -22,6 +22,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include <unistd.h>
 
@@ -200,6 +201,50 @@ void temporaryNames(Bench& b) {
     rounds.print();
 }
 
+// What writing a result to a free name through a temporary name and a rename costs against writing it straight
+// under its name, for one size of file: the reference writes directly, ours through a temporary name; the
+// files of a round add up to about 256 MiB (at least 16 files), in the page cache.
+void temporaryNameCase(Bench& b, const char* name, qint64 size) {
+    const qint64 n = b.count(qMax<qint64>(16, (qint64(256) << 20) / size));
+    const QString src = b.dir + QStringLiteral("/src"), out = b.dir + QStringLiteral("/out");
+    QDir().mkpath(src);
+    QStringList names;
+    for (qint64 i = 0; i < qMin<qint64>(n, 64); ++i) {
+        names << QStringLiteral("f%1.dat").arg(i, 6, 10, QLatin1Char('0'));
+        if (!writeDataFile(src + '/' + names.last(), size, std::uint64_t(i) + 17))
+            return;
+        warm(src + '/' + names.last());
+    }
+    const auto encryptAll = [&](qint64 limit) {
+        zq4e::set_direct_write_limit(limit);
+        QDir().mkpath(out);
+        bool ok = true;
+        for (qint64 i = 0; i < n; ++i)
+            ok = encrypt(src + '/' + names[i % names.size()], out + QStringLiteral("/r%1.enc").arg(i)) && ok;
+        QDir(out).removeRecursively();
+        return ok;
+    };
+    bench::Rounds rounds("engine", name, n, n * size);
+    for (int i = 0; i < b.rounds; ++i)
+        rounds.addInTurns([&] { return bench::timed([&] { return encryptAll(std::numeric_limits<qint64>::max()); }); },
+                          [&] { return bench::timed([&] { return encryptAll(0); }); });
+    zq4e::set_direct_write_limit(zq4e::kDefaultDirectWriteLimit);
+    rounds.print();
+}
+
+void temporaryName4KiB(Bench& b) {
+    temporaryNameCase(b, "temporary_name_4KiB", 4 << 10);
+}
+void temporaryName64KiB(Bench& b) {
+    temporaryNameCase(b, "temporary_name_64KiB", 64 << 10);
+}
+void temporaryName1MiB(Bench& b) {
+    temporaryNameCase(b, "temporary_name_1MiB", 1 << 20);
+}
+void temporaryName16MiB(Bench& b) {
+    temporaryNameCase(b, "temporary_name_16MiB", 16 << 20);
+}
+
 struct Case {
     const char* name;
     void (*run)(Bench&);
@@ -214,6 +259,10 @@ int main(int argc, char** argv) {
         {"small_engine", smallEngine},
         {"small_engine_4_64KiB", smallEngineMixed},
         {"temporary_names", temporaryNames},
+        {"temporary_name_4KiB", temporaryName4KiB},
+        {"temporary_name_64KiB", temporaryName64KiB},
+        {"temporary_name_1MiB", temporaryName1MiB},
+        {"temporary_name_16MiB", temporaryName16MiB},
     };
     const bench::Arguments args = bench::parseArguments(argc, argv, QStringLiteral("/tmp"));
     const double scale = args.scale;

@@ -3,8 +3,10 @@
 #include "app/DiskProc.h"
 #include "app/LaunchChecks.h"
 #include "app/OperationSetup.h"
+#include "app/OutputSurvey.h"
 #include "batch/BatchRun.h"
 #include "batch/OperationWording.h"
+#include "files/FileProc.h"
 #include "files/Folder.h"
 #include "key/KeyMaterial.h"
 #include "key/frmKeyFrom.h"
@@ -15,6 +17,12 @@ namespace LaunchSequence {
 
 bool SameFolder(const QString& a, const QString& b) {
     return FileIdentity::sameEntry(withTrailingSlash(a), withTrailingSlash(b));
+}
+
+bool OutputsAreInputs(const OperationSetup& setup) {
+    const OutputSurvey::Result r =
+        OutputSurvey::survey(setup.strDirpath[0], setup.strFilespec[0], setup.strDirpath[1], setup.strFilespec[1]);
+    return r.ok && r.inputs > 0 && r.ownInputs == r.inputs;
 }
 
 bool CheckInputFolder(const QString& inputDirpath, const QString& spec) {
@@ -61,10 +69,15 @@ bool CheckSetup(OperationSetup& setup, const frmKeyFrom& key, const Front& front
         MessageBox::show(QStringLiteral("Output file(s) not specified."), error, MessageBox::Warning);
         return false;
     }
+    if (FileProc::OutputSpecNamesFolder(setup.strFilespec[1])) {
+        MessageBox::show(FileProc::OutputSpecFolderText(), error, MessageBox::Warning);
+        return false;
+    }
     // One folder under two spellings is one folder, but two folders whose names differ only in letter case
-    // are two: taking them for one would turn a run to new files into a run in place.
+    // are two: taking them for one would turn a run to new files into a run in place. Whether the outputs are
+    // the inputs is decided by the files themselves: "*.*" for "*.txt" names every input's own file.
     if (SameFolder(setup.strDirpath[0], setup.strDirpath[1]) &&
-        setup.strFilespec[0].toLower() == setup.strFilespec[1].toLower()) {
+        (setup.strFilespec[0].toLower() == setup.strFilespec[1].toLower() || OutputsAreInputs(setup))) {
         if (front.turnOutputSameOn) {
             front.turnOutputSameOn();
         } else {

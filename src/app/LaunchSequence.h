@@ -45,4 +45,8 @@ bool CheckInputFolder(const QString& inputDirpath, const QString& spec);
 // are compared by their text.
 bool SameFolder(const QString& a, const QString& b);
 
+// Every matching file of the input folder would be written onto itself: the run works in place whatever
+// the specifications say.
+bool OutputsAreInputs(const OperationSetup& setup);
+
 } // namespace LaunchSequence

@@ -30,7 +30,14 @@ QString Description(const Operation& op) {
         d += QStringLiteral(" in the folder ") + op.outputDirpath;
     else
         d += op.subdirectories ? QStringLiteral(" in the same folders") : QStringLiteral(" in the same folder");
+    if (op.existingOutputs > 0)
+        d += QStringLiteral(".  ") + ExistingOutputsSentence(op.existingOutputs);
     return d;
+}
+
+QString ExistingOutputsSentence(qint64 n) {
+    return n == 1 ? QStringLiteral("1 output file exists already and will be replaced.")
+                  : QString::number(n) + QStringLiteral(" output files exist already and will be replaced.");
 }
 
 QString Question(bool encrypt) {

@@ -4,11 +4,12 @@
 #include "app/LaunchSequence.h"
 #include "app/OperationSetup.h"
 #include "app/SetupFile.h"
-#include "batch/ConfirmationText.h"
 #include "batch/RunContext.h"
+#include "cli/CliChecks.h"
 #include "cli/CliRun.h"
 #include "cli/Console.h"
 #include "cli/KeyInput.h"
+#include "cli/ReportFile.h"
 #include "cli/StopSignals.h"
 #include "files/Folder.h"
 #include "key/KeyDescription.h"
@@ -34,6 +35,7 @@ struct Options {
     QString keyfile;
     bool keyFromStdin = false;
     bool yes = false;
+    bool overwrite = false;
     QString reportFile;
     bool quiet = false;
 };
@@ -108,72 +110,26 @@ bool loadOperationFile(const QString& path, OperationSetup& setup) {
     } else if (subfolders == 0) {
         setup.blnSubdirectories = false;
     } else if (setup.blnSubdirectories) {
-        setup.blnOutputFilesSame = true;
+        // The window turns the output to the input files here; an operation file that asks for new files is
+        // not run in place behind its back.
+        if (!setup.blnOutputFilesSame) {
+            printError(QStringLiteral("the operation file ") + path +
+                       QStringLiteral(" asks for new output files with subfolders included, but with subfolders "
+                                      "the output files must be the same as the input files; nothing was done."));
+            return false;
+        }
         setup.CopyInputToOutput();
     }
     return true;
 }
 
-// In place the input files are replaced, so the run needs the answer of the confirmation on the command line.
-bool confirmed(const CliRun& run, const OperationSetup& setup, bool yes) {
-    if (!setup.blnOutputFilesSame || yes)
-        return true;
-    const qint64 n = Folder::CountMatchingFiles(run.strInputDirpath, run.strInputFilespec, true);
-    if (n < 0) {
-        MessageBox::show(QStringLiteral("Error when attempting to count files in ") + run.strInputDirpath +
-                             QLatin1Char('.'),
-                         QStringLiteral("Error"), MessageBox::Warning);
-        return false;
-    }
-    ConfirmationText::Operation op;
-    op.inputDirpath = run.strInputDirpath;
-    op.inputFilespec = run.strInputFilespec;
-    op.outputDirpath = run.strOutputDirpath;
-    op.outputFilespec = run.strOutputFilespec;
-    op.matchingFiles = n;
-    op.subdirectories = setup.blnSubdirectories;
-    op.outputFilesSame = setup.blnOutputFilesSame;
-    op.encrypt = setup.blnEncrypt;
-    Console::err(ConfirmationText::Description(op) + QLatin1Char('\n') + ConfirmationText::Question(op.encrypt) +
-                 QLatin1Char('\n'));
-    printError(QStringLiteral("the operation works in place; give --yes to perform it."));
-    return false;
-}
-
-class ReportFile {
-public:
-    bool open(const QString& path) {
-        if (path.isEmpty())
-            return true;
-        m_file.setFileName(path);
-        if (m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return true;
-        printError(QStringLiteral("cannot write the report to ") + path + QStringLiteral(": ") + m_file.errorString());
-        return false;
-    }
-    void write(const QString& report) {
-        if (!m_file.isOpen())
-            return;
-        const QByteArray bytes = Console::unixLines(report).toUtf8();
-        if (m_file.write(bytes) != bytes.size() || !m_file.flush())
-            printError(QStringLiteral("cannot write the report to ") + m_file.fileName() + QStringLiteral(": ") +
-                       m_file.errorString());
-        m_file.close();
-    }
-
-private:
-    QFile m_file;
-};
-
-// What either action of the command line runs in: a setup and a key of its own, its messages printed, and the
-// report file when one is asked for.
+// What either action of the command line runs in: a setup and a key of its own, its messages printed.
 struct Session {
     OperationSetup setup;
     frmKeyFrom key;
     RunContext context{setup, key};
     CliRun* current = nullptr; // the run under way, for the printed messages
     PrintedMessages messages{current};
-    ReportFile reportFile;
     // Whichever way the program ends, no key material is left behind in its memory.
     ~Session() { EraseKeyMaterial(key); }
 };
@@ -182,11 +138,19 @@ int runOperation(const Options& options) {
     Session session;
     OperationSetup& setup = session.setup;
     frmKeyFrom& key = session.key;
-    ReportFile& reportFile = session.reportFile;
-    if (!reportFile.open(options.reportFile))
-        return CommandLine::Refused;
     if (!loadOperationFile(options.operationFile, setup))
         return CommandLine::Refused;
+    // Before anything else: the report must not land on a file of the run or among the files it works on.
+    const ReportFile reportFile(options.reportFile);
+    if (reportFile.wanted()) {
+        const QString why = reportFile.refusal({options.operationFile, options.keyfile},
+                                               {setup.strDirpath[0], setup.strDirpath[1]},
+                                               setup.blnSubdirectories ? QStringList{setup.strDirpath[0]} : QStringList{});
+        if (!why.isEmpty()) {
+            printError(why);
+            return CommandLine::Refused;
+        }
+    }
 
     QString keyMessage;
     if (!options.keyfile.isEmpty() && !KeyInput::fromKeyfile(key, options.keyfile, keyMessage)) {
@@ -221,7 +185,7 @@ int runOperation(const Options& options) {
     });
 
     LaunchSequence::Front front;
-    front.confirm = [&] { return confirmed(run, setup, options.yes); };
+    front.confirm = [&] { return CliChecks::confirmed(run, setup, options.yes, options.overwrite); };
     if (!LaunchSequence::CheckSetup(setup, key, front))
         return CommandLine::Refused;
     const LaunchSequence::Prepared prepared = LaunchSequence::PrepareRun(run, setup, key, front);
@@ -231,26 +195,39 @@ int runOperation(const Options& options) {
     if (prepared != LaunchSequence::Prepared::Launch)
         return CommandLine::Refused;
 
+    const qint64 matching = CliChecks::countMatchingFiles(run.strInputDirpath, run.strInputFilespec, setup.blnSubdirectories);
     run.ProcessFiles();
-    run.printReport(true);
-    reportFile.write(run.report().text());
-    if (run.intOperationResult == -2)
-        return CommandLine::FolderInUse;
-    if (run.stopWanted())
-        return CommandLine::Stopped;
-    // Duplicate output names, or an output that is another input: refused before a file of it was touched.
-    if (run.intOperationResult == -1 || run.intOperationResult == -3)
+    // Duplicate output names, or an output that is another input: refused before a file of it was touched, and
+    // the report is not written either.
+    if (run.intOperationResult == -1 || run.intOperationResult == -3) {
+        run.printReport(true);
         return CommandLine::Refused;
-    if (run.intFilesProcessed < run.intFilesAttempted || run.problems() > 0)
-        return CommandLine::SomeNotDone;
-    return CommandLine::AllDone;
+    }
+    if (run.stopWanted() && run.intOperationResult != -2)
+        run.report().appendDirect(CliChecks::stoppedLine(qMax<qint64>(0, matching - run.intFilesAttempted)));
+    run.printReport(true);
+    int status = CommandLine::AllDone;
+    if (run.intOperationResult == -2)
+        status = CommandLine::FolderInUse;
+    else if (run.stopWanted())
+        status = CommandLine::Stopped;
+    else if (run.intFilesProcessed < run.intFilesAttempted || run.problems() > 0)
+        status = CommandLine::SomeNotDone;
+    if (reportFile.wanted() && !reportFile.write(run.report().text()) && status == CommandLine::AllDone)
+        status = CommandLine::SomeNotDone;
+    return status;
 }
 
 int listRandomness(const Options& options) {
     Session session;
-    ReportFile& reportFile = session.reportFile;
-    if (!reportFile.open(options.reportFile))
-        return CommandLine::Refused;
+    const ReportFile reportFile(options.reportFile);
+    if (reportFile.wanted()) {
+        const QString why = reportFile.refusal({}, {}, {});
+        if (!why.isEmpty()) {
+            printError(why);
+            return CommandLine::Refused;
+        }
+    }
     const QString folder = withTrailingSlash(options.randomnessFolder);
     const QString spec = options.randomnessSpec.isEmpty() ? QStringLiteral("*.*") : options.randomnessSpec;
     const qint64 n = Folder::CountMatchingFiles(folder, spec, true);
@@ -274,10 +251,12 @@ int listRandomness(const Options& options) {
     run.blnRandomnessReport = true;
     run.ProcessFiles();
     run.printReport(true);
-    reportFile.write(run.report().text());
-    if (run.stopWanted())
-        return CommandLine::Stopped;
-    return run.problems() > 0 ? CommandLine::SomeNotDone : CommandLine::AllDone;
+    int status = run.stopWanted() ? CommandLine::Stopped
+                 : run.problems() > 0 ? CommandLine::SomeNotDone
+                                      : CommandLine::AllDone;
+    if (reportFile.wanted() && !reportFile.write(run.report().text()) && status == CommandLine::AllDone)
+        status = CommandLine::SomeNotDone;
+    return status;
 }
 
 } // namespace
@@ -305,8 +284,9 @@ int run(int argc, char* argv[]) {
                        "  zq4                              the window\n"
                        "  zq4 --run FILE.opn [options]     run the operation the operation file describes\n"
                        "  zq4 --randomness FOLDER [SPEC]   list the randomness of the matching files\n\n"
-                       "Exit status: 0 every file done; 1 some files not done; 2 the operation file, the key,\n"
-                       "an option or a launch check is wrong (nothing touched); 3 stopped by a signal;\n"
+                       "Exit status: 0 every file done; 1 some files not done, or the report could not be\n"
+                       "written; 2 the operation file, the key, an option or a launch check is wrong, or output\n"
+                       "files exist already without --overwrite (nothing touched); 3 stopped by a signal;\n"
                        "4 another run holds the folder."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
@@ -321,10 +301,12 @@ int run(int argc, char* argv[]) {
                                       QStringLiteral("Read the key as one line of standard input."));
     const QCommandLineOption yes(QStringLiteral("yes"),
                                  QStringLiteral("Perform an operation in place (the input files are replaced)."));
+    const QCommandLineOption overwrite(QStringLiteral("overwrite"),
+                                       QStringLiteral("Replace output files that exist already."));
     const QCommandLineOption report(QStringLiteral("report"), QStringLiteral("Also write the report to <file>."),
                                     QStringLiteral("file"));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Write no report to standard output."));
-    parser.addOptions({runOption, randomness, keyfile, keyStdin, yes, report, quiet});
+    parser.addOptions({runOption, randomness, keyfile, keyStdin, yes, overwrite, report, quiet});
     parser.addPositionalArgument(QStringLiteral("spec"),
                                  QStringLiteral("With --randomness: the file specification (default *.*)."),
                                  QStringLiteral("[spec]"));
@@ -352,6 +334,7 @@ int run(int argc, char* argv[]) {
     options.keyfile = parser.value(keyfile);
     options.keyFromStdin = parser.isSet(keyStdin);
     options.yes = parser.isSet(yes);
+    options.overwrite = parser.isSet(overwrite);
     options.reportFile = parser.value(report);
     options.quiet = parser.isSet(quiet);
     const QStringList positional = parser.positionalArguments();
@@ -372,8 +355,9 @@ int run(int argc, char* argv[]) {
         wrong = QStringLiteral("--report needs a file.");
     else if (parser.isSet(keyfile) && options.keyFromStdin)
         wrong = QStringLiteral("give the key either with --keyfile or with --key-stdin, not both.");
-    else if (parser.isSet(randomness) && (parser.isSet(keyfile) || options.keyFromStdin || options.yes))
-        wrong = QStringLiteral("--keyfile, --key-stdin and --yes belong to --run.");
+    else if (parser.isSet(randomness) && (parser.isSet(keyfile) || options.keyFromStdin || options.yes ||
+                                          options.overwrite))
+        wrong = QStringLiteral("--keyfile, --key-stdin, --yes and --overwrite belong to --run.");
     else if (parser.isSet(runOption) && !positional.isEmpty())
         wrong = QStringLiteral("unexpected argument ") + positional.first() + QLatin1Char('.');
     else if (positional.size() > 1)

@@ -2,6 +2,7 @@
 
 #include "cli/Console.h"
 #include "files/FileProc.h"
+#include "key/KeyDescription.h"
 #include "key/KeyMaterial.h"
 #include "key/Keyfile.h"
 #include "key/frmKeyFrom.h"
@@ -100,6 +101,26 @@ bool latin1Text(const QByteArray& line, QByteArray& text) {
     return ok;
 }
 
+// The typed-key rules for a line: the reduced key, or false with the message. The line is wiped.
+bool reducedKeyOf(frmKeyFrom& key, QByteArray& line, QByteArray& reduced, QString& message) {
+    QByteArray text;
+    const bool latin1 = latin1Text(line, text);
+    KeyMaterial::wipe(line);
+    bool ok = false;
+    if (!latin1)
+        message = QStringLiteral("The key may hold only characters of the Latin-1 character set.");
+    else if (text.size() > key.intMaxKeyLength)
+        message = QStringLiteral("The key has more than %1 characters.").arg(key.intMaxKeyLength);
+    else if (!key.KeyIsAdmissible(text))
+        message = QStringLiteral("The key needs at least %1 characters other than blanks.").arg(key.intMinKeyLength);
+    else
+        ok = true;
+    if (ok)
+        KeyMaterial::replace(reduced, key.ReducedKey(text));
+    KeyMaterial::wipe(text);
+    return ok;
+}
+
 } // namespace
 
 namespace KeyInput {
@@ -124,50 +145,63 @@ bool fromKeyfile(frmKeyFrom& key, const QString& path, QString& message) {
 }
 
 bool fromTypedLine(frmKeyFrom& key, QByteArray& line, QString& message) {
-    QByteArray text;
-    const bool latin1 = latin1Text(line, text);
-    KeyMaterial::wipe(line);
-    bool ok = false;
-    if (!latin1)
-        message = QStringLiteral("The key may hold only characters of the Latin-1 character set.");
-    else if (text.size() > key.intMaxKeyLength)
-        message = QStringLiteral("The key has more than %1 characters.").arg(key.intMaxKeyLength);
-    else if (!key.KeyIsAdmissible(text))
-        message = QStringLiteral("The key needs at least %1 characters other than blanks.").arg(key.intMinKeyLength);
-    else
-        ok = true;
-    if (ok) {
-        KeyMaterial::replace(key.strKey, key.ReducedKey(text));
-        key.intKeyChecksum = key.KeyChecksum(key.strKey);
-        key.intKeyFrom = frmKeyFrom::FromKeyboard;
-        key.blnKeyIsText = true;
-        key.blnKeyIsRandom = false;
-        key.blnCancel = false;
-    }
-    KeyMaterial::wipe(text);
-    return ok;
+    QByteArray reduced;
+    if (!reducedKeyOf(key, line, reduced, message))
+        return false;
+    KeyMaterial::replace(key.strKey, std::move(reduced));
+    key.intKeyChecksum = key.KeyChecksum(key.strKey);
+    key.intKeyFrom = frmKeyFrom::FromKeyboard;
+    key.blnKeyIsText = true;
+    key.blnKeyIsRandom = false;
+    key.blnCancel = false;
+    return true;
 }
 
 bool fromStandardInput(frmKeyFrom& key, bool encrypt, QString& message) {
     const bool terminal = ::isatty(STDIN_FILENO) == 1;
     QByteArray line;
     bool complete = false;
+    // On a terminal an encryption key is typed twice, as in the window: a typo would otherwise encrypt under a
+    // key nobody knows. A key from a pipe or a file is one line.
+    QByteArray again;
+    bool againComplete = true;
     if (terminal) {
+        // The echo goes off (and what was typed ahead is dropped) before the prompt shows, so that nothing
+        // typed after the prompt is lost.
+        EchoOff echoOff;
         Console::err(QStringLiteral("Enter the ") + (encrypt ? QStringLiteral("encryption") : QStringLiteral("decryption")) +
                      QStringLiteral(" key, 16-64 non-space characters (which will not be displayed):") +
                      QLatin1Char(' '));
-        EchoOff echoOff;
         complete = readLine(line);
+        if (complete && encrypt) {
+            Console::err(QStringLiteral("Re-enter the key exactly as above:") + QLatin1Char(' '));
+            againComplete = readLine(again);
+        }
     } else {
         complete = readLine(line);
     }
-    if (!complete) {
+    if (!complete || !againComplete) {
         KeyMaterial::wipe(line);
+        KeyMaterial::wipe(again);
         message = QStringLiteral("The key line on standard input is too long.");
         return false;
     }
-    if (!fromTypedLine(key, line, message))
+    QByteArray reducedAgain;
+    QString ignored;
+    const bool twice = terminal && encrypt;
+    const bool againValid = twice && reducedKeyOf(key, again, reducedAgain, ignored);
+    KeyMaterial::wipe(again);
+    if (!fromTypedLine(key, line, message)) {
+        KeyMaterial::wipe(reducedAgain);
         return false;
+    }
+    const bool match = !twice || (againValid && reducedAgain == key.strKey);
+    KeyMaterial::wipe(reducedAgain);
+    if (!match) {
+        EraseKeyMaterial(key);
+        message = QStringLiteral("The key entries do not match!");
+        return false;
+    }
     if (terminal)
         Console::err(QStringLiteral("Checksum is ") + QString::number(key.intKeyChecksum) + QStringLiteral(".\n"));
     return true;

@@ -11,7 +11,8 @@ namespace KeyInput {
 bool fromKeyfile(frmKeyFrom& key, const QString& path, QString& message);
 
 // One line of standard input, by the rules of a typed key (16 to 64 characters, blanks ignored, case not
-// significant). On a terminal the line is read without echo and its checksum is shown on standard error.
+// significant). On a terminal the line is read without echo and its checksum is shown on standard error; an
+// encryption key is then typed twice and refused when the two differ.
 bool fromStandardInput(frmKeyFrom& key, bool encrypt, QString& message);
 
 // The typed-key rules for a line already read (what fromStandardInput applies). The line is wiped.

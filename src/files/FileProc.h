@@ -27,6 +27,10 @@ bool FileNameMatchesSpec(const QString& name, const QString& spec, bool caseSens
 // substitution (report.txt with a*.e* gives aeport.ext). code receives an OutputNameCode; on a negative code
 // the result is empty.
 QString OutputNameFromSpec(const QString& inputName, const QString& outputSpec, int& code);
+// An output file specification names files of the output folder: one holding "/" would name files in other
+// folders ("../../*.x"), and is refused with this text.
+bool OutputSpecNamesFolder(const QString& outputSpec);
+QString OutputSpecFolderText();
 
 // Extension of the path's file name without the dot; empty if the file name has no dot.
 QString FileExtension(const QString& path, bool lowerCase);

@@ -90,4 +90,13 @@ QString OutputNameFromSpec(const QString& inputName, const QString& outputSpec, 
     return result;
 }
 
+bool OutputSpecNamesFolder(const QString& outputSpec) {
+    return outputSpec.contains(QLatin1Char('/'));
+}
+
+QString OutputSpecFolderText() {
+    return QStringLiteral("The output file specification must not contain \"/\": it names files in the output "
+                          "folder, not other folders.");
+}
+
 } // namespace FileProc

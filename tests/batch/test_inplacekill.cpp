@@ -20,17 +20,31 @@
 
 #include <atomic>
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 const QByteArray kKey = QByteArray("KILLTESTKEY-0123").repeated(4);
 const char* const kChildVar = "ZQ4_INPLACE_CHILD_FOLDER";
 const char* const kSignalChildVar = "ZQ4_SIGNAL_CHILD_IN_PLACE";
 const char* const kNewFilesChildVar = "ZQ4_NEW_FILES_CHILD"; // "enc": *.dat -> *.enc, "dec": *.enc -> *.out
+const char* const kHoldChildVar = "ZQ4_HOLD_MID_FILE"; // the child stops for good 8 MiB into its result
+
+// Says "mid" once 8 MiB of the result are written, then holds the writing thread until the child is killed.
+void holdMidFile(qint64 written) {
+    if (written < (qint64(8) << 20))
+        return;
+    if (::write(STDOUT_FILENO, "mid\n", 4) != 4)
+        ::_exit(9);
+    for (;;)
+        ::pause();
+}
 
 int childMain(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (zq4e::allocate_buffers() == 0)
         return 2;
+    if (qEnvironmentVariableIsSet(kHoldChildVar))
+        zq4e::set_write_hook(holdMidFile);
     const bool signalled = qEnvironmentVariableIsSet(kSignalChildVar);
     const QString newFiles = qEnvironmentVariable(kNewFilesChildVar);
     const bool inPlace = newFiles.isEmpty() && (!signalled || qEnvironmentVariableIntValue(kSignalChildVar) != 0);
@@ -215,6 +229,35 @@ private slots:
 
     void signalEndsTheFileCleanly_data();
     void signalEndsTheFileCleanly();
+
+    // Killed in the middle of a large result to a new file: nothing lies under the output name, only a
+    // temporary file that the next run removes.
+    void killedInTheMiddleOfALargeNewFile() {
+        const QString folder = QDir(m_home.path()).filePath(QStringLiteral("held/"));
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        const QByteArray big = TestSupport::pseudoRandomBytes(24 << 20, 5);
+        QVERIFY(TestSupport::writeFile(folder + "big.dat", big));
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(kChildVar), folder);
+        env.insert(QString::fromLatin1(kNewFilesChildVar), QStringLiteral("enc"));
+        env.insert(QString::fromLatin1(kHoldChildVar), QStringLiteral("1"));
+        child.setProcessEnvironment(env);
+        child.setProgram(QCoreApplication::applicationFilePath());
+        child.start();
+        QVERIFY(child.waitForStarted());
+        QByteArray said;
+        while (!said.contains("mid") && child.waitForReadyRead(120000))
+            said += child.readAllStandardOutput();
+        QVERIFY2(said.contains("mid"), said.constData());
+        ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+        QVERIFY(child.waitForFinished(60000));
+        QVERIFY2(!QFileInfo::exists(folder + "big.enc"), "a partial result lies under the output name");
+        Leftovers::recover(folder);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("big.dat")});
+        QVERIFY(TestSupport::readFile(folder + "big.dat") == big);
+    }
 
     void killedAtRandomMoments() {
         restoreFolder();

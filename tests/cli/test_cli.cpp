@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -142,6 +143,8 @@ private slots:
             QVERIFY(enc.out.contains("Encrypting *.* in " + in + "deep/er/\n"));
             QVERIFY(enc.out.contains("Number of files encrypted: 5\n"));
             QCOMPARE(TestSupport::readFile(report), enc.out.toUtf8());
+            // The report names the files: it is as private as the umask allows, never more.
+            QCOMPARE(QFileInfo(report).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
             const QMap<QString, QByteArray> encrypted = treeOf(in);
             QCOMPARE(encrypted.keys(), original.keys());
             for (const QString& name : original.keys())
@@ -199,6 +202,7 @@ private slots:
         QTest::newRow("two keys") << "two keys" << "either with --keyfile or with --key-stdin";
         QTest::newRow("no operation") << "no operation" << "give either --run or --randomness";
         QTest::newRow("report cannot be written") << "bad report" << "cannot write the report to ";
+        QTest::newRow("output specification with a folder") << "spec with folder" << "must not contain \"/\"";
     }
     void refusals() {
         QFETCH(QString, situation);
@@ -236,6 +240,8 @@ private slots:
             args << "--colour";
         } else if (situation == "two keys") {
             args << "--key-stdin";
+        } else if (situation == "spec with folder") {
+            args[1] = operationFile(true, false, false, in, "*.*", out, "../*.x");
         } else if (situation == "bad report") {
             args << "--report" << in + "no/such/folder/report.txt";
         } else if (situation == "no operation") {
@@ -337,7 +343,8 @@ private slots:
         const QString op = inPlace ? operationFile(true, true, false, in, "*.dat", in, "*.dat")
                                    : operationFile(true, false, false, in, "*.dat", out, "*.enc");
         QProcess p;
-        p.start(program(), {"--run", op, "--keyfile", keyfile(), "--yes"});
+        const QString reportPath = tmp(QStringLiteral("stopped%1.txt").arg(++m_folder));
+        p.start(program(), {"--run", op, "--keyfile", keyfile(), "--yes", "--report", reportPath});
         QVERIFY(p.waitForStarted());
         // The run has started on the large file once its output (or temporary file) appears.
         const auto entries = [&out] { return QDir(out).entryList(QDir::Files | QDir::Hidden).size(); };
@@ -360,6 +367,7 @@ private slots:
         QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("stopping after the current file"));
         QVERIFY(!report.contains("b_small.dat"));
         QCOMPARE(TestSupport::readFile(in + "b_small.dat"), QByteArray("small"));
+        QVERIFY(TestSupport::readFile(reportPath).endsWith("\nThe run was stopped by a signal; 1 matching file was not reached.\n"));
         if (twice) {
             // Abandoned: the original as it was, no result and nothing left of it.
             QVERIFY2(!report.contains("a_big.dat     314,572,800 bytes   -> "), qPrintable(report));
@@ -407,10 +415,171 @@ private slots:
         QCOMPARE(treeOf(out).size(), inPlace ? 1 : 0);
     }
 
+    // The report never lands on a file of the run: not the operation file, not the keyfile, not a file in a
+    // folder the run reads or writes (existing or not). Refused first, with status 2, and nothing changed.
+    void reportWhereItWouldDestroyIsRefused_data() {
+        QTest::addColumn<QString>("where");
+        QTest::newRow("the keyfile") << "keyfile";
+        QTest::newRow("the operation file") << "operation file";
+        QTest::newRow("an input file") << "input";
+        QTest::newRow("a new file in the output folder") << "output";
+        QTest::newRow("a new file deep in an in-place tree") << "tree";
+    }
+    void reportWhereItWouldDestroyIsRefused() {
+        QFETCH(QString, where);
+        const QString in = freshFolder();
+        TestSupport::writeFile(in + "a.txt", "alpha");
+        TestSupport::writeFile(in + "sub/deeper/b.txt", "bravo");
+        const QString out = freshFolder();
+        const bool tree = where == "tree";
+        const QString op = tree ? operationFile(true, true, true, in, "*.txt", in, "*.txt")
+                                : operationFile(true, false, false, in, "*.txt", out, "*.enc");
+        const QString key = keyfile();
+        const QString report = where == "keyfile"          ? key
+                               : where == "operation file" ? op
+                               : where == "input"          ? in + "a.txt"
+                               : where == "output"         ? out + "report.txt"
+                                                           : in + "sub/deeper/report.txt";
+        const QByteArray opBytes = TestSupport::readFile(op), keyBytes = TestSupport::readFile(key);
+        const QMap<QString, QByteArray> before = treeOf(in);
+        const Outcome o = run({"--run", op, "--keyfile", key, "--yes", "--report", report});
+        QCOMPARE(o.status, 2);
+        QVERIFY2(o.err.contains("the report file " + report), qPrintable(o.err));
+        QCOMPARE(treeOf(in), before);
+        QVERIFY(treeOf(out).isEmpty());
+        QCOMPARE(TestSupport::readFile(op), opBytes);
+        QCOMPARE(TestSupport::readFile(key), keyBytes);
+    }
+
+    // A report that was asked for and could not be written makes the status non-zero.
+    void unwritableReportIsNotDone() {
+        const QString in = freshFolder();
+        TestSupport::writeFile(in + "a.txt", "alpha");
+        const Outcome o = run({"--run", operationFile(true, false, false, in, "*.txt", freshFolder(), "*.enc"),
+                               "--keyfile", keyfile(), "--report", "/dev/full"});
+        QCOMPARE(o.status, 1);
+        QVERIFY2(o.err.contains("cannot write the report to /dev/full"), qPrintable(o.err));
+        QVERIFY(o.out.contains("a.txt         5 bytes   -> a.enc "));
+    }
+
+    // Originals are replaced only with --yes, however the output side is spelled: another spelling of the
+    // folder, a link to it, or a pattern that names each input's own file (or only some of them). An operation
+    // file asking for new files is not turned into one in place by its subfolders, --yes or not.
+    void inPlaceIsAlwaysAskedFor_data() {
+        QTest::addColumn<QString>("output"); // the output folder beside the input folder in/
+        QTest::addColumn<QString>("inSpec");
+        QTest::addColumn<QString>("outSpec");
+        QTest::addColumn<bool>("subfolders");
+        QTest::addColumn<QString>("message");
+        const QString yes = "the operation works in place; give --yes to perform it.";
+        QTest::newRow("another spelling") << "in/./" << "*.txt" << "*.*" << false << yes;
+        QTest::newRow("a symbolic link") << "link/" << "*.txt" << "*.*" << false << yes;
+        QTest::newRow("a pattern naming the inputs") << "in/" << "*.txt" << "*.*" << false << yes;
+        QTest::newRow("a pattern naming some inputs") << "in/" << "*.*" << "*.txt" << false << yes;
+        QTest::newRow("new files with subfolders")
+            << "out/" << "*.txt" << "*.enc" << true << "asks for new output files with subfolders included";
+    }
+    void inPlaceIsAlwaysAskedFor() {
+        QFETCH(QString, output);
+        QFETCH(QString, inSpec);
+        QFETCH(QString, outSpec);
+        QFETCH(bool, subfolders);
+        QFETCH(QString, message);
+        const QString base = freshFolder();
+        const QString in = base + "in/";
+        TestSupport::writeFile(in + "a.txt", "alpha");
+        TestSupport::writeFile(in + "c.doc", "charlie");
+        TestSupport::writeFile(in + "sub/b.txt", "bravo");
+        QDir().mkpath(base + "out");
+        QVERIFY(QFile::link(in, base + "link"));
+        const QMap<QString, QByteArray> before = treeOf(in);
+        QStringList args{"--run", operationFile(true, false, subfolders, in, inSpec, base + output, outSpec),
+                         "--keyfile", keyfile()};
+        if (subfolders)
+            args << "--yes";
+        const Outcome o = run(args);
+        QCOMPARE(o.status, 2);
+        QVERIFY2(o.err.contains(message), qPrintable(o.err));
+        QCOMPARE(treeOf(in), before);
+        QVERIFY(treeOf(base + "out").isEmpty());
+    }
+
+    // Outputs that exist already are replaced only with --overwrite; without it the first few are named and
+    // nothing is touched.
+    void existingOutputsNeedOverwrite() {
+        const QString in = freshFolder();
+        const QString out = freshFolder();
+        for (const char* name : {"a", "b", "c", "d"}) {
+            TestSupport::writeFile(in + name + ".txt", QByteArray("new ") + name);
+            TestSupport::writeFile(out + name + ".enc", QByteArray("old ") + name);
+        }
+        const QMap<QString, QByteArray> old = treeOf(out);
+        const QString op = operationFile(true, false, false, in, "*.txt", out, "*.enc");
+        const Outcome refused = run({"--run", op, "--keyfile", keyfile()});
+        QCOMPARE(refused.status, 2);
+        QVERIFY2(refused.err.contains("4 output files exist already and would be replaced (a.enc, b.enc, c.enc, ...); "
+                                      "give --overwrite to replace them."),
+                 qPrintable(refused.err));
+        QCOMPARE(refused.out, QString());
+        QCOMPARE(treeOf(out), old);
+        const Outcome replaced = run({"--run", op, "--keyfile", keyfile(), "--overwrite"});
+        QVERIFY2(replaced.status == 0, qPrintable(replaced.err));
+        QVERIFY(TestSupport::readFile(out + "d.enc").startsWith("ZQ4E"));
+    }
+
+    // A key typed on a terminal for encryption is asked for twice; two different entries refuse the run with
+    // nothing touched. Only standard input is the terminal; the prompts come on standard error.
+    void typedKeyIsConfirmed_data() {
+        QTest::addColumn<QByteArray>("second");
+        QTest::addColumn<int>("status");
+        QTest::newRow("the same key") << kKey << 0;
+        QTest::newRow("a typo") << QByteArray("correct horse battery stable") << 2;
+    }
+    void typedKeyIsConfirmed() {
+        QFETCH(QByteArray, second);
+        QFETCH(int, status);
+        const QString in = freshFolder();
+        TestSupport::writeFile(in + "a.txt", "alpha");
+        const QString out = freshFolder();
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const QByteArray terminal = ::ptsname(master);
+        QProcess p;
+        p.setChildProcessModifier([terminal] {
+            ::setsid();
+            const int fd = ::open(terminal.constData(), O_RDWR);
+            ::dup2(fd, STDIN_FILENO);
+        });
+        p.start(program(), {"--run", operationFile(true, false, false, in, "*.txt", out, "*.enc"), "--key-stdin"});
+        QVERIFY(p.waitForStarted());
+        p.setReadChannel(QProcess::StandardError);
+        // Each entry is typed once its prompt is there (the echo is off by then): no waiting on the clock.
+        QByteArray err;
+        const auto typeAfter = [&](const QByteArray& prompt, const QByteArray& line) {
+            while (!err.contains(prompt) && p.waitForReadyRead(60000))
+                err += p.readAllStandardError();
+            QVERIFY2(err.contains(prompt), err.constData());
+            QCOMPARE(::write(master, line.constData(), size_t(line.size())), ssize_t(line.size()));
+        };
+        typeAfter("(which will not be displayed): ", kKey + "\n");
+        typeAfter("Re-enter the key exactly as above: ", second + "\n");
+        QVERIFY(p.waitForFinished(120000));
+        ::close(master);
+        err += p.readAllStandardError();
+        QCOMPARE(p.exitCode(), status);
+        if (status == 0) {
+            QVERIFY(TestSupport::readFile(out + "a.enc").startsWith("ZQ4E"));
+        } else {
+            QVERIFY2(err.contains("The key entries do not match!"), err.constData());
+            QVERIFY(treeOf(out).isEmpty());
+        }
+        QCOMPARE(TestSupport::readFile(in + "a.txt"), QByteArray("alpha"));
+    }
+
     void helpAndVersion() {
         const Outcome help = run({"--help"});
         QCOMPARE(help.status, 0);
-        for (const char* option : {"--run", "--randomness", "--keyfile", "--key-stdin", "--yes", "--report", "--quiet"})
+        for (const char* option : {"--run", "--randomness", "--keyfile", "--key-stdin", "--yes", "--overwrite", "--report", "--quiet"})
             QVERIFY2(help.out.contains(QLatin1String(option)), option);
         const Outcome version = run({"--version"});
         QCOMPARE(version.status, 0);

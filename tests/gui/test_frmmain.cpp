@@ -541,6 +541,7 @@ private slots:
         QTest::addColumn<bool>("switched");
         QTest::newRow("same folder, file pattern in another case") << "=" << "*.txt" << true;
         QTest::newRow("same folder spelled another way") << "Data/x/../" << "*.TXT" << true;
+        QTest::newRow("a pattern that names every input's own file") << "Data/./" << "*.*" << true;
         QTest::newRow("folders differing only in case") << "data/" << "*.TXT" << false;
     }
     void doItSwitchesOutputSameOnForIdenticalSides() {
@@ -564,6 +565,24 @@ private slots:
         QCOMPARE(w->reportWindow().strOutputDirpath, switched ? dir : out);
         QCOMPARE(w->reportWindow().strInputFilespec, QStringLiteral("*.TXT"));
         QCOMPARE(w->reportWindow().windowTitle(), QStringLiteral("Encrypting *.TXT"));
+    }
+
+    // Running to new files, the confirmation says how many outputs exist already and will be replaced.
+    void confirmationCountsOutputsThatExist() {
+        const QString in = folderWith({{"a.txt", "alpha"}, {"b.txt", "bravo"}, {"c.txt", "charlie"}});
+        const QString out = folderWith({{"a.enc", "old a"}, {"c.enc", "old c"}});
+        w->setup.strDirpath = {in, out};
+        w->setup.strFilespec = {"*.txt", "*.enc"};
+        setKey("ABCDEFGHIJKLMNOP");
+        QString description;
+        whenModal([&](QWidget* modal) {
+            description = modal->findChild<QLabel*>("lblDescr")->text();
+            static_cast<QDialog*>(modal)->reject();
+        });
+        w->cmdDoIt_MouseUp(Qt::LeftButton);
+        QCOMPARE(description, "Encrypting *.txt in the folder " + in + " (3 files) .  The output files are specified "
+                              "as *.enc in the folder " + out + ".  2 output files exist already and will be replaced.");
+        QCOMPARE(TestSupport::readFile(out + "a.enc"), QByteArray("old a"));
     }
 
     void reliabilityTestDiversionComesAfterTheKeyCheck() {

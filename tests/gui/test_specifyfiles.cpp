@@ -182,6 +182,36 @@ private slots:
         });
         QVERIFY(!dlg.blnAccept);
     }
+
+    // An output specification names files of the output folder: one that reaches into another folder is
+    // refused however it is typed, and the dialog stays open.
+    void outputSpecificationWithAFolderIsRefused_data() {
+        QTest::addColumn<int>("option"); // 0 new file, 1 extension, 2 file specification
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("new file") << 0 << "../../secret.enc";
+        QTest::newRow("extension") << 1 << "x/y";
+        QTest::newRow("file specification") << 2 << "../../*.x";
+    }
+    void outputSpecificationWithAFolderIsRefused() {
+        QFETCH(int, option);
+        QFETCH(QString, typed);
+        frmSpecifyOutputFiles dlg;
+        dlg.intNumFiles = 2;
+        dlg.File->setPath(m_full);
+        QLineEdit* box = option == 0 ? dlg.txbNewFile : option == 1 ? dlg.txbExtension : dlg.txbFilespec;
+        bool stayedOpen = false;
+        run(dlg, [&] {
+            QTest::mouseClick(box, Qt::LeftButton);
+            typeInto(box, typed);
+            dlg.cmdAccept->click();
+            stayedOpen = dlg.isVisible();
+        });
+        QVERIFY(stayedOpen);
+        QVERIFY(!dlg.blnAccept);
+        QCOMPARE(MessageBox::last().text, QStringLiteral("The output file specification must not contain \"/\": it "
+                                                         "names files in the output folder, not other folders."));
+        QCOMPARE(MessageBox::last().icon, MessageBox::Warning);
+    }
 };
 
 QTEST_MAIN(TestSpecifyFiles)

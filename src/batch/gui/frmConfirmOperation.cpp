@@ -1,5 +1,6 @@
 #include "batch/gui/frmConfirmOperation.h"
 
+#include "app/OutputSurvey.h"
 #include "batch/ConfirmationText.h"
 #include "batch/RunContext.h"
 #include "batch/gui/frmReport.h"
@@ -63,6 +64,11 @@ bool frmConfirmOperation::prepare() {
     op.subdirectories = ctx.setup.blnSubdirectories;
     op.outputFilesSame = ctx.setup.blnOutputFilesSame;
     op.encrypt = ctx.setup.blnEncrypt;
+    if (!op.outputFilesSame) {
+        const OutputSurvey::Result outputs =
+            OutputSurvey::survey(dir, op.inputFilespec, op.outputDirpath, op.outputFilespec);
+        op.existingOutputs = outputs.ownInputs + outputs.existing;
+    }
     lblDescr->setText(ConfirmationText::Description(op));
     lblPerformOperation->setText(ConfirmationText::Question(op.encrypt));
     // About 6 twips a character of description, and room for the buttons.

@@ -1,6 +1,8 @@
 #include "files/gui/frmSpecifyOutputFiles.h"
 
+#include "files/FileProc.h"
 #include "files/gui/FileListBox.h"
+#include "platform/os/MessageBox.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -65,6 +67,10 @@ void frmSpecifyOutputFiles::cmdAccept_Click() {
     } else if (optMultipleFiles->isChecked()) {
         txbFilespec->setText(txbFilespec->text().trimmed());
         accept = !txbFilespec->text().isEmpty();
+    }
+    if (accept && !optSingleFile->isChecked() && FileProc::OutputSpecNamesFolder(ChosenFilespec())) {
+        MessageBox::show(FileProc::OutputSpecFolderText(), QStringLiteral("Error"), MessageBox::Warning);
+        return;
     }
     hideWith(accept);
 }

@@ -35,6 +35,7 @@ struct EngineState {
     bool sync = true;
     bool syncFolder = true;
     bool renameOutput = true;
+    qint64 directWriteLimit = kDefaultDirectWriteLimit;
     SecretBytes key;
     MasterKeyCache cache;
     SegmentCipher cipher;
@@ -54,6 +55,7 @@ EngineState& state() {
 // Outside the state's lock, so that another thread can ask while a file is in progress.
 std::atomic<bool> g_cancel{false};
 std::atomic<qint64> g_progress{0};
+std::atomic<void (*)(qint64)> g_writeHook{nullptr};
 
 // Set on a thread that must not wait for a key derivation (a window's thread).
 thread_local bool t_noDerivation = false;
@@ -455,7 +457,11 @@ int encrypt_file(const QString& inputPath, const QString& outputPath) {
     OutputFile out;
     s.lastOutput = outputPath;
     s.lastInputOurs = false;
-    if (const int rc = out.create(outputPath, in.info(), OutputFile::Creation::DirectWhenNew))
+    // Only a small result is written under its own name at once: a kill can then cut it short only in the
+    // moment its one write takes. A larger one waits under a temporary name until it is complete.
+    const bool direct = qint64(in.info().st_size) < s.directWriteLimit;
+    if (const int rc = out.create(outputPath, in.info(),
+                                  direct ? OutputFile::Creation::DirectWhenNew : OutputFile::Creation::ViaTemporary))
         return rc;
     int rc = encryptStream(s, in, out);
     endFile(s);
@@ -602,6 +608,23 @@ void set_read_hook(std::function<void(qint64)> hook) {
 
 bool last_input_was_encrypted() {
     return locked([](EngineState& s) { return s.lastInputOurs; });
+}
+
+void set_direct_write_limit(qint64 bytes) {
+    locked([bytes](EngineState& s) { s.directWriteLimit = bytes; });
+}
+
+qint64 direct_write_limit() {
+    return locked([](EngineState& s) { return s.directWriteLimit; });
+}
+
+void set_write_hook(void (*hook)(qint64 written)) {
+    g_writeHook.store(hook);
+}
+
+void written_so_far(qint64 bytes) {
+    if (void (*hook)(qint64) = g_writeHook.load(std::memory_order_relaxed))
+        hook(bytes);
 }
 
 QString last_output_path() {

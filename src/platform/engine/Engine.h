@@ -132,6 +132,18 @@ void set_no_derivation_on_this_thread(bool on);
 // last_output_path() gives, for a caller that makes many results durable together and then renames them.
 void set_rename_output(bool on);
 
+// An encryption whose input is smaller than this many bytes is written straight under its output name when
+// that name is free (one write, no rename); a larger one goes through a temporary name like every other
+// result, so that a kill never leaves it cut short under its name.
+constexpr qint64 kDefaultDirectWriteLimit = qint64(1) << 20;
+void set_direct_write_limit(qint64 bytes);
+qint64 direct_write_limit();
+
+// For tests that must stop a process in the middle of a file: called on the writing thread after each write
+// of a result with the bytes written of it so far. Null (the default) calls nothing.
+void set_write_hook(void (*hook)(qint64 written));
+void written_so_far(qint64 bytes);
+
 // The path the last encrypt_file / decrypt_file put its output under: its output path, its temporary name
 // (set_rename_output(false)), or for partial plaintext beside an existing file, the free name it took.
 QString last_output_path();

@@ -164,6 +164,7 @@ int OutputFile::writeVec(iovec* iov, int count, std::uint64_t& written) {
         written += std::uint64_t(n);
         advance(iov, count, std::size_t(n));
     }
+    written_so_far(qint64(written));
     return Ok;
 }
 

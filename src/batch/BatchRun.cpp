@@ -299,7 +299,7 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
     const bool same = setup().blnOutputFilesSame;
 
     QStringList recovered;
-    if (!survey && !takeFolder(inputDir, outputDir, recovered))
+    if (!survey && !takeFolder(inputDir, spec, outputDir, outputSpec, recovered))
         return;
 
     const Folder::Listing fileList = Folder::listFiles(inputDir);
@@ -418,7 +418,8 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
     }
 }
 
-bool BatchRun::takeFolder(const QString& inputDir, const QString& outputDir, QStringList& recovered) {
+bool BatchRun::takeFolder(const QString& inputDir, const QString& spec, const QString& outputDir,
+                          const QString& outputSpec, QStringList& recovered) {
     for (const QString& dir : {inputDir, outputDir})
         if (m_locks.acquire(dir) == FolderLock::Result::HeldElsewhere) {
             m_refusedFolder = dir;
@@ -426,7 +427,7 @@ bool BatchRun::takeFolder(const QString& inputDir, const QString& outputDir, QSt
             return false;
         }
     for (const QString& dir : inputDir == outputDir ? QStringList{inputDir} : QStringList{inputDir, outputDir}) {
-        const Leftovers::Outcome found = Leftovers::recover(dir);
+        const Leftovers::Outcome found = Leftovers::recover(dir, dir == inputDir ? spec : outputSpec);
         for (const QString& line : found.lines)
             AddToReport(line + crlf, true);
         if (dir == inputDir)

@@ -9,6 +9,10 @@
 //     whose original was never touched: they are removed;
 //   - a journal entry whose result is complete and whose original is gone (or was overwritten by the purge)
 //     gets its result put back under the original's name; one whose original is intact loses its result.
+// Only what the user's own runs can have left is acted on (OwnFile.h): a journal or temporary file that is a
+// link, not a regular file, or another user's is left as it is; a result is put back only when it has the
+// recorded size and, for an encryption, begins with our header. Journal entries for names the run's file
+// specification does not cover stay in the journal, their results untouched, for a run that covers them.
 namespace Leftovers {
 
 struct Outcome {
@@ -16,6 +20,6 @@ struct Outcome {
     QStringList restoredNames; // originals' names that now hold a recovered result
 };
 
-Outcome recover(const QString& folder);
+Outcome recover(const QString& folder, const QString& spec);
 
 } // namespace Leftovers

@@ -104,9 +104,15 @@ private slots:
                      0);
         }
 
+        // A file for the run itself, whose journal must not go into another user's file.
+        QVERIFY(TestSupport::writeFile(d + "c.txt", "to be encrypted"));
+        const QByteArray journalBefore = TestSupport::readFile(InPlaceJournal::path(d));
+
         h.process(d, "*.txt", d, "*.txt", true);
         QVERIFY2(present(d + name) == putBack, qPrintable(h.report()));
         QVERIFY2(present(d + tempName) == tempKept, qPrintable(h.report()));
+        if (journal == Journal::Foreign)
+            QCOMPARE(TestSupport::readFile(InPlaceJournal::path(d)), journalBefore);
         if (temp == Temp::LinkToResult)
             QCOMPARE(QFileInfo(result).size(), size);
     }

@@ -430,6 +430,7 @@ bool BatchRun::takeFolder(const QString& inputDir, const QString& spec, const QS
         const Leftovers::Outcome found = Leftovers::recover(dir, dir == inputDir ? spec : outputSpec);
         for (const QString& line : found.lines)
             AddToReport(line + crlf, true);
+        m_inPlace.keepJournalEntries(dir, found.kept);
         if (dir == inputDir)
             recovered = found.restoredNames;
     }

@@ -72,7 +72,8 @@ void recoverEntry(const QString& folder, const InPlaceJournal::Entry& e, Outcome
 
 Outcome recover(const QString& folder, const QString& spec) {
     Outcome out;
-    QList<InPlaceJournal::Entry> entries, kept;
+    QList<InPlaceJournal::Entry> entries;
+    QList<InPlaceJournal::Entry>& kept = out.kept;
     const InPlaceJournal::Found journal = InPlaceJournal::read(folder, entries);
     if (journal == InPlaceJournal::Found::NotOwn)
         out.lines << QStringLiteral("The file ") + QFileInfo(InPlaceJournal::path(folder)).fileName() +

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "batch/InPlaceJournal.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,8 @@ namespace Leftovers {
 struct Outcome {
     QStringList lines;         // one report line per finding, without line breaks
     QStringList restoredNames; // originals' names that now hold a recovered result
+    // Entries left in the journal for a run that covers their names; a run that rewrites the journal keeps them.
+    QList<InPlaceJournal::Entry> kept;
 };
 
 Outcome recover(const QString& folder, const QString& spec);

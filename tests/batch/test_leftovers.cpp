@@ -116,6 +116,25 @@ private slots:
         if (temp == Temp::LinkToResult)
             QCOMPARE(QFileInfo(result).size(), size);
     }
+
+    // A result left for a name the run does not cover stays vouched for while that run works in the folder, and a
+    // later run that covers the name puts it back.
+    void aResultWaitsForARunThatCoversIt() {
+        const QString d = h.newFolder(), elsewhere = h.newFolder();
+        QVERIFY(TestSupport::writeFile(elsewhere + "plain", "the original's contents"));
+        zq4e::operation_initialization(RunHarness::kKey, 1, 0, 0);
+        QCOMPARE(zq4e::encrypt_file(elsewhere + "plain", d + kOurTemp), 0);
+        InPlaceJournal::Entry e;
+        e.tempName = kOurTemp;
+        e.name = QStringLiteral("b.dat");
+        e.resultSize = QFileInfo(d + kOurTemp).size();
+        QVERIFY(InPlaceJournal::write(d, {e}, false));
+        QVERIFY(TestSupport::writeFile(d + "c.txt", "to be encrypted"));
+        h.process(d, "*.txt", d, "*.txt", true);
+        QCOMPARE(h.run->intFilesProcessed, 1);
+        h.process(d, "*.dat", d, "*.dat", true);
+        QVERIFY2(present(d + "b.dat") && !present(d + kOurTemp), qPrintable(h.report()));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLeftovers)

@@ -1,12 +1,15 @@
 #include "app/Language2.h"
 #include "app/gui/frmMain.h"
 #include "cli/CommandLine.h"
+#include "platform/os/CoreDumps.h"
 #include "platform/os/QuitSignals.h"
 #include "platform/os/gui/WidgetDialogs.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    // Before any key can be read: no core dump of ours holds one.
+    CoreDumps::forbid();
     if (CommandLine::wanted(argc, argv))
         return CommandLine::run(argc, argv);
     QApplication app(argc, argv);

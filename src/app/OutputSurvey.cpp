@@ -4,6 +4,7 @@
 #include "files/FileIdentity.h"
 #include "files/FileProc.h"
 #include "files/FolderListing.h"
+#include "platform/os/NativeName.h"
 
 #include <QFile>
 
@@ -30,7 +31,7 @@ Result survey(const QString& inputDir, const QString& inputSpec, const QString& 
             continue;
         const QString outPath = out + outName;
         struct stat st {};
-        if (::lstat(QFile::encodeName(outPath).constData(), &st) != 0)
+        if (::lstat(NativeName::encode(outPath).constData(), &st) != 0)
             continue;
         if (FileIdentity::sameFile(in + name, outPath)) {
             ++r.ownInputs;

@@ -301,7 +301,7 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
     const bool same = setup().blnOutputFilesSame;
 
     QStringList recovered;
-    if (!survey && !takeFolder(inputDir, outputDir, recovered))
+    if (!survey && !takeFolder(inputDir, spec, outputDir, outputSpec, recovered))
         return;
 
     Folder::Contents contents = Folder::listFolder(inputDir);
@@ -453,7 +453,8 @@ void BatchRun::leaveFolder(const QString& inputDir, const QString& outputDir) {
         m_locks.release(outputDir);
 }
 
-bool BatchRun::takeFolder(const QString& inputDir, const QString& outputDir, QStringList& recovered) {
+bool BatchRun::takeFolder(const QString& inputDir, const QString& spec, const QString& outputDir,
+                          const QString& outputSpec, QStringList& recovered) {
     for (const QString& dir : {inputDir, outputDir})
         if (m_locks.acquire(dir) == FolderLock::Result::HeldElsewhere) {
             m_refusedFolder = dir;
@@ -461,9 +462,10 @@ bool BatchRun::takeFolder(const QString& inputDir, const QString& outputDir, QSt
             return false;
         }
     for (const QString& dir : inputDir == outputDir ? QStringList{inputDir} : QStringList{inputDir, outputDir}) {
-        const Leftovers::Outcome found = Leftovers::recover(dir);
+        const Leftovers::Outcome found = Leftovers::recover(dir, dir == inputDir ? spec : outputSpec);
         for (const QString& line : found.lines)
             AddToReport(line + crlf, true);
+        m_inPlace.keepJournalEntries(dir, found.kept);
         if (dir == inputDir)
             recovered = found.restoredNames;
     }

@@ -126,7 +126,8 @@ private:
     int replaceInPlace(const QString& path, QString& tempPath, const FileStamp& original, qint64 size);
     // Before anything of a folder is processed: the folders are ours (else false: another run holds one), and what
     // a killed run left there is put right; `recovered` receives the names that got their results back.
-    bool takeFolder(const QString& inputDir, const QString& outputDir, QStringList& recovered);
+    bool takeFolder(const QString& inputDir, const QString& spec, const QString& outputDir, const QString& outputSpec,
+                    QStringList& recovered);
     // Small in-place files join a group whose disk syncs are shared (InPlaceFiles); their report lines are
     // held until the group is committed, which happens before anything else is reported or asked.
     bool groupable(const QString& path, qint64 size);

@@ -81,6 +81,15 @@ QString InPlaceFiles::keepAside(const QString& tempPath, const QString& path) {
     return tempPath;
 }
 
+void InPlaceFiles::keepJournalEntries(const QString& folder, const QList<InPlaceJournal::Entry>& entries) {
+    // Under the folder's name as folderOf() gives it for any file of the folder.
+    const QString key = folderOf(folder + QStringLiteral("file"));
+    if (entries.isEmpty())
+        m_stuck.remove(key);
+    else
+        m_stuck[key] = entries;
+}
+
 bool InPlaceFiles::writeJournal(const QString& folder, const QList<InPlaceJournal::Entry>& entries, bool sync) {
     return InPlaceJournal::write(folder, m_stuck.value(folder) + entries, sync);
 }

@@ -50,6 +50,10 @@ public:
     // Renames into a folder are synced once per folder: when the run moves on, pauses or ends.
     void syncPendingFolder();
 
+    // Entries of the folder's journal that this run leaves for another (Leftovers.h): the journal keeps them
+    // whenever this run rewrites it.
+    void keepJournalEntries(const QString& folder, const QList<InPlaceJournal::Entry>& entries);
+
     // A result that cannot take its original's name gets a visible free name beside it (the path followed by a
     // number), so no later run takes it for a leftover; the name it has afterwards.
     static QString keepAside(const QString& tempPath, const QString& path);

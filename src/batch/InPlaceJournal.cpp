@@ -1,5 +1,6 @@
 #include "batch/InPlaceJournal.h"
 
+#include "batch/OwnFile.h"
 #include "platform/os/NativeName.h"
 
 #include <QFile>
@@ -7,6 +8,7 @@
 
 #include <fcntl.h>
 #include <openssl/rand.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace InPlaceJournal {
@@ -34,11 +36,17 @@ bool write(const QString& folder, const QList<Entry>& entries, bool sync) {
                 QByteArray::number(e.resultSize) + ' ' + QByteArray::number(e.originalSize) + ' ' +
                 QByteArray::number(e.originalModifiedNs) + '\n';
     const QByteArray native = NativeName::encode(path(folder));
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // Emptied only once it is known to be ours: another user's file under the name is neither written nor removed.
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (fd < 0)
         return false;
-    qsizetype done = 0;
-    while (done < text.size()) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !OwnFile::isOwn(st)) {
+        ::close(fd);
+        return false;
+    }
+    qsizetype done = ::ftruncate(fd, 0) == 0 ? 0 : -1;
+    while (done >= 0 && done < text.size()) {
         const ssize_t n = ::write(fd, text.constData() + done, std::size_t(text.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
@@ -53,14 +61,22 @@ bool write(const QString& folder, const QList<Entry>& entries, bool sync) {
     return ok;
 }
 
-QList<Entry> read(const QString& folder) {
-    QList<Entry> entries;
-    QFile f(path(folder));
-    if (!f.open(QIODevice::ReadOnly))
-        return entries;
+Found read(const QString& folder, QList<Entry>& entries) {
+    entries.clear();
+    struct stat st {};
+    if (::lstat(NativeName::encode(path(folder)).constData(), &st) != 0)
+        return Found::None;
+    const int fd = OwnFile::openOwn(path(folder));
+    if (fd < 0)
+        return Found::NotOwn;
+    QFile f;
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return Found::Own;
+    }
     const QList<QByteArray> lines = f.read(16 << 20).split('\n');
     if (lines.isEmpty() || lines.first() != kHeader)
-        return entries;
+        return Found::Own;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QList<QByteArray> f = lines[i].split(' ');
         if (f.size() != 6 || (f[0] != "E" && f[0] != "D"))
@@ -72,17 +88,18 @@ QList<Entry> read(const QString& folder) {
         e.resultSize = f[3].toLongLong();
         e.originalSize = f[4].toLongLong();
         e.originalModifiedNs = f[5].toLongLong();
-        // Only plain names of this folder, so a damaged journal cannot point anywhere else.
-        if (e.tempName.isEmpty() || e.name.isEmpty() || e.tempName.contains(QLatin1Char('/')) ||
-            e.name.contains(QLatin1Char('/')) || e.name == QStringLiteral(".") || e.name == QStringLiteral(".."))
+        // Only our temporary names and plain names of this folder, so a damaged journal cannot point anywhere else.
+        if (!isTemporaryName(e.tempName) || e.name.isEmpty() || e.name.contains(QLatin1Char('/')) ||
+            e.name == QStringLiteral(".") || e.name == QStringLiteral(".."))
             continue;
         entries << e;
     }
-    return entries;
+    return Found::Own;
 }
 
 void remove(const QString& folder) {
-    ::unlink(NativeName::encode(path(folder)).constData());
+    if (OwnFile::isOwn(path(folder)))
+        ::unlink(NativeName::encode(path(folder)).constData());
 }
 
 QString newTemporaryName() {

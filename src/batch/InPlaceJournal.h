@@ -20,9 +20,15 @@ struct Entry {
 // The journal of a folder (a path ending with '/').
 QString path(const QString& folder);
 // Replaces the folder's journal with these entries; synced when asked (else the caller syncs the file system).
+// False, with nothing written, when the journal's name holds anything but the user's own regular file.
 bool write(const QString& folder, const QList<Entry>& entries, bool sync);
-// The entries of the folder's journal; empty when there is none or it cannot be read.
-QList<Entry> read(const QString& folder);
+// What a folder's journal may be: none, or a damaged one; the user's own; something else under its name (a link,
+// not a regular file, another user's file), which is never believed.
+enum class Found { None, Own, NotOwn };
+// The entries of the folder's journal, when it is the user's own (OwnFile.h). Entries that do not name a
+// temporary file of our naming and a plain name of this folder are left out.
+Found read(const QString& folder, QList<Entry>& entries);
+// Removes the folder's journal if it is the user's own.
 void remove(const QString& folder);
 
 // Temporary files of our own naming: ".zq4e-" + 16 hexadecimal digits + ".tmp".

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "batch/InPlaceJournal.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,13 +11,19 @@
 //     whose original was never touched: they are removed;
 //   - a journal entry whose result is complete and whose original is gone (or was overwritten by the purge)
 //     gets its result put back under the original's name; one whose original is intact loses its result.
+// Only what the user's own runs can have left is acted on (OwnFile.h): a journal or temporary file that is a
+// link, not a regular file, or another user's is left as it is; a result is put back only when it has the
+// recorded size and, for an encryption, begins with our header. Journal entries for names the run's file
+// specification does not cover stay in the journal, their results untouched, for a run that covers them.
 namespace Leftovers {
 
 struct Outcome {
     QStringList lines;         // one report line per finding, without line breaks
     QStringList restoredNames; // originals' names that now hold a recovered result
+    // Entries left in the journal for a run that covers their names; a run that rewrites the journal keeps them.
+    QList<InPlaceJournal::Entry> kept;
 };
 
-Outcome recover(const QString& folder);
+Outcome recover(const QString& folder, const QString& spec);
 
 } // namespace Leftovers

@@ -2,6 +2,7 @@
 
 #include "cli/Console.h"
 #include "files/FileIdentity.h"
+#include "platform/os/NativeName.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -47,12 +48,12 @@ QString ReportFile::target() const {
 
 bool ReportFile::isSpecial() const {
     struct stat st {};
-    return ::stat(QFile::encodeName(m_path).constData(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+    return ::stat(NativeName::encode(m_path).constData(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
 }
 
 QString ReportFile::refusal(const QStringList& files, const QStringList& folders, const QStringList& trees) const {
     const QString folder = QFileInfo(target()).path();
-    const QByteArray folderBytes = QFile::encodeName(folder);
+    const QByteArray folderBytes = NativeName::encode(folder);
     struct stat st {};
     if (::stat(folderBytes.constData(), &st) != 0)
         return cannotWrite(m_path, systemError(errno));
@@ -73,7 +74,7 @@ QString ReportFile::refusal(const QStringList& files, const QStringList& folders
     for (int level = 0; level < 4096; ++level) {
         for (const QString& f : level == 0 ? folders + trees : trees) {
             Identity id;
-            if (!f.isEmpty() && identityOf(QFile::encodeName(f), id) && id == at)
+            if (!f.isEmpty() && identityOf(NativeName::encode(f), id) && id == at)
                 return QStringLiteral("the report file ") + m_path + QStringLiteral(" lies in the folder ") + f +
                        QStringLiteral(" of this run.");
         }
@@ -90,8 +91,8 @@ QString ReportFile::refusal(const QStringList& files, const QStringList& folders
 
 bool ReportFile::write(const QString& report) const {
     const QByteArray bytes = Console::unixLines(report).toUtf8();
-    const QByteArray target = QFile::encodeName(this->target());
-    const QByteArray folder = QFile::encodeName(QFileInfo(this->target()).path());
+    const QByteArray target = NativeName::encode(this->target());
+    const QByteArray folder = NativeName::encode(QFileInfo(this->target()).path());
     const bool special = isSpecial();
     QByteArray temp;
     int fd = special ? ::open(target.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC) : -1;

@@ -1,5 +1,7 @@
 #include "key/KeyMaterial.h"
 
+#include "platform/engine/SecretBytes.h"
+
 #include <openssl/crypto.h>
 
 namespace KeyMaterial {
@@ -37,6 +39,8 @@ void replace(QByteArray& field, QByteArray value) {
     if (!value.isEmpty() && (!value.isDetached() || !ownsHeapBuffer(value)))
         value = QByteArray(value.constData(), value.size());
     field = std::move(value);
+    if (!field.isEmpty())
+        zq4e::protectPages(field.constData(), std::size_t(field.capacity()));
 }
 
 } // namespace KeyMaterial

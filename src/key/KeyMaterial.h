@@ -14,7 +14,8 @@ void wipe(QByteArray& bytes);
 void wipe(QString& text);
 
 // Replaces a key field: its old buffer is wiped first unless someone else still shares it, and the field
-// ends up with a buffer of its own, so a later wipe cannot reach anything but key material.
+// ends up with a buffer of its own, so a later wipe cannot reach anything but key material. That buffer is
+// kept out of core dumps and locked in memory where the system allows (SecretBytes.h, protectPages).
 void replace(QByteArray& field, QByteArray value);
 
 } // namespace KeyMaterial

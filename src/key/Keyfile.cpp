@@ -7,19 +7,27 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
 namespace Keyfile {
 
 bool readKeyBytes(const QString& path, QByteArray& key, QString& errorText) {
     errorText.clear();
     KeyMaterial::replace(key, QByteArray(keyLength, '\0'));
-    QFile file;
-    if (!RegularFile::openForReading(path, file, errorText))
+    // Read straight into the key: a buffered read would leave a copy of the key in memory nobody wipes.
+    const int fd = RegularFile::openDescriptor(path, errorText);
+    if (fd < 0)
         return false;
     qsizetype filled = 0;
     while (filled < keyLength) {
-        const qint64 n = file.read(key.data() + filled, keyLength - filled);
+        const ssize_t n = ::read(fd, key.data() + filled, std::size_t(keyLength - filled));
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n < 0) {
-            errorText = file.errorString();
+            errorText = QString::fromLocal8Bit(std::strerror(errno));
+            ::close(fd);
             KeyMaterial::wipe(key);
             return false;
         }
@@ -27,6 +35,7 @@ bool readKeyBytes(const QString& path, QByteArray& key, QString& errorText) {
             break;
         filled += n;
     }
+    ::close(fd);
     return true;
 }
 

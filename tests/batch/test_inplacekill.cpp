@@ -221,7 +221,7 @@ private slots:
                              qPrintable(QStringLiteral("round %1: %2").arg(round).arg(out)));
                 }
             }
-            Leftovers::recover(m_folder);
+            Leftovers::recover(m_folder, QStringLiteral("*.dat"));
             QCOMPARE(dir.entryList({QStringLiteral(".zq4e-*")}, QDir::Files | QDir::Hidden), QStringList());
         }
         m_newFiles.clear();
@@ -273,7 +273,7 @@ private slots:
             checkNothingLost(round);
             if (QTest::currentTestFailed())
                 return;
-            Leftovers::recover(m_folder);
+            Leftovers::recover(m_folder, QStringLiteral("*.dat"));
             checkRecovered(round);
             if (QTest::currentTestFailed())
                 return;

@@ -1,6 +1,10 @@
 // No key-derived secret may outlive its use: the process's writable memory is searched for the key, the master
 // key, the HKDF intermediate key and the file key after a file, after the key is erased and after the engine's
-// buffers are released.
+// buffers are released; while they are in use, each is held as few times as possible, locked and left out of
+// core dumps.
+#include "key/KeyMaterial.h"
+#include "key/Keyfile.h"
+#include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
 #include "support/TestSupport.h"
 
@@ -12,8 +16,10 @@
 #include <openssl/hmac.h>
 
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 using namespace zq4e;
 
@@ -35,24 +41,35 @@ Needle masked(const char* name, unsigned char* bytes, std::size_t size) {
     return {name, m};
 }
 
-// Where in the process's writable mappings the secret occurs (unmasked), if anywhere.
-bool foundInMemory(const Needle& n) {
-    std::ifstream maps("/proc/self/maps");
-    std::string line;
+// Where in the process's writable mappings the secret occurs (unmasked). Nothing is allocated while it looks, so
+// that the search cannot overwrite a freed copy it is looking for.
+QList<quintptr> occurrences(const Needle& n) {
+    static char maps[1 << 20];
+    static quintptr found[256];
+    std::size_t count = 0, length = 0;
+    const int fd = ::open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
+    for (ssize_t got; fd >= 0 && length < sizeof maps - 1 &&
+                      (got = ::read(fd, maps + length, sizeof maps - 1 - length)) > 0;)
+        length += std::size_t(got);
+    if (fd >= 0)
+        ::close(fd);
+    maps[length] = '\0';
     const auto* pattern = reinterpret_cast<const unsigned char*>(n.masked.constData());
     const std::size_t len = std::size_t(n.masked.size());
     const unsigned char first = pattern[0] ^ kMask;
-    while (std::getline(maps, line)) {
-        std::istringstream in(line);
-        std::string range, perms;
-        in >> range >> perms;
-        if (perms.size() < 2 || perms[0] != 'r' || perms[1] != 'w')
+    for (char* line = maps; line && *line;) {
+        char* next = std::strchr(line, '\n');
+        if (next)
+            *next++ = '\0';
+        unsigned long long from = 0, to = 0;
+        char perms[5] = {};
+        const bool writable = std::sscanf(line, "%llx-%llx %4s", &from, &to, perms) == 3 && perms[0] == 'r' &&
+                              perms[1] == 'w' && !std::strstr(line, "[vvar]") && !std::strstr(line, "[vsyscall]");
+        line = next;
+        if (!writable)
             continue;
-        if (line.find("[vvar]") != std::string::npos || line.find("[vsyscall]") != std::string::npos)
-            continue;
-        const auto dash = range.find('-');
-        const auto* begin = reinterpret_cast<const unsigned char*>(std::stoull(range.substr(0, dash), nullptr, 16));
-        const auto* end = reinterpret_cast<const unsigned char*>(std::stoull(range.substr(dash + 1), nullptr, 16));
+        const auto* begin = reinterpret_cast<const unsigned char*>(from);
+        const auto* end = reinterpret_cast<const unsigned char*>(to);
         for (const unsigned char* p = begin; p + len <= end; ++p) {
             p = static_cast<const unsigned char*>(std::memchr(p, first, std::size_t(end - p)));
             if (!p || p + len > end)
@@ -60,11 +77,44 @@ bool foundInMemory(const Needle& n) {
             std::size_t j = 1;
             while (j < len && (p[j] ^ kMask) == pattern[j])
                 ++j;
-            if (j == len)
-                return true;
+            if (j == len && count < std::size(found))
+                found[count++] = quintptr(p);
         }
     }
-    return false;
+    return QList<quintptr>(found, found + count);
+}
+bool foundInMemory(const Needle& n) {
+    return !occurrences(n).isEmpty();
+}
+
+// The kernel's flags of the mapping that holds the address: "lo" locked, "dd" left out of core dumps.
+QString mappingFlags(quintptr address) {
+    std::ifstream smaps("/proc/self/smaps");
+    std::string line;
+    bool inside = false;
+    while (std::getline(smaps, line)) {
+        const auto dash = line.find('-');
+        const auto space = line.find(' ');
+        if (dash != std::string::npos && space != std::string::npos && dash < space &&
+            line.find_first_not_of("0123456789abcdef") == dash) {
+            inside = std::stoull(line.substr(0, dash), nullptr, 16) <= address &&
+                     address < std::stoull(line.substr(dash + 1, space - dash - 1), nullptr, 16);
+        } else if (inside && line.rfind("VmFlags:", 0) == 0) {
+            return QString::fromStdString(line);
+        }
+    }
+    return {};
+}
+
+// Each copy of the secret is locked in memory and left out of core dumps; how many there are.
+int lockedCopies(const Needle& n) {
+    const QList<quintptr> at = occurrences(n);
+    for (const quintptr a : at) {
+        const QString flags = mappingFlags(a);
+        if (!flags.contains(QStringLiteral(" lo")) || !flags.contains(QStringLiteral(" dd")))
+            return -1;
+    }
+    return int(at.size());
 }
 
 } // namespace
@@ -112,6 +162,55 @@ private slots:
     // The search itself works: a secret the engine holds for the session is found.
     void theSearchFindsWhatIsThere() {
         QVERIFY(foundInMemory(m_secrets[1]));
+    }
+
+    // While the session lasts the engine holds the key and the master key once each, in pages that are locked
+    // (never swapped out) and left out of core dumps.
+    void theEngineHoldsOneProtectedCopy() {
+        if (::geteuid() != 0)
+            QSKIP("The limit on locked memory of an ordinary user may refuse the lock.");
+        QCOMPARE(lockedCopies(m_secrets[0]), 1);
+        QCOMPARE(lockedCopies(m_secrets[1]), 1);
+    }
+
+    // A keyfile is read straight into the key: no buffer keeps a copy, and the key's own pages are protected.
+    void aKeyfileLeavesNoCopy() {
+        if (::geteuid() != 0)
+            QSKIP("The limit on locked memory of an ordinary user may refuse the lock.");
+        QByteArray pattern = TestSupport::pseudoRandomBytes(64, 79);
+        unsigned char bytes[64];
+        std::memcpy(bytes, pattern.constData(), sizeof bytes);
+        OPENSSL_cleanse(pattern.data(), std::size_t(pattern.size()));
+        const QByteArray path = QFile::encodeName(m_dir.filePath("keyfile"));
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, bytes, sizeof bytes), ssize_t(sizeof bytes));
+        ::close(fd);
+        // The key's tail: the head of a freed buffer is overwritten by the allocator's own bookkeeping.
+        const Needle tail = masked("keyfile key", bytes + 32, 32);
+        OPENSSL_cleanse(bytes, sizeof bytes);
+        QByteArray key;
+        QString error;
+        QVERIFY(Keyfile::readKeyBytes(m_dir.filePath("keyfile"), key, error));
+        QCOMPARE(lockedCopies(tail), 1);
+        KeyMaterial::wipe(key);
+        QVERIFY(!foundInMemory(tail));
+    }
+
+    // A typed key, once reduced and checksummed, is held by the key object alone: the checksum's digest keeps
+    // no copy.
+    void aTypedKeyIsHeldOnce() {
+        if (::geteuid() != 0)
+            QSKIP("The limit on locked memory of an ordinary user may refuse the lock.");
+        char reducedForm[] = "CORRECTHORSEBATTERYSTAPLE";
+        const Needle reduced = masked("reduced key", reinterpret_cast<unsigned char*>(reducedForm), 25);
+        frmKeyFrom key;
+        QByteArray typed("correct horse battery staple");
+        KeyMaterial::replace(key.strKey, key.ReducedKey(typed));
+        key.intKeyChecksum = key.KeyChecksum(key.strKey);
+        QCOMPARE(lockedCopies(reduced), 1);
+        KeyMaterial::wipe(key.strKey);
+        QVERIFY(!foundInMemory(reduced));
     }
 
     void afterAFileItsKeysAreGone() {

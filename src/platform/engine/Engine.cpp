@@ -36,8 +36,7 @@ struct EngineState {
     bool syncFolder = true;
     bool renameOutput = true;
     qint64 directWriteLimit = kDefaultDirectWriteLimit;
-    SecretBytes key;
-    MasterKeyCache cache;
+    MasterKeyCache cache; // the key in use, held once, and what was derived from it
     SegmentCipher cipher;
     SegmentCipher secondCipher; // the second thread's, for files longer than one batch
     SecretBytes buffer;         // holds plaintext while a file is processed, so it is wiped like a key
@@ -112,7 +111,8 @@ int checkReady(EngineState& s) {
     if (cancelled())
         return Cancelled;
     // A key of zero bytes is what an erased key looks like: never encrypt under it.
-    if (s.key.empty() || std::all_of(s.key.data(), s.key.data() + s.key.size(), [](std::uint8_t b) { return !b; }))
+    const SecretBytes& key = s.cache.key();
+    if (key.empty() || std::all_of(key.data(), key.data() + key.size(), [](std::uint8_t b) { return !b; }))
         return NoKey;
     return Ok;
 }
@@ -157,15 +157,15 @@ int encryptStream(EngineState& s, InputFile& in, OutputFile& out) {
     CipherHeader h;
     // The file salt and the nonce prefix in one draw: every call of the generator has a fixed cost.
     std::uint8_t fresh[kSaltSize + kNoncePrefixSize];
-    if (!s.cache.encryptionSalt(s.key, h.kdfSalt) || RAND_bytes(fresh, int(sizeof fresh)) != 1)
+    if (!s.cache.encryptionSalt(h.kdfSalt) || RAND_bytes(fresh, int(sizeof fresh)) != 1)
         return CryptoFailure;
     std::memcpy(h.fileSalt.data(), fresh, kSaltSize);
     std::memcpy(h.noncePrefix.data(), fresh + kSaltSize, kNoncePrefixSize);
     const HeaderBytes headerBytes = encodeHeader(h);
-    if (t_noDerivation && !s.cache.has(s.key, h))
+    if (t_noDerivation && !s.cache.has(h))
         return DerivationNeeded;
     std::uint8_t master[kKeySize];
-    const bool keyed = s.cache.masterKey(s.key, h, master) && s.cipher.beginFile(master, h, headerBytes);
+    const bool keyed = s.cache.masterKey(h, master) && s.cipher.beginFile(master, h, headerBytes);
     OPENSSL_cleanse(master, sizeof master);
     if (!keyed)
         return CryptoFailure;
@@ -272,10 +272,10 @@ template <class Sink> DecryptOutcome decryptStream(EngineState& s, InputFile& in
         return {InvalidCipherFile, 0};
     HeaderBytes headerBytes;
     std::memcpy(headerBytes.data(), headerRaw, kHeaderSize);
-    if (t_noDerivation && !s.cache.has(s.key, h))
+    if (t_noDerivation && !s.cache.has(h))
         return {DerivationNeeded, 0};
     std::uint8_t master[kKeySize];
-    const bool keyed = s.cache.masterKey(s.key, h, master) && s.cipher.beginFile(master, h, headerBytes);
+    const bool keyed = s.cache.masterKey(h, master) && s.cipher.beginFile(master, h, headerBytes);
     OPENSSL_cleanse(master, sizeof master);
     if (!keyed)
         return {CryptoFailure, 0};
@@ -417,7 +417,6 @@ int allocate_buffers() {
 void deallocate_buffers() {
     EngineState& s = state();
     std::lock_guard lock(s.mutex);
-    s.key.wipe();
     s.cache.wipe();
     s.buffer.wipe();
     s.secondBuffer.wipe();
@@ -432,7 +431,7 @@ void operation_initialization(const QByteArray& key, int encrypt, qint64 inputLe
     Q_UNUSED(reserved);
     EngineState& s = state();
     std::lock_guard lock(s.mutex);
-    s.key = SecretBytes(key.constData(), std::size_t(key.size()));
+    s.cache.use(key.constData(), std::size_t(key.size()));
 }
 
 namespace {
@@ -556,10 +555,7 @@ template <class F> auto locked(F f) {
 }
 
 void erase_key() {
-    locked([](EngineState& s) {
-        s.key.wipe();
-        s.cache.wipe();
-    });
+    locked([](EngineState& s) { s.cache.wipe(); });
 }
 
 void set_sync_output(bool on) {

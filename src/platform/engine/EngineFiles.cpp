@@ -117,6 +117,8 @@ int OutputFile::create(const QString& path, const struct stat& input, Creation h
     // Created private; the input's permission bits (never set-id or sticky) are given at commit, so the result
     // is never more readable than what it came from.
     m_mode = input.st_mode & 0777;
+    m_times[0] = input.st_atim;
+    m_times[1] = input.st_mtim;
     m_path = NativeName::encode(path);
     if (m_path.isEmpty() || m_path.endsWith('/'))
         return CannotOpenOutput;
@@ -176,6 +178,9 @@ int OutputFile::commit(bool sync, bool alsoFolder, long long length, Placing pla
         code = writeErrorCode(errno);
     if (code == Ok && ::fchmod(m_fd, m_mode) != 0)
         code = WriteError;
+    // After the last write, which would set the time again. A file system that keeps no times is no failure.
+    if (code == Ok)
+        ::futimens(m_fd, m_times);
     if (code == Ok && sync && ::fsync(m_fd) != 0)
         code = writeErrorCode(errno);
     const int closed = ::close(m_fd);

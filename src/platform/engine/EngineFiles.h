@@ -47,7 +47,8 @@ public:
     // output path is kept and the result takes the first free name of the path followed by 1, 2, ...
     // Leave: the result stays under its temporary name (path() tells it) for the caller to rename.
     enum class Placing { Replace, BesideExisting, Leave };
-    // Truncates to `length` (unless negative), gives the input's permission bits, syncs the file when asked,
+    // Truncates to `length` (unless negative), gives the input's permission bits and its access and modification
+    // times (as a copy that keeps them does, so a round trip gives a file its times back), syncs the file when asked,
     // renames it onto the output path (as `placing` says) and then syncs the folder when both are asked.
     // 0, -7 or -9.
     int commit(bool sync, bool alsoFolder, long long length = -1, Placing placing = Placing::Replace);
@@ -60,6 +61,7 @@ private:
     int placeBesideExisting();
     int m_fd = -1;
     mode_t m_mode = 0600;
+    struct timespec m_times[2]{}; // the input's access and modification times
     QByteArray m_path;
     QByteArray m_tempPath; // the file being written; the output path itself when created directly
 };

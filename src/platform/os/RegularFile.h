@@ -11,4 +11,8 @@ namespace RegularFile {
 // regular file.
 bool openForReading(const QString& path, QFile& file, QString& errorText);
 
+// The same as a descriptor, for reads that must not pass through a buffer of QFile's (key material); -1 with a
+// description in errorText. The caller closes it.
+int openDescriptor(const QString& path, QString& errorText);
+
 } // namespace RegularFile

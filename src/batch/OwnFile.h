@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <sys/stat.h>
+
+// What a run may put right after a killed run: only files it could have written itself. A folder others can
+// write to (a shared folder, /tmp) may hold files of our names planted by someone else, or links of those names
+// pointing anywhere; such files are never read, renamed or removed on their word.
+namespace OwnFile {
+
+// A regular file, not a link, owned by the user the program runs as.
+bool isOwn(const struct stat& st);
+// The same for the entry at the path, which is not followed if it is a link.
+bool isOwn(const QString& path);
+
+// The path's file opened for reading, only when it is the user's own regular file (a link is not followed);
+// -1 otherwise. The caller closes it.
+int openOwn(const QString& path);
+
+// The user's own regular file of exactly `size` bytes; with `withHeader`, it also begins with a header of ours.
+bool holdsResult(const QString& path, qint64 size, bool withHeader);
+
+} // namespace OwnFile

@@ -13,7 +13,7 @@
 int main(int argc, char* argv[]) {
     if (CommandLine::wanted(argc, argv))
         return CommandLine::run(argc, argv);
-    const QString noDisplay = DisplayCheck::missingDisplay();
+    const QString noDisplay = DisplayCheck::missingDisplay(argc, argv);
     if (!noDisplay.isEmpty())
         return DisplayCheck::refuse(noDisplay);
     auto guard = std::make_unique<DisplayCheck::Guard>();

@@ -40,6 +40,23 @@ private slots:
         QVERIFY2(err.contains(QStringLiteral("the window needs a display")), qPrintable(err));
         QVERIFY2(err.contains(QStringLiteral("zq4 --help")), qPrintable(err));
     }
+
+    // A window system chosen on the command line needs no display: the window opens (and is closed here).
+    void platformChosenOnTheCommandLine() {
+        QTemporaryDir home;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("zq4")),
+                      {QStringLiteral("-platform"), QStringLiteral("offscreen"), home.path()});
+        QVERIFY(program.waitForStarted());
+        QVERIFY2(!program.waitForFinished(1500), qPrintable(program.readAllStandardError()));
+        program.terminate();
+        QVERIFY(program.waitForFinished(60000));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestNoDisplay)

@@ -1,6 +1,5 @@
 // The window set up from paths: those given on the command line (the desktop's "Open with" among them) and
 // those dropped on it. Each goes the way the menu buttons go, so the status texts and switches agree.
-#include "app/gui/MenuButton.h"
 #include "app/gui/frmMain.h"
 #include "platform/os/MessageBox.h"
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace DisplayCheck {
 
@@ -22,10 +23,13 @@ void exitOnFatal(QtMsgType type, const QMessageLogContext& context, const QStrin
 
 } // namespace
 
-QString missingDisplay() {
+QString missingDisplay(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         return {};
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strncmp(argv[i], "-platform=", 10) == 0)
+            return {};
     return QStringLiteral("no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set).");
 }
 

@@ -6,9 +6,9 @@
 // status 2, as a refused command line does, rather than aborting.
 namespace DisplayCheck {
 
-// Why no window can be opened here, or empty: no window system is chosen (QT_QPA_PLATFORM) and none is named
-// in the environment (DISPLAY, WAYLAND_DISPLAY).
-QString missingDisplay();
+// Why no window can be opened here, or empty: no window system is chosen (QT_QPA_PLATFORM, -platform among
+// the arguments) and none is named in the environment (DISPLAY, WAYLAND_DISPLAY).
+QString missingDisplay(int argc, char* argv[]);
 
 // While one exists, a fatal failure (the window system named cannot be reached) prints its message and ends
 // the program with exit status 2.

@@ -1,12 +1,16 @@
 # The two commands: `make run` and `make test`. Both install what is missing first.
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# The icons drawn at build time, the Debian package and the checks of it and of the desktop files.
+DESKTOP_PACKAGES := librsvg2-bin dpkg-dev lintian appstream desktop-file-utils shared-mime-info xdg-utils \
+	libfile-mimeinfo-perl
 # Debian packages the build, the tests and the real-window runs need.
-PACKAGES := cmake make g++ qt6-base-dev libgl-dev libssl-dev xvfb xauth fonts-dejavu-core clang libclang-rt-14-dev
+PACKAGES := cmake make g++ qt6-base-dev libgl-dev libssl-dev xvfb xauth fonts-dejavu-core clang libclang-rt-14-dev \
+	$(DESKTOP_PACKAGES)
 # Debian packages the benchmarks compare with.
 BENCH_PACKAGES := ccrypt
 
-.PHONY: run test build configure deps bench-deps bench fuzz clean
+.PHONY: run test build configure deps bench-deps bench fuzz clean package
 
 run: build
 	$(BUILD_DIR)/bin/zq4
@@ -16,6 +20,10 @@ test: build
 
 build: configure
 	cmake --build $(BUILD_DIR) -j$(JOBS)
+
+# The Debian package, build/zq4_<version>_<architecture>.deb.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 configure: deps
 	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo

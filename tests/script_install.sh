@@ -5,10 +5,11 @@ set -u
 bindir=$(cd "$1" && pwd)
 build=$(dirname "$bindir")
 prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
+trap 'rm -rf "$prefix" "$prefix.log"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install failed"
+quietly() { "$@" >"$prefix.log" 2>&1 || { cat "$prefix.log"; false; }; }
+quietly cmake --install "$build" --prefix "$prefix" || fail "cmake --install failed"
 
 prog="$prefix/lib/zq4"
 [ -x "$prog/zq4" ] || fail "executable missing in lib/zq4"
@@ -16,9 +17,11 @@ prog="$prefix/lib/zq4"
 cmp -s "$bindir/zq4_text.dat" "$prog/zq4_text.dat" || fail "installed program texts differ from the build's"
 if [ -d "$(dirname "$0")/../docs" ]; then
     for f in "$(dirname "$0")"/../docs/*; do
+        [ "$(basename "$f")" = zq4.1 ] && continue
         [ -s "$prog/$(basename "$f")" ] || fail "$(basename "$f") missing beside the executable"
     done
 fi
+[ -e "$prog/zq4.1" ] && fail "manual page installed beside the executable as well"
 
 manual="$prog/manual.html"
 [ -s "$manual" ] || fail "manual missing beside the executable"
@@ -31,9 +34,9 @@ for src in $(grep -Eio '<img[^>]*src="[^"]*"' "$manual" | sed -E 's/.*src="([^"]
 done
 grep -q 'make run' "$manual" && grep -q 'make test' "$manual" || fail "manual lacks the two commands"
 
-man1="$prefix/share/man/man1/zq4.1"
+man1="$prefix/share/man/man1/zq4.1.gz"
 [ -s "$man1" ] || fail "manual page missing in share/man/man1"
-head -n 1 "$man1" | grep -q '^\.TH ZQ4 1' || fail "manual page lacks its title line"
+gzip -dc "$man1" | head -n 1 | grep -q '^\.TH ZQ4 1' || fail "manual page lacks its title line"
 
 [ -L "$prefix/bin/zq4" ] || fail "bin/zq4 is not a link"
 [ "$(readlink -f "$prefix/bin/zq4")" = "$(readlink -f "$prog/zq4")" ] || fail "bin/zq4 does not lead to the program"
@@ -42,7 +45,8 @@ case "$(readlink "$prefix/bin/zq4")" in /*) fail "bin/zq4 link is absolute, the 
 desktop="$prefix/share/applications/zq4.desktop"
 [ -s "$desktop" ] || fail "desktop entry missing"
 head -n 1 "$desktop" | grep -qx '\[Desktop Entry\]' || fail "desktop entry lacks its group header"
-for key in 'Type=Application' 'Name=ZQ4' 'Exec=zq4' 'Icon=zq4' 'Terminal=false'; do
+for key in 'Type=Application' 'Name=ZQ4' 'Exec=zq4 %F' 'Icon=zq4' 'Terminal=false' \
+    'MimeType=application/x-zq4-encrypted;'; do
     grep -qx "$key" "$desktop" || fail "desktop entry lacks $key"
 done
 grep -q '^Categories=.*;$' "$desktop" || fail "desktop entry lacks categories"
@@ -57,7 +61,33 @@ if command -v xmllint >/dev/null; then
     xmllint --noout "$icon" || fail "icon is not well-formed"
 fi
 
+for size in 16 32 48 64 128 256; do
+    [ -s "$prefix/share/icons/hicolor/${size}x${size}/apps/zq4.png" ] || fail "${size}x${size} icon missing"
+done
+
+# The file type is registered in the prefix: the database built there knows a file by its first bytes, and by
+# its name when nothing else claims it.
+[ -s "$prefix/share/mime/packages/zq4.xml" ] || fail "file type missing"
+[ -s "$prefix/share/mime/mime.cache" ] || fail "file type database not built in the prefix"
+files=$(mktemp -d)
+trap 'rm -rf "$prefix" "$prefix.log" "$files"' EXIT
+printf 'ZQ4E\001\001\020\021' >"$files/backup"
+head -c 200 /dev/urandom >"$files/notes.txt.enc"
+printf 'plain text\n' >"$files/notes.txt"
+filetype() { XDG_DATA_DIRS="$prefix/share:/usr/share" XDG_DATA_HOME="$files/none" xdg-mime query filetype "$1"; }
+for f in backup notes.txt.enc; do
+    [ "$(filetype "$files/$f")" = application/x-zq4-encrypted ] || fail "$f is $(filetype "$files/$f")"
+done
+[ "$(filetype "$files/notes.txt")" = text/plain ] || fail "a text file is $(filetype "$files/notes.txt")"
+
 # Installing again over an existing installation works (the link is replaced).
-cmake --install "$build" --prefix "$prefix" >/dev/null || fail "second install failed"
+quietly cmake --install "$build" --prefix "$prefix" || fail "second install failed"
 [ -L "$prefix/bin/zq4" ] || fail "bin/zq4 lost on reinstall"
-echo "PASS: installed layout under $prefix"
+
+# Removing it leaves nothing of ours, and the file type is forgotten.
+[ -s "$prog/uninstall.cmake" ] || fail "no uninstall.cmake beside the program"
+quietly cmake -P "$prog/uninstall.cmake" || fail "uninstall.cmake failed"
+left=$(find "$prefix" -path '*zq4*' -o -name '*x-zq4*')
+[ -z "$left" ] || fail "left behind after uninstall: $left"
+[ "$(filetype "$files/backup")" != application/x-zq4-encrypted ] || fail "file type still known after uninstall"
+echo "PASS: installed and removed under $prefix"

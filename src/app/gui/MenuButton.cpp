@@ -1,11 +1,29 @@
 #include "app/gui/MenuButton.h"
 
+#include "app/gui/MenuButtonAccessible.h"
+
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 
 MenuButton::MenuButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
     setAutoDefault(false);
     setFocusPolicy(Qt::StrongFocus);
+    MenuButtonAccessible::install();
+}
+
+void MenuButton::showsValueIn(const QList<QLabel*>& labels) {
+    m_valueLabels.clear();
+    for (QLabel* label : labels)
+        m_valueLabels << label;
+}
+
+QString MenuButton::valueText() const {
+    QStringList texts;
+    for (const QPointer<QLabel>& label : m_valueLabels)
+        if (label && !label->isHidden() && !label->text().trimmed().isEmpty())
+            texts << label->text().trimmed();
+    return texts.join(QLatin1Char(' '));
 }
 
 void MenuButton::mousePressEvent(QMouseEvent* event) {

@@ -18,6 +18,7 @@
 #include "key/gui/KeyPanel.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/MessageBox.h"
+#include "platform/os/gui/OnScreen.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -26,6 +27,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -73,6 +75,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), context(setup, keyObjec
     endProgram = [] { QCoreApplication::exit(0); };
     context.stopOwnerClock = [this] { Clock->stop(); };
     buildControls();
+    setAcceptDrops(true);
     installReliabilityTest(*this);
 }
 
@@ -221,6 +224,8 @@ void frmMain::buildControls() {
     lblOnlineDocumentation->setCursor(Qt::PointingHandCursor);
     lblOnlineDocumentation->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
     lblOnlineDocumentation->installEventFilter(this);
+    // Reached with Tab and opened with Enter or Space, like a link.
+    lblOnlineDocumentation->setFocusPolicy(Qt::StrongFocus);
     outer->addWidget(lblOnlineDocumentation, 1, 0, 1, 2, Qt::AlignLeft);
 
     for (QPushButton* b :
@@ -258,6 +263,19 @@ void frmMain::buildControls() {
     connect(cmdDontSaveSetup, &QPushButton::clicked, this, &frmMain::cmdDontSaveSetup_Click);
     connect(cmdNoRandomnessReport, &QPushButton::clicked, this, [this] { randomness.cmdNoRandomnessReport_Click(); });
 
+    // The value of each menu button, as the texts beside it show it.
+    cmdFunction->showsValueIn({lblFunction, lblFunction2});
+    cmdSingleFile->showsValueIn({lblSingleFile});
+    for (size_t side = 0; side < 2; ++side) {
+        cmdSpecifyDirectory[side]->showsValueIn({lblDirectory[side]});
+        cmdSpecifyFiles[side]->showsValueIn({lblFiles[side], lblFiles2[side]});
+    }
+    cmdSubdirectories->showsValueIn({lblSubdirectories, lblSubdirectories2});
+    cmdOutputFilesSame->showsValueIn({lblOutputFilesSame, lblOutputFilesSame2});
+    cmdKeyFrom->showsValueIn({lblKeyFrom});
+    cmdDoIt->showsValueIn({lblPerformingReliabilityTest});
+    cmdSetup->showsValueIn({lblSetupFilename});
+
     picKeyFrom->attach({lblKeyFrom, fraMenu, fraSetup, cmdKeyFrom});
     randomness.mainWindow = this;
     randomness.fraMenu = fraMenu;
@@ -275,11 +293,51 @@ void frmMain::buildControls() {
     connect(Clock, &QTimer::timeout, this, &frmMain::Clock_Timer);
 }
 
+void frmMain::fitRowsToScreen() {
+    // Rows of kRowHeight make the window about 514 pixels high. Where the screen leaves less room (a 1000-pixel
+    // screen at a scale factor of 2 leaves 500) the rows close up, down to what a button's caption needs.
+    const int room = OnScreen::boundedByScreen(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), this).height();
+    QWidget* status = lblFunction->parentWidget();
+    auto* grid = static_cast<QGridLayout*>(status->layout());
+    QList<QWidget*> rows;
+    for (QWidget* w : fraMenu->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        rows << w;
+    for (QWidget* w : status->findChildren<QWidget*>())
+        if (w->minimumHeight() == w->maximumHeight() && w->maximumHeight() == kRowHeight)
+            rows << w;
+    const int smallest = fontMetrics().height() + 6;
+    int height = kRowHeight;
+    int spacing = kRowSpacing;
+    while (sizeHint().height() > room && height > smallest) {
+        spacing = 2;
+        --height;
+        for (QWidget* w : rows)
+            w->setFixedHeight(height);
+        for (int row = 0; row < 15; ++row)
+            grid->setRowMinimumHeight(row, height);
+        grid->setVerticalSpacing(spacing);
+        fraMenu->layout()->setSpacing(spacing);
+        // The layouts pass the new heights up when they are activated, not before.
+        for (QLayout* layout :
+             {static_cast<QLayout*>(grid), fraMenu->layout(), centralWidget()->layout(), this->layout()})
+            layout->activate();
+    }
+    if (height != kRowHeight)
+        resize(sizeHint());
+}
+
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (watched == lblOnlineDocumentation) {
         if (type == QEvent::MouseButtonRelease)
             lblOnlineDocumentation_Click();
+        if (type == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+                lblOnlineDocumentation_Click();
+                return true;
+            }
+        }
         return QMainWindow::eventFilter(watched, event);
     }
     if ((type == QEvent::Enter || type == QEvent::MouseMove) && watched->isWidgetType()) {
@@ -296,6 +354,7 @@ bool frmMain::Form_Load() {
     strVersion = versionText();
     setWindowTitle(Language2::ProgramText(1) + QLatin1Char(' ') + strVersion);
     Initialize();
+    fitRowsToScreen();
     show();
     if (allocateBuffers() == 0) {
         MessageBox::show(QStringLiteral("Attempt to allocate buffers was unsuccessful!"), QStringLiteral("Fatal error"),

@@ -2,6 +2,7 @@
 
 #include "app/LaunchSequence.h"
 #include "app/OperationSetup.h"
+#include "app/StartPaths.h"
 #include "app/Version.h"
 #include "batch/RunContext.h"
 #include "randomness/gui/RandomnessPanel.h"
@@ -133,6 +134,9 @@ public:
     void cmdHelp_MouseUp(Qt::MouseButton button);
     void cmdQuit_MouseUp(Qt::MouseButton button);
 
+    // Sets the input from paths given on the command line or dropped on the window, as the menu buttons would.
+    void StartFrom(const StartPaths& start);
+
     // Setup panels.
     void cmdLoadSetup_Click();
     void cmdSaveSetup_Click();
@@ -175,6 +179,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildControls();
@@ -182,6 +188,11 @@ private:
     // F1 on a menu button: help at the section set last.
     void showHelpAtLastHeading();
     void placeFileDescription(int side);
+    // Closes up the rows when the screen is too short for the window.
+    void fitRowsToScreen();
+    // What choosing a single file, or the input (0) or output (1) folder, does once the dialog has given it.
+    void takeSingleFile(const QString& path);
+    void takeFolder(int index, const QString& path);
     void openPanel(QWidget* panel, QWidget* focus);
     void setKeyNotSpecified();
     void runOperation();

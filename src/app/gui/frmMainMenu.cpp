@@ -54,8 +54,11 @@ void frmMain::cmdSingleFile_MouseUp(Qt::MouseButton button) {
     const QString name =
         FileDialog::getOpenFileName(QStringLiteral("Specify file to be ") + TxtEncDec(QStringLiteral("encrypted")),
                                     setup.strDirpath[0], QStringLiteral("All files (*)"));
-    if (name.isEmpty())
-        return;
+    if (!name.isEmpty())
+        takeSingleFile(name);
+}
+
+void frmMain::takeSingleFile(const QString& name) {
     setup.strDirpath[0] = FileProc::FolderPart(name);
     setup.strFilespec[0] = FileProc::FileNamePart(name, false);
     setup.strFilespec[1] = setup.blnOutputFilesSame ? setup.strFilespec[0] : QString();
@@ -79,12 +82,15 @@ void frmMain::cmdSpecifyDirectory_MouseUp(int index, Qt::MouseButton button) {
         MessageBox::show(kOutputSameRefused, QStringLiteral("Specify output folder"), MessageBox::NoIcon);
         return;
     }
-    QString path = Folder::BrowseForFolder(index == 0 ? QStringLiteral("Specify input folder")
-                                                      : QStringLiteral("Specify output folder"),
-                                           setup.strDirpath[side]);
-    if (path.isEmpty())
-        return;
-    path = withTrailingSlash(path);
+    const QString path = Folder::BrowseForFolder(index == 0 ? QStringLiteral("Specify input folder")
+                                                            : QStringLiteral("Specify output folder"),
+                                                 setup.strDirpath[side]);
+    if (!path.isEmpty())
+        takeFolder(index, withTrailingSlash(path));
+}
+
+void frmMain::takeFolder(int index, const QString& path) {
+    const size_t side = size_t(index);
     setup.strDirpath[side] = path;
     ShowFileStatus(index);
     if (index == 0 && setup.strDirpath[1].isEmpty()) {

@@ -35,6 +35,7 @@ frmReliabilityTest::frmReliabilityTest(QWidget* parent) : QDialog(parent) {
     lblMultipleTimes =
         named(new QLabel(QStringLiteral("Number of times to perform the test: "), this), "lblMultipleTimes");
     txbNumTests = named(new QLineEdit(this), "txbNumTests");
+    txbNumTests->setAccessibleName(QStringLiteral("Number of times to perform the test"));
     optPerformTest = named(new QRadioButton(QStringLiteral("Yes, perform the test."), this), "optPerformTest");
     optNo = named(new QRadioButton(QStringLiteral("No, just encrypt as specified."), this), "optNo");
     cmdContinue = named(new QPushButton(QStringLiteral("Continue"), this), "cmdContinue");

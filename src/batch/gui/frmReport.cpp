@@ -41,6 +41,7 @@ frmReport::frmReport(RunContext& context, QWidget* parent) : QDialog(parent), Ba
 
     txbText = new QPlainTextEdit(this);
     txbText->setObjectName(QStringLiteral("txbText"));
+    txbText->setAccessibleName(QStringLiteral("Report"));
     txbText->setReadOnly(true);
     txbText->setLineWrapMode(QPlainTextEdit::NoWrap);
     QFont font(QStringLiteral("Courier New"));
@@ -88,7 +89,7 @@ frmReport::frmReport(RunContext& context, QWidget* parent) : QDialog(parent), Ba
     layout->addWidget(txbText);
     layout->addWidget(fraProgress);
     layout->addLayout(buttons);
-    resize(kStartWidth, kStartHeight);
+    resize(OnScreen::boundedByScreen(QSize(kStartWidth, kStartHeight), this));
 
     connect(cmdStop, &QPushButton::clicked, this, &frmReport::cmdStop_Click);
     connect(cmdPauseContinue, &QPushButton::clicked, this, &frmReport::cmdPauseContinue_Click);
@@ -230,7 +231,7 @@ void frmReport::runStarted() {
     // Every run starts at the start size: a short report before must not leave the next run in a small window.
     m_fitPending = false;
     m_sizesFolder.clear();
-    resize(width(), kStartHeight);
+    resize(width(), OnScreen::boundedByScreen(QSize(kStartWidth, kStartHeight), this).height());
     fraProgress->runStarted();
     m_shown.clear();
     txbText->clear();

@@ -30,6 +30,10 @@ SpecifyFilesDialog::SpecifyFilesDialog(QWidget* parent) : QDialog(parent) {
     txbFilespec = named(new QLineEdit(this), "txbFilespec");
     cmdAccept = named(new QPushButton(QStringLiteral("Accept"), this), "cmdAccept");
     cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
+    // What assistive technology calls the fields (the labels beside them change with the operation).
+    File->setAccessibleName(QStringLiteral("Files in the folder"));
+    txbExtension->setAccessibleName(QStringLiteral("Extension"));
+    txbFilespec->setAccessibleName(QStringLiteral("File pattern"));
     cmdAccept->setAutoDefault(false);
     cmdCancel->setAutoDefault(false);
     m_grid = new QGridLayout(this);

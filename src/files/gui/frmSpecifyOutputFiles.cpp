@@ -19,6 +19,7 @@ frmSpecifyOutputFiles::frmSpecifyOutputFiles(QWidget* parent) : SpecifyFilesDial
     optNewFile->setObjectName(QStringLiteral("optNewFile"));
     txbNewFile = new QLineEdit(this);
     txbNewFile->setObjectName(QStringLiteral("txbNewFile"));
+    txbNewFile->setAccessibleName(QStringLiteral("New file name"));
 
     m_grid->addWidget(optSingleFile, 0, 0, 1, 2);
     m_grid->addWidget(lblSingleFile, 0, 2);

@@ -12,6 +12,7 @@ frmCredits::frmCredits(QWidget* parent) : QDialog(parent) {
 
     txbMsg = new QPlainTextEdit(this);
     txbMsg->setObjectName(QStringLiteral("txbMsg"));
+    txbMsg->setAccessibleName(QStringLiteral("Credits"));
     txbMsg->setReadOnly(true);
     cmdClose = new QPushButton(this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));

@@ -28,6 +28,7 @@ frmHelp::frmHelp(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window) {
 
     txbText = new QPlainTextEdit(this);
     txbText->setObjectName(QStringLiteral("txbText"));
+    txbText->setAccessibleName(QStringLiteral("Help text"));
     txbText->setReadOnly(true);
     // Read-only, but the caret stays visible so the reader sees where a section starts.
     txbText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

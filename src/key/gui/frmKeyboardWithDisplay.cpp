@@ -22,6 +22,7 @@ frmKeyboardWithDisplay::frmKeyboardWithDisplay(frmKeyFrom& key, QWidget* parent)
     lblEntertheKey->setWordWrap(true);
     txbKey = new QLineEdit(this);
     txbKey->setObjectName(QStringLiteral("txbKey"));
+    txbKey->setAccessibleName(QStringLiteral("Key"));
     lblKeyNote = new QLabel(this);
     lblKeyNote->setObjectName(QStringLiteral("lblKeyNote"));
     lblChecksumIs = new QLabel(this);

@@ -44,6 +44,7 @@ frmKeyboardWithoutDisplay::frmKeyboardWithoutDisplay(frmKeyFrom& key, frmInspect
     for (int i = 0; i < 2; ++i) {
         txbKey[i] = new QLineEdit(this);
         txbKey[i]->setObjectName(QStringLiteral("txbKey_%1").arg(i));
+        txbKey[i]->setAccessibleName(i == 0 ? QStringLiteral("Key") : QStringLiteral("Key again"));
         txbKey[i]->setEchoMode(QLineEdit::Password);
         txbKey[i]->setStyle(mask);
         KeyWidgets::focusOnHover(txbKey[i]);

@@ -1,6 +1,7 @@
 #include "randomness/gui/frmGraphic.h"
 
 #include "platform/os/MessageBox.h"
+#include "platform/os/gui/OnScreen.h"
 #include "randomness/ProgressBarText.h"
 #include "randomness/gui/BytePairPicture.h"
 
@@ -22,7 +23,9 @@ frmGraphic::frmGraphic(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmGraphic"));
     setModal(true);
 
-    Picture1 = new BytePairPicture(2, this);
+    // Each byte pair is drawn as two by two pixels where the screen has room for that, else as one.
+    const int room = OnScreen::boundedByScreen(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), this).height();
+    Picture1 = new BytePairPicture(room >= 2 * 256 + 140 ? 2 : 1, this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     lblFilesize = new QLabel(this);
     lblFilesize->setObjectName(QStringLiteral("lblFilesize"));

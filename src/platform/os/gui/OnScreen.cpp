@@ -14,6 +14,17 @@ QPoint insideArea(const QRect& frame, const QRect& area) {
     return {x, y};
 }
 
+QSize boundedByScreen(const QSize& size, const QWidget* window) {
+    QScreen* screen = window ? window->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return size;
+    // Room for a frame and a title bar, which the window system adds outside the window.
+    const QSize frame(16, 48);
+    return size.boundedTo(screen->availableGeometry().size() - frame);
+}
+
 void keepOnScreen(QWidget* window, const QWidget* reference) {
     if (!window)
         return;

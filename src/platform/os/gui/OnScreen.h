@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 
 class QWidget;
 
@@ -12,6 +13,10 @@ namespace OnScreen {
 // Where a window's frame goes so that all of it lies inside the area (its top-left corner first, when the
 // frame is larger than the area); the frame's own place when it already does.
 QPoint insideArea(const QRect& frame, const QRect& area);
+
+// The size, made no larger than the available area of the window's screen (the primary screen before it is on
+// one) leaves for the window once its frame and title bar are added.
+QSize boundedByScreen(const QSize& size, const QWidget* window);
 
 // Moves the window inside the available area of the screen it is on (that of `reference` when the window is
 // not placed on any screen).

@@ -1,0 +1,25 @@
+# The body of <prefix>/lib/zq4/uninstall.cmake (see WriteUninstaller.cmake): ZQ4_INSTALLED lists the files of
+# the installation and ZQ4_REGISTER_PREFIX its prefix. Removes those files, the link in bin/, this script and
+# the program's own folders; what follows it in the script updates the desktop's databases.
+foreach(f IN LISTS ZQ4_INSTALLED)
+    if(EXISTS "${f}" OR IS_SYMLINK "${f}")
+        file(REMOVE "${f}")
+        message(STATUS "Removed: ${f}")
+    endif()
+endforeach()
+# Only our own link: a bin/zq4 that leads elsewhere belongs to someone else.
+set(link "${ZQ4_REGISTER_PREFIX}/bin/zq4")
+if(IS_SYMLINK "${link}")
+    file(READ_SYMLINK "${link}" target)
+    if(target STREQUAL "../lib/zq4/zq4")
+        file(REMOVE "${link}")
+        message(STATUS "Removed: ${link}")
+    endif()
+endif()
+file(REMOVE "${CMAKE_CURRENT_LIST_FILE}")
+foreach(dir "${ZQ4_REGISTER_PREFIX}/lib/zq4" "${ZQ4_REGISTER_PREFIX}/share/doc/zq4")
+    file(GLOB left "${dir}/*")
+    if(IS_DIRECTORY "${dir}" AND NOT left)
+        file(REMOVE_RECURSE "${dir}")
+    endif()
+endforeach()

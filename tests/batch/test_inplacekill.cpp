@@ -254,7 +254,7 @@ private slots:
         ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
         QVERIFY(child.waitForFinished(60000));
         QVERIFY2(!QFileInfo::exists(folder + "big.enc"), "a partial result lies under the output name");
-        Leftovers::recover(folder);
+        Leftovers::recover(folder, QStringLiteral("*.enc"));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("big.dat")});
         QVERIFY(TestSupport::readFile(folder + "big.dat") == big);
     }

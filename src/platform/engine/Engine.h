@@ -128,8 +128,9 @@ qint64 progress_bytes();
 void set_no_derivation_on_this_thread(bool on);
 
 // Whether a complete result written through a temporary file (every decryption, and an encryption onto a
-// name in use) is renamed onto its output path (default true). Off, it stays under its temporary name, which
-// last_output_path() gives, for a caller that makes many results durable together and then renames them.
+// name in use or of an input at or above the direct write limit below) is renamed onto its output path
+// (default true). Off, it stays under its temporary name, which last_output_path() gives, for a caller that
+// makes many results durable together and then renames them.
 void set_rename_output(bool on);
 
 // An encryption whose input is smaller than this many bytes is written straight under its output name when

@@ -60,7 +60,7 @@ int childMain(int argc, char** argv) {
     if (signalled) {
         QuitSignals::install([&run] { run.requestStop(); });
         // The file is held after its first read until the signal has come, so the signal always lands mid-file.
-        zq4e::set_read_hook([held = folder + QStringLiteral("../held")](qint64) {
+        zq4e::set_read_hook([held = folder + QStringLiteral("../signal-held")](qint64) {
             static std::atomic<bool> once{false};
             if (once.exchange(true))
                 return;
@@ -298,7 +298,7 @@ void TestInPlaceKill::signalEndsTheFileCleanly() {
     QDir().mkpath(folder);
     const QByteArray big = TestSupport::pseudoRandomBytes(160 << 20, 99);
     QVERIFY(TestSupport::writeFile(folder + "big.dat", big));
-    const QString held = folder + "../held";
+    const QString held = folder + "../signal-held";
     QFile::remove(held);
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

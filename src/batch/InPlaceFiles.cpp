@@ -3,6 +3,7 @@
 #include "batch/ResultCheck.h"
 #include "files/FileProc.h"
 #include "platform/filekit/FileKit.h"
+#include "platform/os/DiskTrace.h"
 #include "platform/os/NativeName.h"
 #include "platform/os/PathEntry.h"
 
@@ -126,9 +127,12 @@ int InPlaceFiles::replace(const QString& path, const QString& tempPath, const Fi
     }
     if (beforePurge)
         beforePurge(path);
+    DiskTrace::note(DiskTrace::Step::Purge, path);
     int code = purgeCode(filekit::purge_file(path, encrypt ? 1000 : 0, 0, -1, filekit::PurgeSteps::LeaveFolderUnsynced));
     if (code == 0 && !m_rename(tempPath, path))
         code = m_failureCode(path);
+    else if (code == 0)
+        DiskTrace::note(DiskTrace::Step::Rename, path);
     if (code != 0) {
         resultPath = keepAside(tempPath, path);
         if (resultPath == tempPath)
@@ -168,6 +172,7 @@ QList<InPlaceGroup::Member> InPlaceFiles::commitGroup(bool encrypt) {
         } else if (encrypt) {
             if (beforePurge)
                 beforePurge(m.path);
+            DiskTrace::note(DiskTrace::Step::Purge, m.path);
             m.code = purgeCode(
                 filekit::purge_file(m.path, 1000, 0, -1, filekit::PurgeSteps::OverwriteUnsynced));
         }
@@ -180,11 +185,15 @@ QList<InPlaceGroup::Member> InPlaceFiles::commitGroup(bool encrypt) {
         if (m.code == ChangedDuringOperation)
             continue;
         if (m.code == 0) {
+            if (!encrypt)
+                DiskTrace::note(DiskTrace::Step::Purge, m.path);
             m.code = purgeCode(filekit::purge_file(m.path, encrypt ? 1000 : 0, 0, -1,
                                                    encrypt ? filekit::PurgeSteps::RemoveOverwritten
                                                            : filekit::PurgeSteps::LeaveFolderUnsynced));
             if (m.code == 0 && !m_rename(m.tempPath, m.path))
                 m.code = m_failureCode(m.path);
+            else if (m.code == 0)
+                DiskTrace::note(DiskTrace::Step::Rename, m.path);
         }
         if (m.code != 0) {
             m.resultPath = keepAside(m.tempPath, m.path);

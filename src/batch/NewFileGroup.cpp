@@ -2,6 +2,7 @@
 
 #include "batch/InPlaceFiles.h"
 #include "batch/ResultCheck.h"
+#include "platform/os/DiskTrace.h"
 #include "platform/os/NativeName.h"
 #include "platform/os/PathEntry.h"
 
@@ -31,6 +32,8 @@ QList<NewFileGroup::Failure> NewFileGroup::commit(bool durable) {
             failures << Failure{r.to, QString(), r.bytes};
         } else if (::rename(NativeName::encode(r.from).constData(), NativeName::encode(r.to).constData()) != 0) {
             failures << Failure{r.to, InPlaceFiles::keepAside(r.from, r.to), r.bytes};
+        } else {
+            DiskTrace::note(DiskTrace::Step::Rename, r.to);
         }
     }
     if (durable)

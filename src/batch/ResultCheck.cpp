@@ -2,6 +2,7 @@
 
 #include "batch/RunContext.h"
 #include "platform/engine/Engine.h"
+#include "platform/os/DiskTrace.h"
 #include "platform/os/NativeName.h"
 #include "platform/os/PathEntry.h"
 
@@ -29,6 +30,8 @@ bool syncThroughFolder(const QString& path, int (*sync)(int)) {
         return false;
     const bool ok = sync(fd) == 0;
     ::close(fd);
+    if (ok)
+        DiskTrace::note(sync == ::syncfs ? DiskTrace::Step::SyncFileSystem : DiskTrace::Step::SyncFolder, path);
     return ok;
 }
 } // namespace

@@ -6,6 +6,7 @@
 #include "batch/RunContext.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
+#include "platform/os/DiskTrace.h"
 #include "platform/os/MessageBox.h"
 #include "support/TestSupport.h"
 
@@ -330,6 +331,55 @@ private slots:
         } else {
             QCOMPARE(decrypted(out + "x.dat"), plain);
         }
+    }
+
+    // Results reach the disk before they take their names (new files) and before any original goes (in place):
+    // the order of the syncs, renames and purges as they happen.
+    void resultsAreSyncedBeforeTheyAreNamedOrOriginalsGo_data() {
+        QTest::addColumn<bool>("same");
+        QTest::addColumn<bool>("encrypt");
+        QTest::addColumn<int>("size");
+        QTest::newRow("new files, decrypting") << false << false << 5000;
+        QTest::newRow("new files, a large encryption") << false << true << (3 << 20);
+        QTest::newRow("in place, a group, encrypting") << true << true << 5000;
+        QTest::newRow("in place, a group, decrypting") << true << false << 5000;
+        QTest::newRow("in place, one large file") << true << true << (3 << 20);
+    }
+    void resultsAreSyncedBeforeTheyAreNamedOrOriginalsGo() {
+        QFETCH(bool, same);
+        QFETCH(bool, encrypt);
+        QFETCH(int, size);
+        const QString d = newFolder(), out = same ? d : newFolder();
+        for (const char* name : {"a.dat", "b.dat", "c.dat"})
+            QVERIFY(TestSupport::writeFile(d + name, TestSupport::pseudoRandomBytes(size, quint32(name[0]))));
+        if (!encrypt)
+            run(d, "*.dat", d, "*.dat", true, true);
+        // A rename onto one of our own temporary names is no change the user sees.
+        static QList<DiskTrace::Step> steps;
+        steps.clear();
+        DiskTrace::setRecorder([](DiskTrace::Step step, const QString& path) {
+            if (step != DiskTrace::Step::Rename || !path.contains(QLatin1String("/.zq4e-")))
+                steps << step;
+        });
+        zq4e::set_sync_output(true);
+        run(d, "*.dat", out, same ? "*.dat" : "*.enc", encrypt, same);
+        zq4e::set_sync_output(false);
+        DiskTrace::setRecorder(nullptr);
+        QCOMPARE(m_run->intFilesProcessed, 3);
+        using DiskTrace::Step;
+        const auto firstOf = [](std::initializer_list<Step> kinds) {
+            for (qsizetype i = 0; i < steps.size(); ++i)
+                if (std::find(kinds.begin(), kinds.end(), steps[i]) != kinds.end())
+                    return i;
+            return qsizetype(-1);
+        };
+        const qsizetype firstSync = firstOf({Step::SyncFile, Step::SyncFileSystem});
+        const qsizetype firstChange = firstOf({Step::Rename, Step::Purge});
+        QVERIFY(firstChange >= 0);
+        QString order;
+        for (const Step s : std::as_const(steps))
+            order += QString::number(int(s));
+        QVERIFY2(firstSync >= 0 && firstSync < firstChange, qPrintable(order));
     }
 
     // A purge that fails says the original may be damaged and where the complete result is.

@@ -195,6 +195,10 @@ private slots:
         QTest::newRow("missing keyfile") << "no keyfile" << "Keyfile error: ";
         QTest::newRow("short key on stdin") << "short key" << "The key needs at least 16 characters other than blanks.";
         QTest::newRow("key on stdin too long") << "long key" << "The key has more than 64 characters.";
+        QTest::newRow("decryption in place without --yes")
+            << "no yes, decrypting" << "(so the input files will be overwritten)\nPerform this decryption operation?\n";
+        QTest::newRow("output that is another input")
+            << "output is an input" << "would replace the input file ";
         QTest::newRow("nothing matches") << "no match"
                                          << "Empty folder: The input folder contains no matching files and no subfolders.";
         QTest::newRow("duplicate output names") << "duplicates" << "produces duplicate output filenames!";
@@ -223,6 +227,13 @@ private slots:
             args[1] = operationFile(true, false, false, in + "gone/", "*.*", out, "*.enc");
         } else if (situation == "no yes") {
             args[1] = operationFile(true, true, false, in, "*.*", in, "*.*");
+        } else if (situation == "no yes, decrypting") {
+            args[1] = operationFile(false, true, false, in, "*.*", in, "*.*");
+        } else if (situation == "output is an input") {
+            // a.txt's output a.doc is the second input, b.doc, through a link in the output folder.
+            QVERIFY(QFile::link(in + "b.doc", out + "a.doc"));
+            args[1] = operationFile(true, false, false, in, "*.*", out, "*.doc");
+            args << "--overwrite";
         } else if (situation == "no key") {
             args = QStringList{"--run", op};
         } else if (situation == "short keyfile") {
@@ -253,7 +264,7 @@ private slots:
         QVERIFY2(o.err.contains(message), qPrintable(o.err));
         QCOMPARE(o.out, QString());
         QCOMPARE(treeOf(in), before);
-        QVERIFY(treeOf(out).isEmpty());
+        QVERIFY(treeOf(out).isEmpty() || situation == "output is an input");
     }
 
     // A file that cannot be decrypted is not done: with a wrong key no output is left; a file that does not look

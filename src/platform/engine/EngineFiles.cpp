@@ -1,6 +1,7 @@
 #include "platform/engine/EngineFiles.h"
 
 #include "platform/engine/Engine.h"
+#include "platform/os/DiskTrace.h"
 #include "platform/os/NativeName.h"
 
 #include <QFile>
@@ -181,8 +182,12 @@ int OutputFile::commit(bool sync, bool alsoFolder, long long length, Placing pla
     // After the last write, which would set the time again. A file system that keeps no times is no failure.
     if (code == Ok)
         ::futimens(m_fd, m_times);
-    if (code == Ok && sync && ::fsync(m_fd) != 0)
-        code = writeErrorCode(errno);
+    if (code == Ok && sync) {
+        if (::fsync(m_fd) != 0)
+            code = writeErrorCode(errno);
+        else
+            DiskTrace::note(DiskTrace::Step::SyncFile, NativeName::decode(m_tempPath));
+    }
     const int closed = ::close(m_fd);
     m_fd = -1;
     if (code == Ok && closed != 0)
@@ -191,6 +196,8 @@ int OutputFile::commit(bool sync, bool alsoFolder, long long length, Placing pla
         if (placing == Placing::Replace) {
             if (::rename(m_tempPath.constData(), m_path.constData()) != 0)
                 code = writeErrorCode(errno);
+            else
+                DiskTrace::note(DiskTrace::Step::Rename, NativeName::decode(m_path));
         } else if (placing == Placing::Leave) {
             m_path = m_tempPath;
         } else {

@@ -3,12 +3,10 @@
 #include "batch/Leftovers.h"
 #include "batch/OutputClash.h"
 #include "batch/OperationWording.h"
-#include "batch/ResultCheck.h"
 #include "batch/ResultTexts.h"
 #include "batch/RunClock.h"
 #include "batch/RunContext.h"
 #include "batch/RunSummary.h"
-#include "batch/WorkerCall.h"
 #include "files/FileIdentity.h"
 #include "files/FileProc.h"
 #include "files/FolderListing.h"
@@ -24,9 +22,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QSet>
 #include <QTimer>
 
@@ -39,12 +35,6 @@ qint64 lineBreaks(const QString& text) {
     return text.count(crlf);
 }
 
-// Two paths naming one file (a different spelling of the same folder, a link, a bind mount) must be treated as
-// in place: the engine would otherwise be asked to write over the file it reads.
-bool sameFile(const QString& a, const QString& b) {
-    return FileIdentity::sameFile(a, b);
-}
-
 QString withSlash(QString dir) {
     if (!dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
@@ -52,10 +42,7 @@ QString withSlash(QString dir) {
 }
 } // namespace
 
-BatchRun::BatchRun(RunContext& context)
-    : m_ctx(context), m_fileOps(context),
-      m_inPlace([this](const QString& temp, const QString& path) { return renameResult(temp, path); },
-                renameFailureCode) {}
+BatchRun::BatchRun(RunContext& context) : m_ctx(context), m_fileOps(context), m_step(*this) {}
 
 QString BatchRun::TxtEncDec(const QString& word) const {
     return ::TxtEncDec(word, setup().blnEncrypt);
@@ -207,8 +194,7 @@ void BatchRun::ProcessFiles() {
     m_ctx.runKeyFrom = m_ctx.key.intKeyFrom;
     m_ctx.runKeyFile = m_ctx.key.strKeyFile;
     m_refusedFolder.clear();
-    m_encryptedTwice.clear();
-    m_inPlace.beforePurge = m_ctx.beforePurge;
+    m_step.start(m_ctx.beforePurge);
     m_running = true;
     setStatus(QString());
     intOperationResult = 0;
@@ -232,8 +218,8 @@ void BatchRun::ProcessFiles() {
             resetPurgeAdvice();
             m_fileOps.SetSensitiveFileExtensions();
             ProcessFolder(strInputDirpath, strInputFilespec, strOutputDirpath, strOutputFilespec);
-            commitNewFiles();
-            m_inPlace.syncPendingFolder();
+            m_step.commitNewFiles();
+            m_step.syncPendingFolder();
             m_locks.releaseAll();
             double t1 = RunClock::secondsOfDay();
             if (t1 < t0)
@@ -388,17 +374,17 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
                 else
                     lngTotalInputFilesize += len;
             } else {
-                const bool goOn = processFileStep(i, inputDir, outputDir);
+                const bool goOn = m_step.process(i, inputDir, outputDir);
                 fileFinished();
                 if (!goOn || m_abandon) {
-                    commitGroup();
+                    m_step.commitGroup();
                     return;
                 }
             }
             if (i % 10 == 0) {
                 yieldToEvents();
                 if (blnStop) {
-                    commitGroup();
+                    m_step.commitGroup();
                     AddToReport(crlf);
                     return;
                 }
@@ -407,7 +393,7 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
             if (blnStop)
                 return;
         }
-        commitGroup();
+        m_step.commitGroup();
         if (!m_ctx.blnPerformingReliabilityTest) {
             strInputNames.clear();
             strOutputNames.clear();
@@ -446,8 +432,8 @@ void BatchRun::reportOtherEntries(const QList<Folder::OtherEntry>& others) {
 void BatchRun::leaveFolder(const QString& inputDir, const QString& outputDir) {
     // Everything of the folder is final before its lock goes: a walk through thousands of folders then holds
     // nothing of the folders it has left.
-    commitGroup();
-    m_inPlace.syncPendingFolder();
+    m_step.commitGroup();
+    m_step.syncPendingFolder();
     m_locks.release(inputDir);
     if (outputDir != inputDir)
         m_locks.release(outputDir);
@@ -465,7 +451,7 @@ bool BatchRun::takeFolder(const QString& inputDir, const QString& spec, const QS
         const Leftovers::Outcome found = Leftovers::recover(dir, dir == inputDir ? spec : outputSpec);
         for (const QString& line : found.lines)
             AddToReport(line + crlf, true);
-        m_inPlace.keepJournalEntries(dir, found.kept);
+        m_step.keepJournalEntries(dir, found.kept);
         if (dir == inputDir)
             recovered = found.restoredNames;
     }
@@ -475,8 +461,8 @@ bool BatchRun::takeFolder(const QString& inputDir, const QString& spec, const QS
 void BatchRun::CheckPauseAndStop() {
     yieldToEvents();
     if (blnStop || blnPaused) {
-        commitGroup();
-        commitNewFiles();
+        m_step.commitGroup();
+        m_step.commitNewFiles();
     }
     if (blnStop) {
         AddToReport(crlf);
@@ -487,259 +473,13 @@ void BatchRun::CheckPauseAndStop() {
     reportChanged(true);
     setClockEnabled(false);
     sngPauseStart = RunClock::secondsOfDay();
-    m_inPlace.syncPendingFolder();
+    m_step.syncPendingFolder();
     while (blnPaused && !blnStop)
         yieldToEvents(20);
     if (blnStop)
         AddToReport(crlf);
     sngPausedSeconds += secondsSince(sngPauseStart);
     setClockEnabled(!blnStop);
-}
-
-bool BatchRun::processFileStep(qsizetype i, const QString& inputDir, const QString& outputDir) {
-    const bool encrypt = setup().blnEncrypt;
-    const QString name = strInputNames[i];
-    const QString outName = strOutputNames[i];
-    const QString path = inputDir + name;
-    const QString outPath = outputDir + outName;
-    // The entry itself, not what a link there leads to: it was a file when the folder was listed, and only a file
-    // is worked on.
-    const PathEntry::Info entry = PathEntry::of(path);
-    const qint64 size = entry.size;
-
-    const bool inPlace = sameFile(path, outPath);
-    fileStarted(i, path, size, inPlace);
-    const bool grouped = inPlace && entry.kind == PathEntry::Kind::Regular && groupable(path, size);
-    if (!grouped)
-        commitGroup(); // the lines of earlier files come first
-    QString lineStart = NativeName::shown(name).leftJustified(12) + QStringLiteral("  ");
-    AddToReport(lineStart);
-    ++intFilesAttempted;
-    if (m_abandon)
-        return false;
-
-    QString tempPath, partialPath;
-    qint64 resultSize = -1;
-    int code = 0;
-    if (entry.kind != PathEntry::Kind::Regular) {
-        // Gone or replaced since the folder was listed: say so rather than call it empty or follow a link.
-        code = entry.kind == PathEntry::Kind::Missing ? -3
-               : entry.kind == PathEntry::Kind::Link  ? 12
-               : entry.kind == PathEntry::Kind::Unreachable ? -4
-                                                            : 13;
-    } else if (size == 0) {
-        code = 3;
-    } else if (!encrypt && size < 3) {
-        code = 4;
-    } else {
-        const QString sizeText = ResultTexts::groupedNumber(size) + QStringLiteral(" bytes   ");
-        lineStart += sizeText;
-        AddToReport(sizeText, true);
-        if (m_abandon)
-            return false;
-        const int minSize = m_ctx.intMinFilesizeForRandomness;
-        if (!encrypt && size >= minSize && FileProc::FileRandomness(path, minSize) < m_ctx.dblMinZQ4Randomness) {
-            commitGroupBefore(lineStart);
-            const auto answer = MessageBox::show(QStringLiteral("This file appears NOT to be encrypted?") + crlf +
-                                                     QStringLiteral("Attempt to decrypt it anyway?"),
-                                                 QStringLiteral("Anomaly"), MessageBox::NoIcon,
-                                                 MessageBox::Yes | MessageBox::No, MessageBox::No);
-            if (answer != MessageBox::Yes) {
-                AddToReport(QStringLiteral("skipped (file seems not encrypted)"));
-                if (i < strInputNames.size() - 1) {
-                    const auto abort = MessageBox::show(
-                        QStringLiteral("Abort this ") + TxtEncDec(QStringLiteral("encryption")) +
-                            QStringLiteral(" operation?"),
-                        QStringLiteral("Abort?"), MessageBox::NoIcon, MessageBox::Yes | MessageBox::No);
-                    if (abort == MessageBox::Yes) {
-                        AddToReport(crlf);
-                        blnStop = true;
-                        return false;
-                    }
-                }
-                AddToReport(crlf, true);
-                return !m_abandon;
-            }
-        }
-        const QString progress =
-            QStringLiteral("  ... ") + TxtEncDec(QStringLiteral("encrypting")) + QStringLiteral(" ... ");
-        AddToReport(progress, true);
-        if (m_abandon)
-            return false;
-        if (!inPlace) {
-            // Results to new files are synced and named in groups (NewFileGroup), not one by one.
-            const FileStamp original = FileStamp::of(path);
-            const bool syncing = zq4e::sync_output();
-            zq4e::set_sync_output(false);
-            zq4e::set_rename_output(false);
-            code = WorkerCall::run(size, [&] {
-                const int r = m_fileOps.ProcessFile(path, outPath, false, size);
-                partialPath = zq4e::last_output_path();
-                if (r == 0 && m_ctx.afterResultWritten)
-                    m_ctx.afterResultWritten(path, partialPath);
-                return r;
-            });
-            zq4e::set_rename_output(true);
-            zq4e::set_sync_output(syncing);
-            // A file written to while it was read gives a result that is neither its old nor its new contents.
-            if (code == 0 && !FileStamp::of(path).unchangedSince(original)) {
-                PathEntry::remove(partialPath);
-                code = 10;
-            }
-            if (code == 0 && encrypt && zq4e::last_input_was_encrypted())
-                m_encryptedTwice.insert(path);
-            if (code == 0) {
-                // Measured now: the group may give it its name (and take this one away) before the line is written.
-                resultSize = PathEntry::size(partialPath);
-                m_newFiles.add(partialPath, outPath, size);
-                if (m_newFiles.isFull())
-                    commitNewFiles();
-            }
-        } else {
-            const FileStamp original = FileStamp::of(path);
-            tempPath = InPlaceFiles::temporaryPathFor(path);
-            code = tempPath.isEmpty() ? 5
-                   : grouped          ? prepareInPlace(path, tempPath, original, size, false)
-                                      : replaceInPlace(path, tempPath, original, size);
-            if (grouped && code == 0)
-                m_inPlace.group().add({path, tempPath, size, original, 0, QString()});
-            if (code == 0 && encrypt && zq4e::last_input_was_encrypted())
-                m_encryptedTwice.insert(path);
-            // Partial plaintext left under a temporary name is moved where the user sees it, and no later run
-            // takes it for a leftover.
-            if (ResultTexts::MayHavePartialOutput(code) && PathEntry::exists(tempPath))
-                tempPath = InPlaceFiles::keepAside(tempPath, path);
-            partialPath = tempPath;
-        }
-        if (!blnReportSuspended && m_report.removeTail(progress))
-            reportChanged(false);
-        if (grouped && code == 0) {
-            // Held back: the line is written once the group has made the result final.
-            const bool held = !blnReportSuspended && m_report.removeTail(lineStart);
-            if (held)
-                reportChanged(false);
-            m_groupLines << (held ? lineStart : QString());
-            if (m_inPlace.group().isFull())
-                commitGroup();
-            return !m_abandon;
-        }
-        if (grouped)
-            commitGroupBefore(lineStart);
-    }
-
-    finishLine(code, size, inPlace, path, outName, outPath, tempPath, partialPath, resultSize);
-    return !m_abandon;
-}
-
-void BatchRun::finishLine(int code, qint64 size, bool inPlace, const QString& path, const QString& outName,
-                          const QString& outPath, const QString& tempPath, const QString& partialPath,
-                          qint64 resultSize) {
-    if (ResultTexts::CountsAsProcessed(code)) {
-        ++intFilesProcessed;
-        lngTotalBytesProcessed += size;
-    }
-    using NativeName::shown;
-    const qint64 length = resultSize >= 0 ? resultSize : qMax<qint64>(0, PathEntry::size(outPath));
-    QString result = code == 0 ? ResultTexts::DoneText(inPlace, shown(outName), length)
-                               : ResultTexts::StepResultText(code, setup().blnEncrypt, shown(path), shown(tempPath));
-    if (m_encryptedTwice.remove(path) && code == 0)
-        result += ResultTexts::EncryptedTwiceLine();
-    if (ResultTexts::MayHavePartialOutput(code)) {
-        // In place the temporary file is named in full; otherwise the output's name, or the free name the
-        // partial plaintext took beside an existing file.
-        const QString where = inPlace ? tempPath : partialPath.isEmpty() ? outName : QFileInfo(partialPath).fileName();
-        result += ResultTexts::PartialPlaintextLine(shown(where));
-    }
-    AddToReport(result);
-    AddToReport(crlf, true);
-}
-
-bool BatchRun::groupable(const QString& path, qint64 size) {
-    if (size < (setup().blnEncrypt ? 1 : 3) || size > InPlaceGroup::kMaxFileSize)
-        return false;
-    // The purge advice is a dialog about this very file: it goes on its own.
-    return !(setup().blnEncrypt && purgeAdviceWanted() && FileProc::IsAntivirusWatchedType(path));
-}
-
-void BatchRun::commitGroupBefore(const QString& lineStart) {
-    if (m_inPlace.group().isEmpty())
-        return;
-    const bool held = !blnReportSuspended && m_report.removeTail(lineStart);
-    commitGroup();
-    if (held)
-        AddToReport(lineStart, true);
-}
-
-void BatchRun::commitGroup() {
-    if (m_inPlace.group().isEmpty())
-        return;
-    const QList<InPlaceGroup::Member> done = m_inPlace.commitGroup(setup().blnEncrypt);
-    const QStringList lines = m_groupLines;
-    m_groupLines.clear();
-    for (qsizetype k = 0; k < done.size(); ++k) {
-        const InPlaceGroup::Member& m = done[k];
-        AddToReport(lines.value(k));
-        finishLine(m.code, m.size, true, m.path, QFileInfo(m.path).fileName(), m.path, m.resultPath, m.resultPath);
-    }
-}
-
-void BatchRun::commitNewFiles() {
-    for (const NewFileGroup::Failure& f : m_newFiles.commit(zq4e::sync_output())) {
-        const QString name = QFileInfo(f.outputPath).fileName();
-        const int code = f.resultPath.isEmpty() ? -7 : renameFailureCode(f.outputPath);
-        if (!ResultTexts::CountsAsProcessed(code)) {
-            --intFilesProcessed;
-            lngTotalBytesProcessed -= f.bytes;
-        }
-        AddToReport(NativeName::shown(name).leftJustified(12) + QStringLiteral("  ") +
-                        ResultTexts::StepResultText(code, setup().blnEncrypt, NativeName::shown(f.outputPath),
-                                                    NativeName::shown(f.resultPath)) +
-                        crlf,
-                    true);
-    }
-}
-
-int BatchRun::renameFailureCode(const QString& path) {
-    static const QRegularExpression floppy(QStringLiteral("^[AaBb]:"));
-    return floppy.match(path).hasMatch() ? 8 : 6;
-}
-
-int BatchRun::prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size,
-                             bool sync) {
-    const bool encrypt = setup().blnEncrypt;
-    // The result is synced before the original goes (here, or by the group it joins); its folder is synced
-    // before the original is touched. Until then a crash leaves the original, or the complete result under its
-    // temporary name.
-    const bool syncing = zq4e::sync_output(), syncingFolder = zq4e::sync_output_folder();
-    zq4e::set_sync_output(sync && syncing);
-    zq4e::set_sync_output_folder(false);
-    const int code = WorkerCall::run(size, [&] {
-        int r = m_fileOps.ProcessFile(path, tempPath, true, size);
-        if (r == 0 && m_ctx.afterResultWritten)
-            m_ctx.afterResultWritten(path, tempPath);
-        if (r == 0)
-            r = m_inPlace.checkResult(path, tempPath, original,
-                                      [&] { return ResultCheck::resultMatches(path, tempPath, encrypt, m_ctx); });
-        if (r == 0 && m_ctx.afterResultChecked)
-            m_ctx.afterResultChecked(path);
-        return r;
-    });
-    zq4e::set_sync_output(syncing);
-    zq4e::set_sync_output_folder(syncingFolder);
-    return code;
-}
-
-int BatchRun::replaceInPlace(const QString& path, QString& tempPath, const FileStamp& original, qint64 size) {
-    const bool encrypt = setup().blnEncrypt;
-    const int code = prepareInPlace(path, tempPath, original, size, true);
-    if (code != 0)
-        return code;
-    if (encrypt && FileProc::IsAntivirusWatchedType(path))
-        OfferPurgeAdvice(path);
-    QString resultPath;
-    const int replaced = m_inPlace.replace(path, tempPath, original, encrypt, resultPath);
-    tempPath = resultPath;
-    return replaced;
 }
 
 bool BatchRun::renameResult(const QString& tempPath, const QString& path) {

@@ -1,12 +1,10 @@
 #pragma once
 
+#include "batch/FileStep.h"
 #include "batch/FolderLock.h"
-#include "batch/InPlaceFiles.h"
-#include "batch/NewFileGroup.h"
 #include "batch/ReportBuffer.h"
 #include "batch/frmFileOps.h"
 
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -112,36 +110,18 @@ protected:
     void setStatus(const QString& status);
 
 private:
+    friend class FileStep; // the step writes the file's line and counts it as the run's own code would
+
     void ProcessFolder(QString inputDir, const QString& spec, QString outputDir, const QString& outputSpec);
     void CheckPauseAndStop();
     // A line for each matching entry that is not a file to work on, or that could not be looked at.
     void reportOtherEntries(const QList<Folder::OtherEntry>& others);
     // The folder's results are final and its lock is given up: the walk does not come back to it.
     void leaveFolder(const QString& inputDir, const QString& outputDir);
-    // The step for file i of the current folder; false when the whole run must end.
-    bool processFileStep(qsizetype i, const QString& inputDir, const QString& outputDir);
-    // In place: the result written to tempPath and checked against the original (synced when asked).
-    int prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size, bool sync);
-    // In place, one file on its own: prepared, synced, the original purged and the result renamed.
-    int replaceInPlace(const QString& path, QString& tempPath, const FileStamp& original, qint64 size);
     // Before anything of a folder is processed: the folders are ours (else false: another run holds one), and what
     // a killed run left there is put right; `recovered` receives the names that got their results back.
     bool takeFolder(const QString& inputDir, const QString& spec, const QString& outputDir, const QString& outputSpec,
                     QStringList& recovered);
-    // Small in-place files join a group whose disk syncs are shared (InPlaceFiles); their report lines are
-    // held until the group is committed, which happens before anything else is reported or asked.
-    bool groupable(const QString& path, qint64 size);
-    void commitGroup();
-    // Makes the results written to new files so far durable (NewFileGroup); a result that could not take its
-    // name gets a line of its own.
-    void commitNewFiles();
-    // Commits the group while the current file's line start is held back, so the lines stay in order.
-    void commitGroupBefore(const QString& lineStart);
-    // resultSize: the result's length when it was measured before the line (-1: measured at the output path).
-    void finishLine(int code, qint64 size, bool inPlace, const QString& path, const QString& outName,
-                    const QString& outPath, const QString& tempPath, const QString& partialPath,
-                    qint64 resultSize = -1);
-    static int renameFailureCode(const QString& path);
     // What the run goes by: the setup as it started while a run is in progress, else the current one.
     const OperationSetup& setup() const;
     void writeSummary(double elapsed);
@@ -156,10 +136,9 @@ private:
     bool m_running = false;
     bool m_abandon = false; // a failure ended the run's folder procedure
     double m_elapsed = 0;
-    InPlaceFiles m_inPlace;
-    NewFileGroup m_newFiles;
-    QStringList m_groupLines; // the held line starts of the group's files
-    QSet<QString> m_encryptedTwice; // files that were encrypted already, until their line is written
+    // Each file's step; small files wait in its groups until they are made final, which happens before anything
+    // else is reported or asked, and before a pause, a stop or the next folder.
+    FileStep m_step;
     FolderLock m_locks;
     QString m_refusedFolder;             // intOperationResult -2: the folder another run holds
     QString m_clashOutput, m_clashInput; // intOperationResult -3

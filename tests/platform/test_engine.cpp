@@ -498,6 +498,46 @@ private slots:
         QCOMPARE(modeOf("back"), expected);
     }
 
+    // While a result is written, under its own name or a temporary one, nobody but its owner can read it: its
+    // input's permissions come only with the finished result.
+    void outputIsPrivateWhileWritten_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("a free name, written directly") << "direct";
+        QTest::newRow("a name in use, through a temporary file") << "temporary";
+        QTest::newRow("a decryption") << "decrypt";
+    }
+    void outputIsPrivateWhileWritten() {
+        QFETCH(QString, how);
+        QVERIFY(put("plain", TestSupport::pseudoRandomBytes(3 * kSeg, 43)));
+        QVERIFY(::chmod(QFile::encodeName(at("plain")).constData(), 0644) == 0);
+        static QString folder;
+        static QStringList inputs;
+        static int widest;
+        folder = m_dir.path();
+        inputs = {"plain"};
+        widest = 0;
+        if (how == "temporary") {
+            QVERIFY(put("cipher", "in the way"));
+            QVERIFY(::chmod(QFile::encodeName(at("cipher")).constData(), 0600) == 0);
+        }
+        if (how == "decrypt") {
+            QCOMPARE(encrypt("plain", "cipher"), 0);
+            QVERIFY(::chmod(QFile::encodeName(at("cipher")).constData(), 0644) == 0);
+            inputs << "cipher";
+        }
+        zq4e::set_read_hook([](qint64) {
+            for (const QString& f : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+                struct stat st {};
+                if (!inputs.contains(f) && ::stat(QFile::encodeName(folder + '/' + f).constData(), &st) == 0)
+                    widest |= int(st.st_mode & 077);
+            }
+        });
+        const int rc = how == "decrypt" ? decrypt("cipher", "back") : encrypt("plain", "cipher");
+        zq4e::set_read_hook(nullptr);
+        QCOMPARE(rc, 0);
+        QCOMPARE(widest, 0);
+    }
+
     // A damaged file decrypted onto a name in use: that file stays, the partial plaintext goes beside it.
     void partialPlaintextNeverReplacesAFile() {
         const QByteArray plain = TestSupport::pseudoRandomBytes(3 * kSeg, 41);

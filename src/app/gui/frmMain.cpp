@@ -34,8 +34,8 @@
 
 namespace {
 
-constexpr int kRowHeight = 28;
-constexpr int kRowSpacing = 4;
+constexpr int kRowHeight = frmMain::kRowHeight;
+constexpr int kRowSpacing = frmMain::kRowSpacing;
 
 template <typename T> T* named(T* widget, const QString& name) {
     widget->setObjectName(name);
@@ -291,39 +291,6 @@ void frmMain::buildControls() {
     Clock = new QTimer(this);
     Clock->setObjectName(QStringLiteral("Clock"));
     connect(Clock, &QTimer::timeout, this, &frmMain::Clock_Timer);
-}
-
-void frmMain::fitRowsToScreen() {
-    // Rows of kRowHeight make the window about 514 pixels high. Where the screen leaves less room (a 1000-pixel
-    // screen at a scale factor of 2 leaves 500) the rows close up, down to what a button's caption needs.
-    const int room = OnScreen::boundedByScreen(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), this).height();
-    QWidget* status = lblFunction->parentWidget();
-    auto* grid = static_cast<QGridLayout*>(status->layout());
-    QList<QWidget*> rows;
-    for (QWidget* w : fraMenu->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        rows << w;
-    for (QWidget* w : status->findChildren<QWidget*>())
-        if (w->minimumHeight() == w->maximumHeight() && w->maximumHeight() == kRowHeight)
-            rows << w;
-    const int smallest = fontMetrics().height() + 6;
-    int height = kRowHeight;
-    int spacing = kRowSpacing;
-    while (sizeHint().height() > room && height > smallest) {
-        spacing = 2;
-        --height;
-        for (QWidget* w : rows)
-            w->setFixedHeight(height);
-        for (int row = 0; row < 15; ++row)
-            grid->setRowMinimumHeight(row, height);
-        grid->setVerticalSpacing(spacing);
-        fraMenu->layout()->setSpacing(spacing);
-        // The layouts pass the new heights up when they are activated, not before.
-        for (QLayout* layout :
-             {static_cast<QLayout*>(grid), fraMenu->layout(), centralWidget()->layout(), this->layout()})
-            layout->activate();
-    }
-    if (height != kRowHeight)
-        resize(sizeHint());
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {

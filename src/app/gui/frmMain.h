@@ -31,6 +31,10 @@ class frmSpecifyOutputFiles;
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
+    // The height of a row of buttons and labels, and the room between rows, where the screen allows them.
+    static constexpr int kRowHeight = 28;
+    static constexpr int kRowSpacing = 4;
+
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
 

@@ -3,13 +3,13 @@
 #include "platform/engine/BatchWorker.h"
 #include "platform/engine/CipherHeader.h"
 #include "platform/engine/EngineFiles.h"
+#include "platform/engine/EngineState.h"
 #include "platform/engine/MasterKeyCache.h"
 #include "platform/engine/PlainComparison.h"
 #include "platform/engine/SecretBytes.h"
 #include "platform/engine/SegmentCipher.h"
 #include "platform/os/NativeName.h"
 
-#include <QFile>
 
 #include <algorithm>
 #include <atomic>
@@ -23,47 +23,32 @@
 
 namespace zq4e {
 
-namespace {
-
-// Segments are read and written in batches of about this many bytes: large enough for the disk, small
-// enough to stay in the processor's caches.
-constexpr std::size_t kBatchBytes = 4u << 20;
-
-struct EngineState {
-    std::mutex mutex;
-    bool allocated = false;
-    bool sync = true;
-    bool syncFolder = true;
-    bool renameOutput = true;
-    qint64 directWriteLimit = kDefaultDirectWriteLimit;
-    MasterKeyCache cache; // the key in use, held once, and what was derived from it
-    SegmentCipher cipher;
-    SegmentCipher secondCipher; // the second thread's, for files longer than one batch
-    SecretBytes buffer;         // holds plaintext while a file is processed, so it is wiped like a key
-    SecretBytes secondBuffer;   // the second thread's, taken with the first file longer than one batch
-    SecretBytes compared;       // the original's bytes while a result is verified
-    QString lastOutput;         // where the last encryption or decryption left its output
-    bool lastInputOurs = false; // the last file encrypted began with a header of ours
-};
+namespace internal {
 
 EngineState& state() {
     static EngineState s;
     return s;
 }
 
-// Outside the state's lock, so that another thread can ask while a file is in progress.
 std::atomic<bool> g_cancel{false};
 std::atomic<qint64> g_progress{0};
 std::atomic<void (*)(qint64)> g_writeHook{nullptr};
-
-// Set on a thread that must not wait for a key derivation (a window's thread).
+std::function<void(qint64)> g_readHook;
 thread_local bool t_noDerivation = false;
+
+} // namespace internal
+
+namespace {
+
+using namespace internal;
+
+// Segments are read and written in batches of about this many bytes: large enough for the disk, small
+// enough to stay in the processor's caches.
+constexpr std::size_t kBatchBytes = 4u << 20;
 
 bool cancelled() {
     return g_cancel.load(std::memory_order_relaxed);
 }
-
-std::function<void(qint64)> g_readHook; // tests only
 
 void addProgress(long long bytes) {
     if (bytes > 0)
@@ -403,17 +388,6 @@ bool keepsPartialOutput(int code) {
 
 } // namespace
 
-int allocate_buffers() {
-    EngineState& s = state();
-    std::lock_guard lock(s.mutex);
-    if (!s.cipher.create() || !s.secondCipher.create())
-        return 0;
-    // The working buffer is taken by the first file, after its key derivation has given back scrypt's memory,
-    // so the two never add up.
-    s.allocated = true;
-    return 1;
-}
-
 void deallocate_buffers() {
     EngineState& s = state();
     std::lock_guard lock(s.mutex);
@@ -423,15 +397,6 @@ void deallocate_buffers() {
     s.compared.wipe();
     endFile(s);
     s.allocated = false;
-}
-
-void operation_initialization(const QByteArray& key, int encrypt, qint64 inputLength, int reserved) {
-    Q_UNUSED(encrypt);
-    Q_UNUSED(inputLength);
-    Q_UNUSED(reserved);
-    EngineState& s = state();
-    std::lock_guard lock(s.mutex);
-    s.cache.use(key.constData(), std::size_t(key.size()));
 }
 
 namespace {
@@ -527,108 +492,6 @@ int verify_file(const QString& cipherPath, const QString& plainPath) {
     if (d.code != Ok)
         return d.code;
     return comparison.fileEndsHere() ? Ok : VerifyMismatch;
-}
-
-int key_is_text(const QByteArray& key, int length) {
-    qsizetype n = std::clamp<qsizetype>(length, 0, key.size());
-    const auto* b = reinterpret_cast<const unsigned char*>(key.constData());
-    while (n > 0 && b[n - 1] == 0)
-        --n;
-    if (n == 0)
-        return 0;
-    qsizetype high = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const unsigned char c = b[i];
-        if (c >= 160)
-            ++high;
-        else if (!(c == '\t' || c == '\n' || c == '\r' || (c >= 32 && c <= 126)))
-            return 0;
-    }
-    return high * 4 <= n ? 1 : 0;
-}
-
-// Runs f on the engine's state under its lock.
-template <class F> auto locked(F f) {
-    EngineState& s = state();
-    std::lock_guard lock(s.mutex);
-    return f(s);
-}
-
-void erase_key() {
-    locked([](EngineState& s) { s.cache.wipe(); });
-}
-
-void set_sync_output(bool on) {
-    locked([on](EngineState& s) { s.sync = on; });
-}
-
-bool sync_output() {
-    return locked([](EngineState& s) { return s.sync; });
-}
-
-void set_sync_output_folder(bool on) {
-    locked([on](EngineState& s) { s.syncFolder = on; });
-}
-
-bool sync_output_folder() {
-    return locked([](EngineState& s) { return s.syncFolder; });
-}
-
-void request_cancel() {
-    g_cancel.store(true);
-}
-
-void clear_cancel() {
-    g_cancel.store(false);
-}
-
-bool cancel_requested() {
-    return cancelled();
-}
-
-qint64 progress_bytes() {
-    return g_progress.load(std::memory_order_relaxed);
-}
-
-void set_no_derivation_on_this_thread(bool on) {
-    t_noDerivation = on;
-}
-
-void set_rename_output(bool on) {
-    locked([on](EngineState& s) { s.renameOutput = on; });
-}
-
-void set_read_hook(std::function<void(qint64)> hook) {
-    g_readHook = std::move(hook);
-}
-
-bool last_input_was_encrypted() {
-    return locked([](EngineState& s) { return s.lastInputOurs; });
-}
-
-void set_direct_write_limit(qint64 bytes) {
-    locked([bytes](EngineState& s) { s.directWriteLimit = bytes; });
-}
-
-qint64 direct_write_limit() {
-    return locked([](EngineState& s) { return s.directWriteLimit; });
-}
-
-void set_write_hook(void (*hook)(qint64 written)) {
-    g_writeHook.store(hook);
-}
-
-void written_so_far(qint64 bytes) {
-    if (void (*hook)(qint64) = g_writeHook.load(std::memory_order_relaxed))
-        hook(bytes);
-}
-
-QString last_output_path() {
-    return locked([](EngineState& s) { return s.lastOutput; });
-}
-
-qint64 cached_master_keys() {
-    return locked([](EngineState& s) { return qint64(s.cache.size()); });
 }
 
 } // namespace zq4e

@@ -1,8 +1,8 @@
 #include "batch/BatchRun.h"
 
 #include "batch/Leftovers.h"
-#include "batch/OutputClash.h"
 #include "batch/OperationWording.h"
+#include "batch/OutputClash.h"
 #include "batch/ResultTexts.h"
 #include "batch/RunClock.h"
 #include "batch/RunContext.h"
@@ -239,8 +239,8 @@ void BatchRun::ProcessFiles() {
                              QStringLiteral("Error"), MessageBox::Warning);
         } else if (intOperationResult == -2) {
             hideWindow();
-            MessageBox::show(QStringLiteral("Another ZQ4 operation is using the folder ") + NativeName::shown(m_refusedFolder) +
-                                 QStringLiteral(".  Nothing was done in it."),
+            MessageBox::show(QStringLiteral("Another ZQ4 operation is using the folder ") +
+                                 NativeName::shown(m_refusedFolder) + QStringLiteral(".  Nothing was done in it."),
                              QStringLiteral("Folder in use"), MessageBox::Warning);
         } else if (intOperationResult == -3) {
             hideWindow();
@@ -295,10 +295,10 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
         // A folder that cannot be read is named and passed over, never taken for empty; the rest of the run goes on.
         MessageBox::show(contents.errorText, QStringLiteral("Error"), MessageBox::Warning);
         if (!survey) {
-            AddToReport(ResultTexts::UnreadableFolderLine(NativeName::shown(inputDir), contents.errorText,
-                                                          setup().blnEncrypt) +
-                            crlf + crlf,
-                        true);
+            AddToReport(
+                ResultTexts::UnreadableFolderLine(NativeName::shown(inputDir), contents.errorText, setup().blnEncrypt) +
+                    crlf + crlf,
+                true);
             leaveFolder(inputDir, outputDir);
         }
         return;

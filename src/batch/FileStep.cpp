@@ -20,9 +20,8 @@ const QString crlf = QStringLiteral("\r\n");
 } // namespace
 
 FileStep::FileStep(BatchRun& run)
-    : m_run(run),
-      m_inPlace([this](const QString& temp, const QString& path) { return m_run.renameResult(temp, path); },
-                renameFailureCode) {}
+    : m_run(run), m_inPlace([this](const QString& temp, const QString& path) { return m_run.renameResult(temp, path); },
+                            renameFailureCode) {}
 
 void FileStep::start(const std::function<void(const QString&)>& beforePurge) {
     m_inPlace.beforePurge = beforePurge;
@@ -82,8 +81,7 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
         if (run.m_abandon)
             return false;
         const int minSize = run.m_ctx.intMinFilesizeForRandomness;
-        if (!encrypt && size >= minSize &&
-            FileProc::FileRandomness(path, minSize) < run.m_ctx.dblMinZQ4Randomness) {
+        if (!encrypt && size >= minSize && FileProc::FileRandomness(path, minSize) < run.m_ctx.dblMinZQ4Randomness) {
             commitGroupBefore(lineStart);
             const auto answer = MessageBox::show(QStringLiteral("This file appears NOT to be encrypted?") + crlf +
                                                      QStringLiteral("Attempt to decrypt it anyway?"),

@@ -77,7 +77,8 @@ int InPlaceFiles::purgeCode(int purgeResult) {
 
 QString InPlaceFiles::keepAside(const QString& tempPath, const QString& path) {
     const QString aside = FileProc::NewFilePath(path);
-    if (!aside.isEmpty() && ::rename(NativeName::encode(tempPath).constData(), NativeName::encode(aside).constData()) == 0)
+    if (!aside.isEmpty() &&
+        ::rename(NativeName::encode(tempPath).constData(), NativeName::encode(aside).constData()) == 0)
         return aside;
     return tempPath;
 }
@@ -128,7 +129,8 @@ int InPlaceFiles::replace(const QString& path, const QString& tempPath, const Fi
     if (beforePurge)
         beforePurge(path);
     DiskTrace::note(DiskTrace::Step::Purge, path);
-    int code = purgeCode(filekit::purge_file(path, encrypt ? 1000 : 0, 0, -1, filekit::PurgeSteps::LeaveFolderUnsynced));
+    int code =
+        purgeCode(filekit::purge_file(path, encrypt ? 1000 : 0, 0, -1, filekit::PurgeSteps::LeaveFolderUnsynced));
     if (code == 0 && !m_rename(tempPath, path))
         code = m_failureCode(path);
     else if (code == 0)
@@ -173,8 +175,7 @@ QList<InPlaceGroup::Member> InPlaceFiles::commitGroup(bool encrypt) {
             if (beforePurge)
                 beforePurge(m.path);
             DiskTrace::note(DiskTrace::Step::Purge, m.path);
-            m.code = purgeCode(
-                filekit::purge_file(m.path, 1000, 0, -1, filekit::PurgeSteps::OverwriteUnsynced));
+            m.code = purgeCode(filekit::purge_file(m.path, 1000, 0, -1, filekit::PurgeSteps::OverwriteUnsynced));
         }
     }
     if (encrypt)

@@ -10,10 +10,10 @@ namespace InPlaceJournal {
 
 struct Entry {
     bool encrypt = true;
-    QString tempName;            // the checked result, under its temporary name
-    QString name;                // the original, and the result's final name
-    qint64 resultSize = 0;       // the result's length: a complete result has exactly this
-    qint64 originalSize = 0;     // the original as it was checked
+    QString tempName;        // the checked result, under its temporary name
+    QString name;            // the original, and the result's final name
+    qint64 resultSize = 0;   // the result's length: a complete result has exactly this
+    qint64 originalSize = 0; // the original as it was checked
     qint64 originalModifiedNs = 0;
 };
 

@@ -130,8 +130,7 @@ QString EncryptedTwiceLine() {
 
 QString UnreadableFolderLine(const QString& folder, const QString& errorText, bool encrypt) {
     return QStringLiteral("The folder ") + folder + QStringLiteral(" could not be read (") + errorText +
-           QStringLiteral("); nothing in it was ") + TxtEncDec(QStringLiteral("encrypted"), encrypt) +
-           QLatin1Char('.');
+           QStringLiteral("); nothing in it was ") + TxtEncDec(QStringLiteral("encrypted"), encrypt) + QLatin1Char('.');
 }
 
 bool CountsAsProcessed(int code) {

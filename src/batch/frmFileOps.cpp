@@ -17,7 +17,8 @@ int frmFileOps::ProcessFile(const QString& inputPath, const QString& outputPath,
             return r;
     }
     const bool encrypt = m_ctx.runSetup.blnEncrypt;
-    zq4e::operation_initialization(m_ctx.runKey, encrypt ? 1 : 0, inputSize >= 0 ? inputSize : PathEntry::size(inputPath), 0);
+    zq4e::operation_initialization(m_ctx.runKey, encrypt ? 1 : 0,
+                                   inputSize >= 0 ? inputSize : PathEntry::size(inputPath), 0);
     return encrypt ? zq4e::encrypt_file(inputPath, outputPath) : zq4e::decrypt_file(inputPath, outputPath);
 }
 

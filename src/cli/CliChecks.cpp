@@ -56,9 +56,9 @@ bool confirmed(const CliRun& run, const OperationSetup& setup, bool yes, bool ov
         QString names = outputs.firstExisting.join(QStringLiteral(", "));
         if (outputs.existing > outputs.firstExisting.size())
             names += QStringLiteral(", ...");
-        printError((outputs.existing == 1 ? QStringLiteral("1 output file exists already")
-                                          : QString::number(outputs.existing) +
-                                                QStringLiteral(" output files exist already")) +
+        printError((outputs.existing == 1
+                        ? QStringLiteral("1 output file exists already")
+                        : QString::number(outputs.existing) + QStringLiteral(" output files exist already")) +
                    QStringLiteral(" and would be replaced (") + names +
                    QStringLiteral("); give --overwrite to replace them. Nothing was done."));
         return false;

@@ -61,7 +61,8 @@ public:
             if (!shown.title.isEmpty())
                 text = shown.title + QStringLiteral(": ") + text;
             if (shown.buttons & (MessageBox::Yes | MessageBox::No))
-                text += answer == MessageBox::Yes ? QStringLiteral(" [answered Yes]") : QStringLiteral(" [answered No]");
+                text +=
+                    answer == MessageBox::Yes ? QStringLiteral(" [answered Yes]") : QStringLiteral(" [answered No]");
             if (run && run->isRunning()) {
                 run->makeRoomForMessage();
                 if (shown.icon == MessageBox::Warning || shown.icon == MessageBox::Critical)
@@ -143,9 +144,9 @@ int runOperation(const Options& options) {
     // Before anything else: the report must not land on a file of the run or among the files it works on.
     const ReportFile reportFile(options.reportFile);
     if (reportFile.wanted()) {
-        const QString why = reportFile.refusal({options.operationFile, options.keyfile},
-                                               {setup.strDirpath[0], setup.strDirpath[1]},
-                                               setup.blnSubdirectories ? QStringList{setup.strDirpath[0]} : QStringList{});
+        const QString why =
+            reportFile.refusal({options.operationFile, options.keyfile}, {setup.strDirpath[0], setup.strDirpath[1]},
+                               setup.blnSubdirectories ? QStringList{setup.strDirpath[0]} : QStringList{});
         if (!why.isEmpty()) {
             printError(why);
             return CommandLine::Refused;
@@ -195,7 +196,8 @@ int runOperation(const Options& options) {
     if (prepared != LaunchSequence::Prepared::Launch)
         return CommandLine::Refused;
 
-    const qint64 matching = CliChecks::countMatchingFiles(run.strInputDirpath, run.strInputFilespec, setup.blnSubdirectories);
+    const qint64 matching =
+        CliChecks::countMatchingFiles(run.strInputDirpath, run.strInputFilespec, setup.blnSubdirectories);
     run.ProcessFiles();
     // Duplicate output names, or an output that is another input: refused before a file of it was touched, and
     // the report is not written either.
@@ -251,7 +253,7 @@ int listRandomness(const Options& options) {
     run.blnRandomnessReport = true;
     run.ProcessFiles();
     run.printReport(true);
-    int status = run.stopWanted() ? CommandLine::Stopped
+    int status = run.stopWanted()     ? CommandLine::Stopped
                  : run.problems() > 0 ? CommandLine::SomeNotDone
                                       : CommandLine::AllDone;
     if (reportFile.wanted() && !reportFile.write(run.report().text()) && status == CommandLine::AllDone)
@@ -355,8 +357,8 @@ int run(int argc, char* argv[]) {
         wrong = QStringLiteral("--report needs a file.");
     else if (parser.isSet(keyfile) && options.keyFromStdin)
         wrong = QStringLiteral("give the key either with --keyfile or with --key-stdin, not both.");
-    else if (parser.isSet(randomness) && (parser.isSet(keyfile) || options.keyFromStdin || options.yes ||
-                                          options.overwrite))
+    else if (parser.isSet(randomness) &&
+             (parser.isSet(keyfile) || options.keyFromStdin || options.yes || options.overwrite))
         wrong = QStringLiteral("--keyfile, --key-stdin, --yes and --overwrite belong to --run.");
     else if (parser.isSet(runOption) && !positional.isEmpty())
         wrong = QStringLiteral("unexpected argument ") + positional.first() + QLatin1Char('.');

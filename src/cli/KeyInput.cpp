@@ -169,9 +169,9 @@ bool fromStandardInput(frmKeyFrom& key, bool encrypt, QString& message) {
         // The echo goes off (and what was typed ahead is dropped) before the prompt shows, so that nothing
         // typed after the prompt is lost.
         EchoOff echoOff;
-        Console::err(QStringLiteral("Enter the ") + (encrypt ? QStringLiteral("encryption") : QStringLiteral("decryption")) +
-                     QStringLiteral(" key, 16-64 non-space characters (which will not be displayed):") +
-                     QLatin1Char(' '));
+        Console::err(
+            QStringLiteral("Enter the ") + (encrypt ? QStringLiteral("encryption") : QStringLiteral("decryption")) +
+            QStringLiteral(" key, 16-64 non-space characters (which will not be displayed):") + QLatin1Char(' '));
         complete = readLine(line);
         if (complete && encrypt) {
             Console::err(QStringLiteral("Re-enter the key exactly as above:") + QLatin1Char(' '));

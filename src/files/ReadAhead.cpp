@@ -75,8 +75,8 @@ void ReadAhead::work() {
     for (;;) {
         // The file in progress is being read by the run itself; the room ahead starts after it.
         m_wake.wait(lock, [this] {
-            return m_quit || (m_next < m_names.size() && m_next - m_current <= kFilesAhead &&
-                              m_bytesAhead < kBytesAhead);
+            return m_quit ||
+                   (m_next < m_names.size() && m_next - m_current <= kFilesAhead && m_bytesAhead < kBytesAhead);
         });
         if (m_quit)
             return;

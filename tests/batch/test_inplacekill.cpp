@@ -27,7 +27,7 @@ const QByteArray kKey = QByteArray("KILLTESTKEY-0123").repeated(4);
 const char* const kChildVar = "ZQ4_INPLACE_CHILD_FOLDER";
 const char* const kSignalChildVar = "ZQ4_SIGNAL_CHILD_IN_PLACE";
 const char* const kNewFilesChildVar = "ZQ4_NEW_FILES_CHILD"; // "enc": *.dat -> *.enc, "dec": *.enc -> *.out
-const char* const kHoldChildVar = "ZQ4_HOLD_MID_FILE"; // the child stops for good 8 MiB into its result
+const char* const kHoldChildVar = "ZQ4_HOLD_MID_FILE";       // the child stops for good 8 MiB into its result
 
 // Says "mid" once 8 MiB of the result are written, then holds the writing thread until the child is killed.
 void holdMidFile(qint64 written) {
@@ -72,7 +72,9 @@ int childMain(int argc, char** argv) {
     run.blnPerformingOperation = true;
     run.strInputDirpath = run.strOutputDirpath = folder;
     run.strInputFilespec = setup.blnEncrypt ? QStringLiteral("*.dat") : QStringLiteral("*.enc");
-    run.strOutputFilespec = inPlace ? QStringLiteral("*.dat") : setup.blnEncrypt ? QStringLiteral("*.enc") : QStringLiteral("*.out");
+    run.strOutputFilespec = inPlace            ? QStringLiteral("*.dat")
+                            : setup.blnEncrypt ? QStringLiteral("*.enc")
+                                               : QStringLiteral("*.out");
     run.ProcessFiles();
     zq4e::deallocate_buffers();
     return signalled && zq4e::cancel_requested() ? 3 : run.intFilesProcessed > 0 ? 0 : 1;
@@ -192,7 +194,8 @@ private slots:
         if (mode == "dec")
             for (auto it = m_originals.cbegin(); it != m_originals.cend(); ++it) {
                 zq4e::operation_initialization(kKey, 1, 0, 0);
-                QCOMPARE(zq4e::encrypt_file(m_folder + it.key(), m_folder + QFileInfo(it.key()).baseName() + ".enc"), 0);
+                QCOMPARE(zq4e::encrypt_file(m_folder + it.key(), m_folder + QFileInfo(it.key()).baseName() + ".enc"),
+                         0);
             }
         m_newFiles = mode;
         const auto outputOf = [&](const QString& name) {
@@ -204,8 +207,8 @@ private slots:
         const qint64 full = runChild(-1);
         QRandomGenerator rng(20261208);
         for (int round = 1; round <= 10; ++round) {
-            for (const QString& f : dir.entryList({mode == "enc" ? QStringLiteral("*.enc") : QStringLiteral("*.out")},
-                                                  QDir::Files))
+            for (const QString& f :
+                 dir.entryList({mode == "enc" ? QStringLiteral("*.enc") : QStringLiteral("*.out")}, QDir::Files))
                 QFile::remove(m_folder + f);
             runChild(int(rng.bounded(quint32(qMax<qint64>(full, 50)))));
             for (auto it = m_originals.cbegin(); it != m_originals.cend(); ++it) {
@@ -214,7 +217,8 @@ private slots:
                 if (!QFileInfo::exists(out))
                     continue;
                 if (mode == "dec") {
-                    QVERIFY2(TestSupport::readFile(out) == it.value(), qPrintable(QStringLiteral("round %1: %2").arg(round).arg(out)));
+                    QVERIFY2(TestSupport::readFile(out) == it.value(),
+                             qPrintable(QStringLiteral("round %1: %2").arg(round).arg(out)));
                 } else {
                     const QByteArray plain = decrypted(out, m_scratch);
                     QVERIFY2(plain.isEmpty() ? it.value().size() > 0 : plain == it.value(),

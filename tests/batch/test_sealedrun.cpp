@@ -153,9 +153,12 @@ private slots:
     void ownFilesAreKnownByIdentity_data() {
         QTest::addColumn<QString>("spelling");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("keyfile, dot and double slash") << "dots" << "This is the current keyfile.";
-        QTest::newRow("keyfile, through a folder link") << "symlink" << "This is the current keyfile.";
-        QTest::newRow("program, a hard link to it") << "program" << "This is the ZQ4 executable.";
+        QTest::newRow("keyfile, dot and double slash") << "dots"
+                                                       << "This is the current keyfile.";
+        QTest::newRow("keyfile, through a folder link") << "symlink"
+                                                        << "This is the current keyfile.";
+        QTest::newRow("program, a hard link to it") << "program"
+                                                    << "This is the ZQ4 executable.";
     }
     void ownFilesAreKnownByIdentity() {
         QFETCH(QString, spelling);
@@ -299,7 +302,8 @@ private slots:
         QTest::addColumn<QString>("seam");
         QTest::addColumn<QString>("line");
         const QString changed = "This file changed during the encryption operation and was left as it is.";
-        const QString twice = crlf + QString(14, ' ') + "This file was ZQ4-encrypted already; it is now encrypted twice.";
+        const QString twice =
+            crlf + QString(14, ' ') + "This file was ZQ4-encrypted already; it is now encrypted twice.";
         QTest::newRow("edited while encrypted to a new file") << false << "edit" << changed;
         QTest::newRow("encrypted twice, to a new file") << false << "encrypted" << twice;
         QTest::newRow("encrypted twice, in place") << true << "encrypted" << twice;
@@ -416,7 +420,8 @@ private slots:
             checked = true;
             QCOMPARE(decrypted(d + "a.dat"), QByteArray("small one"));
             QCOMPARE(decrypted(d + "b.dat"), QByteArray("small two"));
-            QVERIFY(text().contains(QRegularExpression("a\\.dat +9 bytes   -> .*\r\nb\\.dat +9 bytes   -> .*\r\nc\\.dat")));
+            QVERIFY(
+                text().contains(QRegularExpression("a\\.dat +9 bytes   -> .*\r\nb\\.dat +9 bytes   -> .*\r\nc\\.dat")));
         };
         run(d, "*.dat", d, "*.dat", true, true);
         QVERIFY(checked);
@@ -497,7 +502,8 @@ private slots:
         QVERIFY2(text().contains("Found the complete result of an interrupted operation on done.txt and put it back "
                                  "under that name."),
                  qPrintable(text()));
-        QVERIFY(text().contains("Removed the temporary file .zq4e-0123456789abcdef.tmp left by an interrupted operation."));
+        QVERIFY(
+            text().contains("Removed the temporary file .zq4e-0123456789abcdef.tmp left by an interrupted operation."));
         QCOMPARE(m_run->intFilesAttempted, 1);
         QCOMPARE(decrypted(d + "done.txt"), QByteArray("already encrypted"));
         QCOMPARE(decrypted(d + "plain.txt"), QByteArray("still to do"));

@@ -150,8 +150,8 @@ private slots:
             for (const QString& name : original.keys())
                 QVERIFY2(encrypted[name] != original[name] && encrypted[name].startsWith("ZQ4E"), qPrintable(name));
 
-            const Outcome dec = runWithKey(keyOnStdin, {"--run", operationFile(false, true, true, in, "*.*", in, "*.*"),
-                                                        "--yes", "--quiet"});
+            const Outcome dec = runWithKey(
+                keyOnStdin, {"--run", operationFile(false, true, true, in, "*.*", in, "*.*"), "--yes", "--quiet"});
             QVERIFY2(dec.status == 0, qPrintable(dec.err));
             QCOMPARE(dec.out, QString());
             QCOMPARE(treeOf(in), original);
@@ -160,8 +160,8 @@ private slots:
 
         const QString enc = freshFolder();
         const QString dec = freshFolder();
-        const Outcome e = runWithKey(keyOnStdin, {"--run", operationFile(true, false, false, in, "*.*", enc, "*.zq4"),
-                                                  "--report", report});
+        const Outcome e = runWithKey(
+            keyOnStdin, {"--run", operationFile(true, false, false, in, "*.*", enc, "*.zq4"), "--report", report});
         QVERIFY2(e.status == 0, qPrintable(e.err));
         QVERIFY(e.out.contains("Number of files encrypted: 3\n"));
         QVERIFY(e.out.contains("letter.txt    1,440 bytes   -> letter.zq4  "));
@@ -169,7 +169,8 @@ private slots:
         QCOMPARE(treeOf(in), original);
         QCOMPARE(treeOf(enc).keys(), QStringList({"image.zq4", "letter.zq4", "notes.zq4"}));
 
-        const Outcome d = runWithKey(keyOnStdin, {"--run", operationFile(false, false, false, enc, "*.zq4", dec, "*.*")});
+        const Outcome d =
+            runWithKey(keyOnStdin, {"--run", operationFile(false, false, false, enc, "*.zq4", dec, "*.*")});
         QVERIFY2(d.status == 0, qPrintable(d.err));
         QVERIFY(d.out.contains("Decrypting *.zq4 in " + enc + "\n"));
         // The output file pattern *.* keeps the names: the files come back under their .zq4 names.
@@ -185,28 +186,45 @@ private slots:
     void refusals_data() {
         QTest::addColumn<QString>("situation");
         QTest::addColumn<QString>("message");
-        QTest::newRow("broken operation file") << "broken" << "Error: Error when attempting to load setup from file ";
-        QTest::newRow("missing operation file") << "no file" << " not found!";
-        QTest::newRow("missing folder") << "no folder" << "Error: Input file(s) not specified.";
+        QTest::newRow("broken operation file") << "broken"
+                                               << "Error: Error when attempting to load setup from file ";
+        QTest::newRow("missing operation file") << "no file"
+                                                << " not found!";
+        QTest::newRow("missing folder") << "no folder"
+                                        << "Error: Input file(s) not specified.";
         QTest::newRow("in place without --yes")
-            << "no yes" << "(so the input files will be overwritten)\nPerform this encryption operation?\n";
-        QTest::newRow("no key") << "no key" << "Encryption key not specified: Please specify the encryption key.";
-        QTest::newRow("unsuitable keyfile") << "short keyfile" << " is not a suitable keyfile.";
-        QTest::newRow("missing keyfile") << "no keyfile" << "Keyfile error: ";
-        QTest::newRow("short key on stdin") << "short key" << "The key needs at least 16 characters other than blanks.";
-        QTest::newRow("key on stdin too long") << "long key" << "The key has more than 64 characters.";
+            << "no yes"
+            << "(so the input files will be overwritten)\nPerform this encryption operation?\n";
+        QTest::newRow("no key") << "no key"
+                                << "Encryption key not specified: Please specify the encryption key.";
+        QTest::newRow("unsuitable keyfile") << "short keyfile"
+                                            << " is not a suitable keyfile.";
+        QTest::newRow("missing keyfile") << "no keyfile"
+                                         << "Keyfile error: ";
+        QTest::newRow("short key on stdin") << "short key"
+                                            << "The key needs at least 16 characters other than blanks.";
+        QTest::newRow("key on stdin too long") << "long key"
+                                               << "The key has more than 64 characters.";
         QTest::newRow("decryption in place without --yes")
-            << "no yes, decrypting" << "(so the input files will be overwritten)\nPerform this decryption operation?\n";
-        QTest::newRow("output that is another input")
-            << "output is an input" << "would replace the input file ";
-        QTest::newRow("nothing matches") << "no match"
-                                         << "Empty folder: The input folder contains no matching files and no subfolders.";
-        QTest::newRow("duplicate output names") << "duplicates" << "produces duplicate output filenames!";
-        QTest::newRow("unknown option") << "bad option" << "Unknown option 'colour'.";
-        QTest::newRow("two keys") << "two keys" << "either with --keyfile or with --key-stdin";
-        QTest::newRow("no operation") << "no operation" << "give either --run or --randomness";
-        QTest::newRow("report cannot be written") << "bad report" << "cannot write the report to ";
-        QTest::newRow("output specification with a folder") << "spec with folder" << "must not contain \"/\"";
+            << "no yes, decrypting"
+            << "(so the input files will be overwritten)\nPerform this decryption operation?\n";
+        QTest::newRow("output that is another input") << "output is an input"
+                                                      << "would replace the input file ";
+        QTest::newRow("nothing matches")
+            << "no match"
+            << "Empty folder: The input folder contains no matching files and no subfolders.";
+        QTest::newRow("duplicate output names") << "duplicates"
+                                                << "produces duplicate output filenames!";
+        QTest::newRow("unknown option") << "bad option"
+                                        << "Unknown option 'colour'.";
+        QTest::newRow("two keys") << "two keys"
+                                  << "either with --keyfile or with --key-stdin";
+        QTest::newRow("no operation") << "no operation"
+                                      << "give either --run or --randomness";
+        QTest::newRow("report cannot be written") << "bad report"
+                                                  << "cannot write the report to ";
+        QTest::newRow("output specification with a folder") << "spec with folder"
+                                                            << "must not contain \"/\"";
     }
     void refusals() {
         QFETCH(QString, situation);
@@ -291,8 +309,10 @@ private slots:
             QVERIFY(!o.out.contains("Number of files decrypted: 1"));
             QVERIFY(treeOf(dec).isEmpty());
         } else {
-            QVERIFY2(o.out.contains("0plain.enc    1,080 bytes   skipped (file seems not encrypted)\n"), qPrintable(o.out));
-            QVERIFY(o.err.contains("Anomaly: This file appears NOT to be encrypted?\nAttempt to decrypt it anyway? [answered No]"));
+            QVERIFY2(o.out.contains("0plain.enc    1,080 bytes   skipped (file seems not encrypted)\n"),
+                     qPrintable(o.out));
+            QVERIFY(o.err.contains(
+                "Anomaly: This file appears NOT to be encrypted?\nAttempt to decrypt it anyway? [answered No]"));
             QVERIFY(o.err.contains("Abort?: Abort this decryption operation? [answered No]"));
             QCOMPARE(treeOf(dec).keys(), QStringList({"a.txt"}));
             QCOMPARE(treeOf(dec).value("a.txt"), TestSupport::readFile(in + "a.txt"));
@@ -305,7 +325,8 @@ private slots:
         TestSupport::writeFile(in + "plain.txt", QByteArray("plain text, plainly. ").repeated(50));
         TestSupport::writeFile(in + "tiny.txt", "tiny");
         const QString enc = freshFolder();
-        QCOMPARE(runWithKey(false, {"--run", operationFile(true, false, false, in, "plain.txt", enc, "*.enc")}).status, 0);
+        QCOMPARE(runWithKey(false, {"--run", operationFile(true, false, false, in, "plain.txt", enc, "*.enc")}).status,
+                 0);
         QVERIFY(QFile::copy(enc + "plain.enc", in + "plain.enc"));
         const Outcome o = run({"--randomness", in});
         QCOMPARE(o.status, 0);
@@ -362,8 +383,7 @@ private slots:
         const int entriesBefore = entries();
         QElapsedTimer waited;
         waited.start();
-        while (entries() == entriesBefore && p.state() == QProcess::Running &&
-               waited.elapsed() < 120000)
+        while (entries() == entriesBefore && p.state() == QProcess::Running && waited.elapsed() < 120000)
             QThread::msleep(2);
         QCOMPARE(p.state(), QProcess::Running);
         ::kill(pid_t(p.processId()), SIGTERM);
@@ -378,7 +398,8 @@ private slots:
         QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("stopping after the current file"));
         QVERIFY(!report.contains("b_small.dat"));
         QCOMPARE(TestSupport::readFile(in + "b_small.dat"), QByteArray("small"));
-        QVERIFY(TestSupport::readFile(reportPath).endsWith("\nThe run was stopped by a signal; 1 matching file was not reached.\n"));
+        QVERIFY(TestSupport::readFile(reportPath)
+                    .endsWith("\nThe run was stopped by a signal; 1 matching file was not reached.\n"));
         if (twice) {
             // Abandoned: the original as it was, no result and nothing left of it.
             QVERIFY2(!report.contains("a_big.dat     314,572,800 bytes   -> "), qPrintable(report));
@@ -417,8 +438,9 @@ private slots:
         const int fd = ::open(QFile::encodeName(held).constData(), O_RDONLY | O_DIRECTORY);
         QVERIFY(fd >= 0);
         QVERIFY(::flock(fd, LOCK_EX | LOCK_NB) == 0);
-        const Outcome o = run({"--run", operationFile(true, inPlace, false, in, "*.txt", out, inPlace ? "*.txt" : "*.enc"),
-                               "--yes", "--keyfile", keyfile()});
+        const Outcome o =
+            run({"--run", operationFile(true, inPlace, false, in, "*.txt", out, inPlace ? "*.txt" : "*.enc"), "--yes",
+                 "--keyfile", keyfile()});
         ::close(fd);
         QCOMPARE(o.status, 4);
         QVERIFY2(o.err.contains("Another ZQ4 operation is using the folder " + held), qPrintable(o.err));
@@ -483,12 +505,22 @@ private slots:
         QTest::addColumn<bool>("subfolders");
         QTest::addColumn<QString>("message");
         const QString yes = "the operation works in place; give --yes to perform it.";
-        QTest::newRow("another spelling") << "in/./" << "*.txt" << "*.*" << false << yes;
-        QTest::newRow("a symbolic link") << "link/" << "*.txt" << "*.*" << false << yes;
-        QTest::newRow("a pattern naming the inputs") << "in/" << "*.txt" << "*.*" << false << yes;
-        QTest::newRow("a pattern naming some inputs") << "in/" << "*.*" << "*.txt" << false << yes;
+        QTest::newRow("another spelling") << "in/./"
+                                          << "*.txt"
+                                          << "*.*" << false << yes;
+        QTest::newRow("a symbolic link") << "link/"
+                                         << "*.txt"
+                                         << "*.*" << false << yes;
+        QTest::newRow("a pattern naming the inputs") << "in/"
+                                                     << "*.txt"
+                                                     << "*.*" << false << yes;
+        QTest::newRow("a pattern naming some inputs") << "in/"
+                                                      << "*.*"
+                                                      << "*.txt" << false << yes;
         QTest::newRow("new files with subfolders")
-            << "out/" << "*.txt" << "*.enc" << true << "asks for new output files with subfolders included";
+            << "out/"
+            << "*.txt"
+            << "*.enc" << true << "asks for new output files with subfolders included";
     }
     void inPlaceIsAlwaysAskedFor() {
         QFETCH(QString, output);
@@ -590,7 +622,8 @@ private slots:
     void helpAndVersion() {
         const Outcome help = run({"--help"});
         QCOMPARE(help.status, 0);
-        for (const char* option : {"--run", "--randomness", "--keyfile", "--key-stdin", "--yes", "--overwrite", "--report", "--quiet"})
+        for (const char* option :
+             {"--run", "--randomness", "--keyfile", "--key-stdin", "--yes", "--overwrite", "--report", "--quiet"})
             QVERIFY2(help.out.contains(QLatin1String(option)), option);
         const Outcome version = run({"--version"});
         QCOMPARE(version.status, 0);

@@ -25,9 +25,17 @@ const QByteArray kKey = "correct horse battery staple";
 // Names a user's folder really holds: Latin-1 bytes, wildcard and separator characters of other systems,
 // control characters.
 const QList<QByteArray> kOddNames = {
-    "caf\xe9.txt",      "2024-01-01T10:30:00.log", "a:b.txt",          "a?b.txt", "a*b.txt",
-    "a\\b.txt",         "report.2024.txt",         "esc\x1b[2Jx.txt", "line\nbreak.txt",
-    "d\xe9p\xf4t/inner.txt", "d\xe9p\xf4t/\xff\xfe.log",
+    "caf\xe9.txt",
+    "2024-01-01T10:30:00.log",
+    "a:b.txt",
+    "a?b.txt",
+    "a*b.txt",
+    "a\\b.txt",
+    "report.2024.txt",
+    "esc\x1b[2Jx.txt",
+    "line\nbreak.txt",
+    "d\xe9p\xf4t/inner.txt",
+    "d\xe9p\xf4t/\xff\xfe.log",
 };
 
 bool makeSocket(const QByteArray& path) {
@@ -155,12 +163,11 @@ private slots:
         const int folders = 1100;
         for (int i = 0; i < folders; ++i)
             QVERIFY(writeRaw(in + "f" + QByteArray::number(i) + "/a.txt", "x"));
-        const CliProcess::Outcome enc =
-            runOperation(CliProcess::operationFileText(true, true, true, in, "*.txt", in, "*.txt"), {"--yes", "--quiet"},
-                         [] {
-                             const rlimit limit{1024, 1024};
-                             ::setrlimit(RLIMIT_NOFILE, &limit);
-                         });
+        const CliProcess::Outcome enc = runOperation(
+            CliProcess::operationFileText(true, true, true, in, "*.txt", in, "*.txt"), {"--yes", "--quiet"}, [] {
+                const rlimit limit{1024, 1024};
+                ::setrlimit(RLIMIT_NOFILE, &limit);
+            });
         QVERIFY2(enc.status == 0, qPrintable(enc.err.left(2000)));
         const QMap<QByteArray, QByteArray> tree = rawTree(in);
         QCOMPARE(tree.size(), folders);

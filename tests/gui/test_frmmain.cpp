@@ -539,10 +539,14 @@ private slots:
         QTest::addColumn<QString>("outputFolder"); // beside the input folder Data/; "=" the input folder's text
         QTest::addColumn<QString>("outputSpec");
         QTest::addColumn<bool>("switched");
-        QTest::newRow("same folder, file pattern in another case") << "=" << "*.txt" << true;
-        QTest::newRow("same folder spelled another way") << "Data/x/../" << "*.TXT" << true;
-        QTest::newRow("a pattern that names every input's own file") << "Data/./" << "*.*" << true;
-        QTest::newRow("folders differing only in case") << "data/" << "*.TXT" << false;
+        QTest::newRow("same folder, file pattern in another case") << "="
+                                                                   << "*.txt" << true;
+        QTest::newRow("same folder spelled another way") << "Data/x/../"
+                                                         << "*.TXT" << true;
+        QTest::newRow("a pattern that names every input's own file") << "Data/./"
+                                                                     << "*.*" << true;
+        QTest::newRow("folders differing only in case") << "data/"
+                                                        << "*.TXT" << false;
     }
     void doItSwitchesOutputSameOnForIdenticalSides() {
         QFETCH(QString, outputFolder);
@@ -580,8 +584,10 @@ private slots:
             static_cast<QDialog*>(modal)->reject();
         });
         w->cmdDoIt_MouseUp(Qt::LeftButton);
-        QCOMPARE(description, "Encrypting *.txt in the folder " + in + " (3 files) .  The output files are specified "
-                              "as *.enc in the folder " + out + ".  2 output files exist already and will be replaced.");
+        QCOMPARE(description, "Encrypting *.txt in the folder " + in +
+                                  " (3 files) .  The output files are specified "
+                                  "as *.enc in the folder " +
+                                  out + ".  2 output files exist already and will be replaced.");
         QCOMPARE(TestSupport::readFile(out + "a.enc"), QByteArray("old a"));
     }
 

@@ -10,10 +10,10 @@
 
 #include <atomic>
 #include <csignal>
-#include <sys/stat.h>
-#include <thread>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace zq4e;

@@ -48,8 +48,8 @@ QList<quintptr> occurrences(const Needle& n) {
     static quintptr found[256];
     std::size_t count = 0, length = 0;
     const int fd = ::open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
-    for (ssize_t got; fd >= 0 && length < sizeof maps - 1 &&
-                      (got = ::read(fd, maps + length, sizeof maps - 1 - length)) > 0;)
+    for (ssize_t got;
+         fd >= 0 && length < sizeof maps - 1 && (got = ::read(fd, maps + length, sizeof maps - 1 - length)) > 0;)
         length += std::size_t(got);
     if (fd >= 0)
         ::close(fd);
@@ -160,9 +160,7 @@ private slots:
     }
 
     // The search itself works: a secret the engine holds for the session is found.
-    void theSearchFindsWhatIsThere() {
-        QVERIFY(foundInMemory(m_secrets[1]));
-    }
+    void theSearchFindsWhatIsThere() { QVERIFY(foundInMemory(m_secrets[1])); }
 
     // While the session lasts the engine holds the key and the master key once each, in pages that are locked
     // (never swapped out) and left out of core dumps.

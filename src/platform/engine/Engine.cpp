@@ -10,7 +10,6 @@
 #include "platform/engine/SegmentCipher.h"
 #include "platform/os/NativeName.h"
 
-
 #include <algorithm>
 #include <atomic>
 #include <climits>
@@ -455,8 +454,8 @@ int decrypt_file(const QString& inputPath, const QString& outputPath) {
         rc = commitResult(s, out);
     } else if (keepsPartialOutput(rc) && d.committed > 0) {
         // Only whole, authenticated plaintext stays: cut anything a failed write may have left behind.
-        if (out.commit(s.sync, s.syncFolder, static_cast<long long>(d.committed), OutputFile::Placing::BesideExisting) !=
-            Ok)
+        if (out.commit(s.sync, s.syncFolder, static_cast<long long>(d.committed),
+                       OutputFile::Placing::BesideExisting) != Ok)
             out.discard();
         else
             s.lastOutput = NativeName::decode(out.path());

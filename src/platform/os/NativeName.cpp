@@ -39,8 +39,7 @@ void appendHex(QString& out, const char* prefix, uint value, int digits) {
 }
 
 bool isReorderingMark(char32_t c) {
-    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x200E || c == 0x200F ||
-           c == 0x061C;
+    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x200E || c == 0x200F || c == 0x061C;
 }
 
 } // namespace

@@ -139,6 +139,8 @@ int FileStep::writeNewFile(const QString& path, const QString& outPath, qint64 s
                            qint64& resultSize) {
     // Results to new files are synced and named in groups (NewFileGroup), not one by one.
     const FileStamp original = FileStamp::of(path);
+    // Only a file that is there now was counted by the launch check (and confirmed, or allowed by --overwrite).
+    const bool replace = PathEntry::exists(outPath);
     const bool syncing = zq4e::sync_output();
     zq4e::set_sync_output(false);
     zq4e::set_rename_output(false);
@@ -160,7 +162,7 @@ int FileStep::writeNewFile(const QString& path, const QString& outPath, qint64 s
     if (code == 0) {
         // Measured now: the group may give it its name (and take this one away) before the line is written.
         resultSize = PathEntry::size(partialPath);
-        m_newFiles.add(partialPath, outPath, size);
+        m_newFiles.add(partialPath, outPath, size, replace);
         if (m_newFiles.isFull())
             commitNewFiles();
     }

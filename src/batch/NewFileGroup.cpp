@@ -11,9 +11,9 @@
 
 #include <cstdio>
 
-void NewFileGroup::add(const QString& written, const QString& outputPath, qint64 bytes) {
+void NewFileGroup::add(const QString& written, const QString& outputPath, qint64 bytes, bool replace) {
     if (written != outputPath)
-        m_renames << Rename{written, outputPath, bytes};
+        m_renames << Rename{written, outputPath, bytes, replace};
     m_folders.insert(QFileInfo(outputPath).absolutePath());
     m_anyPath = outputPath;
     ++m_files;
@@ -30,7 +30,7 @@ QList<NewFileGroup::Failure> NewFileGroup::commit(bool durable) {
         if (!synced) {
             PathEntry::remove(r.from);
             failures << Failure{r.to, QString(), r.bytes};
-        } else if (::rename(NativeName::encode(r.from).constData(), NativeName::encode(r.to).constData()) != 0) {
+        } else if (!PathEntry::rename(r.from, r.to, r.replace)) {
             failures << Failure{r.to, InPlaceFiles::keepAside(r.from, r.to), r.bytes};
         } else {
             DiskTrace::note(DiskTrace::Step::Rename, r.to);

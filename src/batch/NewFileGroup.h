@@ -15,7 +15,9 @@ public:
     static constexpr qint64 kMaxBytes = qint64(64) << 20;
 
     // written: where the engine left the result (the output path itself, or a temporary file beside it).
-    void add(const QString& written, const QString& outputPath, qint64 bytes);
+    // replace: a file at the output path when the result was begun may be replaced; otherwise the result takes
+    // its name only if that name is still free (a file that appeared meanwhile is kept, and so is the result).
+    void add(const QString& written, const QString& outputPath, qint64 bytes, bool replace);
     bool isEmpty() const { return m_files == 0; }
     bool isFull() const { return m_files >= kMaxFiles || m_bytes >= kMaxBytes; }
 
@@ -32,6 +34,7 @@ private:
     struct Rename {
         QString from, to;
         qint64 bytes;
+        bool replace;
     };
     QList<Rename> m_renames;
     QSet<QString> m_folders;

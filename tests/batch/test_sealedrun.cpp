@@ -307,17 +307,24 @@ private slots:
         QTest::newRow("edited while encrypted to a new file") << false << "edit" << changed;
         QTest::newRow("encrypted twice, to a new file") << false << "encrypted" << twice;
         QTest::newRow("encrypted twice, in place") << true << "encrypted" << twice;
+        QTest::newRow("a file appeared at the output name meanwhile")
+            << false << "appeared" << "Error when renaming temporary output file. ";
     }
     void linesSayWhatHappened() {
         QFETCH(bool, same);
         QFETCH(QString, seam);
         QFETCH(QString, line);
         const QString d = newFolder(), out = same ? d : newFolder();
-        QByteArray plain = TestSupport::pseudoRandomBytes(5000, 9);
+        // A result that waits for its name under a temporary one: large enough not to be written directly.
+        QByteArray plain = TestSupport::pseudoRandomBytes(seam == "appeared" ? (2 << 20) : 5000, 9);
         QVERIFY(TestSupport::writeFile(d + "x.dat", plain));
         if (seam == "encrypted") {
             run(d, "x.dat", d, "x.dat", true, true);
             plain = TestSupport::readFile(d + "x.dat");
+        } else if (seam == "appeared") {
+            m_ctx->afterResultWritten = [out](const QString&, const QString&) {
+                QVERIFY(TestSupport::writeFile(out + "x.dat", "someone else's"));
+            };
         } else {
             m_ctx->afterResultWritten = [](const QString& path, const QString&) {
                 QFile f(path);
@@ -332,6 +339,9 @@ private slots:
             QCOMPARE(files(out), QStringList());
             QCOMPARE(TestSupport::readFile(d + "x.dat"), plain);
             QCOMPARE(m_run->intFilesProcessed, 0);
+        } else if (seam == "appeared") {
+            QCOMPARE(TestSupport::readFile(out + "x.dat"), QByteArray("someone else's"));
+            QCOMPARE(decrypted(out + "x.dat1"), plain);
         } else {
             QCOMPARE(decrypted(out + "x.dat"), plain);
         }

@@ -307,8 +307,8 @@ private slots:
         QTest::newRow("edited while encrypted to a new file") << false << "edit" << changed;
         QTest::newRow("encrypted twice, to a new file") << false << "encrypted" << twice;
         QTest::newRow("encrypted twice, in place") << true << "encrypted" << twice;
-        QTest::newRow("a file appeared at the output name meanwhile")
-            << false << "appeared" << "Error when renaming temporary output file. ";
+        QTest::newRow("a file appeared at the output name meanwhile") << false << "appeared"
+                                                                      << "Error when renaming temporary output file. ";
     }
     void linesSayWhatHappened() {
         QFETCH(bool, same);

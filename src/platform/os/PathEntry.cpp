@@ -67,11 +67,16 @@ bool rename(const QString& from, const QString& to, bool replace) {
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
-    // A file system that cannot refuse by itself: a second link refuses an existing name just as well.
-    if (::link(a.constData(), b.constData()) != 0)
+    // A file system that cannot refuse by itself: a second link refuses an existing name just as well. One that
+    // has no links either gets a look first (a name taken in between would be replaced, as a plain rename does).
+    if (::link(a.constData(), b.constData()) == 0) {
+        ::unlink(a.constData());
+        return true;
+    }
+    if (errno == EEXIST)
         return false;
-    ::unlink(a.constData());
-    return true;
+    struct stat st {};
+    return ::lstat(b.constData(), &st) != 0 && errno == ENOENT && ::rename(a.constData(), b.constData()) == 0;
 }
 
 QString errorText(int error) {

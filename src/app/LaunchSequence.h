@@ -46,7 +46,7 @@ bool CheckInputFolder(const QString& inputDirpath, const QString& spec);
 bool SameFolder(const QString& a, const QString& b);
 
 // Every matching file of the input folder would be written onto itself: the run works in place whatever
-// the specifications say.
+// the file patterns say.
 bool OutputsAreInputs(const OperationSetup& setup);
 
 } // namespace LaunchSequence

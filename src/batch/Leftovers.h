@@ -14,7 +14,7 @@
 // Only what the user's own runs can have left is acted on (OwnFile.h): a journal or temporary file that is a
 // link, not a regular file, or another user's is left as it is; a result is put back only when it has the
 // recorded size and, for an encryption, begins with our header. Journal entries for names the run's file
-// specification does not cover stay in the journal, their results untouched, for a run that covers them.
+// pattern does not select stay in the journal, their results untouched, for a run that covers them.
 namespace Leftovers {
 
 struct Outcome {

@@ -1,4 +1,5 @@
 // The command line as a user meets it: the real executable run as a process over real folders.
+#include "support/CliProcess.h"
 #include "support/TestSupport.h"
 
 #include <QCryptographicHash>
@@ -21,11 +22,7 @@ namespace {
 
 const QByteArray kKey = "correct horse battery staple";
 
-struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Outcome = CliProcess::Outcome;
 
 // Every file under a folder (relative path -> bytes).
 QMap<QString, QByteArray> treeOf(const QString& folder) {
@@ -55,7 +52,7 @@ class TestCli : public QObject {
     QTemporaryDir m_home;
     int m_folder = 0;
 
-    QString program() const { return QCoreApplication::applicationDirPath() + QStringLiteral("/zq4"); }
+    QString program() const { return CliProcess::program(); }
     QString tmp(const QString& rel) const { return QDir(m_home.path()).filePath(rel); }
     QString freshFolder() {
         const QString dir = tmp(QStringLiteral("t%1/").arg(++m_folder));
@@ -91,19 +88,7 @@ class TestCli : public QObject {
     }
 
     Outcome run(const QStringList& args, const QByteArray& input = QByteArray()) {
-        QProcess p;
-        p.start(program(), args);
-        if (!p.waitForStarted())
-            return {};
-        if (!input.isNull())
-            p.write(input);
-        p.closeWriteChannel();
-        p.waitForFinished(600000);
-        Outcome o;
-        o.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        o.out = QString::fromUtf8(p.readAllStandardOutput());
-        o.err = QString::fromUtf8(p.readAllStandardError());
-        return o;
+        return CliProcess::run(args, input);
     }
     // The run with the key given one way or the other.
     Outcome runWithKey(bool onStdin, QStringList args, const QByteArray& key = kKey) {

@@ -38,6 +38,16 @@ void appendHex(QString& out, const char* prefix, uint value, int digits) {
     out += QString::number(value, 16).rightJustified(digits, QLatin1Char('0'));
 }
 
+// One character, as a surrogate pair beyond U+FFFF; below it as itself, a raw byte's lone surrogate included.
+void appendCharacter(QString& out, char32_t c) {
+    if (c >= 0x10000) {
+        out += QChar(QChar::highSurrogate(c));
+        out += QChar(QChar::lowSurrogate(c));
+    } else {
+        out += QChar(char16_t(c));
+    }
+}
+
 bool isReorderingMark(char32_t c) {
     return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x200E || c == 0x200F || c == 0x061C;
 }
@@ -95,12 +105,7 @@ QString decode(QByteArrayView bytes) {
         for (int k = 1; k < len; ++k)
             c = (c << 6) | (s[i + k] & 0x3F);
         i += len;
-        if (c >= 0x10000) {
-            out += QChar(QChar::highSurrogate(c));
-            out += QChar(QChar::lowSurrogate(c));
-        } else {
-            out += QChar(char16_t(c));
-        }
+        appendCharacter(out, c);
     }
     return out;
 }
@@ -122,12 +127,7 @@ QString fromCharacters(const QList<uint>& chars) {
     QString out;
     out.reserve(chars.size());
     for (uint c : chars) {
-        if (c >= 0x10000) {
-            out += QChar(QChar::highSurrogate(c));
-            out += QChar(QChar::lowSurrogate(c));
-        } else {
-            out += QChar(char16_t(c));
-        }
+        appendCharacter(out, c);
     }
     return out;
 }

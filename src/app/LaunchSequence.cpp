@@ -12,6 +12,12 @@
 #include "key/frmKeyFrom.h"
 #include "platform/os/FileIdentity.h"
 #include "platform/os/MessageBox.h"
+#include "platform/os/NativeName.h"
+#include "platform/os/PathEntry.h"
+
+#include <cerrno>
+
+#include <unistd.h>
 
 namespace LaunchSequence {
 
@@ -20,8 +26,7 @@ bool SameFolder(const QString& a, const QString& b) {
 }
 
 bool OutputsAreInputs(const OperationSetup& setup) {
-    const OutputSurvey::Result r =
-        OutputSurvey::survey(setup.strDirpath[0], setup.strFilespec[0], setup.strDirpath[1], setup.strFilespec[1]);
+    const OutputSurvey::Result r = OutputSurvey::survey(OutputSurvey::planOf(setup));
     return r.ok && r.inputs > 0 && r.ownInputs == r.inputs;
 }
 
@@ -69,7 +74,8 @@ bool CheckSetup(OperationSetup& setup, const frmKeyFrom& key, const Front& front
         MessageBox::show(QStringLiteral("Output file(s) not specified."), error, MessageBox::Warning);
         return false;
     }
-    if (FileProc::OutputSpecNamesFolder(setup.strFilespec[1])) {
+    // In place the output names are the input names, whatever the specification says.
+    if (!setup.blnOutputFilesSame && FileProc::OutputSpecNamesFolder(setup.strFilespec[1])) {
         MessageBox::show(FileProc::OutputSpecFolderText(), error, MessageBox::Warning);
         return false;
     }
@@ -85,13 +91,65 @@ bool CheckSetup(OperationSetup& setup, const frmKeyFrom& key, const Front& front
             setup.CopyInputToOutput();
         }
     }
-    if (setup.blnSubdirectories && !setup.blnOutputFilesSame) {
+    // Names that keep the original's and add an extension can be made in every subfolder: beside their inputs,
+    // or in the same subfolders of another folder.
+    if (setup.blnSubdirectories && !setup.blnOutputFilesSame && !FileProc::IsAddedExtensionSpec(setup.strFilespec[1])) {
         MessageBox::show(QStringLiteral("If subfolders are included then the output files ") +
                              QStringLiteral("must be the same as the input files."),
                          QString(), MessageBox::Information);
         return false;
     }
+    if (setup.blnOutputFilesSame)
+        return true;
+    if (!CheckOutputFolder(setup))
+        return false;
+    const OutputSurvey::Result outputs = OutputSurvey::survey(OutputSurvey::planOf(setup));
+    if (!outputs.clashOutput.isEmpty()) {
+        MessageBox::show(OutputSurvey::duplicateNamesText(
+                             outputs, FileProc::OutputSpecShown(setup.strFilespec[1], setup.blnEncrypt)),
+                         error, MessageBox::Warning);
+        return false;
+    }
     return true;
+}
+
+bool CheckOutputFolder(const OperationSetup& setup) {
+    const QString folder = withTrailingSlash(setup.strDirpath[1]);
+    const QString shown = NativeName::shown(folder);
+    QString problem;
+    // Asked without its final "/", so that a file there is found as the file it is.
+    const PathEntry::Info entry = PathEntry::of(folder.size() > 1 ? folder.chopped(1) : folder, true);
+    if (entry.kind == PathEntry::Kind::Missing)
+        problem = QStringLiteral("The output folder ") + shown + QStringLiteral(" does not exist.");
+    else if (entry.kind != PathEntry::Kind::Folder)
+        problem = QStringLiteral("The output folder ") + shown + QStringLiteral(" is not a folder.");
+    else if (::access(NativeName::encode(folder).constData(), W_OK | X_OK) != 0)
+        problem = QStringLiteral("No file can be written in the output folder ") + shown + QStringLiteral(" (") +
+                  PathEntry::errorText(errno) + QStringLiteral(").");
+    else if (setup.blnSubdirectories && !SameFolder(setup.strDirpath[0], folder) &&
+             FolderIsBelow(folder, setup.strDirpath[0]))
+        problem = QStringLiteral("The output folder ") + shown + QStringLiteral(" is inside the input folder ") +
+                  NativeName::shown(withTrailingSlash(setup.strDirpath[0])) +
+                  QStringLiteral(": with subfolders included its results would be taken for input files.");
+    if (problem.isEmpty())
+        return true;
+    MessageBox::show(problem, QStringLiteral("Error"), MessageBox::Warning);
+    return false;
+}
+
+bool FolderIsBelow(const QString& folder, const QString& above) {
+    // Up through the folder's parents as the system resolves them (links and all), until the root, which is its
+    // own parent.
+    QString path = withTrailingSlash(folder);
+    for (int depth = 0; depth < 4096; ++depth) {
+        const QString parent = path + QStringLiteral("../");
+        if (FileIdentity::sameEntry(parent, path))
+            return false;
+        if (SameFolder(parent, above))
+            return true;
+        path = parent;
+    }
+    return false;
 }
 
 Prepared PrepareRun(BatchRun& run, const OperationSetup& setup, frmKeyFrom& key, const Front& front) {

@@ -25,7 +25,9 @@ struct Front {
     bool reliabilityTestRunning = false;
 };
 
-// From "Input file(s) not specified." to the subfolder rule. False when a check failed (its message shown).
+// From "Input file(s) not specified." to the subfolder rule; then, for new output files, the output folder
+// (CheckOutputFolder) and output names that two inputs would share. False when a check failed (its message
+// shown).
 bool CheckSetup(OperationSetup& setup, const frmKeyFrom& key, const Front& front);
 
 enum class Prepared {
@@ -40,6 +42,12 @@ Prepared PrepareRun(BatchRun& run, const OperationSetup& setup, frmKeyFrom& key,
 
 // The input folder can be read and holds a file matching spec, or a subfolder. Otherwise a message.
 bool CheckInputFolder(const QString& inputDirpath, const QString& spec);
+
+// The output folder exists, is a folder and can be written to, and with subfolders included it is not inside
+// the input folder. Otherwise a message naming it.
+bool CheckOutputFolder(const OperationSetup& setup);
+// The folder lies somewhere below the other one, however either is spelled.
+bool FolderIsBelow(const QString& folder, const QString& above);
 
 // Two folders are one when they are the same folder on disk, however spelled; folders that do not exist
 // are compared by their text.

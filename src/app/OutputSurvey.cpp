@@ -6,29 +6,43 @@
 #include "files/FolderListing.h"
 #include "platform/os/NativeName.h"
 
-#include <QFile>
+#include <QHash>
 
 #include <sys/stat.h>
 
 namespace {
+
 constexpr qsizetype kNamesShown = 3;
-} // namespace
 
-namespace OutputSurvey {
-
-Result survey(const QString& inputDir, const QString& inputSpec, const QString& outputDir, const QString& outputSpec) {
-    Result r;
-    const QString in = withTrailingSlash(inputDir), out = withTrailingSlash(outputDir);
-    const Folder::Listing listing = Folder::listMatchingFiles(in, inputSpec);
+// below: the folder's path under the input (and output) folder, "" or ending in '/'.
+void surveyFolder(const OutputSurvey::Plan& plan, const QString& below, OutputSurvey::Result& r) {
+    const QString in = withTrailingSlash(plan.inputDir) + below;
+    const QString out = withTrailingSlash(plan.outputDir) + below;
+    const Folder::Listing listing = Folder::listMatchingFiles(in, plan.inputSpec);
     if (!listing.ok)
-        return r;
-    r.ok = true;
-    r.inputs = listing.names.size();
+        return;
+    if (below.isEmpty())
+        r.ok = true;
+    r.inputs += listing.names.size();
+    QHash<QString, QPair<QString, QString>> byOutput; // case-folded output name -> input and output name
     for (const QString& name : listing.names) {
         int code = 0;
-        const QString outName = FileProc::OutputNameFromSpec(name, outputSpec, code);
+        const QString outName = FileProc::OutputName(name, plan.outputSpec, plan.encrypt, code);
         if (code < 0)
             continue;
+        if (r.clashOutput.isEmpty()) {
+            // Names that differ only in letter case are one name on many disks (a memory stick, a shared folder).
+            const QString key = outName.toCaseFolded();
+            const auto earlier = byOutput.constFind(key);
+            if (earlier != byOutput.cend()) {
+                r.clashFirst = below + earlier->first;
+                r.clashOutput = below + earlier->second;
+                r.clashSecond = below + name;
+                r.clashSecondOutput = below + outName;
+            } else {
+                byOutput.insert(key, {name, outName});
+            }
+        }
         const QString outPath = out + outName;
         struct stat st {};
         if (::lstat(NativeName::encode(outPath).constData(), &st) != 0)
@@ -38,10 +52,45 @@ Result survey(const QString& inputDir, const QString& inputSpec, const QString& 
         } else {
             ++r.existing;
             if (r.firstExisting.size() < kNamesShown)
-                r.firstExisting << outName;
+                r.firstExisting << below + outName;
         }
     }
+    if (!plan.subfolders)
+        return;
+    const Folder::Listing subfolders = Folder::listSubfolders(in);
+    if (subfolders.ok)
+        for (const QString& sub : subfolders.names)
+            surveyFolder(plan, below + sub + QLatin1Char('/'), r);
+}
+
+} // namespace
+
+namespace OutputSurvey {
+
+Result survey(const Plan& plan) {
+    Result r;
+    surveyFolder(plan, QString(), r);
     return r;
+}
+
+Plan planOf(const OperationSetup& setup) {
+    return Plan{setup.strDirpath[0],  setup.strFilespec[0], setup.strDirpath[1],
+                setup.strFilespec[1], setup.blnEncrypt,     setup.blnSubdirectories};
+}
+
+Result survey(const QString& inputDir, const QString& inputSpec, const QString& outputDir, const QString& outputSpec) {
+    return survey(Plan{inputDir, inputSpec, outputDir, outputSpec, true, false});
+}
+
+QString duplicateNamesText(const Result& r, const QString& outputSpecShown) {
+    return QStringLiteral("Output file specification ") + QLatin1Char('"') + outputSpecShown + QLatin1Char('"') +
+           QStringLiteral(" produces duplicate output filenames!") + QStringLiteral("\r\n\r\n") +
+           NativeName::shown(r.clashFirst) + QStringLiteral(" and ") + NativeName::shown(r.clashSecond) +
+           (r.clashOutput == r.clashSecondOutput
+                ? QStringLiteral(" would both become ") + NativeName::shown(r.clashOutput) + QLatin1Char('.')
+                : QStringLiteral(" would become ") + NativeName::shown(r.clashOutput) + QStringLiteral(" and ") +
+                      NativeName::shown(r.clashSecondOutput) +
+                      QStringLiteral(", names that differ only in letter case."));
 }
 
 } // namespace OutputSurvey

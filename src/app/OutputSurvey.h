@@ -4,18 +4,36 @@
 #include <QStringList>
 
 // What the outputs of a run would meet before the run starts: outputs that are their own input file (the
-// same file on disk, however the folders are spelled), which the run replaces as it does in place, and
-// outputs that exist already as other files, which it would replace.
+// same file on disk, however the folders are spelled), which the run replaces as it does in place, outputs
+// that exist already as other files, which it would replace, and inputs whose outputs would share one name.
+struct OperationSetup;
+
 namespace OutputSurvey {
+
+struct Plan {
+    QString inputDir, inputSpec, outputDir, outputSpec;
+    bool encrypt = true;
+    // Through the subfolders too: each subfolder's results go to the same subfolder of the output folder.
+    bool subfolders = false;
+};
 
 struct Result {
     bool ok = false;   // the input folder could be listed
-    qint64 inputs = 0; // matching files of the input folder
+    qint64 inputs = 0; // matching files
     qint64 ownInputs = 0;
     qint64 existing = 0;       // outputs other than their own input that exist already
-    QStringList firstExisting; // the first few of those, by name
+    QStringList firstExisting; // the first few of those, by name (below the output folder)
+    // The first two inputs that would give one output name (letter case aside), below the input folder, and
+    // that name; empty when there are none.
+    QString clashFirst, clashSecond, clashOutput, clashSecondOutput;
 };
 
+Result survey(const Plan& plan);
+// The plan of the run a setup describes.
+Plan planOf(const OperationSetup& setup);
 Result survey(const QString& inputDir, const QString& inputSpec, const QString& outputDir, const QString& outputSpec);
+
+// "Output file specification "*.enc" produces duplicate output filenames!", and which inputs would clash.
+QString duplicateNamesText(const Result& r, const QString& outputSpecShown);
 
 } // namespace OutputSurvey

@@ -28,6 +28,8 @@
 
 #include <optional>
 
+#include <sys/stat.h>
+
 namespace {
 const QString crlf = QStringLiteral("\r\n");
 
@@ -205,7 +207,7 @@ void BatchRun::ProcessFiles() {
         m_report.clear();
         reportChanged(false);
         blnStop = blnPaused = blnComparisonReport = false;
-        intFilesAttempted = intFilesProcessed = intReportLines = lngTotalBytesProcessed = 0;
+        intFilesAttempted = intFilesProcessed = intReportLines = lngTotalBytesProcessed = intWrongKeyFiles = 0;
         runStarted();
         double elapsed = 0;
         if (blnRandomnessReport) {
@@ -234,8 +236,9 @@ void BatchRun::ProcessFiles() {
         fitToReport();
         if (intOperationResult == -1) {
             hideWindow();
-            MessageBox::show(QStringLiteral("Output file specification ") + QLatin1Char('"') + strOutputFilespec +
-                                 QLatin1Char('"') + QStringLiteral(" produces duplicate output filenames!"),
+            MessageBox::show(QStringLiteral("Output file specification ") + QLatin1Char('"') +
+                                 FileProc::OutputSpecShown(strOutputFilespec, setup().blnEncrypt) + QLatin1Char('"') +
+                                 QStringLiteral(" produces duplicate output filenames!"),
                              QStringLiteral("Error"), MessageBox::Warning);
         } else if (intOperationResult == -2) {
             hideWindow();
@@ -276,6 +279,7 @@ void BatchRun::writeSummary(double elapsed) {
     f.encrypt = setup().blnEncrypt;
     f.outputFilesSame = setup().blnOutputFilesSame;
     f.randomnessReport = blnRandomnessReport;
+    f.wrongKeyFiles = intWrongKeyFiles;
     for (const QString& line : RunSummary::Lines(f))
         writeDirect(line);
 }
@@ -286,6 +290,9 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
     const bool survey = blnGettingInputFilesizes;
     const bool same = setup().blnOutputFilesSame;
 
+    if (!survey && !same && outputDir != inputDir && FileProc::IsAddedExtensionSpec(outputSpec) &&
+        !PathEntry::exists(outputDir))
+        makeOutputFolder(inputDir, outputDir);
     QStringList recovered;
     if (!survey && !takeFolder(inputDir, spec, outputDir, outputSpec, recovered))
         return;
@@ -317,8 +324,9 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
     m_ctx.intNumFiles = matching.size();
 
     if ((!matching.isEmpty() || !others.isEmpty()) && !survey && !blnReportSuspended && !m_abandon) {
-        const QString header = TxtEncDec(QStringLiteral("Encrypting")) + QLatin1Char(' ') + spec +
-                               QStringLiteral(" in ") + NativeName::shown(inputDir) + crlf;
+        const QString header = TxtEncDec(QStringLiteral("Encrypting")) + QLatin1Char(' ') +
+                               NativeName::shown(FileProc::InputSpecShown(spec)) + QStringLiteral(" in ") +
+                               NativeName::shown(inputDir) + crlf;
         if (m_report.append(header)) {
             intReportLines += 1;
             reportChanged(true);
@@ -335,7 +343,7 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
         strOutputNames.clear();
         for (const QString& name : std::as_const(matching)) {
             int code = 0;
-            strOutputNames << (same ? name : FileProc::OutputNameFromSpec(name, outputSpec, code));
+            strOutputNames << (same ? name : FileProc::OutputName(name, outputSpec, setup().blnEncrypt, code));
         }
         if (!same && strOutputNames.size() >= 2) {
             // Any two names equal but for case, found through their case-folded forms rather than pair by pair:
@@ -343,6 +351,8 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
             QSet<QString> folded;
             folded.reserve(strOutputNames.size());
             for (const QString& name : std::as_const(strOutputNames)) {
+                if (name.isEmpty())
+                    continue; // no output at all: its line says why
                 const QString key = name.toCaseFolded();
                 if (folded.contains(key)) {
                     intOperationResult = -1;
@@ -406,8 +416,12 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
     if (!survey && setup().blnSubdirectories)
         leaveFolder(inputDir, outputDir);
 
+    // A subfolder's results are written beside its files; those of an added extension that go to another folder
+    // go to the same subfolder of that folder.
+    const bool mirrored = !same && outputDir != inputDir && FileProc::IsAddedExtensionSpec(outputSpec);
+    const QString outputBase = mirrored ? outputDir : inputDir;
     for (const QString& sub : subfolders) {
-        ProcessFolder(inputDir + sub, spec, inputDir + sub, outputSpec);
+        ProcessFolder(inputDir + sub, spec, outputBase + sub, outputSpec);
         if (m_abandon || intOperationResult < 0)
             return;
         CheckPauseAndStop();
@@ -427,6 +441,13 @@ void BatchRun::reportOtherEntries(const QList<Folder::OtherEntry>& others) {
                         ResultTexts::OtherEntryText(entry.kind, entry.error) + crlf,
                     true);
     }
+}
+
+void BatchRun::makeOutputFolder(const QString& inputDir, const QString& outputDir) {
+    // No more open to others than the folder it mirrors; a failure shows in the lines of its files.
+    struct stat st {};
+    const mode_t mode = ::stat(NativeName::encode(inputDir).constData(), &st) == 0 ? (st.st_mode & 0777) : 0700;
+    ::mkdir(NativeName::encode(outputDir).constData(), mode | S_IRWXU);
 }
 
 void BatchRun::leaveFolder(const QString& inputDir, const QString& outputDir) {

@@ -46,6 +46,8 @@ public:
     qint64 intFilesAttempted = 0;
     qint64 intFilesProcessed = 0;
     qint64 lngTotalBytesProcessed = 0;
+    // Decryptions refused although the file began as ours: the key did not open it.
+    qint64 intWrongKeyFiles = 0;
     qint64 intReportLines = 0;
     bool blnReportSuspended = false;
     bool blnComparisonReport = false;
@@ -117,6 +119,7 @@ private:
     // A line for each matching entry that is not a file to work on, or that could not be looked at.
     void reportOtherEntries(const QList<Folder::OtherEntry>& others);
     // The folder's results are final and its lock is given up: the walk does not come back to it.
+    void makeOutputFolder(const QString& inputDir, const QString& outputDir);
     void leaveFolder(const QString& inputDir, const QString& outputDir);
     // Before anything of a folder is processed: the folders are ours (else false: another run holds one), and what
     // a killed run left there is put right; `recovered` receives the names that got their results back.

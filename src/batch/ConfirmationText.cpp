@@ -1,14 +1,15 @@
 #include "batch/ConfirmationText.h"
 
 #include "batch/OperationWording.h"
+#include "files/FileProc.h"
 
 namespace ConfirmationText {
 
 QString Description(const Operation& op) {
     const qint64 n = op.matchingFiles;
     const bool single = n == 1 && !op.subdirectories;
-    QString d = TxtEncDec(QStringLiteral("Encrypting"), op.encrypt) + QLatin1Char(' ') + op.inputFilespec +
-                QStringLiteral(" in the folder ") + op.inputDirpath;
+    QString d = TxtEncDec(QStringLiteral("Encrypting"), op.encrypt) + QLatin1Char(' ') +
+                FileProc::InputSpecShown(op.inputFilespec) + QStringLiteral(" in the folder ") + op.inputDirpath;
     d += QStringLiteral(" (") + QString::number(n) + QLatin1Char(' ') +
          (n == 1 ? QStringLiteral("file") : QStringLiteral("files")) + QStringLiteral(") ");
     if (op.subdirectories)
@@ -25,7 +26,7 @@ QString Description(const Operation& op) {
     }
     d += single ? QStringLiteral("The output file is specified as ")
                 : QStringLiteral("The output files are specified as ");
-    d += op.outputFilespec;
+    d += FileProc::OutputSpecShown(op.outputFilespec, op.encrypt);
     if (op.outputDirpath != op.inputDirpath)
         d += QStringLiteral(" in the folder ") + op.outputDirpath;
     else

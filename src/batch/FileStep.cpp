@@ -70,6 +70,8 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
                : entry.kind == PathEntry::Kind::Link        ? 12
                : entry.kind == PathEntry::Kind::Unreachable ? -4
                                                             : 13;
+    } else if (outName.isEmpty()) {
+        code = 14; // no name to write the result to
     } else if (size == 0) {
         code = 3;
     } else if (!encrypt && size < 3) {
@@ -232,8 +234,9 @@ void FileStep::finishLine(int code, qint64 size, bool inPlace, const QString& pa
     }
     using NativeName::shown;
     const qint64 length = resultSize >= 0 ? resultSize : qMax<qint64>(0, PathEntry::size(outPath));
-    QString result = code == 0 ? ResultTexts::DoneText(inPlace, shown(outName), length)
-                               : ResultTexts::StepResultText(code, setup().blnEncrypt, shown(path), shown(tempPath));
+    QString result = code == 0    ? ResultTexts::DoneText(inPlace, shown(outName), length)
+                     : code == 14 ? ResultTexts::NoOutputNameText(FileProc::AddedExtension(m_run.strOutputFilespec))
+                                  : ResultTexts::StepResultText(code, setup().blnEncrypt, shown(path), shown(tempPath));
     if (m_encryptedTwice.remove(path) && code == 0)
         result += ResultTexts::EncryptedTwiceLine();
     if (ResultTexts::MayHavePartialOutput(code)) {
@@ -244,6 +247,10 @@ void FileStep::finishLine(int code, qint64 size, bool inPlace, const QString& pa
     }
     add(result);
     add(crlf, true);
+    if (code == zq4e::InvalidCipherFile && !setup().blnEncrypt && zq4e::last_input_was_encrypted())
+        ++m_run.intWrongKeyFiles;
+    if (m_run.m_ctx.afterFileLine && !m_run.m_ctx.afterFileLine(code))
+        m_run.blnStop = true;
 }
 
 bool FileStep::groupable(const QString& path, qint64 size) const {

@@ -133,6 +133,13 @@ QString UnreadableFolderLine(const QString& folder, const QString& errorText, bo
            QStringLiteral("); nothing in it was ") + TxtEncDec(QStringLiteral("encrypted"), encrypt) + QLatin1Char('.');
 }
 
+QString NoOutputNameText(const QString& extension) {
+    if (extension.isEmpty())
+        return QStringLiteral("The output file specification gives this name no output name; nothing was done.");
+    return QStringLiteral("The name does not end in .") + extension +
+           QStringLiteral(", so it has no name to be decrypted to; nothing was done.");
+}
+
 bool CountsAsProcessed(int code) {
     return code == 0 || code == 6 || code == 8;
 }

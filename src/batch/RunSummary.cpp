@@ -32,6 +32,10 @@ QStringList Lines(const Figures& f) {
     if (!(f.filesAttempted == 1 && f.filesProcessed == 1))
         lines << QStringLiteral("Number of files ") + TxtEncDec(QStringLiteral("encrypted"), f.encrypt) +
                      QLatin1Char(':') + withSign(f.filesProcessed) + crlf;
+    if (!f.encrypt && f.filesProcessed == 0 && f.wrongKeyFiles > 0)
+        lines << QStringLiteral("No file could be decrypted with this key: it is probably not the key these files "
+                                "were encrypted with.") +
+                     crlf;
     if (f.filesProcessed >= 1)
         lines << QStringLiteral("Total KB ") + TxtEncDec(QStringLiteral("encrypted"), f.encrypt) +
                      QStringLiteral(": ") + TotalKbText(f.bytesProcessed) + crlf;

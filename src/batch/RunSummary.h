@@ -13,6 +13,7 @@ struct Figures {
     bool encrypt = true;
     bool outputFilesSame = false;
     bool randomnessReport = false; // only the count of files applies
+    qint64 wrongKeyFiles = 0;      // decryptions of files of ours that the key did not open
 };
 
 // The summary lines, each ending with CR LF (the first may start with an empty line).

@@ -3,7 +3,6 @@
 #include "app/OperationSetup.h"
 #include "app/OutputSurvey.h"
 #include "batch/ConfirmationText.h"
-#include "cli/CliRun.h"
 #include "cli/Console.h"
 #include "files/Folder.h"
 #include "files/FolderListing.h"
@@ -23,25 +22,24 @@ void printError(const QString& text) {
 
 namespace CliChecks {
 
-bool confirmed(const CliRun& run, const OperationSetup& setup, bool yes, bool overwrite) {
+bool confirmed(const OperationSetup& setup, bool yes, bool overwrite) {
     OutputSurvey::Result outputs;
     if (!setup.blnOutputFilesSame)
-        outputs = OutputSurvey::survey(run.strInputDirpath, run.strInputFilespec, run.strOutputDirpath,
-                                       run.strOutputFilespec);
+        outputs = OutputSurvey::survey(OutputSurvey::planOf(setup));
     const bool inPlace = setup.blnOutputFilesSame || outputs.ownInputs > 0;
     if (inPlace && !yes) {
-        const qint64 n = Folder::CountMatchingFiles(run.strInputDirpath, run.strInputFilespec, true);
+        const qint64 n = Folder::CountMatchingFiles(setup.strDirpath[0], setup.strFilespec[0], true);
         if (n < 0) {
-            MessageBox::show(QStringLiteral("Error when attempting to count files in ") + run.strInputDirpath +
+            MessageBox::show(QStringLiteral("Error when attempting to count files in ") + setup.strDirpath[0] +
                                  QLatin1Char('.'),
                              QStringLiteral("Error"), MessageBox::Warning);
             return false;
         }
         ConfirmationText::Operation op;
-        op.inputDirpath = run.strInputDirpath;
-        op.inputFilespec = run.strInputFilespec;
-        op.outputDirpath = run.strOutputDirpath;
-        op.outputFilespec = run.strOutputFilespec;
+        op.inputDirpath = setup.strDirpath[0];
+        op.inputFilespec = setup.strFilespec[0];
+        op.outputDirpath = setup.strDirpath[1];
+        op.outputFilespec = setup.strFilespec[1];
         op.matchingFiles = n;
         op.subdirectories = setup.blnSubdirectories;
         op.outputFilesSame = setup.blnOutputFilesSame;

@@ -2,7 +2,6 @@
 
 #include <QString>
 
-class CliRun;
 struct OperationSetup;
 
 // What the command line asks of a run before it starts, in place of the window's confirmation, and what it
@@ -12,7 +11,7 @@ namespace CliChecks {
 // Originals replaced (in place, or an output that is its own input however the folders are spelled) need
 // --yes; other files that exist under output names need --overwrite. False, with the reason printed, when
 // the run must not start.
-bool confirmed(const CliRun& run, const OperationSetup& setup, bool yes, bool overwrite);
+bool confirmed(const OperationSetup& setup, bool yes, bool overwrite);
 
 // Every matching file the run would visit (through the subfolders when asked).
 qint64 countMatchingFiles(const QString& folder, const QString& spec, bool subfolders);

@@ -1,6 +1,10 @@
 #include "cli/CliRun.h"
 
 #include "cli/Console.h"
+#include "platform/engine/Engine.h"
+#include "platform/os/NativeName.h"
+
+#include <QTimer>
 
 namespace {
 const QString crlf = QStringLiteral("\r\n");
@@ -8,8 +12,39 @@ const QString crlf = QStringLiteral("\r\n");
 constexpr qsizetype kProgressWidth = 79;
 } // namespace
 
+// How often the line of a long file is brought up to date.
+constexpr int kProgressIntervalMs = 250;
+
 CliRun::CliRun(RunContext& context, bool quiet)
-    : BatchRun(context), m_quiet(quiet), m_progress(!quiet && Console::errIsTerminal()) {}
+    : BatchRun(context), m_quiet(quiet), m_progress(!quiet && Console::errIsTerminal()) {
+    if (!m_progress)
+        return;
+    m_fileTimer = std::make_unique<QTimer>();
+    m_fileTimer->setInterval(kProgressIntervalMs);
+    QObject::connect(m_fileTimer.get(), &QTimer::timeout, [this] {
+        const qint64 elapsed = m_fileClock.elapsed();
+        m_fileProgress.sample(zq4e::progress_bytes(), elapsed);
+        if (elapsed >= FileProgress::kShowAfterMs)
+            showProgress(m_fileProgress.fileLine(m_fileName));
+    });
+}
+
+CliRun::~CliRun() = default;
+
+void CliRun::fileStarted(qsizetype index, const QString& path, qint64 size, bool inPlace) {
+    (void)index;
+    if (!m_fileTimer)
+        return;
+    m_fileName = NativeName::shown(QStringView(path).mid(path.lastIndexOf(QLatin1Char('/')) + 1));
+    m_fileProgress.start(size, inPlace);
+    m_fileClock.start();
+    m_fileTimer->start();
+}
+
+void CliRun::fileFinished() {
+    if (m_fileTimer)
+        m_fileTimer->stop();
+}
 
 void CliRun::stop() {
     m_stopWanted = true;

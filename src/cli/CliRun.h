@@ -1,13 +1,22 @@
 #pragma once
 
 #include "batch/BatchRun.h"
+#include "batch/FileProgress.h"
+
+#include <QElapsedTimer>
+
+#include <memory>
+
+class QTimer;
 
 // The batch run of the command line: the report goes to standard output line by line as it grows, the line
-// in progress to standard error when that is a terminal. What the window would ask during the run is
+// in progress to standard error when that is a terminal, and there, once a file has taken longer than a second,
+// its bytes done, speed and time left. What the window would ask during the run is
 // answered so that the run goes on, and counted when it means a file was not done.
 class CliRun : public BatchRun {
 public:
     CliRun(RunContext& context, bool quiet);
+    ~CliRun() override;
 
     // A stop as by the Stop button; before the run has started it keeps the run from starting.
     void stop();
@@ -25,6 +34,8 @@ protected:
     void runStarted() override;
     void reportChanged(bool scroll) override;
     bool renameResult(const QString& tempPath, const QString& path) override;
+    void fileStarted(qsizetype index, const QString& path, qint64 size, bool inPlace) override;
+    void fileFinished() override;
 
 private:
     void showProgress(const QString& partial);
@@ -35,4 +46,8 @@ private:
     bool m_stopWanted = false;
     qint64 m_problems = 0;
     qsizetype m_printed = 0;
+    std::unique_ptr<QTimer> m_fileTimer;
+    QElapsedTimer m_fileClock;
+    FileProgress m_fileProgress;
+    QString m_fileName;
 };

@@ -9,13 +9,17 @@
 #include "cli/CliRun.h"
 #include "cli/Console.h"
 #include "cli/KeyInput.h"
+#include "cli/OneLineCommand.h"
 #include "cli/ReportFile.h"
 #include "cli/StopSignals.h"
+#include "files/FileIdentity.h"
+#include "files/FileProc.h"
 #include "files/Folder.h"
 #include "key/KeyDescription.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/MessageBox.h"
+#include "platform/os/NativeName.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -23,6 +27,9 @@
 #include <QFileInfo>
 
 #include <cstring>
+#include <functional>
+
+#include <unistd.h>
 
 namespace {
 
@@ -38,6 +45,7 @@ struct Options {
     bool overwrite = false;
     QString reportFile;
     bool quiet = false;
+    bool keepGoing = false;
 };
 
 void printError(const QString& text) {
@@ -48,8 +56,9 @@ void printError(const QString& text) {
 // lets the run go on without touching a doubtful file: its default answer when it has one, never "abort".
 class PrintedMessages {
 public:
-    explicit PrintedMessages(CliRun*& run) {
-        MessageBox::setPresenter([&run](const MessageBox::Shown& shown) {
+    // about: what the checks under way are about (a path of a one-line command), named before their messages.
+    PrintedMessages(CliRun*& run, const QString& about) {
+        MessageBox::setPresenter([&run, &about](const MessageBox::Shown& shown) {
             MessageBox::Button answer = MessageBox::Ok;
             if (shown.defaultButton != MessageBox::NoButton)
                 answer = shown.defaultButton;
@@ -60,6 +69,8 @@ public:
             QString text = Console::unixLines(shown.text);
             if (!shown.title.isEmpty())
                 text = shown.title + QStringLiteral(": ") + text;
+            if (!about.isEmpty() && !(run && run->isRunning()))
+                text = about + QStringLiteral(": ") + text;
             if (shown.buttons & (MessageBox::Yes | MessageBox::No))
                 text +=
                     answer == MessageBox::Yes ? QStringLiteral(" [answered Yes]") : QStringLiteral(" [answered No]");
@@ -113,13 +124,14 @@ bool loadOperationFile(const QString& path, OperationSetup& setup) {
     } else if (setup.blnSubdirectories) {
         // The window turns the output to the input files here; an operation file that asks for new files is
         // not run in place behind its back.
-        if (!setup.blnOutputFilesSame) {
+        if (!setup.blnOutputFilesSame && !FileProc::IsAddedExtensionSpec(setup.strFilespec[1])) {
             printError(QStringLiteral("the operation file ") + path +
                        QStringLiteral(" asks for new output files with subfolders included, but with subfolders "
                                       "the output files must be the same as the input files; nothing was done."));
             return false;
         }
-        setup.CopyInputToOutput();
+        if (setup.blnOutputFilesSame)
+            setup.CopyInputToOutput();
     }
     return true;
 }
@@ -130,15 +142,128 @@ struct Session {
     frmKeyFrom key;
     RunContext context{setup, key};
     CliRun* current = nullptr; // the run under way, for the printed messages
-    PrintedMessages messages{current};
+    QString messagesAbout;
+    PrintedMessages messages{current, messagesAbout};
     // Whichever way the program ends, no key material is left behind in its memory.
     ~Session() { EraseKeyMaterial(key); }
+};
+
+// The key of a run: a keyfile, a line of standard input, or (where asked for) typed on the terminal.
+bool readKey(frmKeyFrom& key, const QString& keyfile, bool fromStdin, bool askTerminal, bool encrypt) {
+    QString message;
+    bool ok = true;
+    if (!keyfile.isEmpty())
+        ok = KeyInput::fromKeyfile(key, keyfile, message);
+    else if (fromStdin)
+        ok = KeyInput::fromStandardInput(key, encrypt, message);
+    else if (askTerminal && ::isatty(STDIN_FILENO))
+        ok = KeyInput::fromStandardInput(key, encrypt, message);
+    else if (askTerminal)
+        ok = false, message = QStringLiteral("no key: give --keyfile or --key-stdin (standard input is not a "
+                                             "terminal to type it on).");
+    if (!ok)
+        printError(message);
+    return ok;
+}
+
+// A decryption whose first files all fail to open stops there: the key is almost certainly the wrong one, and
+// trying it on thousands more files only fills the report with the same line.
+class FirstFailures {
+public:
+    static constexpr int kFiles = 3;
+    void watch(RunContext& context) {
+        context.afterFileLine = [this](int code) {
+            if (m_seen >= kFiles)
+                return true;
+            ++m_seen;
+            if (code != zq4e::InvalidCipherFile) {
+                m_seen = kFiles;
+                return true;
+            }
+            m_stopped = m_seen == kFiles;
+            return !m_stopped;
+        };
+    }
+    bool stopped() const { return m_stopped; }
+    static QString text() {
+        return QStringLiteral("the first ") + QString::number(kFiles) +
+               QStringLiteral(" files could not be decrypted with this key (it is not the key they were encrypted "
+                              "with, or they are not files of ours), so the run was stopped; give --keep-going to "
+                              "try every file.");
+    }
+
+private:
+    int m_seen = 0;
+    bool m_stopped = false;
+};
+
+// The worst of two exit statuses: a folder in use or a stop outweighs files not done, which outweigh success.
+int worse(int a, int b) {
+    auto rank = [](int s) {
+        return s == CommandLine::AllDone ? 0 : s == CommandLine::SomeNotDone ? 1 : s == CommandLine::Refused ? 2 : 3;
+    };
+    return rank(b) > rank(a) ? b : a;
+}
+
+// One run of the setup in the session, its launch checks passed: the confirmation, the size pass and space
+// check, the run, its report printed. The exit status; refused: nothing was touched.
+int launchAndRun(Session& session, CliRun& run, const LaunchSequence::Front& front, QString& reportText,
+                 bool& refused) {
+    OperationSetup& setup = session.setup;
+    refused = false;
+    const LaunchSequence::Prepared prepared = LaunchSequence::PrepareRun(run, setup, session.key, front);
+    // A signal during the size pass cuts the pass short; what it then found is no reason to refuse.
+    if (run.stopWanted())
+        return CommandLine::Stopped;
+    if (prepared != LaunchSequence::Prepared::Launch) {
+        refused = true;
+        return CommandLine::Refused;
+    }
+    const qint64 matching =
+        CliChecks::countMatchingFiles(run.strInputDirpath, run.strInputFilespec, setup.blnSubdirectories);
+    run.ProcessFiles();
+    // Duplicate output names, or an output that is another input: refused before a file of it was touched, and
+    // the report is not written either.
+    if (run.intOperationResult == -1 || run.intOperationResult == -3) {
+        run.printReport(true);
+        refused = true;
+        return CommandLine::Refused;
+    }
+    if (run.stopWanted() && run.intOperationResult != -2)
+        run.report().appendDirect(CliChecks::stoppedLine(qMax<qint64>(0, matching - run.intFilesAttempted)));
+    run.printReport(true);
+    reportText += run.report().text();
+    if (run.intOperationResult == -2)
+        return CommandLine::FolderInUse;
+    if (run.stopWanted())
+        return CommandLine::Stopped;
+    if (run.intFilesProcessed < run.intFilesAttempted || run.problems() > 0)
+        return CommandLine::SomeNotDone;
+    return CommandLine::AllDone;
+}
+
+// What a run's first signal and second signal do: stop after the current file, then abandon it (the engine
+// removes what it had written of it, the input stays as it was).
+std::function<void(int)> stopHandler(CliRun& run) {
+    return [&run](int) {
+        if (!run.stopWanted()) {
+            printError(QStringLiteral("stopping after the current file (signal again to abandon it)."));
+            run.stop();
+        } else if (!zq4e::cancel_requested()) {
+            printError(QStringLiteral("abandoning the file in progress."));
+            zq4e::request_cancel();
+        }
+    };
+}
+
+struct EngineBuffers {
+    bool ok = zq4e::allocate_buffers() != 0;
+    ~EngineBuffers() { zq4e::deallocate_buffers(); }
 };
 
 int runOperation(const Options& options) {
     Session session;
     OperationSetup& setup = session.setup;
-    frmKeyFrom& key = session.key;
     if (!loadOperationFile(options.operationFile, setup))
         return CommandLine::Refused;
     // Before anything else: the report must not land on a file of the run or among the files it works on.
@@ -152,70 +277,128 @@ int runOperation(const Options& options) {
             return CommandLine::Refused;
         }
     }
-
-    QString keyMessage;
-    if (!options.keyfile.isEmpty() && !KeyInput::fromKeyfile(key, options.keyfile, keyMessage)) {
-        printError(keyMessage);
+    if (!readKey(session.key, options.keyfile, options.keyFromStdin, false, setup.blnEncrypt))
         return CommandLine::Refused;
-    }
-    if (options.keyFromStdin && !KeyInput::fromStandardInput(key, setup.blnEncrypt, keyMessage)) {
-        printError(keyMessage);
-        return CommandLine::Refused;
-    }
 
-    struct EngineSession {
-        ~EngineSession() { zq4e::deallocate_buffers(); }
-    } engine;
-    if (zq4e::allocate_buffers() == 0) {
+    const EngineBuffers engine;
+    if (!engine.ok) {
         printError(QStringLiteral("Attempt to allocate buffers was unsuccessful!"));
         return CommandLine::Refused;
     }
-
     CliRun run(session.context, options.quiet);
     session.current = &run;
-    // The first signal stops after the current file, like the Stop button; a second one abandons the file in
-    // progress (the engine removes what it had written of it, the input stays as it was).
-    StopSignals stopSignals([&run](int) {
-        if (!run.stopWanted()) {
-            printError(QStringLiteral("stopping after the current file (signal again to abandon it)."));
-            run.stop();
-        } else if (!zq4e::cancel_requested()) {
-            printError(QStringLiteral("abandoning the file in progress."));
-            zq4e::request_cancel();
-        }
-    });
+    StopSignals stopSignals(stopHandler(run));
+    FirstFailures firstFailures;
+    if (!setup.blnEncrypt && !options.keepGoing)
+        firstFailures.watch(session.context);
 
     LaunchSequence::Front front;
-    front.confirm = [&] { return CliChecks::confirmed(run, setup, options.yes, options.overwrite); };
-    if (!LaunchSequence::CheckSetup(setup, key, front))
+    front.confirm = [&] { return CliChecks::confirmed(setup, options.yes, options.overwrite); };
+    if (!LaunchSequence::CheckSetup(setup, session.key, front))
         return CommandLine::Refused;
-    const LaunchSequence::Prepared prepared = LaunchSequence::PrepareRun(run, setup, key, front);
-    // A signal during the size pass cuts the pass short; what it then found is no reason to refuse.
-    if (run.stopWanted())
-        return CommandLine::Stopped;
-    if (prepared != LaunchSequence::Prepared::Launch)
-        return CommandLine::Refused;
+    QString reportText;
+    bool refused = false;
+    int status = launchAndRun(session, run, front, reportText, refused);
+    if (refused)
+        return status;
+    if (firstFailures.stopped()) {
+        printError(FirstFailures::text());
+        status = worse(status, CommandLine::SomeNotDone);
+    }
+    if (reportFile.wanted() && !reportFile.write(reportText) && status == CommandLine::AllDone)
+        status = CommandLine::SomeNotDone;
+    return status;
+}
 
-    const qint64 matching =
-        CliChecks::countMatchingFiles(run.strInputDirpath, run.strInputFilespec, setup.blnSubdirectories);
-    run.ProcessFiles();
-    // Duplicate output names, or an output that is another input: refused before a file of it was touched, and
-    // the report is not written either.
-    if (run.intOperationResult == -1 || run.intOperationResult == -3) {
-        run.printReport(true);
+int runOneLine(int argc, char* argv[]) {
+    OneLineCommand::Request request;
+    QString wrong;
+    if (!OneLineCommand::parse(argc, argv, request, wrong)) {
+        printError(wrong);
         return CommandLine::Refused;
     }
-    if (run.stopWanted() && run.intOperationResult != -2)
-        run.report().appendDirect(CliChecks::stoppedLine(qMax<qint64>(0, matching - run.intFilesAttempted)));
-    run.printReport(true);
+    if (request.help) {
+        Console::out(OneLineCommand::helpText());
+        return CommandLine::AllDone;
+    }
+    Session session;
+    // Every path is looked at before a key is asked for or a file touched.
+    QList<OperationSetup> setups;
+    QStringList shownPaths;
+    QList<QPair<dev_t, ino_t>> seen;
+    for (const QString& path : std::as_const(request.paths)) {
+        OperationSetup one;
+        if (!OneLineCommand::setupFor(request, path, one, wrong)) {
+            printError(wrong);
+            return CommandLine::Refused;
+        }
+        // A path named twice (or by two spellings) is one run.
+        const FileStamp stamp = FileStamp::of(path);
+        if (stamp.valid && seen.contains(qMakePair(stamp.device, stamp.inode)))
+            continue;
+        seen << qMakePair(stamp.device, stamp.inode);
+        setups << one;
+        shownPaths << NativeName::shown(path);
+    }
+    const ReportFile reportFile(request.reportFile);
+    if (reportFile.wanted()) {
+        QStringList folders, below;
+        for (const OperationSetup& one : std::as_const(setups)) {
+            folders << one.strDirpath[0] << one.strDirpath[1];
+            if (one.blnSubdirectories)
+                below << one.strDirpath[0] << one.strDirpath[1];
+        }
+        const QString why = reportFile.refusal({request.keyfile}, folders, below);
+        if (!why.isEmpty()) {
+            printError(why);
+            return CommandLine::Refused;
+        }
+    }
+    if (!readKey(session.key, request.keyfile, request.keyFromStdin, true, request.encrypt))
+        return CommandLine::Refused;
+
+    const EngineBuffers engine;
+    if (!engine.ok) {
+        printError(QStringLiteral("Attempt to allocate buffers was unsuccessful!"));
+        return CommandLine::Refused;
+    }
+    CliRun run(session.context, request.quiet);
+    session.current = &run;
+    StopSignals stopSignals(stopHandler(run));
+    FirstFailures firstFailures;
+    if (!request.encrypt && !request.keepGoing)
+        firstFailures.watch(session.context);
+    LaunchSequence::Front front;
+    front.confirm = [&] { return CliChecks::confirmed(session.setup, request.yes, request.overwrite); };
+
+    // Every launch check of every path before the first file is touched: exit 2 leaves everything as it was.
+    for (qsizetype i = 0; i < setups.size(); ++i) {
+        session.setup = setups[i];
+        session.messagesAbout = shownPaths[i];
+        if (!LaunchSequence::CheckSetup(session.setup, session.key, front) || !front.confirm())
+            return CommandLine::Refused;
+        setups[i] = session.setup;
+    }
+    QString reportText;
     int status = CommandLine::AllDone;
-    if (run.intOperationResult == -2)
-        status = CommandLine::FolderInUse;
-    else if (run.stopWanted())
-        status = CommandLine::Stopped;
-    else if (run.intFilesProcessed < run.intFilesAttempted || run.problems() > 0)
-        status = CommandLine::SomeNotDone;
-    if (reportFile.wanted() && !reportFile.write(run.report().text()) && status == CommandLine::AllDone)
+    for (qsizetype i = 0; i < setups.size(); ++i) {
+        session.setup = setups[i];
+        session.messagesAbout = shownPaths[i];
+        bool refused = false;
+        const int one = launchAndRun(session, run, front, reportText, refused);
+        // After the first run a refusal is no longer "nothing touched".
+        status = worse(status, refused && i > 0 ? CommandLine::SomeNotDone : one);
+        if (refused && i == 0)
+            return one;
+        if (firstFailures.stopped()) {
+            printError(FirstFailures::text());
+            status = worse(status, CommandLine::SomeNotDone);
+            break;
+        }
+        if (run.stopWanted() || status == CommandLine::FolderInUse)
+            break;
+    }
+    if (reportFile.wanted() && !reportFile.write(reportText) && status == CommandLine::AllDone)
         status = CommandLine::SomeNotDone;
     return status;
 }
@@ -266,6 +449,8 @@ int listRandomness(const Options& options) {
 namespace CommandLine {
 
 bool wanted(int argc, char* argv[]) {
+    if (OneLineCommand::wanted(argc, argv))
+        return true;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
         if (std::strncmp(a, "--", 2) == 0 || std::strcmp(a, "-h") == 0 || std::strcmp(a, "-v") == 0 ||
@@ -279,11 +464,15 @@ int run(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zq4"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZQ4_VERSION));
+    if (OneLineCommand::wanted(argc, argv))
+        return runOneLine(argc, argv);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("File encryption workbench.\n\n"
-                       "  zq4                              the window\n"
+                       "  zq4 encrypt [options] PATH...    encrypt files and folders (see zq4 encrypt --help)\n"
+                       "  zq4 decrypt [options] PATH...    decrypt them again\n"
+                       "  zq4 [PATH]                       the window (set up for PATH)\n"
                        "  zq4 --run FILE.opn [options]     run the operation the operation file describes\n"
                        "  zq4 --randomness FOLDER [SPEC]   list the randomness of the matching files\n\n"
                        "Exit status: 0 every file done; 1 some files not done, or the report could not be\n"
@@ -308,7 +497,9 @@ int run(int argc, char* argv[]) {
     const QCommandLineOption report(QStringLiteral("report"), QStringLiteral("Also write the report to <file>."),
                                     QStringLiteral("file"));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Write no report to standard output."));
-    parser.addOptions({runOption, randomness, keyfile, keyStdin, yes, overwrite, report, quiet});
+    const QCommandLineOption keepGoing(QStringLiteral("keep-going"),
+                                       QStringLiteral("Decrypt on when the first three files all fail to open."));
+    parser.addOptions({runOption, randomness, keyfile, keyStdin, yes, overwrite, report, quiet, keepGoing});
     parser.addPositionalArgument(QStringLiteral("spec"),
                                  QStringLiteral("With --randomness: the file specification (default *.*)."),
                                  QStringLiteral("[spec]"));
@@ -339,6 +530,7 @@ int run(int argc, char* argv[]) {
     options.overwrite = parser.isSet(overwrite);
     options.reportFile = parser.value(report);
     options.quiet = parser.isSet(quiet);
+    options.keepGoing = parser.isSet(keepGoing);
     const QStringList positional = parser.positionalArguments();
 
     QString wrong;

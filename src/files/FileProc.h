@@ -15,12 +15,14 @@ enum OutputNameCode {
     OutputNameInputEmpty = -1,
     OutputNameSpecEmpty = -2,
     OutputNameEmpty = -4,
+    OutputNameLacksExtension = -5, // decrypting with an added extension: the name does not end in it
 };
 
 // True if the plain file name (no folder) satisfies the file specification. Name and file specification are split
 // at their last dot and the parts are matched separately (StrProc::WildcardMatch): "*" selects only names
 // without an extension, "*.*" and "*." select every name, *.txt never selects a name without a dot. "?", "*",
-// ":" and "\" in a name are characters like any other; a name holding "/" never matches.
+// ":" and "\" in a name are characters like any other; a name holding "/" never matches. A specification made
+// by ExactNameSpec selects its one name only.
 bool FileNameMatchesSpec(const QString& name, const QString& spec, bool caseSensitive = false);
 
 // Output file name derived from an input file name and an output file specification by positional
@@ -28,9 +30,30 @@ bool FileNameMatchesSpec(const QString& name, const QString& spec, bool caseSens
 // the result is empty.
 QString OutputNameFromSpec(const QString& inputName, const QString& outputSpec, int& code);
 // An output file specification names files of the output folder: one holding "/" would name files in other
-// folders ("../../*.x"), and is refused with this text.
+// folders ("../../*.x"), and is refused with this text. An added extension (below) is no such specification.
 bool OutputSpecNamesFolder(const QString& outputSpec);
 QString OutputSpecFolderText();
+
+// "Add an extension": each input keeps its whole name and the extension is added when encrypting
+// (notes.txt -> notes.txt.enc) and taken off when decrypting. It is written as an output specification of its
+// own, "/." and the extension: no real specification holds "/", so no setup file is ever read as this one, and
+// a program that does not know it refuses it rather than misreading it.
+QString AddedExtensionSpec(const QString& extension);
+bool IsAddedExtensionSpec(const QString& outputSpec);
+// The extension of an added-extension specification ("enc"), empty for any other specification.
+QString AddedExtension(const QString& outputSpec);
+// The output name of an input: OutputNameFromSpec, or by the added extension in the run's direction (a name
+// that does not end in it cannot be decrypted to a name: OutputNameLacksExtension).
+QString OutputName(const QString& inputName, const QString& outputSpec, bool encrypt, int& code);
+// How an output specification is shown: itself, or for an added extension "(name).enc" when encrypting and
+// "(name) without .enc" when decrypting.
+QString OutputSpecShown(const QString& outputSpec, bool encrypt);
+
+// An input specification that selects exactly one name, its wildcard characters and letter case included: "/"
+// before the name (no name holds "/").
+QString ExactNameSpec(const QString& name);
+// How an input specification is shown: without that "/".
+QString InputSpecShown(const QString& inputSpec);
 
 // Extension of the path's file name without the dot; empty if the file name has no dot.
 QString FileExtension(const QString& path, bool lowerCase);

@@ -91,7 +91,54 @@ QString OutputNameFromSpec(const QString& inputName, const QString& outputSpec, 
 }
 
 bool OutputSpecNamesFolder(const QString& outputSpec) {
-    return outputSpec.contains(QLatin1Char('/'));
+    return outputSpec.contains(QLatin1Char('/')) && !IsAddedExtensionSpec(outputSpec);
+}
+
+QString AddedExtensionSpec(const QString& extension) {
+    return QStringLiteral("/.") + extension;
+}
+
+bool IsAddedExtensionSpec(const QString& outputSpec) {
+    return outputSpec.size() > 2 && outputSpec.startsWith(QLatin1String("/.")) &&
+           outputSpec.indexOf(QLatin1Char('/'), 1) < 0 && outputSpec.indexOf(QLatin1Char('.'), 2) < 0;
+}
+
+QString AddedExtension(const QString& outputSpec) {
+    return IsAddedExtensionSpec(outputSpec) ? outputSpec.mid(2) : QString();
+}
+
+QString OutputName(const QString& inputName, const QString& outputSpec, bool encrypt, int& code) {
+    if (!IsAddedExtensionSpec(outputSpec))
+        return OutputNameFromSpec(inputName, outputSpec, code);
+    const QString suffix = outputSpec.mid(1);
+    if (inputName.isEmpty()) {
+        code = OutputNameInputEmpty;
+        return QString();
+    }
+    code = OutputNameDerived;
+    if (encrypt)
+        return inputName + suffix;
+    // Letter case is ignored here as it is when names are matched: "REPORT.TXT.ENC" gives "REPORT.TXT".
+    if (inputName.size() <= suffix.size() || !inputName.endsWith(suffix, Qt::CaseInsensitive)) {
+        code = OutputNameLacksExtension;
+        return QString();
+    }
+    return inputName.left(inputName.size() - suffix.size());
+}
+
+QString OutputSpecShown(const QString& outputSpec, bool encrypt) {
+    if (!IsAddedExtensionSpec(outputSpec))
+        return outputSpec;
+    const QString suffix = outputSpec.mid(1);
+    return encrypt ? QStringLiteral("(name)") + suffix : QStringLiteral("(name) without ") + suffix;
+}
+
+QString ExactNameSpec(const QString& name) {
+    return QLatin1Char('/') + name;
+}
+
+QString InputSpecShown(const QString& inputSpec) {
+    return inputSpec.startsWith(QLatin1Char('/')) ? inputSpec.mid(1) : inputSpec;
 }
 
 QString OutputSpecFolderText() {

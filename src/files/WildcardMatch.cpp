@@ -80,6 +80,9 @@ bool FileNameMatchesSpec(const QString& name, const QString& spec, bool caseSens
     // "?", "*", ":" and the backslash are characters like any other in a name here; only "/" cannot be part of one.
     if (name.contains(QLatin1Char('/')))
         return false;
+    // One exact name (ExactNameSpec): its "*" and "?" are its own, and so is its letter case.
+    if (spec.startsWith(QLatin1Char('/')))
+        return name == QStringView(spec).mid(1);
 
     const qsizetype nameDot = name.lastIndexOf(QLatin1Char('.'));
     const qsizetype specDot = spec.lastIndexOf(QLatin1Char('.'));

@@ -198,8 +198,9 @@ private slots:
         QTest::newRow("nothing matches")
             << "no match"
             << "Empty folder: The input folder contains no matching files and no subfolders.";
-        QTest::newRow("duplicate output names") << "duplicates"
-                                                << "produces duplicate output filenames!";
+        QTest::newRow("duplicate output names")
+            << "duplicates"
+            << "produces duplicate output filenames!\n\na.txt and b.doc would both become same.enc.";
         QTest::newRow("unknown option") << "bad option"
                                         << "Unknown option 'colour'.";
         QTest::newRow("two keys") << "two keys"

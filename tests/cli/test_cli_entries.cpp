@@ -74,6 +74,7 @@ class TestCliEntries : public QObject {
 
 private slots:
     void initTestCase() { TestSupport::prepareEnvironment(m_home); }
+    void cleanupTestCase() { CliProcess::removeRaw(QFile::encodeName(m_home.path())); }
 
     // In place with subfolders: every regular file is encrypted under its exact bytes and comes back; a link, a
     // pipe and a socket that match get a line each and are left alone; no name reaches the terminal raw.

@@ -85,6 +85,9 @@ private slots:
         QTest::newRow("wildcard in name is no wildcard") << "a*.txt" << "a*x.txt" << false;
         QTest::newRow("separator in name") << "dir/a.txt" << "*.*" << false;
         QTest::newRow("raw byte in name") << NativeName::decode("caf\xe9.txt") << "caf?.txt" << true;
+        QTest::newRow("exact name") << "a*b.txt" << ExactNameSpec("a*b.txt") << true;
+        QTest::newRow("exact name: its * is no wildcard") << "axb.txt" << ExactNameSpec("a*b.txt") << false;
+        QTest::newRow("exact name: letter case counts") << "NOTES.txt" << ExactNameSpec("notes.txt") << false;
         // clang-format on
     }
     void fileNameMatchesSpec() {
@@ -157,6 +160,39 @@ private slots:
         int actual = 12345;
         QCOMPARE(OutputNameFromSpec(input, spec, actual), expected);
         QCOMPARE(actual, code);
+    }
+
+    // An added extension: the whole name and ".enc" when encrypting, the name without it when decrypting.
+    void outputNameWithAnAddedExtension_data() {
+        QTest::addColumn<bool>("encrypt");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("code");
+        // clang-format off
+        QTest::newRow("encrypt") << true << "notes.txt" << "notes.txt.enc" << 0;
+        QTest::newRow("encrypt, no extension") << true << "README" << "README.enc" << 0;
+        QTest::newRow("encrypt, wildcards and raw bytes") << true << NativeName::decode("a*\xe9?.txt") << NativeName::decode("a*\xe9?.txt.enc") << 0;
+        QTest::newRow("decrypt") << false << "notes.txt.enc" << "notes.txt" << 0;
+        QTest::newRow("decrypt, capitals") << false << "NOTES.TXT.ENC" << "NOTES.TXT" << 0;
+        QTest::newRow("decrypt, not ending in it") << false << "notes.txt" << "" << -5;
+        QTest::newRow("decrypt, the extension alone") << false << ".enc" << "" << -5;
+        QTest::newRow("decrypt, an extension that only ends in it") << false << "notes.xenc" << "" << -5;
+        // clang-format on
+    }
+    void outputNameWithAnAddedExtension() {
+        QFETCH(bool, encrypt);
+        QFETCH(QString, input);
+        const QString spec = AddedExtensionSpec(QStringLiteral("enc"));
+        QVERIFY(IsAddedExtensionSpec(spec) && !OutputSpecNamesFolder(spec));
+        int code = 12345;
+        QTEST(OutputName(input, spec, encrypt, code), "expected");
+        QTEST(code, "code");
+        // Any other specification goes by its wildcards, whatever the direction.
+        QCOMPARE(OutputName(QStringLiteral("notes.txt"), QStringLiteral("*.enc"), encrypt, code),
+                 QStringLiteral("notes.enc"));
+        QCOMPARE(OutputSpecShown(spec, encrypt),
+                 encrypt ? QStringLiteral("(name).enc") : QStringLiteral("(name) without .enc"));
+        QVERIFY(OutputSpecNamesFolder(QStringLiteral("/.e/x")));
     }
 
     void removeChars() {

@@ -4,6 +4,7 @@
 #include "batch/gui/frmReport.h"
 #include "files/FileProc.h"
 #include "files/gui/frmSpecifyInputFiles.h"
+#include "files/gui/frmSpecifyOutputFiles.h"
 #include "help/gui/frmHelp.h"
 #include "key/frmKeyFrom.h"
 #include "key/gui/KeyPanel.h"
@@ -493,6 +494,13 @@ private slots:
             << "";
         QTest::newRow("nothing matches, subfolders") << 6 << "The input folder contains no matching files."
                                                      << "Nothing to do";
+        QTest::newRow("no output folder") << 7 << "The output folder OUT does not exist."
+                                          << "Error";
+        QTest::newRow("two inputs, one output name, before the confirmation")
+            << 8
+            << "Output file specification \"*.enc\" produces duplicate output filenames!\r\n\r\n"
+               "a.doc and a.txt would both become a.enc."
+            << "Error";
     }
     void doItChecksInOrder() {
         QFETCH(int, situation);
@@ -524,10 +532,16 @@ private slots:
         case 6:
             w->setup.strFilespec[0] = "*.doc";
             break;
+        case 8:
+            TestSupport::writeFile(dir + "a.doc", "doc");
+            w->setup.strFilespec[0] = "*.*";
+            QDir().mkpath(w->setup.strDirpath[1]);
+            break;
         }
         w->cmdDoIt_MouseUp(Qt::LeftButton);
         QVERIFY(!MessageBox::history().isEmpty());
-        QTEST(MessageBox::last().text, "message");
+        QFETCH(QString, message);
+        QCOMPARE(MessageBox::last().text, message.replace("OUT", tmp("out/")));
         QTEST(MessageBox::last().title, "title");
         QVERIFY(!w->reportWindow().isVisible());
     }
@@ -604,6 +618,48 @@ private slots:
         w->cmdDoIt_MouseUp(Qt::LeftButton);
         QCOMPARE(offered, 1);
         QCOMPARE(MessageBox::last().text, QStringLiteral("Output file(s) not specified."));
+    }
+
+    // "Add an extension", chosen in the Output files dialog: shown the way the function goes, kept by a setup file,
+    // and run with subfolders, each result beside its input as name.ext.enc.
+    void addedExtensionThroughTheWindow() {
+        const QString dir = folderWith({{"notes.txt", "text"}, {"notes.odt", "odt"}, {"sub/deep.txt", "deep"}});
+        w->setup.strDirpath = {dir, dir};
+        w->setup.strFilespec[0] = "*.*";
+        whenModal([](QWidget* modal) {
+            auto* dlg = qobject_cast<frmSpecifyOutputFiles*>(modal);
+            QVERIFY(dlg);
+            QTest::keyClicks(dlg->txbAddExtension, ".enc"); // typing selects its option
+            QVERIFY(dlg->optAddExtension->isChecked());
+            dlg->cmdAccept->click();
+        });
+        QTest::mouseClick(w->cmdSpecifyFiles[1], Qt::LeftButton);
+        QCOMPARE(w->setup.strFilespec[1], FileProc::AddedExtensionSpec("enc"));
+        QCOMPARE(text(w->lblFiles[1]), QStringLiteral("(name).enc"));
+        QCOMPARE(text(w->lblFiles2[1]), QStringLiteral("(Each input file's name with .enc added.)"));
+
+        const QString opn = tmp("added.opn");
+        FileDialog::setNextFileName(opn);
+        w->cmdSaveSetupAsOperationFile_Click();
+        w->cmdClearSetup_Click();
+        FileDialog::setNextFileName(opn);
+        w->cmdLoadSetup_Click();
+        QCOMPARE(w->setup.strFilespec[1], FileProc::AddedExtensionSpec("enc"));
+
+        w->setup.blnSubdirectories = true;
+        setKey("ABCDEFGHIJKLMNOP");
+        QVERIFY(zq4e::allocate_buffers() != 0);
+        whenModal([](QWidget* modal) { modal->findChild<QPushButton*>("cmdYes")->click(); });
+        w->cmdDoIt_MouseUp(Qt::LeftButton);
+        QVERIFY2(MessageBox::history().isEmpty(), qPrintable(MessageBox::last().text));
+        for (const char* name : {"notes.txt", "notes.odt", "sub/deep.txt"}) {
+            QVERIFY2(TestSupport::readFile(dir + name + ".enc").startsWith("ZQ4E"), name);
+            QVERIFY(QFile::exists(dir + name));
+        }
+
+        w->cmdFunction_MouseUp(Qt::LeftButton);
+        QCOMPARE(text(w->lblFiles[1]), QStringLiteral("(name) without .enc"));
+        QCOMPARE(text(w->lblFiles2[1]), QStringLiteral("(Each input file's name without its .enc.)"));
     }
 
     void doItEncryptsToAnOutputFolder() {

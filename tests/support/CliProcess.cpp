@@ -3,8 +3,10 @@
 #include <QCoreApplication>
 #include <QProcess>
 
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -82,6 +84,16 @@ QMap<QByteArray, QByteArray> rawTree(const QByteArray& folder) {
     QMap<QByteArray, QByteArray> out;
     collect(folder.endsWith('/') ? folder : folder + '/', QByteArray(), out);
     return out;
+}
+
+void removeRaw(const QByteArray& folder) {
+    ::nftw(
+        folder.constData(),
+        [](const char* path, const struct stat*, int, FTW*) {
+            ::remove(path);
+            return 0;
+        },
+        64, FTW_DEPTH | FTW_PHYS);
 }
 
 } // namespace CliProcess

@@ -31,5 +31,7 @@ QByteArray operationFileText(bool encrypt, bool same, bool subfolders, const QBy
 // contents), links and special files left out.
 bool writeRaw(const QByteArray& path, const QByteArray& bytes);
 QMap<QByteArray, QByteArray> rawTree(const QByteArray& folder);
+// Removes a tree by its bytes, links not followed (QDir cannot remove a name that is not UTF-8).
+void removeRaw(const QByteArray& folder);
 
 } // namespace CliProcess

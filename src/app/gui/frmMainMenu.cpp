@@ -43,6 +43,9 @@ void frmMain::cmdFunction_MouseUp(Qt::MouseButton button) {
                           QStringLiteral(" the input files.)"));
     cmdKeyFrom->setText(TxtEncDec(QStringLiteral("Encryption")) + QStringLiteral(" key"));
     lblSetupFilename->clear();
+    // An added extension reads the other way round now.
+    if (FileProc::IsAddedExtensionSpec(setup.strFilespec[1]))
+        ShowFileStatus(1);
     ShowSingleFileHint();
 }
 
@@ -302,12 +305,18 @@ void frmMain::ShowFileStatus(int side) {
         lblDirectory[size_t(side)]->setText(FileProc::ShortenPath(d, 70));
     else
         lblDirectory[size_t(side)]->setText(d.isEmpty() ? strNotSpecified : d);
-    lblFiles[size_t(side)]->setText(s.isEmpty() ? strNotSpecified : s);
+    const QString shown = side == 1 ? FileProc::OutputSpecShown(s, setup.blnEncrypt) : FileProc::InputSpecShown(s);
+    lblFiles[size_t(side)]->setText(s.isEmpty() ? strNotSpecified : shown);
     lblFiles[size_t(side)]->raise();
 
     const bool wildcard = hasWildcard(s);
     const QChar quote = QLatin1Char('"');
-    if (side == 0 && wildcard && s.size() <= 20) {
+    const QString added = FileProc::AddedExtension(s);
+    if (side == 1 && !added.isEmpty()) {
+        description->setText(
+            setup.blnEncrypt ? QStringLiteral("(Each input file's name with .") + added + QStringLiteral(" added.)")
+                             : QStringLiteral("(Each input file's name without its .") + added + QStringLiteral(".)"));
+    } else if (side == 0 && wildcard && s.size() <= 20) {
         if (s == QLatin1String("*.*"))
             description->setText(QStringLiteral("(All files.)"));
         else if (s.startsWith(QLatin1String("*.")))

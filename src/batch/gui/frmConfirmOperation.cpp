@@ -65,8 +65,8 @@ bool frmConfirmOperation::prepare() {
     op.outputFilesSame = ctx.setup.blnOutputFilesSame;
     op.encrypt = ctx.setup.blnEncrypt;
     if (!op.outputFilesSame) {
-        const OutputSurvey::Result outputs =
-            OutputSurvey::survey(dir, op.inputFilespec, op.outputDirpath, op.outputFilespec);
+        const OutputSurvey::Result outputs = OutputSurvey::survey(
+            {dir, op.inputFilespec, op.outputDirpath, op.outputFilespec, op.encrypt, op.subdirectories});
         op.existingOutputs = outputs.ownInputs + outputs.existing;
     }
     lblDescr->setText(ConfirmationText::Description(op));

@@ -107,14 +107,15 @@ void SpecifyFilesDialog::resetForShowing(bool singleFileAllowed) {
     File->Refresh();
 }
 
-bool SpecifyFilesDialog::NormalizeExtension() {
-    QString text = txbExtension->text().trimmed();
-    txbExtension->setText(text);
+bool SpecifyFilesDialog::NormalizeExtension(QLineEdit* box) {
+    if (!box)
+        box = txbExtension;
+    QString text = box->text().trimmed();
     if (text.startsWith(QLatin1String("*.")))
         text.remove(0, 2);
     else if (text.startsWith(QLatin1Char('.')))
         text.remove(0, 1);
-    txbExtension->setText(text);
+    box->setText(text);
     if (text.contains(QLatin1Char('.'))) {
         MessageBox::show(QStringLiteral("Extension must not contain \".\"."), QStringLiteral("Error"),
                          MessageBox::Warning);

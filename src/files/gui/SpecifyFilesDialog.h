@@ -33,9 +33,9 @@ public:
     // The file specification the accepted answer stands for.
     virtual QString ChosenFilespec() const = 0;
 
-    // Trims the extension box, drops a leading "*." or else "."; false (after the error message) if a dot
-    // remains.
-    bool NormalizeExtension();
+    // Trims the extension box (txbExtension unless another is given), drops a leading "*." or else "."; false
+    // (after the error message) if a dot remains.
+    bool NormalizeExtension(QLineEdit* box = nullptr);
 
 protected:
     explicit SpecifyFilesDialog(QWidget* parent);

@@ -20,6 +20,12 @@ frmSpecifyOutputFiles::frmSpecifyOutputFiles(QWidget* parent) : SpecifyFilesDial
     txbNewFile = new QLineEdit(this);
     txbNewFile->setObjectName(QStringLiteral("txbNewFile"));
     txbNewFile->setAccessibleName(QStringLiteral("New file name"));
+    optAddExtension = new QRadioButton(this);
+    optAddExtension->setObjectName(QStringLiteral("optAddExtension"));
+    lblAddExtension = new QLabel(this);
+    lblAddExtension->setObjectName(QStringLiteral("lblAddExtension"));
+    txbAddExtension = new QLineEdit(this);
+    txbAddExtension->setObjectName(QStringLiteral("txbAddExtension"));
 
     m_grid->addWidget(optSingleFile, 0, 0, 1, 2);
     m_grid->addWidget(lblSingleFile, 0, 2);
@@ -29,27 +35,38 @@ frmSpecifyOutputFiles::frmSpecifyOutputFiles(QWidget* parent) : SpecifyFilesDial
     m_grid->addWidget(optExtension, 3, 0, 1, 3);
     m_grid->addWidget(lblExtension, 4, 1);
     m_grid->addWidget(txbExtension, 4, 2);
-    m_grid->addWidget(optMultipleFiles, 5, 0, 1, 3);
-    m_grid->addWidget(lblFilespec, 6, 1);
-    m_grid->addWidget(txbFilespec, 6, 2);
-    m_grid->addWidget(cmdAccept, 7, 1);
-    m_grid->addWidget(cmdCancel, 7, 2);
+    m_grid->addWidget(optAddExtension, 5, 0, 1, 3);
+    m_grid->addWidget(lblAddExtension, 6, 1);
+    m_grid->addWidget(txbAddExtension, 6, 2);
+    m_grid->addWidget(optMultipleFiles, 7, 0, 1, 3);
+    m_grid->addWidget(lblFilespec, 8, 1);
+    m_grid->addWidget(txbFilespec, 8, 2);
+    m_grid->addWidget(cmdAccept, 9, 1);
+    m_grid->addWidget(cmdCancel, 9, 2);
     m_grid->setColumnMinimumWidth(0, 20);
 
     bindTextBox(txbNewFile, optNewFile);
     bindTextBox(txbExtension, optExtension, lblExtension);
+    bindTextBox(txbAddExtension, optAddExtension, lblAddExtension);
     bindTextBox(txbFilespec, optMultipleFiles, lblFilespec);
 }
 
 void frmSpecifyOutputFiles::Prepare() {
     txbNewFile->clear();
+    txbAddExtension->clear();
     const QString word = blnEncrypt ? QStringLiteral("Encrypt") : QStringLiteral("Decrypt");
     optSingleFile->setText(word + QStringLiteral(" to an existing file"));
     optNewFile->setText(word + QStringLiteral(" to a new file:"));
     optExtension->setText(word + QStringLiteral(" to files with a particular extension"));
+    optAddExtension->setText(blnEncrypt ? QStringLiteral("Encrypt to the input names with an extension added")
+                                        : QStringLiteral("Decrypt to the input names with an added extension removed"));
     optMultipleFiles->setText(word + QStringLiteral(" to files satisfying a file specification"));
     lblSingleFile->setText(QStringLiteral("(which will be overwritten):"));
     lblExtension->setText(blnEncrypt ? QStringLiteral("e.g., enc:") : QStringLiteral("e.g., txt or doc:"));
+    lblAddExtension->setText(blnEncrypt ? QStringLiteral("e.g., enc (notes.txt gives notes.txt.enc):")
+                                        : QStringLiteral("e.g., enc (notes.txt.enc gives notes.txt):"));
+    txbAddExtension->setAccessibleName(blnEncrypt ? QStringLiteral("Extension to add")
+                                                  : QStringLiteral("Extension to remove"));
     lblFilespec->setText(blnEncrypt ? QStringLiteral("e.g., a*.e*:") : QStringLiteral("e.g., a*.d*:"));
     resetForShowing(intNumFiles != 0);
 }
@@ -65,6 +82,10 @@ void frmSpecifyOutputFiles::cmdAccept_Click() {
         if (!NormalizeExtension())
             return;
         accept = !txbExtension->text().isEmpty();
+    } else if (optAddExtension->isChecked()) {
+        if (!NormalizeExtension(txbAddExtension))
+            return;
+        accept = !txbAddExtension->text().isEmpty();
     } else if (optMultipleFiles->isChecked()) {
         txbFilespec->setText(txbFilespec->text().trimmed());
         accept = !txbFilespec->text().isEmpty();
@@ -83,5 +104,7 @@ QString frmSpecifyOutputFiles::ChosenFilespec() const {
         return txbNewFile->text();
     if (optExtension->isChecked())
         return QStringLiteral("*.") + txbExtension->text();
+    if (optAddExtension->isChecked())
+        return FileProc::AddedExtensionSpec(txbAddExtension->text());
     return txbFilespec->text();
 }

@@ -3,7 +3,8 @@
 #include "files/gui/SpecifyFilesDialog.h"
 
 // "Specify output files": an existing file of the output folder, a new file, the input names with another
-// extension, or names given by an output specification.
+// extension, the input names with an extension added (taken off when decrypting), or names given by an output
+// specification.
 class frmSpecifyOutputFiles : public SpecifyFilesDialog {
     Q_OBJECT
 public:
@@ -12,6 +13,9 @@ public:
     QLabel* lblSingleFile;
     QRadioButton* optNewFile;
     QLineEdit* txbNewFile;
+    QRadioButton* optAddExtension;
+    QLabel* lblAddExtension;
+    QLineEdit* txbAddExtension;
 
     QString ChosenFilespec() const override;
 

@@ -242,6 +242,7 @@ int encryptStream(EngineState& s, InputFile& in, OutputFile& out) {
 struct DecryptOutcome {
     int code = Ok;
     std::uint64_t committed = 0;
+    bool ours = false; // the file began with a header of ours
 };
 
 // Sink: an OutputFile, or a PlainComparison that checks the plaintext against a file.
@@ -254,6 +255,7 @@ template <class Sink> DecryptOutcome decryptStream(EngineState& s, InputFile& in
     CipherHeader h;
     if (headerGot < static_cast<long long>(kHeaderSize) || !decodeHeader(headerRaw, h))
         return {InvalidCipherFile, 0};
+    r.ours = true;
     HeaderBytes headerBytes;
     std::memcpy(headerBytes.data(), headerRaw, kHeaderSize);
     if (t_noDerivation && !s.cache.has(h))
@@ -345,7 +347,8 @@ template <class Sink> DecryptOutcome decryptStream(EngineState& s, InputFile& in
             return true;
         }
         if ((k == 0 && l.count == 0) || l.foreign) {
-            r = {InvalidCipherFile, 0}; // a header alone, or not ours: nothing written
+            r.code = InvalidCipherFile; // a header alone, or the key does not open it: nothing written
+            r.committed = 0;
             return true;
         }
         if (!failures && l.pieces) {
@@ -449,6 +452,7 @@ int decrypt_file(const QString& inputPath, const QString& outputPath) {
         return rc;
     const DecryptOutcome d = decryptStream(s, in, out);
     endFile(s);
+    s.lastInputOurs = d.ours;
     int rc = d.code;
     if (rc == Ok) {
         rc = commitResult(s, out);

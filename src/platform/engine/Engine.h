@@ -154,7 +154,8 @@ QString last_output_path();
 // test can hold a file at a known point. Set it while no file is in progress.
 void set_read_hook(std::function<void(qint64)> hook);
 
-// Whether the file the last encrypt_file read began with a valid header of ours (it is now encrypted twice).
+// Whether the file the last encrypt_file or decrypt_file read began with a valid header of ours: encrypted, it is
+// now encrypted twice; refused as InvalidCipherFile, the key did not open it.
 bool last_input_was_encrypted();
 
 // Number of master keys held in the cache.

@@ -29,7 +29,7 @@ struct EngineState {
     SecretBytes secondBuffer;   // the second thread's, taken with the first file longer than one batch
     SecretBytes compared;       // the original's bytes while a result is verified
     QString lastOutput;         // where the last encryption or decryption left its output
-    bool lastInputOurs = false; // the last file encrypted began with a header of ours
+    bool lastInputOurs = false; // the last file encrypted or decrypted began with a header of ours
 };
 
 EngineState& state();

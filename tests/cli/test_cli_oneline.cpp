@@ -1,0 +1,253 @@
+// "zq4 encrypt" and "zq4 decrypt" against the real program, without a display: round trips read back by the
+// program itself, refusals that leave every file as it was, and a decryption with the wrong key.
+#include "support/CliProcess.h"
+#include "support/TestSupport.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdlib>
+#include <sys/stat.h>
+
+using CliProcess::rawTree;
+using CliProcess::writeRaw;
+using Tree = QMap<QByteArray, QByteArray>;
+
+namespace {
+
+const QByteArray kKey = "correct horse battery staple";
+
+// A folder as a user has it: two files that differ only in their extension, a name with wildcard characters and
+// one that it would match, a name that is not UTF-8, subfolders.
+const Tree kOriginals = {
+    {"notes.txt", "the notes"},
+    {"notes.odt", "the notes, formatted"},
+    {"a*b.txt", "a star in the name"},
+    {"axb.txt", "what a*b.txt would match"},
+    {"caf\xe9.txt", "a Latin-1 name"},
+    {"sub/deep.txt", "one folder down"},
+    {"sub/sub2/deeper.dat", "two folders down"},
+};
+
+Tree topLevel(const Tree& tree) {
+    Tree top;
+    for (auto it = tree.cbegin(); it != tree.cend(); ++it)
+        if (!it.key().contains('/'))
+            top.insert(it.key(), it.value());
+    return top;
+}
+
+// The names of a tree with ".enc" added.
+QList<QByteArray> withExtension(const Tree& tree) {
+    QList<QByteArray> names;
+    for (const QByteArray& name : tree.keys())
+        names << name + ".enc";
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void noDisplay() {
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+class TestCliOneLine : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    int m_n = 0;
+    QByteArray m_in, m_out, m_back;
+
+    QByteArray fresh() {
+        const QByteArray dir = QFile::encodeName(m_home.path()) + "/t" + QByteArray::number(++m_n);
+        ::mkdir(dir.constData(), 0700);
+        return dir;
+    }
+    // The arguments with IN, OUT and BACK put in for the folders of the test.
+    QStringList expand(QStringList args) const {
+        for (QString& a : args)
+            a.replace("IN", QFile::decodeName(m_in))
+                .replace("OUT", QFile::decodeName(m_out))
+                .replace("BACK", QFile::decodeName(m_back));
+        return args;
+    }
+    CliProcess::Outcome zq4(const QStringList& args, const QByteArray& key = kKey) {
+        return CliProcess::run(expand(args), key.isNull() ? QByteArray("") : key + '\n', noDisplay);
+    }
+
+private slots:
+    void initTestCase() { TestSupport::prepareEnvironment(m_home); }
+    void cleanupTestCase() { CliProcess::removeRaw(QFile::encodeName(m_home.path())); }
+    void init() {
+        m_in = fresh(), m_out = fresh(), m_back = fresh();
+        for (auto it = kOriginals.cbegin(); it != kOriginals.cend(); ++it)
+            QVERIFY(writeRaw(m_in + '/' + it.key(), it.value()));
+    }
+
+    // Each way of naming inputs and outputs: the encrypted files are exactly the ones asked for, under their names
+    // with ".enc" added (or their own names in place), and decrypting them gives back every byte.
+    void roundTrips_data() {
+        QTest::addColumn<QStringList>("encrypt");
+        QTest::addColumn<QStringList>("decrypt");
+        QTest::addColumn<QString>("encryptedIn"); // IN or OUT
+        QTest::addColumn<QList<QByteArray>>("encrypted");
+        QTest::addColumn<Tree>("back"); // what BACK (or IN, in place) holds at the end
+
+        const Tree top = topLevel(kOriginals);
+        QTest::newRow("one file") << QStringList{"--key-stdin", "-o", "OUT", "IN/notes.txt"}
+                                  << QStringList{"--key-stdin", "-o", "BACK", "OUT/notes.txt.enc"} << "OUT"
+                                  << QList<QByteArray>{"notes.txt.enc"} << Tree{{"notes.txt", "the notes"}};
+        QTest::newRow("a name with wildcards is that file only")
+            << QStringList{"--key-stdin", "-o", "OUT", "IN/a*b.txt"} << QStringList{"--key-stdin", "-o", "BACK", "OUT"}
+            << "OUT" << QList<QByteArray>{"a*b.txt.enc"} << Tree{{"a*b.txt", "a star in the name"}};
+        // (NOTES.txt is made for this row only: a folder holding both would be refused, see below.)
+        QTest::newRow("letter case is part of the name")
+            << QStringList{"--key-stdin", "-o", "OUT", "IN/NOTES.txt"}
+            << QStringList{"--key-stdin", "-o", "BACK", "OUT"} << "OUT" << QList<QByteArray>{"NOTES.txt.enc"}
+            << Tree{{"NOTES.txt", "the notes in capitals"}};
+        QTest::newRow("several files, one named twice")
+            << QStringList{"--key-stdin",
+                           "-o",
+                           "OUT",
+                           "IN/notes.txt",
+                           "IN/notes.odt",
+                           "IN/../t"
+                           "X/notes.txt"}
+            << QStringList{"--key-stdin", "-o", "BACK", "OUT/notes.txt.enc", "OUT/notes.odt.enc"} << "OUT"
+            << QList<QByteArray>{"notes.odt.enc", "notes.txt.enc"}
+            << Tree{{"notes.txt", "the notes"}, {"notes.odt", "the notes, formatted"}};
+        QTest::newRow("a folder's own files")
+            << QStringList{"--key-stdin", "-o", "OUT", "IN"} << QStringList{"--key-stdin", "-o", "BACK", "OUT"} << "OUT"
+            << withExtension(top) << top;
+        Tree all = kOriginals;
+        QList<QByteArray> allEncrypted = withExtension(kOriginals);
+        QTest::newRow("subfolders, to the same subfolders of another folder")
+            << QStringList{"--key-stdin", "-r", "-o", "OUT", "IN"}
+            << QStringList{"--key-stdin", "-r", "-o", "BACK", "OUT"} << "OUT" << allEncrypted << all;
+        QList<QByteArray> beside = allEncrypted + kOriginals.keys();
+        std::sort(beside.begin(), beside.end());
+        QTest::newRow("subfolders, beside each file")
+            << QStringList{"--key-stdin", "-r", "IN"} << QStringList{"--key-stdin", "-r", "-o", "BACK", "IN"} << "IN"
+            << beside << all;
+        QTest::newRow("in place") << QStringList{"--key-stdin", "-r", "--in-place", "--yes", "IN"}
+                                  << QStringList{"--key-stdin", "-r", "--in-place", "--yes", "--", "IN"} << "IN"
+                                  << kOriginals.keys() << all;
+    }
+    void roundTrips() {
+        QFETCH(QStringList, encrypt);
+        QFETCH(QStringList, decrypt);
+        QFETCH(QString, encryptedIn);
+        QFETCH(QList<QByteArray>, encrypted);
+        QFETCH(Tree, back);
+        // "tX" is the input folder by another spelling.
+        for (QString& a : encrypt)
+            a.replace("tX", QFile::decodeName(m_in.mid(m_in.lastIndexOf('/') + 1)));
+        if (QTest::currentDataTag() == QByteArray("letter case is part of the name"))
+            QVERIFY(writeRaw(m_in + "/NOTES.txt", "the notes in capitals"));
+        const Tree original = rawTree(m_in);
+
+        const CliProcess::Outcome enc = zq4(QStringList{"encrypt"} + encrypt);
+        QVERIFY2(enc.status == 0, qPrintable(enc.out + enc.err));
+        // Standard error is no terminal here: no progress line, nothing else either.
+        QCOMPARE(enc.err, QString());
+        const bool inPlace = encrypt.contains("--in-place");
+        const Tree made = rawTree(encryptedIn == "IN" ? m_in : m_out);
+        QCOMPARE(made.keys(), encrypted);
+        for (auto it = made.cbegin(); it != made.cend(); ++it)
+            if (inPlace || it.key().endsWith(".enc"))
+                QVERIFY2(it.value().startsWith("ZQ4E"), it.key().constData());
+
+        const CliProcess::Outcome dec = zq4(QStringList{"decrypt"} + decrypt);
+        QVERIFY2(dec.status == 0, qPrintable(dec.out + dec.err));
+        QCOMPARE(rawTree(inPlace ? m_in : m_back), back);
+        if (!inPlace && encryptedIn == "OUT")
+            QCOMPARE(rawTree(m_in), original);
+    }
+
+    // Whatever is wrong is said, naming what it is about, before a key is used or any file touched: exit 2 and
+    // every file as it was, the files of the other paths of the command included.
+    void refusalsLeaveEverythingAsItWas_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("keyOnStdin");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a path that is not there")
+            << QStringList{"encrypt", "--key-stdin", "IN/notes.txt", "IN/nothere.txt"} << true
+            << "/nothere.txt: No such file or directory.";
+        QTest::newRow("an output folder that is not there")
+            << QStringList{"encrypt", "--key-stdin", "-o", "IN/none", "IN/notes.txt"} << true
+            << "The output folder IN/none/ does not exist.";
+        QTest::newRow("an output folder that is a file")
+            << QStringList{"encrypt", "--key-stdin", "-o", "IN/notes.odt", "IN/notes.txt"} << true
+            << "The output folder IN/notes.odt/ is not a folder.";
+        QTest::newRow("the output inside the input, with subfolders")
+            << QStringList{"encrypt", "--key-stdin", "-r", "-o", "IN/sub", "IN"} << true
+            << "The output folder IN/sub/ is inside the input folder IN/";
+        QTest::newRow("an output that exists, after a path that is fine")
+            << QStringList{"encrypt", "--key-stdin", "IN/notes.odt", "IN/notes.txt"} << true
+            << "1 output file exists already and would be replaced (notes.txt.enc); give --overwrite";
+        QTest::newRow("two inputs for one output name")
+            << QStringList{"encrypt", "--key-stdin", "-o", "OUT", "IN"} << true
+            << "NOTES.txt and notes.txt would become NOTES.txt.enc and notes.txt.enc, names that differ only in "
+               "letter case.";
+        QTest::newRow("in place without --yes") << QStringList{"encrypt", "--key-stdin", "--in-place", "IN/notes.txt"}
+                                                << true << "the operation works in place; give --yes to perform it.";
+        QTest::newRow("no key, and no terminal to ask on")
+            << QStringList{"encrypt", "IN/notes.txt"} << false << "no key: give --keyfile or --key-stdin";
+        QTest::newRow("in place and -o") << QStringList{"decrypt", "--key-stdin", "--in-place", "-o", "OUT", "IN"}
+                                         << true << "--in-place and -o exclude each other";
+        QTest::newRow("an unknown option")
+            << QStringList{"encrypt", "--key-stdin", "--shred", "IN"} << true << "unknown option --shred";
+        QTest::newRow("nothing named") << QStringList{"decrypt", "--key-stdin"} << true
+                                       << "name the files or folders to decrypt";
+    }
+    void refusalsLeaveEverythingAsItWas() {
+        QFETCH(QStringList, args);
+        QFETCH(bool, keyOnStdin);
+        QFETCH(QString, message);
+        QVERIFY(writeRaw(m_in + "/notes.txt.enc", "an older result"));
+        QVERIFY(writeRaw(m_in + "/NOTES.txt", "the notes in capitals"));
+        const Tree before = rawTree(m_in);
+
+        const CliProcess::Outcome o = zq4(args, keyOnStdin ? kKey : QByteArray());
+        QCOMPARE(o.status, 2);
+        QVERIFY2(o.err.contains(expand({message}).constFirst()), qPrintable(o.err));
+        QCOMPARE(o.out, QString());
+        QCOMPARE(rawTree(m_in), before);
+        QCOMPARE(rawTree(m_out), Tree{});
+    }
+
+    // A decryption whose first three files do not open with the key stops there, says why and exits 1;
+    // --keep-going tries every file. Either way the summary says the key is probably the wrong one, and a file
+    // whose name does not end in .enc gets a line of its own.
+    void aWrongKeyIsSaidPlainlyOnce_data() {
+        QTest::addColumn<bool>("keepGoing");
+        QTest::newRow("stops after three") << false;
+        QTest::newRow("--keep-going") << true;
+    }
+    void aWrongKeyIsSaidPlainlyOnce() {
+        QFETCH(bool, keepGoing);
+        const CliProcess::Outcome enc = zq4({"encrypt", "--key-stdin", "-o", "OUT", "IN"});
+        QVERIFY2(enc.status == 0, qPrintable(enc.err));
+        QStringList args{"decrypt", "--key-stdin", "-o", "BACK", "OUT"};
+        if (keepGoing)
+            args << "--keep-going";
+        const CliProcess::Outcome dec = zq4(args, "not the key these were encrypted with");
+        QCOMPARE(dec.status, 1);
+        QCOMPARE(dec.out.count("Decryption key is incorrect"), keepGoing ? topLevel(kOriginals).size() : 3);
+        QVERIFY(dec.out.contains("No file could be decrypted with this key: it is probably not the key these files "
+                                 "were encrypted with."));
+        QCOMPARE(dec.err.contains("so the run was stopped; give --keep-going to try every file."), !keepGoing);
+        QCOMPARE(rawTree(m_back), Tree{});
+
+        const CliProcess::Outcome plain = zq4({"decrypt", "--key-stdin", "-o", "BACK", "IN/notes.txt"});
+        QCOMPARE(plain.status, 1);
+        QVERIFY(
+            plain.out.contains("notes.txt     The name does not end in .enc, so it has no name to be decrypted to"));
+        QCOMPARE(rawTree(m_back), Tree{});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliOneLine)
+#include "test_cli_oneline.moc"

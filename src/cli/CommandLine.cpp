@@ -294,6 +294,8 @@ int runOperation(const Options& options) {
 
     LaunchSequence::Front front;
     front.confirm = [&] { return CliChecks::confirmed(setup, options.yes, options.overwrite); };
+    // The checks' messages say which operation they are about.
+    session.messagesAbout = NativeName::shown(options.operationFile);
     if (!LaunchSequence::CheckSetup(setup, session.key, front))
         return CommandLine::Refused;
     QString reportText;

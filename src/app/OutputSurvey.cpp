@@ -44,6 +44,8 @@ void surveyFolder(const OutputSurvey::Plan& plan, const QString& below, OutputSu
             }
         }
         const QString outPath = out + outName;
+        if (plan.each)
+            plan.each(in + name, outPath);
         struct stat st {};
         if (::lstat(NativeName::encode(outPath).constData(), &st) != 0)
             continue;
@@ -74,12 +76,17 @@ Result survey(const Plan& plan) {
 }
 
 Plan planOf(const OperationSetup& setup) {
-    return Plan{setup.strDirpath[0],  setup.strFilespec[0], setup.strDirpath[1],
-                setup.strFilespec[1], setup.blnEncrypt,     setup.blnSubdirectories};
+    return Plan{setup.strDirpath[0],
+                setup.strFilespec[0],
+                setup.strDirpath[1],
+                setup.strFilespec[1],
+                setup.blnEncrypt,
+                setup.blnSubdirectories,
+                nullptr};
 }
 
 Result survey(const QString& inputDir, const QString& inputSpec, const QString& outputDir, const QString& outputSpec) {
-    return survey(Plan{inputDir, inputSpec, outputDir, outputSpec, true, false});
+    return survey(Plan{inputDir, inputSpec, outputDir, outputSpec, true, false, nullptr});
 }
 
 QString duplicateNamesText(const Result& r, const QString& outputSpecShown) {

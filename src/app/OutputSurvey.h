@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // What the outputs of a run would meet before the run starts: outputs that are their own input file (the
 // same file on disk, however the folders are spelled), which the run replaces as it does in place, outputs
 // that exist already as other files, which it would replace, and inputs whose outputs would share one name.
@@ -15,6 +17,8 @@ struct Plan {
     bool encrypt = true;
     // Through the subfolders too: each subfolder's results go to the same subfolder of the output folder.
     bool subfolders = false;
+    // Called with every input's path and its output's path.
+    std::function<void(const QString& input, const QString& output)> each;
 };
 
 struct Result {

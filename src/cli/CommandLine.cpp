@@ -3,6 +3,7 @@
 #include "app/DiskProc.h"
 #include "app/LaunchSequence.h"
 #include "app/OperationSetup.h"
+#include "app/OutputSurvey.h"
 #include "app/SetupFile.h"
 #include "batch/RunContext.h"
 #include "cli/CliChecks.h"
@@ -25,6 +26,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <cstring>
 #include <functional>
@@ -312,6 +314,31 @@ int runOperation(const Options& options) {
     return status;
 }
 
+// The runs of one command do not write one output twice (or over another run's input): each run checks its
+// own outputs, this checks them across the runs. False with the message printed.
+bool outputsAreApart(const QList<OperationSetup>& setups) {
+    QHash<QString, QString> taken; // case-folded output path -> input path
+    QString clash;
+    for (const OperationSetup& one : setups) {
+        OutputSurvey::Plan plan = OutputSurvey::planOf(one);
+        if (one.blnOutputFilesSame)
+            plan.outputSpec = QStringLiteral("*.*");
+        plan.each = [&](const QString& input, const QString& output) {
+            const QString key = output.toCaseFolded();
+            const auto earlier = taken.constFind(key);
+            if (clash.isEmpty() && earlier != taken.cend() && *earlier != input)
+                clash = NativeName::shown(*earlier) + QStringLiteral(" and ") + NativeName::shown(input) +
+                        QStringLiteral(" would both be written to ") + NativeName::shown(output) +
+                        QStringLiteral("; nothing was done.");
+            taken.insert(key, input);
+        };
+        OutputSurvey::survey(plan);
+    }
+    if (!clash.isEmpty())
+        printError(clash);
+    return clash.isEmpty();
+}
+
 int runOneLine(int argc, char* argv[]) {
     OneLineCommand::Request request;
     QString wrong;
@@ -374,6 +401,8 @@ int runOneLine(int argc, char* argv[]) {
     front.confirm = [&] { return CliChecks::confirmed(session.setup, request.yes, request.overwrite); };
 
     // Every launch check of every path before the first file is touched: exit 2 leaves everything as it was.
+    if (setups.size() > 1 && !outputsAreApart(setups))
+        return CommandLine::Refused;
     for (qsizetype i = 0; i < setups.size(); ++i) {
         session.setup = setups[i];
         session.messagesAbout = shownPaths[i];

@@ -191,6 +191,9 @@ private slots:
             << QStringList{"encrypt", "--key-stdin", "-o", "OUT", "IN"} << true
             << "NOTES.txt and notes.txt would become NOTES.txt.enc and notes.txt.enc, names that differ only in "
                "letter case.";
+        QTest::newRow("two paths for one output")
+            << QStringList{"encrypt", "--key-stdin", "-o", "OUT", "IN/notes.txt", "IN/sub/notes.txt"} << true
+            << "IN/notes.txt and IN/sub/notes.txt would both be written to OUT/notes.txt.enc; nothing was done.";
         QTest::newRow("in place without --yes") << QStringList{"encrypt", "--key-stdin", "--in-place", "IN/notes.txt"}
                                                 << true << "the operation works in place; give --yes to perform it.";
         QTest::newRow("no key, and no terminal to ask on")
@@ -208,6 +211,7 @@ private slots:
         QFETCH(QString, message);
         QVERIFY(writeRaw(m_in + "/notes.txt.enc", "an older result"));
         QVERIFY(writeRaw(m_in + "/NOTES.txt", "the notes in capitals"));
+        QVERIFY(writeRaw(m_in + "/sub/notes.txt", "other notes"));
         const Tree before = rawTree(m_in);
 
         const CliProcess::Outcome o = zq4(args, keyOnStdin ? kKey : QByteArray());

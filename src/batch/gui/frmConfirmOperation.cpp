@@ -66,7 +66,7 @@ bool frmConfirmOperation::prepare() {
     op.encrypt = ctx.setup.blnEncrypt;
     if (!op.outputFilesSame) {
         const OutputSurvey::Result outputs = OutputSurvey::survey(
-            {dir, op.inputFilespec, op.outputDirpath, op.outputFilespec, op.encrypt, op.subdirectories});
+            {dir, op.inputFilespec, op.outputDirpath, op.outputFilespec, op.encrypt, op.subdirectories, nullptr});
         op.existingOutputs = outputs.ownInputs + outputs.existing;
     }
     lblDescr->setText(ConfirmationText::Description(op));

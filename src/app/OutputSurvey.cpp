@@ -1,6 +1,7 @@
 #include "app/OutputSurvey.h"
 
 #include "app/OperationSetup.h"
+#include "batch/OutputClash.h"
 #include "files/FileIdentity.h"
 #include "files/FileProc.h"
 #include "files/FolderListing.h"
@@ -24,25 +25,26 @@ void surveyFolder(const OutputSurvey::Plan& plan, const QString& below, OutputSu
     if (below.isEmpty())
         r.ok = true;
     r.inputs += listing.names.size();
-    QHash<QString, QPair<QString, QString>> byOutput; // case-folded output name -> input and output name
-    for (const QString& name : listing.names) {
+    const QStringList& names = listing.names;
+    const auto outputName = [&](qsizetype i) {
         int code = 0;
-        const QString outName = FileProc::OutputName(name, plan.outputSpec, plan.encrypt, code);
-        if (code < 0)
-            continue;
-        if (r.clashOutput.isEmpty()) {
-            // Names that differ only in letter case are one name on many disks (a memory stick, a shared folder).
-            const QString key = outName.toCaseFolded();
-            const auto earlier = byOutput.constFind(key);
-            if (earlier != byOutput.cend()) {
-                r.clashFirst = below + earlier->first;
-                r.clashOutput = below + earlier->second;
-                r.clashSecond = below + name;
-                r.clashSecondOutput = below + outName;
-            } else {
-                byOutput.insert(key, {name, outName});
-            }
+        return FileProc::OutputName(names[i], plan.outputSpec, plan.encrypt, code);
+    };
+    // Names that differ only in letter case are one name on many disks (a memory stick, a shared folder).
+    if (r.clashOutput.isEmpty()) {
+        const auto [first, second] = OutputClash::firstRepeat(names.size(), outputName);
+        if (first >= 0) {
+            r.clashFirst = below + names[first];
+            r.clashOutput = below + outputName(first);
+            r.clashSecond = below + names[second];
+            r.clashSecondOutput = below + outputName(second);
         }
+    }
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString& name = names[i];
+        const QString outName = outputName(i);
+        if (outName.isEmpty())
+            continue;
         const QString outPath = out + outName;
         if (plan.each)
             plan.each(in + name, outPath);

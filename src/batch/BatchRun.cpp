@@ -311,11 +311,12 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
         return;
     }
     const QStringList subfolders = setup().blnSubdirectories ? std::move(contents.subfolders) : QStringList{};
-    QStringList matching;
-    // A result put back from a killed run is done already.
-    for (const QString& name : std::as_const(contents.files))
-        if (FileProc::FileNameMatchesSpec(name, spec, false) && !recovered.contains(name))
-            matching << name;
+    // Filtered where they stand: a folder of many files is not held twice. A result put back from a killed run is
+    // done already.
+    QStringList matching = std::move(contents.files);
+    matching.removeIf([&](const QString& name) {
+        return !FileProc::FileNameMatchesSpec(name, spec, false) || recovered.contains(name);
+    });
     QList<Folder::OtherEntry> others;
     for (const Folder::OtherEntry& entry : std::as_const(contents.others))
         if (FileProc::FileNameMatchesSpec(entry.name, spec, false))
@@ -339,30 +340,22 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
     }
 
     if (!matching.isEmpty()) {
-        strInputNames = matching;
+        strInputNames = std::move(matching);
+        matching = {};
         strOutputNames.clear();
-        for (const QString& name : std::as_const(matching)) {
-            int code = 0;
-            strOutputNames << (same ? name : FileProc::OutputName(name, outputSpec, setup().blnEncrypt, code));
-        }
-        if (!same && strOutputNames.size() >= 2) {
-            // Any two names equal but for case, found through their case-folded forms rather than pair by pair:
-            // a folder of 10,000 files would otherwise cost 50 million comparisons.
-            QSet<QString> folded;
-            folded.reserve(strOutputNames.size());
-            for (const QString& name : std::as_const(strOutputNames)) {
-                if (name.isEmpty())
-                    continue; // no output at all: its line says why
-                const QString key = name.toCaseFolded();
-                if (folded.contains(key)) {
-                    intOperationResult = -1;
-                    return;
-                }
-                folded.insert(key);
-            }
+        m_folderOutputSpec = outputSpec;
+        // Output names are made again as each file comes, rather than held for the whole folder; the reliability
+        // test keeps them, to compare the files afterwards.
+        if (m_ctx.blnPerformingReliabilityTest)
+            for (qsizetype i = 0; i < strInputNames.size(); ++i)
+                strOutputNames << outputNameAt(i);
+        const auto outputName = [this](qsizetype i) { return outputNameAt(i); };
+        if (!same && OutputClash::namesRepeat(strInputNames.size(), outputName)) {
+            intOperationResult = -1;
+            return;
         }
         if (!same) {
-            const OutputClash::Clash clash = OutputClash::find(inputDir, strInputNames, outputDir, strOutputNames);
+            const OutputClash::Clash clash = OutputClash::find(inputDir, strInputNames, outputDir, outputName);
             if (!clash.output.isEmpty()) {
                 intOperationResult = -3;
                 m_clashOutput = NativeName::shown(clash.output);
@@ -428,6 +421,15 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
         if (blnStop)
             return;
     }
+}
+
+QString BatchRun::outputNameAt(qsizetype i) const {
+    if (i < strOutputNames.size())
+        return strOutputNames.at(i);
+    if (setup().blnOutputFilesSame)
+        return strInputNames.at(i);
+    int code = 0;
+    return FileProc::OutputName(strInputNames.at(i), m_folderOutputSpec, setup().blnEncrypt, code);
 }
 
 void BatchRun::reportOtherEntries(const QList<Folder::OtherEntry>& others) {

@@ -52,6 +52,8 @@ public:
     bool blnReportSuspended = false;
     bool blnComparisonReport = false;
     QStringList strInputNames, strOutputNames;
+    // The output name of input i of the folder in progress (empty when it has none).
+    QString outputNameAt(qsizetype i) const;
 
     // Runs what the request flags ask for. Does nothing while a run is already in progress.
     void ProcessFiles();
@@ -119,6 +121,7 @@ private:
     // A line for each matching entry that is not a file to work on, or that could not be looked at.
     void reportOtherEntries(const QList<Folder::OtherEntry>& others);
     // The folder's results are final and its lock is given up: the walk does not come back to it.
+    QString m_folderOutputSpec;
     void makeOutputFolder(const QString& inputDir, const QString& outputDir);
     void leaveFolder(const QString& inputDir, const QString& outputDir);
     // Before anything of a folder is processed: the folders are ours (else false: another run holds one), and what

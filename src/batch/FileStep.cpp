@@ -40,7 +40,7 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
     BatchRun& run = m_run;
     const bool encrypt = setup().blnEncrypt;
     const QString name = run.strInputNames[i];
-    const QString outName = run.strOutputNames[i];
+    const QString outName = run.outputNameAt(i);
     const QString path = inputDir + name;
     const QString outPath = outputDir + outName;
     // The entry itself, not what a link there leads to: it was a file when the folder was listed, and only a file

@@ -12,6 +12,12 @@ void ReportBuffer::chop(qsizetype n) {
     m_untouched = qMin(m_untouched, m_text.size());
 }
 
+void ReportBuffer::dropHead(qsizetype n) {
+    n = qBound<qsizetype>(0, n, m_text.size());
+    m_text.remove(0, n);
+    m_untouched = qMax<qsizetype>(0, m_untouched - n);
+}
+
 bool ReportBuffer::removeTail(const QString& tail) {
     if (!m_text.endsWith(tail))
         return false;

@@ -25,6 +25,9 @@ public:
     void appendDirect(const QString& text) { m_text += text; }
     // Removes the last n characters (all of them when the text is shorter).
     void chop(qsizetype n);
+    // Removes the first n characters: a reader that has taken them (the command line, once printed) keeps only
+    // the rest, so the buffer holds what is still to come rather than the whole run.
+    void dropHead(qsizetype n);
     // Removes a tail, but only when the text still ends with exactly that tail.
     bool removeTail(const QString& tail);
     void clear() { setText(QString()); }

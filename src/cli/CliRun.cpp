@@ -84,6 +84,11 @@ void CliRun::printReport(bool all) {
         if (!m_quiet)
             Console::out(Console::unixLines(text.mid(m_printed, end - m_printed)));
         m_printed = end;
+        // Only whole lines have been printed: the line still being written stays to be finished.
+        if (!m_keepWhole) {
+            report().dropHead(m_printed);
+            m_printed = end = 0;
+        }
     }
     if (!all)
         showProgress(text.mid(qMax(end, m_printed)));

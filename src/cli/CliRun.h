@@ -29,6 +29,9 @@ public:
     void printReport(bool all);
     // Before a message: the report printed so far, and no line in progress in the way.
     void makeRoomForMessage();
+    // Off: what has been printed is let go, so a run of a million files holds its last lines only. On (the
+    // default) the whole report stays, for a report file.
+    void setKeepWholeReport(bool keep) { m_keepWhole = keep; }
 
 protected:
     void runStarted() override;
@@ -44,6 +47,7 @@ private:
     bool m_progress;
     bool m_progressShown = false;
     bool m_stopWanted = false;
+    bool m_keepWhole = true;
     qint64 m_problems = 0;
     qsizetype m_printed = 0;
     std::unique_ptr<QTimer> m_fileTimer;

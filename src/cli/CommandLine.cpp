@@ -288,6 +288,7 @@ int runOperation(const Options& options) {
         return CommandLine::Refused;
     }
     CliRun run(session.context, options.quiet);
+    run.setKeepWholeReport(reportFile.wanted());
     session.current = &run;
     StopSignals stopSignals(stopHandler(run));
     FirstFailures firstFailures;
@@ -392,6 +393,7 @@ int runOneLine(int argc, char* argv[]) {
         return CommandLine::Refused;
     }
     CliRun run(session.context, request.quiet);
+    run.setKeepWholeReport(reportFile.wanted());
     session.current = &run;
     StopSignals stopSignals(stopHandler(run));
     FirstFailures firstFailures;

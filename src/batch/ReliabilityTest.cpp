@@ -200,7 +200,8 @@ void RunReliabilityTest(ReliabilityTestHost& host, ReliabilityTestState& state) 
     setup.RememberSetup();
     setup.CopyInputToOutput();
     const QString folder = setup.strDirpath[in];
-    const QString spec = setup.strFilespec[in];
+    // Its files are named after the input's: a single file's exact name reads as the name itself.
+    const QString spec = FileProc::InputSpecShown(setup.strFilespec[in]);
     const QString bak = QStringLiteral("bak");
     const QString enc = QStringLiteral("enc");
     host.testStarted();

@@ -213,7 +213,8 @@ private slots:
         QTest::mouseClick(w->cmdSingleFile, Qt::LeftButton);
         QCOMPARE(FileDialog::last().title, QStringLiteral("Specify file to be encrypted"));
         QCOMPARE(w->setup.strDirpath[0], dir);
-        QCOMPARE(w->setup.strFilespec[0], QStringLiteral("data.bin"));
+        QCOMPARE(w->setup.strFilespec[0], FileProc::ExactNameSpec("data.bin"));
+        QCOMPARE(text(w->lblFiles[0]), QStringLiteral("data.bin"));
         QCOMPARE(w->setup.strDirpath[1], dir);
         QCOMPARE(w->setup.strFilespec[1], QString()); // output not the same: not specified
         QCOMPARE(text(w->lblFiles2[0]), FileProc::FileSizeText(dir + "data.bin", 3) + verdict);

@@ -5,6 +5,7 @@
 #include "app/gui/MenuButton.h"
 #include "app/gui/frmMain.h"
 #include "batch/gui/frmReport.h"
+#include "files/FileProc.h"
 #include "help/gui/frmHelp.h"
 #include "key/frmKeyFrom.h"
 #include "key/gui/KeyPanel.h"
@@ -84,14 +85,19 @@ private slots:
         QVERIFY(m_opened.first().toLocalFile().endsWith(QStringLiteral("manual.html")));
     }
 
-    // Choose a file, work in place, type a key, confirm, and the file is encrypted.
+    // Choose a file, work in place, type a key, confirm, and the file is encrypted: that file alone, though its
+    // name holds a "?" that other names match and another name differs from it only in letter case.
     void encryptAFileInPlace() {
-        const QString file = QDir(m_home.path()).filePath(QStringLiteral("notes.txt"));
+        const QDir home(m_home.path());
+        const QString file = home.filePath(QStringLiteral("n?tes.txt"));
         QVERIFY(TestSupport::writeFile(file, QByteArray("meeting notes ").repeated(50)));
+        for (const char* other : {"notes.txt", "N?TES.txt"})
+            QVERIFY(TestSupport::writeFile(home.filePath(other), "left alone"));
         tabTo(w->cmdSingleFile);
         FileDialog::setNextFileName(file);
         press(Qt::Key_Return);
-        QCOMPARE(w->setup.strFilespec[0], QStringLiteral("notes.txt"));
+        QCOMPARE(w->setup.strFilespec[0], FileProc::ExactNameSpec("n?tes.txt"));
+        QCOMPARE(w->lblFiles[0]->text(), QStringLiteral("n?tes.txt"));
         tabTo(w->cmdOutputFilesSame);
         press(Qt::Key_Space);
         QVERIFY(w->setup.blnOutputFilesSame);
@@ -119,6 +125,8 @@ private slots:
         confirming.run([this] { press(Qt::Key_Return); });
         QVERIFY2(MessageBox::history().isEmpty(), qPrintable(MessageBox::last().text));
         QVERIFY(TestSupport::readFile(file).startsWith("ZQ4E"));
+        for (const char* other : {"notes.txt", "N?TES.txt"})
+            QCOMPARE(TestSupport::readFile(home.filePath(other)), QByteArray("left alone"));
         QVERIFY(w->reportWindow().isVisible());
     }
 

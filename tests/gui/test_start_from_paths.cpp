@@ -2,6 +2,7 @@
 #include "app/Language2.h"
 #include "app/StartPaths.h"
 #include "app/gui/frmMain.h"
+#include "files/FileProc.h"
 #include "platform/os/MessageBox.h"
 #include "support/TestSupport.h"
 
@@ -124,7 +125,7 @@ private slots:
         QCOMPARE(w->setup.blnEncrypt, function == QLatin1String("Encryption"));
         if (folder != QLatin1String("?")) {
             QCOMPARE(w->setup.strDirpath[0], m_files + folder);
-            QCOMPARE(w->setup.strFilespec[0], spec);
+            QCOMPARE(FileProc::InputSpecShown(w->setup.strFilespec[0]), spec);
             QCOMPARE(w->lblDirectory[0]->text(), m_files + folder);
             QVERIFY(!w->setup.blnSubdirectories);
         } else {

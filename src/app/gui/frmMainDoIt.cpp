@@ -4,6 +4,7 @@
 #include "app/gui/frmMain.h"
 #include "batch/gui/frmConfirmOperation.h"
 #include "batch/gui/frmReport.h"
+#include "files/FileProc.h"
 #include "platform/os/MessageBox.h"
 #include "platform/os/gui/OnScreen.h"
 
@@ -53,7 +54,8 @@ LaunchSequence::Front frmMain::launchFront() {
     };
     front.handedOver = [this] {
         frmReport& report = reportWindow();
-        report.setWindowTitle(TxtEncDec(QStringLiteral("Encrypting")) + QLatin1Char(' ') + report.strInputFilespec);
+        report.setWindowTitle(TxtEncDec(QStringLiteral("Encrypting")) + QLatin1Char(' ') +
+                              FileProc::InputSpecShown(report.strInputFilespec));
     };
     front.confirm = [this] { return ConfirmOperation(); };
     front.reliabilityTestRunning = context.blnPerformingReliabilityTest;

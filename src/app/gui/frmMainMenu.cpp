@@ -26,7 +26,10 @@ const QString kNoSubfolders = QStringLiteral("(The input folder has no subfolder
 const QString kOutputSameRefused =
     QStringLiteral("Currently output files are specified as the same as the input files.");
 
+// A single file's exact name is no pattern, whatever characters it holds.
 bool hasWildcard(const QString& spec) {
+    if (spec.startsWith(QLatin1Char('/')))
+        return false;
     return spec.contains(QLatin1Char('*')) || spec.contains(QLatin1Char('?'));
 }
 
@@ -63,7 +66,9 @@ void frmMain::cmdSingleFile_MouseUp(Qt::MouseButton button) {
 
 void frmMain::takeSingleFile(const QString& name) {
     setup.strDirpath[0] = FileProc::FolderPart(name);
-    setup.strFilespec[0] = FileProc::FileNamePart(name, false);
+    // That file and no other: a name holding "*" or "?", or another file whose name differs only in letter case,
+    // is not taken with it.
+    setup.strFilespec[0] = FileProc::ExactNameSpec(FileProc::FileNamePart(name, false));
     setup.strFilespec[1] = setup.blnOutputFilesSame ? setup.strFilespec[0] : QString();
     setup.strDirpath[1] = setup.strDirpath[0];
     setup.blnSubdirectories = false;
@@ -325,7 +330,7 @@ void frmMain::ShowFileStatus(int side) {
         else
             description->setText(QStringLiteral("(All files of the form ") + quote + s + quote + QStringLiteral(".)"));
     } else if (!s.isEmpty() && !d.startsWith(QLatin1String("a:"), Qt::CaseInsensitive) && !wildcard) {
-        const QString path = d + s;
+        const QString path = d + FileProc::InputSpecShown(s);
         strCurrentFilePath = path;
         const double r = FileProc::FileRandomness(path, context.intMinFilesizeForRandomness);
         if (side == 1) {

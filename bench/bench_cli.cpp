@@ -376,8 +376,13 @@ void memoryPerFile(Bench& b) {
 }
 
 // Does this build have the one-line commands? A build without them refuses `encrypt` as a wrong argument
-// (status 2 with its usage complaint), which is told apart from a refusal of the run itself.
-bool hasOneLineCommands(const Bench& b, const QString& in, const QString& out) {
+// (status 2 with its usage complaint), which is told apart from a refusal of the run itself. Asked with one file,
+// before the case makes its data.
+bool hasOneLineCommands(const Bench& b) {
+    const QString in = b.path(QStringLiteral("probe")), out = b.path(QStringLiteral("probe-out"));
+    QDir().mkpath(out);
+    if (makeRandomFiles(in, 1, 1024, 1024) < 0)
+        return false;
     const Ran probe = b.run(b.program, {QStringLiteral("encrypt"), QStringLiteral("--keyfile"), b.keyfile,
                                         QStringLiteral("--quiet"), QStringLiteral("-o"), out, in});
     const QByteArray err = probe.err.toLower();
@@ -398,13 +403,12 @@ void oneLineVsOperation(Bench& b) {
     const qint64 n = b.count(10000);
     const QString in = b.path(QStringLiteral("in")), enc = b.path(QStringLiteral("enc")),
                   back = b.path(QStringLiteral("back"));
-    const qint64 bytes = makeRandomFiles(in, n, 1024, 4096);
-    freshFolder(enc);
-    if (!hasOneLineCommands(b, in, enc)) {
+    if (!hasOneLineCommands(b)) {
         std::printf("bench=cli case=cli_oneline_vs_operation skipped=no one-line command\n");
         std::fflush(stdout);
         return;
     }
+    const qint64 bytes = makeRandomFiles(in, n, 1024, 4096);
     const QString encryptOp =
         b.operationFile(QStringLiteral("encrypt.opn"), true, in, QStringLiteral("*.*"), enc, QStringLiteral("*.*"));
     const QString decryptOp =

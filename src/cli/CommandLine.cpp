@@ -3,22 +3,18 @@
 #include "app/DiskProc.h"
 #include "app/LaunchSequence.h"
 #include "app/OperationSetup.h"
-#include "app/OutputSurvey.h"
 #include "app/SetupFile.h"
 #include "batch/RunContext.h"
 #include "cli/CliChecks.h"
 #include "cli/CliRun.h"
+#include "cli/CliSession.h"
 #include "cli/Console.h"
-#include "cli/KeyInput.h"
 #include "cli/OneLineCommand.h"
 #include "cli/ReportFile.h"
 #include "cli/StopSignals.h"
-#include "files/FileIdentity.h"
 #include "files/FileProc.h"
 #include "files/Folder.h"
-#include "key/KeyDescription.h"
 #include "key/frmKeyFrom.h"
-#include "platform/engine/Engine.h"
 #include "platform/os/MessageBox.h"
 #include "platform/os/NativeName.h"
 
@@ -26,12 +22,10 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 
 #include <cstring>
-#include <functional>
 
-#include <unistd.h>
+using namespace CliSession;
 
 namespace {
 
@@ -48,44 +42,6 @@ struct Options {
     QString reportFile;
     bool quiet = false;
     bool keepGoing = false;
-};
-
-void printError(const QString& text) {
-    Console::err(QCoreApplication::applicationName() + QStringLiteral(": ") + text + QLatin1Char('\n'));
-}
-
-// What the window would show in a box is printed on standard error. A question is answered the way that
-// lets the run go on without touching a doubtful file: its default answer when it has one, never "abort".
-class PrintedMessages {
-public:
-    // about: what the checks under way are about (a path of a one-line command), named before their messages.
-    PrintedMessages(CliRun*& run, const QString& about) {
-        MessageBox::setPresenter([&run, &about](const MessageBox::Shown& shown) {
-            MessageBox::Button answer = MessageBox::Ok;
-            if (shown.defaultButton != MessageBox::NoButton)
-                answer = shown.defaultButton;
-            else if ((shown.buttons & MessageBox::Yes) && (shown.buttons & MessageBox::No))
-                answer = shown.title == QLatin1String("Abort?") ? MessageBox::No : MessageBox::Yes;
-            else if (!(shown.buttons & MessageBox::Ok) && shown.buttons != MessageBox::NoButton)
-                answer = static_cast<MessageBox::Button>(shown.buttons & -shown.buttons);
-            QString text = Console::unixLines(shown.text);
-            if (!shown.title.isEmpty())
-                text = shown.title + QStringLiteral(": ") + text;
-            if (!about.isEmpty() && !(run && run->isRunning()))
-                text = about + QStringLiteral(": ") + text;
-            if (shown.buttons & (MessageBox::Yes | MessageBox::No))
-                text +=
-                    answer == MessageBox::Yes ? QStringLiteral(" [answered Yes]") : QStringLiteral(" [answered No]");
-            if (run && run->isRunning()) {
-                run->makeRoomForMessage();
-                if (shown.icon == MessageBox::Warning || shown.icon == MessageBox::Critical)
-                    run->noteProblem();
-            }
-            printError(text);
-            return answer;
-        });
-    }
-    ~PrintedMessages() { MessageBox::setPresenter(nullptr); }
 };
 
 // Loading an operation file and settling its switches as the window does after "Load setup": output files
@@ -138,131 +94,6 @@ bool loadOperationFile(const QString& path, OperationSetup& setup) {
     return true;
 }
 
-// What either action of the command line runs in: a setup and a key of its own, its messages printed.
-struct Session {
-    OperationSetup setup;
-    frmKeyFrom key;
-    RunContext context{setup, key};
-    CliRun* current = nullptr; // the run under way, for the printed messages
-    QString messagesAbout;
-    PrintedMessages messages{current, messagesAbout};
-    // Whichever way the program ends, no key material is left behind in its memory.
-    ~Session() { EraseKeyMaterial(key); }
-};
-
-// The key of a run: a keyfile, a line of standard input, or (where asked for) typed on the terminal.
-bool readKey(frmKeyFrom& key, const QString& keyfile, bool fromStdin, bool askTerminal, bool encrypt) {
-    QString message;
-    bool ok = true;
-    if (!keyfile.isEmpty())
-        ok = KeyInput::fromKeyfile(key, keyfile, message);
-    else if (fromStdin)
-        ok = KeyInput::fromStandardInput(key, encrypt, message);
-    else if (askTerminal && ::isatty(STDIN_FILENO))
-        ok = KeyInput::fromStandardInput(key, encrypt, message);
-    else if (askTerminal)
-        ok = false, message = QStringLiteral("no key: give --keyfile or --key-stdin (standard input is not a "
-                                             "terminal to type it on).");
-    if (!ok)
-        printError(message);
-    return ok;
-}
-
-// A decryption whose first files all fail to open stops there: the key is almost certainly the wrong one, and
-// trying it on thousands more files only fills the report with the same line.
-class FirstFailures {
-public:
-    static constexpr int kFiles = 3;
-    void watch(RunContext& context) {
-        context.afterFileLine = [this](int code) {
-            if (m_seen >= kFiles)
-                return true;
-            ++m_seen;
-            if (code != zq4e::InvalidCipherFile) {
-                m_seen = kFiles;
-                return true;
-            }
-            m_stopped = m_seen == kFiles;
-            return !m_stopped;
-        };
-    }
-    bool stopped() const { return m_stopped; }
-    static QString text() {
-        return QStringLiteral("the first ") + QString::number(kFiles) +
-               QStringLiteral(" files could not be decrypted with this key (it is not the key they were encrypted "
-                              "with, or they are not files of ours), so the run was stopped; give --keep-going to "
-                              "try every file.");
-    }
-
-private:
-    int m_seen = 0;
-    bool m_stopped = false;
-};
-
-// The worst of two exit statuses: a folder in use or a stop outweighs files not done, which outweigh success.
-int worse(int a, int b) {
-    auto rank = [](int s) {
-        return s == CommandLine::AllDone ? 0 : s == CommandLine::SomeNotDone ? 1 : s == CommandLine::Refused ? 2 : 3;
-    };
-    return rank(b) > rank(a) ? b : a;
-}
-
-// One run of the setup in the session, its launch checks passed: the confirmation, the size pass and space
-// check, the run, its report printed. The exit status; refused: nothing was touched.
-int launchAndRun(Session& session, CliRun& run, const LaunchSequence::Front& front, QString& reportText,
-                 bool& refused) {
-    OperationSetup& setup = session.setup;
-    refused = false;
-    const LaunchSequence::Prepared prepared = LaunchSequence::PrepareRun(run, setup, session.key, front);
-    // A signal during the size pass cuts the pass short; what it then found is no reason to refuse.
-    if (run.stopWanted())
-        return CommandLine::Stopped;
-    if (prepared != LaunchSequence::Prepared::Launch) {
-        refused = true;
-        return CommandLine::Refused;
-    }
-    const qint64 matching =
-        CliChecks::countMatchingFiles(run.strInputDirpath, run.strInputFilespec, setup.blnSubdirectories);
-    run.ProcessFiles();
-    // Duplicate output names, or an output that is another input: refused before a file of it was touched, and
-    // the report is not written either.
-    if (run.intOperationResult == -1 || run.intOperationResult == -3) {
-        run.printReport(true);
-        refused = true;
-        return CommandLine::Refused;
-    }
-    if (run.stopWanted() && run.intOperationResult != -2)
-        run.report().appendDirect(CliChecks::stoppedLine(qMax<qint64>(0, matching - run.intFilesAttempted)));
-    run.printReport(true);
-    reportText += run.report().text();
-    if (run.intOperationResult == -2)
-        return CommandLine::FolderInUse;
-    if (run.stopWanted())
-        return CommandLine::Stopped;
-    if (run.intFilesProcessed < run.intFilesAttempted || run.problems() > 0)
-        return CommandLine::SomeNotDone;
-    return CommandLine::AllDone;
-}
-
-// What a run's first signal and second signal do: stop after the current file, then abandon it (the engine
-// removes what it had written of it, the input stays as it was).
-std::function<void(int)> stopHandler(CliRun& run) {
-    return [&run](int) {
-        if (!run.stopWanted()) {
-            printError(QStringLiteral("stopping after the current file (signal again to abandon it)."));
-            run.stop();
-        } else if (!zq4e::cancel_requested()) {
-            printError(QStringLiteral("abandoning the file in progress."));
-            zq4e::request_cancel();
-        }
-    };
-}
-
-struct EngineBuffers {
-    bool ok = zq4e::allocate_buffers() != 0;
-    ~EngineBuffers() { zq4e::deallocate_buffers(); }
-};
-
 int runOperation(const Options& options) {
     Session session;
     OperationSetup& setup = session.setup;
@@ -309,127 +140,6 @@ int runOperation(const Options& options) {
     if (firstFailures.stopped()) {
         printError(FirstFailures::text());
         status = worse(status, CommandLine::SomeNotDone);
-    }
-    if (reportFile.wanted() && !reportFile.write(reportText) && status == CommandLine::AllDone)
-        status = CommandLine::SomeNotDone;
-    return status;
-}
-
-// The runs of one command do not write one output twice (or over another run's input): each run checks its
-// own outputs, this checks them across the runs. False with the message printed.
-bool outputsAreApart(const QList<OperationSetup>& setups) {
-    QHash<QString, QString> taken; // case-folded output path -> input path
-    QString clash;
-    for (const OperationSetup& one : setups) {
-        OutputSurvey::Plan plan = OutputSurvey::planOf(one);
-        if (one.blnOutputFilesSame)
-            plan.outputSpec = QStringLiteral("*.*");
-        plan.each = [&](const QString& input, const QString& output) {
-            const QString key = output.toCaseFolded();
-            const auto earlier = taken.constFind(key);
-            if (clash.isEmpty() && earlier != taken.cend() && *earlier != input)
-                clash = NativeName::shown(*earlier) + QStringLiteral(" and ") + NativeName::shown(input) +
-                        QStringLiteral(" would both be written to ") + NativeName::shown(output) +
-                        QStringLiteral("; nothing was done.");
-            taken.insert(key, input);
-        };
-        OutputSurvey::survey(plan);
-    }
-    if (!clash.isEmpty())
-        printError(clash);
-    return clash.isEmpty();
-}
-
-int runOneLine(int argc, char* argv[]) {
-    OneLineCommand::Request request;
-    QString wrong;
-    if (!OneLineCommand::parse(argc, argv, request, wrong)) {
-        printError(wrong);
-        return CommandLine::Refused;
-    }
-    if (request.help) {
-        Console::out(OneLineCommand::helpText());
-        return CommandLine::AllDone;
-    }
-    Session session;
-    // Every path is looked at before a key is asked for or a file touched.
-    QList<OperationSetup> setups;
-    QStringList shownPaths;
-    QList<QPair<dev_t, ino_t>> seen;
-    for (const QString& path : std::as_const(request.paths)) {
-        OperationSetup one;
-        if (!OneLineCommand::setupFor(request, path, one, wrong)) {
-            printError(wrong);
-            return CommandLine::Refused;
-        }
-        // A path named twice (or by two spellings) is one run.
-        const FileStamp stamp = FileStamp::of(path);
-        if (stamp.valid && seen.contains(qMakePair(stamp.device, stamp.inode)))
-            continue;
-        seen << qMakePair(stamp.device, stamp.inode);
-        setups << one;
-        shownPaths << NativeName::shown(path);
-    }
-    const ReportFile reportFile(request.reportFile);
-    if (reportFile.wanted()) {
-        QStringList folders, below;
-        for (const OperationSetup& one : std::as_const(setups)) {
-            folders << one.strDirpath[0] << one.strDirpath[1];
-            if (one.blnSubdirectories)
-                below << one.strDirpath[0] << one.strDirpath[1];
-        }
-        const QString why = reportFile.refusal({request.keyfile}, folders, below);
-        if (!why.isEmpty()) {
-            printError(why);
-            return CommandLine::Refused;
-        }
-    }
-    if (!readKey(session.key, request.keyfile, request.keyFromStdin, true, request.encrypt))
-        return CommandLine::Refused;
-
-    const EngineBuffers engine;
-    if (!engine.ok) {
-        printError(QStringLiteral("Attempt to allocate buffers was unsuccessful!"));
-        return CommandLine::Refused;
-    }
-    CliRun run(session.context, request.quiet);
-    run.setKeepWholeReport(reportFile.wanted());
-    session.current = &run;
-    StopSignals stopSignals(stopHandler(run));
-    FirstFailures firstFailures;
-    if (!request.encrypt && !request.keepGoing)
-        firstFailures.watch(session.context);
-    LaunchSequence::Front front;
-    front.confirm = [&] { return CliChecks::confirmed(session.setup, request.yes, request.overwrite); };
-
-    // Every launch check of every path before the first file is touched: exit 2 leaves everything as it was.
-    if (setups.size() > 1 && !outputsAreApart(setups))
-        return CommandLine::Refused;
-    for (qsizetype i = 0; i < setups.size(); ++i) {
-        session.setup = setups[i];
-        session.messagesAbout = shownPaths[i];
-        if (!LaunchSequence::CheckSetup(session.setup, session.key, front) || !front.confirm())
-            return CommandLine::Refused;
-        setups[i] = session.setup;
-    }
-    QString reportText;
-    int status = CommandLine::AllDone;
-    for (qsizetype i = 0; i < setups.size(); ++i) {
-        session.setup = setups[i];
-        session.messagesAbout = shownPaths[i];
-        bool refused = false;
-        const int one = launchAndRun(session, run, front, reportText, refused);
-        // After the first run a refusal is no longer "nothing touched".
-        status = worse(status, refused && i > 0 ? CommandLine::SomeNotDone : one);
-        if (refused && i == 0)
-            return one;
-        if (firstFailures.stopped()) {
-            printError(FirstFailures::text());
-            status = worse(status, CommandLine::SomeNotDone);
-            break;
-        }
-        if (run.stopWanted() || status == CommandLine::FolderInUse)
-            break;
     }
     if (reportFile.wanted() && !reportFile.write(reportText) && status == CommandLine::AllDone)
         status = CommandLine::SomeNotDone;
@@ -498,7 +208,7 @@ int run(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("zq4"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZQ4_VERSION));
     if (OneLineCommand::wanted(argc, argv))
-        return runOneLine(argc, argv);
+        return OneLineCommand::run(argc, argv);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

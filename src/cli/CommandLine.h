@@ -6,11 +6,11 @@ namespace CommandLine {
 
 // Exit statuses of a run.
 enum Status {
-    AllDone = 0,      // every file done
-    SomeNotDone = 1,  // the run ended with some files not done
-    Refused = 2,      // the operation file, the key or an option is wrong, or a launch check failed
-    Stopped = 3,      // stopped by a signal after the current file
-    FolderInUse = 4,  // another run holds the folder
+    AllDone = 0,     // every file done
+    SomeNotDone = 1, // the run ended with some files not done
+    Refused = 2,     // the operation file, the key or an option is wrong, or a launch check failed
+    Stopped = 3,     // stopped by a signal after the current file
+    FolderInUse = 4, // another run holds the folder
 };
 
 // The arguments ask for the command line rather than the window: an option with two dashes, -h or -v.

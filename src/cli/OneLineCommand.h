@@ -34,6 +34,9 @@ bool wanted(int argc, char* argv[]);
 bool parse(int argc, char* argv[], Request& request, QString& wrong);
 QString helpText();
 
+// Runs the command (argv[1] is "encrypt" or "decrypt") and returns the exit status.
+int run(int argc, char* argv[]);
+
 // The setup of one path (made absolute from the current folder). False with a message naming the path.
 bool setupFor(const Request& request, const QString& path, OperationSetup& setup, QString& wrong);
 

@@ -1,0 +1,121 @@
+#include "cli/CliSession.h"
+
+#include "cli/CliChecks.h"
+#include "cli/CliRun.h"
+#include "cli/CommandLine.h"
+#include "cli/Console.h"
+#include "cli/KeyInput.h"
+#include "platform/os/MessageBox.h"
+
+#include <QCoreApplication>
+
+#include <unistd.h>
+
+namespace CliSession {
+
+void printError(const QString& text) {
+    Console::err(QCoreApplication::applicationName() + QStringLiteral(": ") + text + QLatin1Char('\n'));
+}
+
+PrintedMessages::PrintedMessages(CliRun*& run, const QString& about) {
+    MessageBox::setPresenter([&run, &about](const MessageBox::Shown& shown) {
+        MessageBox::Button answer = MessageBox::Ok;
+        if (shown.defaultButton != MessageBox::NoButton)
+            answer = shown.defaultButton;
+        else if ((shown.buttons & MessageBox::Yes) && (shown.buttons & MessageBox::No))
+            answer = shown.title == QLatin1String("Abort?") ? MessageBox::No : MessageBox::Yes;
+        else if (!(shown.buttons & MessageBox::Ok) && shown.buttons != MessageBox::NoButton)
+            answer = static_cast<MessageBox::Button>(shown.buttons & -shown.buttons);
+        QString text = Console::unixLines(shown.text);
+        if (!shown.title.isEmpty())
+            text = shown.title + QStringLiteral(": ") + text;
+        if (!about.isEmpty() && !(run && run->isRunning()))
+            text = about + QStringLiteral(": ") + text;
+        if (shown.buttons & (MessageBox::Yes | MessageBox::No))
+            text += answer == MessageBox::Yes ? QStringLiteral(" [answered Yes]") : QStringLiteral(" [answered No]");
+        if (run && run->isRunning()) {
+            run->makeRoomForMessage();
+            if (shown.icon == MessageBox::Warning || shown.icon == MessageBox::Critical)
+                run->noteProblem();
+        }
+        printError(text);
+        return answer;
+    });
+}
+
+PrintedMessages::~PrintedMessages() {
+    MessageBox::setPresenter(nullptr);
+}
+
+bool readKey(frmKeyFrom& key, const QString& keyfile, bool fromStdin, bool askTerminal, bool encrypt) {
+    QString message;
+    bool ok = true;
+    if (!keyfile.isEmpty())
+        ok = KeyInput::fromKeyfile(key, keyfile, message);
+    else if (fromStdin)
+        ok = KeyInput::fromStandardInput(key, encrypt, message);
+    else if (askTerminal && ::isatty(STDIN_FILENO))
+        ok = KeyInput::fromStandardInput(key, encrypt, message);
+    else if (askTerminal)
+        ok = false, message = QStringLiteral("no key: give --keyfile or --key-stdin (standard input is not a "
+                                             "terminal to type it on).");
+    if (!ok)
+        printError(message);
+    return ok;
+}
+
+int worse(int a, int b) {
+    auto rank = [](int s) {
+        return s == CommandLine::AllDone ? 0 : s == CommandLine::SomeNotDone ? 1 : s == CommandLine::Refused ? 2 : 3;
+    };
+    return rank(b) > rank(a) ? b : a;
+}
+
+int launchAndRun(Session& session, CliRun& run, const LaunchSequence::Front& front, QString& reportText,
+                 bool& refused) {
+    OperationSetup& setup = session.setup;
+    refused = false;
+    const LaunchSequence::Prepared prepared = LaunchSequence::PrepareRun(run, setup, session.key, front);
+    // A signal during the size pass cuts the pass short; what it then found is no reason to refuse.
+    if (run.stopWanted())
+        return CommandLine::Stopped;
+    if (prepared != LaunchSequence::Prepared::Launch) {
+        refused = true;
+        return CommandLine::Refused;
+    }
+    const qint64 matching =
+        CliChecks::countMatchingFiles(run.strInputDirpath, run.strInputFilespec, setup.blnSubdirectories);
+    run.ProcessFiles();
+    // Duplicate output names, or an output that is another input: refused before a file of it was touched, and
+    // the report is not written either.
+    if (run.intOperationResult == -1 || run.intOperationResult == -3) {
+        run.printReport(true);
+        refused = true;
+        return CommandLine::Refused;
+    }
+    if (run.stopWanted() && run.intOperationResult != -2)
+        run.report().appendDirect(CliChecks::stoppedLine(qMax<qint64>(0, matching - run.intFilesAttempted)));
+    run.printReport(true);
+    reportText += run.report().text();
+    if (run.intOperationResult == -2)
+        return CommandLine::FolderInUse;
+    if (run.stopWanted())
+        return CommandLine::Stopped;
+    if (run.intFilesProcessed < run.intFilesAttempted || run.problems() > 0)
+        return CommandLine::SomeNotDone;
+    return CommandLine::AllDone;
+}
+
+std::function<void(int)> stopHandler(CliRun& run) {
+    return [&run](int) {
+        if (!run.stopWanted()) {
+            printError(QStringLiteral("stopping after the current file (signal again to abandon it)."));
+            run.stop();
+        } else if (!zq4e::cancel_requested()) {
+            printError(QStringLiteral("abandoning the file in progress."));
+            zq4e::request_cancel();
+        }
+    };
+}
+
+} // namespace CliSession

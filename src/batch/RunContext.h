@@ -35,7 +35,8 @@ struct RunContext {
     QString programFilePath;
     // Called when Stop is pressed: the owner stops its clock.
     std::function<void()> stopOwnerClock;
-    // Tests only: called when a result has been written, before it is checked or named (possibly on a worker).
+    // Tests only: called when a result has been written, before it is checked or named (possibly on a worker);
+    // result is where it can be read (/proc/self/fd/N while it has no name).
     std::function<void(const QString& original, const QString& result)> afterResultWritten;
     // Tests only: called when an in-place result has been read back and found right (possibly on a worker).
     std::function<void(const QString& original)> afterResultChecked;

@@ -18,6 +18,7 @@
 #include "batch/gui/frmReport.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
+#include "platform/os/UnnamedFile.h"
 
 #include <QApplication>
 #include <QDir>
@@ -84,12 +85,14 @@ bool copyFolder(const QString& from, const QString& to) {
     return bench::runProgram(QStringLiteral("cp"), {QStringLiteral("-r"), from, to});
 }
 
-// 10,000 files of 1 KiB to new files: `cp -r` of the folder, then the run.
-void smallNew(Bench& b) {
+// 10,000 files of 1 KiB to new files: `cp -r` of the folder, then the run; the results wait for their names
+// unnamed, or (where `unnamed` is off, as on a file system without unnamed files) under temporary names.
+void smallNewCase(Bench& b, const char* name, bool unnamed) {
     const qint64 n = b.count(10000);
     const QString in = b.dir + QStringLiteral("/in"), copy = b.dir + QStringLiteral("/copy"),
                   out = b.dir + QStringLiteral("/out");
-    bench::Rounds rounds("batch", "small_new", n, makeFiles(in, n, 1024, 1024));
+    bench::Rounds rounds("batch", name, n, makeFiles(in, n, 1024, 1024));
+    UnnamedFile::setAvailable(unnamed);
     for (int i = 0; i < b.rounds; ++i) {
         bench::dropCaches();
         const double ref = bench::timed([&] { return copyFolder(in, copy); });
@@ -100,7 +103,15 @@ void smallNew(Bench& b) {
         QDir(out).removeRecursively();
         rounds.add(ref, ours);
     }
+    UnnamedFile::setAvailable(true);
     rounds.print();
+}
+
+void smallNew(Bench& b) {
+    smallNewCase(b, "small_new", true);
+}
+void smallNewTemporaryNames(Bench& b) {
+    smallNewCase(b, "small_new_temporary_names", false);
 }
 
 // What the window costs: 10,000 files of 1 KiB to new files through the report window, against the same run
@@ -226,6 +237,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const Case kCases[] = {
         {"small_new", smallNew},
+        {"small_new_temporary_names", smallNewTemporaryNames},
         {"small_inplace", smallInPlace},
         {"large_new_synced", largeNewSynced},
         {"progress_display", progressDisplay},

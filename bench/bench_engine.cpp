@@ -12,6 +12,7 @@
 #include "BenchRounds.h"
 
 #include "platform/engine/Engine.h"
+#include "platform/os/UnnamedFile.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -189,6 +190,7 @@ void temporaryNames(Bench& b) {
             ok = encrypt(src + '/' + f, out + '/' + f) && ok;
         return ok;
     };
+    zq4e::set_direct_write_limit(std::numeric_limits<qint64>::max());
     bench::Rounds rounds("engine", "temporary_names", n, n * 1024);
     for (int i = 0; i < b.rounds; ++i) {
         QDir(out).removeRecursively();
@@ -198,14 +200,16 @@ void temporaryNames(Bench& b) {
         rounds.add(direct, viaTemporary);
     }
     QDir(out).removeRecursively();
+    zq4e::set_direct_write_limit(zq4e::kDefaultDirectWriteLimit);
     rounds.print();
 }
 
-// What writing a result to a free name through a temporary name and a rename costs against writing it straight
-// under its name, for one size of file: the reference writes directly, ours through a temporary name; the
-// files of a run add up to about 64 MiB (at least 16 files), in the page cache. Only the encryptions are timed,
-// not the removal of their results.
-void temporaryNameCase(Bench& b, const char* name, qint64 size) {
+// What writing a result to a free name anywhere but under its name costs against writing it straight under its
+// name, for one size of file: the reference writes directly, ours through an unnamed file and a link, or (where
+// `unnamed` is off, as on a file system without unnamed files) through a temporary name and a rename. The files
+// of a run add up to about 64 MiB (at least 16 files), in the page cache. Only the encryptions are timed, not
+// the removal of their results.
+void freeNameCase(Bench& b, const char* name, qint64 size, bool unnamed) {
     const qint64 n = b.count(qMax<qint64>(16, (qint64(64) << 20) / size));
     const QString src = b.dir + QStringLiteral("/src"), out = b.dir + QStringLiteral("/out");
     QDir().mkpath(src);
@@ -227,26 +231,34 @@ void temporaryNameCase(Bench& b, const char* name, qint64 size) {
             return ok;
         });
     };
+    UnnamedFile::setAvailable(unnamed);
     bench::Rounds rounds("engine", name, n, n * size);
     for (int i = 0; i < b.rounds; ++i)
         rounds.addInTurns([&] { return encryptAll(std::numeric_limits<qint64>::max()); },
                           [&] { return encryptAll(0); });
     QDir(out).removeRecursively();
     zq4e::set_direct_write_limit(zq4e::kDefaultDirectWriteLimit);
+    UnnamedFile::setAvailable(true);
     rounds.print();
 }
 
 void temporaryName4KiB(Bench& b) {
-    temporaryNameCase(b, "temporary_name_4KiB", 4 << 10);
+    freeNameCase(b, "temporary_name_4KiB", 4 << 10, false);
 }
 void temporaryName64KiB(Bench& b) {
-    temporaryNameCase(b, "temporary_name_64KiB", 64 << 10);
+    freeNameCase(b, "temporary_name_64KiB", 64 << 10, false);
 }
 void temporaryName1MiB(Bench& b) {
-    temporaryNameCase(b, "temporary_name_1MiB", 1 << 20);
+    freeNameCase(b, "temporary_name_1MiB", 1 << 20, false);
 }
 void temporaryName16MiB(Bench& b) {
-    temporaryNameCase(b, "temporary_name_16MiB", 16 << 20);
+    freeNameCase(b, "temporary_name_16MiB", 16 << 20, false);
+}
+void unnamed4KiB(Bench& b) {
+    freeNameCase(b, "unnamed_4KiB", 4 << 10, true);
+}
+void unnamed64KiB(Bench& b) {
+    freeNameCase(b, "unnamed_64KiB", 64 << 10, true);
 }
 
 struct Case {
@@ -267,6 +279,8 @@ int main(int argc, char** argv) {
         {"temporary_name_64KiB", temporaryName64KiB},
         {"temporary_name_1MiB", temporaryName1MiB},
         {"temporary_name_16MiB", temporaryName16MiB},
+        {"unnamed_4KiB", unnamed4KiB},
+        {"unnamed_64KiB", unnamed64KiB},
     };
     const bench::Arguments args = bench::parseArguments(argc, argv, QStringLiteral("/tmp"));
     const double scale = args.scale;

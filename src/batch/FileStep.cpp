@@ -11,6 +11,7 @@
 #include "platform/os/MessageBox.h"
 #include "platform/os/NativeName.h"
 #include "platform/os/PathEntry.h"
+#include "platform/os/UnnamedFile.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -147,8 +148,10 @@ int FileStep::writeNewFile(const QString& path, const QString& outPath, qint64 s
     zq4e::set_sync_output(false);
     zq4e::set_rename_output(false);
     RunContext& ctx = m_run.m_ctx;
+    UnnamedFile unnamed;
     int code = WorkerCall::run(size, [&] {
         const int r = m_run.m_fileOps.ProcessFile(path, outPath, false, size);
+        unnamed = UnnamedFile(zq4e::take_unnamed_output());
         partialPath = zq4e::last_output_path();
         if (r == 0 && ctx.afterResultWritten)
             ctx.afterResultWritten(path, partialPath);
@@ -158,13 +161,17 @@ int FileStep::writeNewFile(const QString& path, const QString& outPath, qint64 s
     zq4e::set_sync_output(syncing);
     // A file written to while it was read gives a result that is neither its old nor its new contents.
     if (code == 0 && !FileStamp::of(path).unchangedSince(original)) {
-        PathEntry::remove(partialPath);
+        if (!unnamed.isOpen())
+            PathEntry::remove(partialPath);
         code = InPlaceFiles::ChangedDuringOperation;
     }
     if (code == 0) {
         // Measured now: the group may give it its name (and take this one away) before the line is written.
-        resultSize = PathEntry::size(partialPath);
-        m_newFiles.add(partialPath, outPath, size, replace);
+        resultSize = unnamed.isOpen() ? unnamed.size() : PathEntry::size(partialPath);
+        if (unnamed.isOpen())
+            m_newFiles.add(std::move(unnamed), outPath, size);
+        else
+            m_newFiles.add(partialPath, outPath, size, replace);
         if (m_newFiles.isFull())
             commitNewFiles();
     }

@@ -2,22 +2,55 @@
 
 #include "batch/InPlaceFiles.h"
 #include "batch/ResultCheck.h"
+#include "files/FileProc.h"
 #include "platform/os/DiskTrace.h"
-#include "platform/os/NativeName.h"
 #include "platform/os/PathEntry.h"
 
-#include <QFile>
 #include <QFileInfo>
 
-#include <cstdio>
+#include <algorithm>
+#include <sys/resource.h>
+
+int NewFileGroup::maxUnnamed() {
+    static const int most = [] {
+        rlimit limit{};
+        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+            return kMaxFiles;
+        return int(std::clamp<rlim_t>(limit.rlim_cur / 4, 1, kMaxFiles));
+    }();
+    return most;
+}
 
 void NewFileGroup::add(const QString& written, const QString& outputPath, qint64 bytes, bool replace) {
     if (written != outputPath)
-        m_renames << Rename{written, outputPath, bytes, replace};
+        m_waiting.push_back({written, UnnamedFile(), outputPath, bytes, replace});
+    count(outputPath, bytes);
+}
+
+void NewFileGroup::add(UnnamedFile result, const QString& outputPath, qint64 bytes) {
+    m_waiting.push_back({QString(), std::move(result), outputPath, bytes, false});
+    ++m_unnamed;
+    count(outputPath, bytes);
+}
+
+void NewFileGroup::count(const QString& outputPath, qint64 bytes) {
     m_folders.insert(QFileInfo(outputPath).absolutePath());
     m_anyPath = outputPath;
     ++m_files;
     m_bytes += bytes;
+}
+
+bool NewFileGroup::name(const Waiting& w) {
+    return w.unnamed.isOpen() ? w.unnamed.link(w.to) : PathEntry::rename(w.from, w.to, w.replace);
+}
+
+// The name was taken meanwhile: the result goes beside it, under the first free name of the output path followed
+// by 1, 2, ...
+QString NewFileGroup::keepAside(const Waiting& w) {
+    if (!w.unnamed.isOpen())
+        return InPlaceFiles::keepAside(w.from, w.to);
+    const QString aside = FileProc::NewFilePath(w.to);
+    return !aside.isEmpty() && w.unnamed.link(aside) ? aside : QString();
 }
 
 QList<NewFileGroup::Failure> NewFileGroup::commit(bool durable) {
@@ -26,22 +59,24 @@ QList<NewFileGroup::Failure> NewFileGroup::commit(bool durable) {
         return failures;
     // A result whose data may not be on disk must not take a name it could leave empty or cut short.
     const bool synced = !durable || ResultCheck::syncFileSystem(m_anyPath);
-    for (const Rename& r : std::as_const(m_renames)) {
+    for (const Waiting& w : m_waiting) {
         if (!synced) {
-            PathEntry::remove(r.from);
-            failures << Failure{r.to, QString(), r.bytes};
-        } else if (!PathEntry::rename(r.from, r.to, r.replace)) {
-            failures << Failure{r.to, InPlaceFiles::keepAside(r.from, r.to), r.bytes};
+            if (!w.unnamed.isOpen())
+                PathEntry::remove(w.from);
+            failures << Failure{w.to, QString(), w.bytes};
+        } else if (!name(w)) {
+            failures << Failure{w.to, keepAside(w), w.bytes};
         } else {
-            DiskTrace::note(DiskTrace::Step::Rename, r.to);
+            DiskTrace::note(DiskTrace::Step::Rename, w.to);
         }
     }
     if (durable)
         for (const QString& folder : std::as_const(m_folders))
             ResultCheck::syncFolder(folder + QStringLiteral("/."));
-    m_renames.clear();
+    m_waiting.clear();
     m_folders.clear();
     m_files = 0;
+    m_unnamed = 0;
     m_bytes = 0;
     return failures;
 }

@@ -38,7 +38,8 @@ struct RunContext {
     // Called after each file's line with its step code (0 done); false stops the run after this file. The
     // command line stops a decryption whose first files all fail this way.
     std::function<bool(int code)> afterFileLine;
-    // Tests only: called when a result has been written, before it is checked or named (possibly on a worker).
+    // Tests only: called when a result has been written, before it is checked or named (possibly on a worker);
+    // result is where it can be read (/proc/self/fd/N while it has no name).
     std::function<void(const QString& original, const QString& result)> afterResultWritten;
     // Tests only: called when an in-place result has been read back and found right (possibly on a worker).
     std::function<void(const QString& original)> afterResultChecked;

@@ -9,6 +9,7 @@
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/QuitSignals.h"
+#include "platform/os/UnnamedFile.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -27,16 +28,32 @@ const QByteArray kKey = QByteArray("KILLTESTKEY-0123").repeated(4);
 const char* const kChildVar = "ZQ4_INPLACE_CHILD_FOLDER";
 const char* const kSignalChildVar = "ZQ4_SIGNAL_CHILD_IN_PLACE";
 const char* const kNewFilesChildVar = "ZQ4_NEW_FILES_CHILD"; // "enc": *.dat -> *.enc, "dec": *.enc -> *.out
-const char* const kHoldChildVar = "ZQ4_HOLD_MID_FILE";       // the child stops for good 8 MiB into its result
+// The child stops for good: "read" at the first read of an input (its result begun, nothing written), "write N"
+// after the Nth write of a result (a write takes up to 4 MiB; each small file is one write).
+const char* const kHoldChildVar = "ZQ4_HOLD_CHILD";
+const char* const kNoUnnamedChildVar = "ZQ4_NO_UNNAMED_FILES"; // the child acts as on a file system without them
 
-// Says "mid" once 8 MiB of the result are written, then holds the writing thread until the child is killed.
-void holdMidFile(qint64 written) {
-    if (written < (qint64(8) << 20))
-        return;
-    if (::write(STDOUT_FILENO, "mid\n", 4) != 4)
+// Says "held", then holds the thread until the child is killed.
+[[noreturn]] void holdForGood() {
+    if (::write(STDOUT_FILENO, "held\n", 5) != 5)
         ::_exit(9);
     for (;;)
         ::pause();
+}
+
+std::atomic<int> g_writesToHold{0};
+void holdAfterWrites(qint64) {
+    if (g_writesToHold.fetch_sub(1) == 1)
+        holdForGood();
+}
+
+void holdChild(const QString& when) {
+    if (when == QStringLiteral("read")) {
+        zq4e::set_read_hook([](qint64) { holdForGood(); });
+    } else {
+        g_writesToHold = when.section(QLatin1Char(' '), 1).toInt();
+        zq4e::set_write_hook(holdAfterWrites);
+    }
 }
 
 int childMain(int argc, char** argv) {
@@ -44,7 +61,8 @@ int childMain(int argc, char** argv) {
     if (zq4e::allocate_buffers() == 0)
         return 2;
     if (qEnvironmentVariableIsSet(kHoldChildVar))
-        zq4e::set_write_hook(holdMidFile);
+        holdChild(qEnvironmentVariable(kHoldChildVar));
+    UnnamedFile::setAvailable(!qEnvironmentVariableIsSet(kNoUnnamedChildVar));
     const bool signalled = qEnvironmentVariableIsSet(kSignalChildVar);
     const QString newFiles = qEnvironmentVariable(kNewFilesChildVar);
     const bool inPlace = newFiles.isEmpty() && (!signalled || qEnvironmentVariableIntValue(kSignalChildVar) != 0);
@@ -234,33 +252,58 @@ private slots:
     void signalEndsTheFileCleanly_data();
     void signalEndsTheFileCleanly();
 
-    // Killed in the middle of a large result to a new file: nothing lies under the output name, only a
-    // temporary file that the next run removes.
-    void killedInTheMiddleOfALargeNewFile() {
+    // Killed while a result to a new file is written, or once it is written but before its group has synced it
+    // and given it its name: nothing lies under the output name (a crash of the machine could otherwise leave it
+    // there empty or cut short), and the next run finds nothing to remove but what the file system has no
+    // unnamed files for.
+    void killedBeforeANewFileHasItsName_data() {
+        QTest::addColumn<QList<int>>("sizes");
+        QTest::addColumn<QString>("hold");
+        QTest::addColumn<bool>("unnamedFiles");
+        QTest::newRow("large, 8 MiB of it written") << QList<int>{24 << 20} << "write 2" << true;
+        QTest::newRow("small, begun, nothing written") << QList<int>{100000} << "read" << true;
+        QTest::newRow("small, written, its group not committed") << QList<int>{100000, 3000} << "write 2" << true;
+        QTest::newRow("small, written, no unnamed files") << QList<int>{100000, 3000} << "write 2" << false;
+    }
+    void killedBeforeANewFileHasItsName() {
+        QFETCH(QList<int>, sizes);
+        QFETCH(QString, hold);
+        QFETCH(bool, unnamedFiles);
         const QString folder = QDir(m_home.path()).filePath(QStringLiteral("held/"));
         QDir(folder).removeRecursively();
         QDir().mkpath(folder);
-        const QByteArray big = TestSupport::pseudoRandomBytes(24 << 20, 5);
-        QVERIFY(TestSupport::writeFile(folder + "big.dat", big));
+        QStringList inputs;
+        QList<QByteArray> plains;
+        for (int size : sizes) {
+            inputs << QStringLiteral("f%1.dat").arg(inputs.size());
+            plains << TestSupport::pseudoRandomBytes(size, quint32(size));
+            QVERIFY(TestSupport::writeFile(folder + inputs.last(), plains.last()));
+        }
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QString::fromLatin1(kChildVar), folder);
         env.insert(QString::fromLatin1(kNewFilesChildVar), QStringLiteral("enc"));
-        env.insert(QString::fromLatin1(kHoldChildVar), QStringLiteral("1"));
+        env.insert(QString::fromLatin1(kHoldChildVar), hold);
+        if (!unnamedFiles)
+            env.insert(QString::fromLatin1(kNoUnnamedChildVar), QStringLiteral("1"));
         child.setProcessEnvironment(env);
         child.setProgram(QCoreApplication::applicationFilePath());
         child.start();
         QVERIFY(child.waitForStarted());
         QByteArray said;
-        while (!said.contains("mid") && child.waitForReadyRead(120000))
+        while (!said.contains("held") && child.waitForReadyRead(120000))
             said += child.readAllStandardOutput();
-        QVERIFY2(said.contains("mid"), said.constData());
+        QVERIFY2(said.contains("held"), said.constData());
         ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
         QVERIFY(child.waitForFinished(60000));
-        QVERIFY2(!QFileInfo::exists(folder + "big.enc"), "a partial result lies under the output name");
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        QVERIFY2(left.filter(QStringLiteral(".enc")).isEmpty(),
+                 qPrintable(QStringLiteral("under an output name: ") + left.join(QLatin1Char(' '))));
+        QCOMPARE(left.size() > inputs.size(), !unnamedFiles);
         Leftovers::recover(folder, QStringLiteral("*.enc"));
-        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("big.dat")});
-        QVERIFY(TestSupport::readFile(folder + "big.dat") == big);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), inputs);
+        for (qsizetype i = 0; i < inputs.size(); ++i)
+            QVERIFY(TestSupport::readFile(folder + inputs[i]) == plains[i]);
     }
 
     void killedAtRandomMoments() {

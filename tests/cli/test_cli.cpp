@@ -35,6 +35,18 @@ QMap<QString, QByteArray> treeOf(const QString& folder) {
     return files;
 }
 
+// Whether the process holds a file of `folder` open: a result being written shows there before it has a name.
+bool writesInto(qint64 pid, const QString& folder) {
+    const QByteArray fds = "/proc/" + QByteArray::number(pid) + "/fd/";
+    for (const QString& fd : QDir(QFile::decodeName(fds)).entryList(QDir::AllEntries | QDir::System)) {
+        char target[4096];
+        const ssize_t n = ::readlink((fds + QFile::encodeName(fd)).constData(), target, sizeof target);
+        if (n > 0 && QFile::decodeName(QByteArray(target, int(n))).startsWith(folder))
+            return true;
+    }
+    return false;
+}
+
 QByteArray sha256Of(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -364,12 +376,13 @@ private slots:
         const QString reportPath = tmp(QStringLiteral("stopped%1.txt").arg(++m_folder));
         p.start(program(), {"--run", op, "--keyfile", keyfile(), "--yes", "--report", reportPath});
         QVERIFY(p.waitForStarted());
-        // The run has started on the large file once its output (or temporary file) appears.
+        // The run has started on the large file once its result is open, or a file appears beside it.
         const auto entries = [&out] { return QDir(out).entryList(QDir::Files | QDir::Hidden).size(); };
         const int entriesBefore = entries();
         QElapsedTimer waited;
         waited.start();
-        while (entries() == entriesBefore && p.state() == QProcess::Running && waited.elapsed() < 120000)
+        while (entries() == entriesBefore && (inPlace || !writesInto(p.processId(), out)) &&
+               p.state() == QProcess::Running && waited.elapsed() < 120000)
             QThread::msleep(2);
         QCOMPARE(p.state(), QProcess::Running);
         ::kill(pid_t(p.processId()), SIGTERM);

@@ -158,22 +158,30 @@ private slots:
         QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), QFile::decodeName(in)}); // too deep for QDir
     }
 
-    // More folders than the process may have open files: every one of them is done.
-    void moreFoldersThanOpenFiles() {
+    // More than the process may have open files: 1,100 folders in place, every one of them done, or 1,100 files to
+    // new files, whose results wait unnamed, each holding a descriptor, until their group names them.
+    void moreThanTheOpenFilesAllowed_data() {
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("folders, in place") << true;
+        QTest::newRow("files, to new files") << false;
+    }
+    void moreThanTheOpenFilesAllowed() {
+        QFETCH(bool, inPlace);
         const QByteArray in = fresh();
-        const int folders = 1100;
-        for (int i = 0; i < folders; ++i)
-            QVERIFY(writeRaw(in + "f" + QByteArray::number(i) + "/a.txt", "x"));
+        const int count = 1100;
+        for (int i = 0; i < count; ++i)
+            QVERIFY(writeRaw(in + "f" + QByteArray::number(i) + (inPlace ? "/a.txt" : ".txt"), "x"));
         const CliProcess::Outcome enc = runOperation(
-            CliProcess::operationFileText(true, true, true, in, "*.txt", in, "*.txt"), {"--yes", "--quiet"}, [] {
+            CliProcess::operationFileText(true, inPlace, inPlace, in, "*.txt", in, inPlace ? "*.txt" : "*.enc"),
+            {"--yes", "--quiet"}, [] {
                 const rlimit limit{1024, 1024};
                 ::setrlimit(RLIMIT_NOFILE, &limit);
             });
         QVERIFY2(enc.status == 0, qPrintable(enc.err.left(2000)));
         const QMap<QByteArray, QByteArray> tree = rawTree(in);
-        QCOMPARE(tree.size(), folders);
+        QCOMPARE(tree.size(), inPlace ? count : 2 * count);
         for (auto it = tree.cbegin(); it != tree.cend(); ++it)
-            QVERIFY2(it.value().startsWith("ZQ4E"), it.key().constData());
+            QVERIFY2(it.value().startsWith(inPlace || it.key().endsWith(".enc") ? "ZQ4E" : "x"), it.key().constData());
     }
 };
 

@@ -1,4 +1,5 @@
 #include "platform/engine/Engine.h"
+#include "platform/os/UnnamedFile.h"
 #include "support/CipherFileWriter.h"
 #include "support/TestSupport.h"
 
@@ -489,7 +490,7 @@ private slots:
             struct stat st {};
             return ::stat(QFile::encodeName(at(name)).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
         };
-        QCOMPARE(encrypt("plain", "cipher"), 0);   // a free name, written directly
+        QCOMPARE(encrypt("plain", "cipher"), 0);   // a free name, unnamed until complete
         QCOMPARE(encrypt("plain", "existing"), 0); // through a temporary file
         QCOMPARE(modeOf("cipher"), expected);
         QCOMPARE(modeOf("existing"), expected);
@@ -498,11 +499,11 @@ private slots:
         QCOMPARE(modeOf("back"), expected);
     }
 
-    // While a result is written, under its own name or a temporary one, nobody but its owner can read it: its
-    // input's permissions come only with the finished result.
+    // While a result is written, unnamed or under a temporary name, nobody but its owner can read it: its input's
+    // permissions come only with the finished result.
     void outputIsPrivateWhileWritten_data() {
         QTest::addColumn<QString>("how");
-        QTest::newRow("a free name, written directly") << "direct";
+        QTest::newRow("a free name, unnamed until complete") << "unnamed";
         QTest::newRow("a name in use, through a temporary file") << "temporary";
         QTest::newRow("a decryption") << "decrypt";
     }
@@ -512,10 +513,10 @@ private slots:
         QVERIFY(::chmod(QFile::encodeName(at("plain")).constData(), 0644) == 0);
         static QString folder;
         static QStringList inputs;
-        static int widest;
+        static int widest, looked;
         folder = m_dir.path();
         inputs = {"plain"};
-        widest = 0;
+        widest = looked = 0;
         if (how == "temporary") {
             QVERIFY(put("cipher", "in the way"));
             QVERIFY(::chmod(QFile::encodeName(at("cipher")).constData(), 0600) == 0);
@@ -525,17 +526,74 @@ private slots:
             QVERIFY(::chmod(QFile::encodeName(at("cipher")).constData(), 0644) == 0);
             inputs << "cipher";
         }
+        // Every file of the folder that is not an input, and every open one: an unnamed result has no entry.
         zq4e::set_read_hook([](qint64) {
-            for (const QString& f : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+            const auto look = [](const QByteArray& path) {
                 struct stat st {};
-                if (!inputs.contains(f) && ::stat(QFile::encodeName(folder + '/' + f).constData(), &st) == 0)
+                if (::stat(path.constData(), &st) == 0)
                     widest |= int(st.st_mode & 077);
+                ++looked;
+            };
+            for (const QString& f : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+                if (!inputs.contains(f))
+                    look(QFile::encodeName(folder + '/' + f));
+            for (int fd = 0; fd < 1024; ++fd) {
+                const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
+                char target[4096];
+                const ssize_t n = ::readlink(link.constData(), target, sizeof target - 1);
+                const QString file = n > 0 ? QFile::decodeName(QByteArray(target, int(n))) : QString();
+                if (file.startsWith(folder + '/') && !inputs.contains(QFileInfo(file).fileName()))
+                    look(link);
             }
         });
         const int rc = how == "decrypt" ? decrypt("cipher", "back") : encrypt("plain", "cipher");
         zq4e::set_read_hook(nullptr);
         QCOMPARE(rc, 0);
+        QVERIFY(looked > 0);
         QCOMPARE(widest, 0);
+    }
+
+    // A result to a free name has no name until it is complete: while it is written the folder shows nothing of
+    // it. The engine names it, or hands it over unnamed to a caller that names many at once. Where the file
+    // system has no unnamed files it waits under a temporary name instead.
+    void aFreeNameTakesOnlyACompleteResult_data() {
+        QTest::addColumn<bool>("unnamedFiles");
+        QTest::addColumn<bool>("rename");
+        QTest::newRow("named by the engine") << true << true;
+        QTest::newRow("handed over unnamed") << true << false;
+        QTest::newRow("no unnamed files, named by the engine") << false << true;
+        QTest::newRow("no unnamed files, left under a temporary name") << false << false;
+    }
+    void aFreeNameTakesOnlyACompleteResult() {
+        QFETCH(bool, unnamedFiles);
+        QFETCH(bool, rename);
+        const QByteArray plain = TestSupport::pseudoRandomBytes(3 * kSeg, 47);
+        QVERIFY(put("plain", plain));
+        static QString folder;
+        static QStringList seen; // what the folder held after each write of the result
+        folder = m_dir.path();
+        seen.clear();
+        set_write_hook([](qint64) { seen << QDir(folder).entryList(QDir::Files | QDir::Hidden); });
+        UnnamedFile::setAvailable(unnamedFiles);
+        set_rename_output(rename);
+        const int rc = encrypt("plain", "cipher");
+        set_rename_output(true);
+        UnnamedFile::setAvailable(true);
+        set_write_hook(nullptr);
+        QCOMPARE(rc, 0);
+        QVERIFY(!seen.isEmpty());
+        QVERIFY2(!seen.contains("cipher"), "the result had its name before it was complete");
+        QCOMPARE(seen.filter(".zq4e-").isEmpty(), unnamedFiles);
+        UnnamedFile handed(take_unnamed_output());
+        QCOMPARE(handed.isOpen(), unnamedFiles && !rename);
+        QCOMPARE(exists("cipher"), rename);
+        if (handed.isOpen())
+            QVERIFY(handed.link(at("cipher")));
+        else if (!rename)
+            QVERIFY(QFile::rename(last_output_path(), at("cipher")));
+        QCOMPARE(decrypt("cipher", "back"), 0);
+        QCOMPARE(get("back"), plain);
+        QCOMPARE(leftovers({"plain", "cipher", "back"}), QStringList());
     }
 
     // A damaged file decrypted onto a name in use: that file stays, the partial plaintext goes beside it.

@@ -18,6 +18,7 @@
 #include <mutex>
 #include <openssl/crypto.h>
 #include <openssl/rand.h>
+#include <unistd.h>
 #include <vector>
 
 namespace zq4e {
@@ -27,6 +28,12 @@ namespace internal {
 EngineState& state() {
     static EngineState s;
     return s;
+}
+
+void dropUnnamedOutput(EngineState& s) {
+    if (s.unnamedOutput >= 0)
+        ::close(s.unnamedOutput);
+    s.unnamedOutput = -1;
 }
 
 std::atomic<bool> g_cancel{false};
@@ -90,6 +97,7 @@ void endFile(EngineState& s) {
 
 int checkReady(EngineState& s) {
     g_progress.store(0, std::memory_order_relaxed);
+    dropUnnamedOutput(s);
     if (!s.allocated)
         return NotAllocated;
     if (cancelled())
@@ -398,16 +406,20 @@ void deallocate_buffers() {
     s.secondBuffer.wipe();
     s.compared.wipe();
     endFile(s);
+    dropUnnamedOutput(s);
     s.allocated = false;
 }
 
 namespace {
-// A complete result takes its name, or stays under its temporary name for a caller that renames many at once.
+// A complete result takes its name, or stays under its temporary name (or unnamed) for a caller that names many
+// at once.
 int commitResult(EngineState& s, OutputFile& out) {
     const int rc = out.commit(s.sync, s.syncFolder, -1,
                               s.renameOutput ? OutputFile::Placing::Replace : OutputFile::Placing::Leave);
-    if (rc == Ok)
+    if (rc == Ok) {
         s.lastOutput = NativeName::decode(out.path());
+        s.unnamedOutput = out.releaseUnnamed();
+    }
     return rc;
 }
 } // namespace
@@ -423,11 +435,10 @@ int encrypt_file(const QString& inputPath, const QString& outputPath) {
     OutputFile out;
     s.lastOutput = outputPath;
     s.lastInputOurs = false;
-    // Only a small result is written under its own name at once: a kill can then cut it short only in the
-    // moment its one write takes. A larger one waits under a temporary name until it is complete.
+    // A result to a free name has no name until it is complete: a kill leaves nothing under the name.
     const bool direct = qint64(in.info().st_size) < s.directWriteLimit;
     if (const int rc = out.create(outputPath, in.info(),
-                                  direct ? OutputFile::Creation::DirectWhenNew : OutputFile::Creation::ViaTemporary))
+                                  direct ? OutputFile::Creation::DirectWhenNew : OutputFile::Creation::UnnamedWhenNew))
         return rc;
     int rc = encryptStream(s, in, out);
     endFile(s);

@@ -18,17 +18,18 @@
 // Encryption uses one random KDF salt per key for the whole engine session (one scrypt per run) and a fresh
 // random file salt and nonce prefix per file.
 //
-// Output files. A decryption's result, and an encryption's when a file of that name exists already, is
-// written to a new, hidden temporary file created exclusively beside the output path and renamed onto the
-// output path only at the end, so a failure never leaves a half-written result under the output name, an
-// existing file of that name survives a failure, and a symbolic link at the output path is replaced, never
-// followed. An encryption to a name that is free is written to that name directly, created exclusively (one
-// rename less per file): a failure removes it, and should the process die midway, what is left there is an
-// encrypted file without its final segment, which every decryption refuses as incomplete. An output path
-// that is a folder, or the very file being read, is refused. The input file is only ever read.
+// Output files. A result never lies under its output name before it is complete. An encryption to a name that
+// is free is written to a file without a name in the output's folder (O_TMPFILE), which takes the output name by
+// a hard link only at the end, and only while that name is still free: killed before then, the process leaves
+// nothing behind. A decryption's result, an encryption's when a file of that name exists already, and any
+// result on a file system without unnamed files, is written to a new, hidden temporary file created exclusively
+// beside the output path and renamed onto the output path only at the end, so a failure never leaves a
+// half-written result under the output name, an existing file of that name survives a failure, and a symbolic
+// link at the output path is replaced, never followed. An output path that is a folder, or the very file being
+// read, is refused. The input file is only ever read.
 //
-// Durability. With set_sync_output(true) (the default) the result is fsync'ed before the rename and its folder
-// after it, so a successful return means the result is on disk. Callers that group many small files may turn
+// Durability. With set_sync_output(true) (the default) the result is fsync'ed before it takes its name and its
+// folder after that, so a successful return means the result is on disk. Callers that group many small files may turn
 // this off and sync themselves; set_sync_output_folder(false) keeps the file's sync but leaves the folder to a
 // caller that renames into it next and syncs it then.
 //
@@ -49,7 +50,7 @@
 //       (wrong key, foreign or corrupt file). No output file is left.
 //   -9  the disk is full (ENOSPC or quota); no output file is left.
 //  -10  the cryptographic library failed (e.g. no memory for scrypt); no output file is left.
-//  -11  cancelled by request_cancel(); the output (temporary or direct) is removed, the input untouched.
+//  -11  cancelled by request_cancel(); the output (unnamed or temporary) is removed, the input untouched.
 //  -12  the file needs a key derivation that this thread may not run (set_no_derivation_on_this_thread);
 //       nothing is left: call again from a thread that may wait for it.
 // Decryption only, after authenticated plaintext was written; the output file keeps the plaintext of every
@@ -127,17 +128,19 @@ qint64 progress_bytes();
 // someone crafted) returns DerivationNeeded instead, so a window's thread never waits for one.
 void set_no_derivation_on_this_thread(bool on);
 
-// Whether a complete result written through a temporary file (every decryption, and an encryption onto a
-// name in use or of an input at or above the direct write limit below) is renamed onto its output path
-// (default true). Off, it stays under its temporary name, which last_output_path() gives, for a caller that
-// makes many results durable together and then renames them.
+// Whether a complete result is given its output name (default true). Off, a result that waits under a temporary
+// name stays there (last_output_path() gives it) and an unnamed one stays unnamed and open (take_unnamed_output()
+// hands it over), for a caller that makes many results durable together and then names them.
 void set_rename_output(bool on);
+// The descriptor of the last result when it was left unnamed, handed over to the caller, who names it
+// (UnnamedFile::link) or closes it; -1 when the last result has a name. One not taken is closed, and so lost,
+// when the next encrypt_file, decrypt_file or verify_file begins.
+int take_unnamed_output();
 
-// An encryption whose input is smaller than this many bytes is written straight under its output name when
-// that name is free (one write, no rename); a larger one goes through a temporary name like every other
-// result, so that a kill never leaves it cut short under its name. Files of a few KiB pay for the rename
-// (bench/README.md), larger ones do not measurably.
-constexpr qint64 kDefaultDirectWriteLimit = qint64(1) << 20;
+// Benchmarks only: an encryption whose input is smaller than this many bytes is written straight under its
+// output name when that name is free (one write, no link), what a kill can leave cut short under its name.
+// The default, 0, never does.
+constexpr qint64 kDefaultDirectWriteLimit = 0;
 void set_direct_write_limit(qint64 bytes);
 qint64 direct_write_limit();
 
@@ -147,7 +150,8 @@ void set_write_hook(void (*hook)(qint64 written));
 void written_so_far(qint64 bytes);
 
 // The path the last encrypt_file / decrypt_file put its output under: its output path, its temporary name
-// (set_rename_output(false)), or for partial plaintext beside an existing file, the free name it took.
+// (set_rename_output(false)), /proc/self/fd/N for a result left unnamed (readable while its descriptor is
+// open), or for partial plaintext beside an existing file, the free name it took.
 QString last_output_path();
 
 // Tests only: called on the engine's thread after each read of a file's input, with the bytes read so far, so a

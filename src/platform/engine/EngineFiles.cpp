@@ -3,6 +3,7 @@
 #include "platform/engine/Engine.h"
 #include "platform/os/DiskTrace.h"
 #include "platform/os/NativeName.h"
+#include "platform/os/UnnamedFile.h"
 
 #include <QFile>
 
@@ -33,6 +34,10 @@ QByteArray randomSuffix() {
     if (RAND_bytes(r, sizeof r) != 1)
         return {};
     return QByteArray(reinterpret_cast<const char*>(r), sizeof r).toHex();
+}
+
+QByteArray temporaryName(const QByteArray& folder, const QByteArray& suffix) {
+    return folder + "/.zq4e-" + suffix + ".tmp";
 }
 
 void syncFolder(const QByteArray& folder) {
@@ -133,18 +138,27 @@ int OutputFile::create(const QString& path, const struct stat& input, Creation h
         if (errno != EEXIST)
             return (errno == ENOSPC || errno == EDQUOT) ? DiskFull : CannotOpenOutput;
     }
+    const QByteArray folder = parentFolder(m_path);
+    // A free name gets a result that has no name at all until it is complete. Whatever keeps us from making one
+    // (a file system without them, above all) leaves the temporary name below, which reports its own errors.
+    struct stat st {};
+    if (how == Creation::UnnamedWhenNew && ::lstat(m_path.constData(), &st) != 0 && errno == ENOENT) {
+        m_fd = UnnamedFile::create(folder);
+        if (m_fd >= 0) {
+            m_unnamed = true;
+            return Ok;
+        }
+    }
     // A folder there is refused, and so is the input itself under any name (the same path, a hard link, a
     // symbolic link to it): renaming onto it would lose the input.
-    struct stat st {};
     if (::stat(m_path.constData(), &st) == 0 &&
         (S_ISDIR(st.st_mode) || (st.st_dev == input.st_dev && st.st_ino == input.st_ino)))
         return CannotOpenOutput;
-    const QByteArray folder = parentFolder(m_path);
     for (int attempt = 0; attempt < 16; ++attempt) {
         const QByteArray suffix = randomSuffix();
         if (suffix.isEmpty())
             return CryptoFailure;
-        m_tempPath = folder + "/.zq4e-" + suffix + ".tmp";
+        m_tempPath = temporaryName(folder, suffix);
         m_fd = ::open(m_tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (m_fd >= 0)
             return Ok;
@@ -186,8 +200,10 @@ int OutputFile::commit(bool sync, bool alsoFolder, long long length, Placing pla
         if (::fsync(m_fd) != 0)
             code = writeErrorCode(errno);
         else
-            DiskTrace::note(DiskTrace::Step::SyncFile, NativeName::decode(m_tempPath));
+            DiskTrace::note(DiskTrace::Step::SyncFile, NativeName::decode(m_unnamed ? m_path : m_tempPath));
     }
+    if (m_unnamed)
+        return commitUnnamed(code, sync && alsoFolder, placing);
     const int closed = ::close(m_fd);
     m_fd = -1;
     if (code == Ok && closed != 0)
@@ -215,29 +231,91 @@ int OutputFile::commit(bool sync, bool alsoFolder, long long length, Placing pla
     return Ok;
 }
 
+// An unnamed result is named through its descriptor, so it is closed only afterwards; left for the caller, it
+// stays open.
+int OutputFile::commitUnnamed(int code, bool alsoFolder, Placing placing) {
+    if (code == Ok && placing == Placing::Leave) {
+        m_path = UnnamedFile::pathOf(m_fd);
+        return Ok;
+    }
+    if (code == Ok)
+        code = placing == Placing::Replace ? placeUnnamed() : placeBesideExisting();
+    const bool closed = ::close(m_fd) == 0;
+    const int closeError = errno;
+    m_fd = -1;
+    m_unnamed = false;
+    if (code == Ok && !closed) {
+        ::unlink(m_path.constData());
+        code = writeErrorCode(closeError);
+    }
+    if (code != Ok)
+        return code;
+    if (placing == Placing::Replace)
+        DiskTrace::note(DiskTrace::Step::Rename, NativeName::decode(m_path));
+    if (alsoFolder)
+        syncFolder(parentFolder(m_path));
+    return Ok;
+}
+
+// The unnamed result takes the output path: linked there while it is free; else, as replacing is what was asked,
+// linked under a temporary name and renamed onto it.
+int OutputFile::placeUnnamed() {
+    int err = takeFreeName(m_path);
+    if (err != EEXIST)
+        return err ? writeErrorCode(err) : int(Ok);
+    const QByteArray folder = parentFolder(m_path);
+    QByteArray temporary;
+    for (int attempt = 0; attempt < 16 && err == EEXIST; ++attempt) {
+        const QByteArray suffix = randomSuffix();
+        if (suffix.isEmpty())
+            return CryptoFailure;
+        temporary = temporaryName(folder, suffix);
+        err = takeFreeName(temporary);
+    }
+    if (err == 0 && ::rename(temporary.constData(), m_path.constData()) != 0) {
+        err = errno;
+        ::unlink(temporary.constData());
+    }
+    return err ? writeErrorCode(err) : int(Ok);
+}
+
 // Puts the file under the output path if that is free, else under the first free name of the output path
 // followed by 1, 2, ...: a failed result must not replace a file that is there.
 int OutputFile::placeBesideExisting() {
     for (int n = 0; n < 100000; ++n) {
         const QByteArray candidate = n == 0 ? m_path : m_path + QByteArray::number(n);
-        if (::renameat2(AT_FDCWD, m_tempPath.constData(), AT_FDCWD, candidate.constData(), RENAME_NOREPLACE) == 0) {
+        const int err = takeFreeName(candidate);
+        if (err == 0) {
             m_path = candidate;
             return Ok;
         }
-        if (errno == EEXIST)
-            continue;
-        if (errno != EINVAL && errno != ENOSYS)
-            return writeErrorCode(errno);
-        // No exclusive rename on this file system: a hard link cannot replace anything either.
-        if (::link(m_tempPath.constData(), candidate.constData()) == 0) {
-            ::unlink(m_tempPath.constData());
-            m_path = candidate;
-            return Ok;
-        }
-        if (errno != EEXIST)
-            return writeErrorCode(errno);
+        if (err != EEXIST)
+            return writeErrorCode(err);
     }
     return WriteError;
+}
+
+int OutputFile::takeFreeName(const QByteArray& name) {
+    if (m_unnamed)
+        return UnnamedFile::link(m_fd, name) ? 0 : errno;
+    if (::renameat2(AT_FDCWD, m_tempPath.constData(), AT_FDCWD, name.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // No exclusive rename on this file system: a hard link cannot replace anything either.
+    if (::link(m_tempPath.constData(), name.constData()) != 0)
+        return errno;
+    ::unlink(m_tempPath.constData());
+    return 0;
+}
+
+int OutputFile::releaseUnnamed() {
+    if (!m_unnamed)
+        return -1;
+    const int fd = m_fd;
+    m_fd = -1;
+    m_unnamed = false;
+    return fd;
 }
 
 void OutputFile::discard() {
@@ -245,6 +323,7 @@ void OutputFile::discard() {
         ::close(m_fd);
         m_fd = -1;
     }
+    m_unnamed = false;
     if (!m_tempPath.isEmpty()) {
         ::unlink(m_tempPath.constData());
         m_tempPath.clear();

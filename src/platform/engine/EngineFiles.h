@@ -33,11 +33,13 @@ private:
     std::uint64_t m_askedUntil = 0; // the end of what the disk has been asked for
 };
 
-// The result goes to a temporary file beside the output path that is renamed onto it only by commit(); or,
-// when asked and nothing exists at the output path, to the output path itself, created exclusively.
+// The result goes to a temporary file beside the output path that is renamed onto it only by commit(). When
+// asked and nothing stands at the output path: to a file without a name (UnnamedFile) that takes the output
+// path only at commit(), where the file system has such files (else a temporary file as above); or, for
+// benchmarks, to the output path itself, created exclusively.
 class OutputFile {
 public:
-    enum class Creation { ViaTemporary, DirectWhenNew };
+    enum class Creation { ViaTemporary, UnnamedWhenNew, DirectWhenNew };
     ~OutputFile() { discard(); }
     int create(const QString& path, const struct stat& input,
                Creation how = Creation::ViaTemporary); // -5 cannot create, -9 no space
@@ -45,21 +47,29 @@ public:
     int writeVec(iovec* iov, int count, std::uint64_t& written);
     // Replace: the result takes the output path, whatever is there. BesideExisting: an existing file at the
     // output path is kept and the result takes the first free name of the path followed by 1, 2, ...
-    // Leave: the result stays under its temporary name (path() tells it) for the caller to rename.
+    // Leave: the result stays under its temporary name (path() tells it) for the caller to rename, or an
+    // unnamed result stays open, unnamed, for the caller to take (releaseUnnamed) and name.
     enum class Placing { Replace, BesideExisting, Leave };
     // Truncates to `length` (unless negative), gives the input's permission bits and its access and modification
     // times (as a copy that keeps them does, so a round trip gives a file its times back), syncs the file when asked,
     // renames it onto the output path (as `placing` says) and then syncs the folder when both are asked.
     // 0, -7 or -9.
     int commit(bool sync, bool alsoFolder, long long length = -1, Placing placing = Placing::Replace);
-    // The path the result went to (after commit).
+    // The path the result went to (after commit); /proc/self/fd/N for a result left unnamed.
     const QByteArray& path() const { return m_path; }
     void discard(); // removes the file being written
     bool isOpen() const { return m_fd >= 0; }
+    // The descriptor of a result left unnamed by commit(), handed over; -1 when there is none.
+    int releaseUnnamed();
 
 private:
+    int commitUnnamed(int code, bool alsoFolder, Placing placing);
     int placeBesideExisting();
+    int placeUnnamed();
+    // Gives the result `name` unless something stands there (EEXIST); 0 or an errno value.
+    int takeFreeName(const QByteArray& name);
     int m_fd = -1;
+    bool m_unnamed = false; // the result has no name yet
     mode_t m_mode = 0600;
     struct timespec m_times[2]{}; // the input's access and modification times
     QByteArray m_path;

@@ -3,9 +3,11 @@
 #include "platform/engine/EngineState.h"
 
 #include <algorithm>
+#include <utility>
 
 // The engine's session (its cipher contexts taken, the key set), its switches, its test seams and what it
 // tells about the last file: everything of Engine.h that sets or reads the state without working on a file.
+
 namespace zq4e {
 
 using namespace internal;
@@ -115,6 +117,10 @@ void set_write_hook(void (*hook)(qint64 written)) {
 void written_so_far(qint64 bytes) {
     if (void (*hook)(qint64) = g_writeHook.load(std::memory_order_relaxed))
         hook(bytes);
+}
+
+int take_unnamed_output() {
+    return locked([](EngineState& s) { return std::exchange(s.unnamedOutput, -1); });
 }
 
 QString last_output_path() {

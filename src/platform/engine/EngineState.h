@@ -22,7 +22,8 @@ struct EngineState {
     bool syncFolder = true;
     bool renameOutput = true;
     qint64 directWriteLimit = kDefaultDirectWriteLimit;
-    MasterKeyCache cache; // the key in use, held once, and what was derived from it
+    int unnamedOutput = -1; // the descriptor of a result left unnamed, until the caller takes it
+    MasterKeyCache cache;   // the key in use, held once, and what was derived from it
     SegmentCipher cipher;
     SegmentCipher secondCipher; // the second thread's, for files longer than one batch
     SecretBytes buffer;         // holds plaintext while a file is processed, so it is wiped like a key
@@ -33,6 +34,9 @@ struct EngineState {
 };
 
 EngineState& state();
+
+// Closes a result left unnamed that nobody took (it is gone with its descriptor).
+void dropUnnamedOutput(EngineState& s);
 
 // Runs f on the engine's state under its lock.
 template <class F> auto locked(F f) {

@@ -4,9 +4,9 @@
 
 #include <QString>
 
-// The report texts of one file's outcome. Codes: 0 done, 1..13 the run's own conditions (9 other hard links,
+// The report texts of one file's outcome. Codes: 0 done, 1..14 the run's own conditions (9 other hard links,
 // 10 changed during the operation, 11 the purge of the original failed, 12 a symbolic link, 13 not a regular
-// file), negative codes from the cipher engine.
+// file, 14 no output name), negative codes from the cipher engine.
 namespace ResultTexts {
 
 // Blanks that indent a continuation line under the file's name column.

@@ -7,7 +7,9 @@
 #include <QTest>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using CliProcess::rawTree;
 using CliProcess::writeRaw;
@@ -220,6 +222,29 @@ private slots:
         QCOMPARE(o.out, QString());
         QCOMPARE(rawTree(m_in), before);
         QCOMPARE(rawTree(m_out), Tree{});
+    }
+
+    // With standard error on a terminal the line of the file in progress is shown there, rewritten in place,
+    // while the report goes to standard output as ever.
+    void aTerminalShowsTheLineInProgress() {
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const QByteArray terminal = ::ptsname(master);
+        const CliProcess::Outcome o =
+            CliProcess::run(expand({"encrypt", "--key-stdin", "-o", "OUT", "IN/notes.txt"}), kKey + '\n', [terminal] {
+                noDisplay();
+                const int fd = ::open(terminal.constData(), O_RDWR | O_NOCTTY);
+                if (fd >= 0)
+                    ::dup2(fd, STDERR_FILENO);
+            });
+        QCOMPARE(o.status, 0);
+        QByteArray shown(8192, '\0');
+        ::fcntl(master, F_SETFL, O_NONBLOCK);
+        const ssize_t n = ::read(master, shown.data(), size_t(shown.size()));
+        ::close(master);
+        shown.truncate(qMax<ssize_t>(0, n));
+        QVERIFY2(shown.contains("\r\x1b[Knotes.txt     9 bytes   "), shown.constData());
+        QVERIFY(o.out.contains("notes.txt     9 bytes   -> notes.txt.enc"));
     }
 
     // A decryption whose first three files do not open with the key stops there, says why and exits 1;

@@ -74,7 +74,7 @@ bool CheckSetup(OperationSetup& setup, const frmKeyFrom& key, const Front& front
         MessageBox::show(QStringLiteral("Output file(s) not specified."), error, MessageBox::Warning);
         return false;
     }
-    // In place the output names are the input names, whatever the output file specification says.
+    // In place the output names are the input names, whatever the output pattern says.
     if (!setup.blnOutputFilesSame && FileProc::OutputSpecNamesFolder(setup.strFilespec[1])) {
         MessageBox::show(FileProc::OutputSpecFolderText(), error, MessageBox::Warning);
         return false;

@@ -37,7 +37,7 @@ Result survey(const Plan& plan);
 Plan planOf(const OperationSetup& setup);
 Result survey(const QString& inputDir, const QString& inputSpec, const QString& outputDir, const QString& outputSpec);
 
-// "Output file specification "*.enc" produces duplicate output filenames!", and which inputs would clash.
+// The message for output names that two inputs would share, and which inputs they are.
 QString duplicateNamesText(const Result& r, const QString& outputSpecShown);
 
 } // namespace OutputSurvey

@@ -135,7 +135,7 @@ QString UnreadableFolderLine(const QString& folder, const QString& errorText, bo
 
 QString NoOutputNameText(const QString& extension) {
     if (extension.isEmpty())
-        return QStringLiteral("The output file specification gives this name no output name; nothing was done.");
+        return QStringLiteral("No output name can be made from this name; nothing was done.");
     return QStringLiteral("The name does not end in .") + extension +
            QStringLiteral(", so it has no name to be decrypted to; nothing was done.");
 }

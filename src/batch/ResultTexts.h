@@ -37,7 +37,7 @@ QString EncryptedTwiceLine();
 // The line of a folder whose entries could not be read, so nothing in it (or below it) was worked on.
 QString UnreadableFolderLine(const QString& folder, const QString& errorText, bool encrypt);
 
-// Code 14: the output specification gives this name no output name; extension: the added extension, if any.
+// Code 14: the output pattern gives this name no output name; extension: the added extension, if any.
 QString NoOutputNameText(const QString& extension);
 // Whether the code counts the file as processed.
 bool CountsAsProcessed(int code);

@@ -21,8 +21,8 @@ enum OutputNameCode {
 // True if the plain file name (no folder) satisfies the file specification. Name and file specification are split
 // at their last dot and the parts are matched separately (StrProc::WildcardMatch): "*" selects only names
 // without an extension, "*.*" and "*." select every name, *.txt never selects a name without a dot. "?", "*",
-// ":" and "\" in a name are characters like any other; a name holding "/" never matches. A specification made
-// by ExactNameSpec selects its one name only.
+// ":" and "\" in a name are characters like any other; a name holding "/" never matches. A pattern made by
+// ExactNameSpec selects its one name only.
 bool FileNameMatchesSpec(const QString& name, const QString& spec, bool caseSensitive = false);
 
 // Output file name derived from an input file name and an output file specification by positional
@@ -30,29 +30,29 @@ bool FileNameMatchesSpec(const QString& name, const QString& spec, bool caseSens
 // the result is empty.
 QString OutputNameFromSpec(const QString& inputName, const QString& outputSpec, int& code);
 // An output file specification names files of the output folder: one holding "/" would name files in other
-// folders ("../../*.x"), and is refused with this text. An added extension (below) is no such specification.
+// folders ("../../*.x"), and is refused with this text. An added extension (below) names no folder.
 bool OutputSpecNamesFolder(const QString& outputSpec);
 QString OutputSpecFolderText();
 
 // "Add an extension": each input keeps its whole name and the extension is added when encrypting
-// (notes.txt -> notes.txt.enc) and taken off when decrypting. It is written as an output specification of its
-// own, "/." and the extension: no real specification holds "/", so no setup file is ever read as this one, and
-// a program that does not know it refuses it rather than misreading it.
+// (notes.txt -> notes.txt.enc) and taken off when decrypting. It is stored as an output pattern of its own,
+// "/." and the extension: no ordinary pattern holds "/", so no setup file is ever read as this one, and a program
+// that does not know it refuses it rather than misreading it.
 QString AddedExtensionSpec(const QString& extension);
 bool IsAddedExtensionSpec(const QString& outputSpec);
-// The extension of an added-extension specification ("enc"), empty for any other specification.
+// The extension of an added-extension pattern ("enc"), empty for any other pattern.
 QString AddedExtension(const QString& outputSpec);
 // The output name of an input: OutputNameFromSpec, or by the added extension in the run's direction (a name
 // that does not end in it cannot be decrypted to a name: OutputNameLacksExtension).
 QString OutputName(const QString& inputName, const QString& outputSpec, bool encrypt, int& code);
-// How an output specification is shown: itself, or for an added extension "(name).enc" when encrypting and
+// How an output pattern is shown: itself, or for an added extension "(name).enc" when encrypting and
 // "(name) without .enc" when decrypting.
 QString OutputSpecShown(const QString& outputSpec, bool encrypt);
 
-// An input specification that selects exactly one name, its wildcard characters and letter case included: "/"
+// An input pattern that selects exactly one name, its wildcard characters and letter case included: "/"
 // before the name (no name holds "/").
 QString ExactNameSpec(const QString& name);
-// How an input specification is shown: without that "/".
+// How an input pattern is shown: without that "/".
 QString InputSpecShown(const QString& inputSpec);
 
 // Extension of the path's file name without the dot; empty if the file name has no dot.

@@ -187,7 +187,7 @@ private slots:
         int code = 12345;
         QTEST(OutputName(input, spec, encrypt, code), "expected");
         QTEST(code, "code");
-        // Any other specification goes by its wildcards, whatever the direction.
+        // Any other pattern goes by its wildcards, whatever the direction.
         QCOMPARE(OutputName(QStringLiteral("notes.txt"), QStringLiteral("*.enc"), encrypt, code),
                  QStringLiteral("notes.enc"));
         QCOMPARE(OutputSpecShown(spec, encrypt),

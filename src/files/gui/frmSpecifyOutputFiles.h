@@ -4,7 +4,7 @@
 
 // "Specify output files": an existing file of the output folder, a new file, the input names with another
 // extension, the input names with an extension added (taken off when decrypting), or names given by an output
-// specification.
+// file pattern.
 class frmSpecifyOutputFiles : public SpecifyFilesDialog {
     Q_OBJECT
 public:

@@ -252,6 +252,13 @@ const char* caseName(const char* warm, const char* cold, const Bench& b) {
 
 // 2,000 files of 4-64 KiB, half text and half random bytes, encrypted to a new, empty folder (names kept), against
 // `cp -r` of the folder and `sync -f` on the copy.
+// Ours in the cases to new files: the operation into an emptied output folder, the cache settled.
+double operationToFreshFolder(Bench& b, const QString& out, const QString& op) {
+    freshFolder(out);
+    b.settle();
+    return b.timeOperation(op);
+}
+
 void smallNew(Bench& b) {
     const qint64 n = b.count(2000);
     const QString in = b.path(QStringLiteral("in")), copy = b.path(QStringLiteral("copy")),
@@ -267,11 +274,7 @@ void smallNew(Bench& b) {
                    b.time(QStringLiteral("sync"), {QStringLiteral("-f"), copy}) > 0;
         });
     };
-    const auto ours = [&] {
-        freshFolder(out);
-        b.settle();
-        return b.timeOperation(op);
-    };
+    const auto ours = [&] { return operationToFreshFolder(b, out, op); };
     for (int i = 0; i < b.rounds; ++i)
         rounds.addInTurns(reference, ours);
     rounds.print();
@@ -332,11 +335,7 @@ void largeNew(Bench& b) {
                    b.time(QStringLiteral("sync"), {QStringLiteral("-f"), copied}) > 0;
         });
     };
-    const auto ours = [&] {
-        freshFolder(out);
-        b.settle();
-        return b.timeOperation(op);
-    };
+    const auto ours = [&] { return operationToFreshFolder(b, out, op); };
     for (int i = 0; i < b.rounds; ++i)
         rounds.addInTurns(reference, ours);
     rounds.print();

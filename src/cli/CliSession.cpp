@@ -118,4 +118,18 @@ std::function<void(int)> stopHandler(CliRun& run) {
     };
 }
 
+Runner::Runner(Session& session, bool quiet, bool keepWholeReport, bool watchFirstFailures)
+    : run(session.context, quiet), m_signals(stopHandler(run)) {
+    run.setKeepWholeReport(keepWholeReport);
+    session.current = &run;
+    if (watchFirstFailures)
+        firstFailures.watch(session.context);
+}
+
+bool Runner::ready() const {
+    if (!m_engine.ok)
+        printError(QStringLiteral("Attempt to allocate buffers was unsuccessful!"));
+    return m_engine.ok;
+}
+
 } // namespace CliSession

@@ -3,6 +3,8 @@
 #include "app/LaunchSequence.h"
 #include "app/OperationSetup.h"
 #include "batch/RunContext.h"
+#include "cli/CliRun.h"
+#include "cli/StopSignals.h"
 #include "key/KeyDescription.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
@@ -10,8 +12,6 @@
 #include <QString>
 
 #include <functional>
-
-class CliRun;
 
 // What the actions of the command line share: the session they run in (a setup and a key of their own, the
 // messages of the window printed), the key read, a run launched and its exit status, the stop signals.
@@ -91,6 +91,26 @@ std::function<void(int)> stopHandler(CliRun& run);
 struct EngineBuffers {
     bool ok = zq4e::allocate_buffers() != 0;
     ~EngineBuffers() { zq4e::deallocate_buffers(); }
+};
+
+// What an action needs once its key is read, for as long as it runs: the engine's buffers, the run that prints
+// its report (whole only when a report file wants it), the stop signals and, decrypting, the watch on the first
+// files.
+class Runner {
+public:
+    Runner(Session& session, bool quiet, bool keepWholeReport, bool watchFirstFailures);
+    // False, with the message printed, when the engine's buffers could not be had.
+    bool ready() const;
+
+private:
+    EngineBuffers m_engine;
+
+public:
+    CliRun run;
+    FirstFailures firstFailures;
+
+private:
+    StopSignals m_signals;
 };
 
 } // namespace CliSession

@@ -113,18 +113,11 @@ int runOperation(const Options& options) {
     if (!readKey(session.key, options.keyfile, options.keyFromStdin, false, setup.blnEncrypt))
         return CommandLine::Refused;
 
-    const EngineBuffers engine;
-    if (!engine.ok) {
-        printError(QStringLiteral("Attempt to allocate buffers was unsuccessful!"));
+    Runner runner(session, options.quiet, reportFile.wanted(), !setup.blnEncrypt && !options.keepGoing);
+    if (!runner.ready())
         return CommandLine::Refused;
-    }
-    CliRun run(session.context, options.quiet);
-    run.setKeepWholeReport(reportFile.wanted());
-    session.current = &run;
-    StopSignals stopSignals(stopHandler(run));
-    FirstFailures firstFailures;
-    if (!setup.blnEncrypt && !options.keepGoing)
-        firstFailures.watch(session.context);
+    CliRun& run = runner.run;
+    const FirstFailures& firstFailures = runner.firstFailures;
 
     LaunchSequence::Front front;
     front.confirm = [&] { return CliChecks::confirmed(setup, options.yes, options.overwrite); };

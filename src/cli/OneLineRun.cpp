@@ -7,7 +7,6 @@
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "cli/ReportFile.h"
-#include "cli/StopSignals.h"
 #include "files/FileIdentity.h"
 #include "platform/os/NativeName.h"
 
@@ -94,18 +93,11 @@ int run(int argc, char* argv[]) {
     if (!readKey(session.key, request.keyfile, request.keyFromStdin, true, request.encrypt))
         return CommandLine::Refused;
 
-    const EngineBuffers engine;
-    if (!engine.ok) {
-        printError(QStringLiteral("Attempt to allocate buffers was unsuccessful!"));
+    Runner runner(session, request.quiet, reportFile.wanted(), !request.encrypt && !request.keepGoing);
+    if (!runner.ready())
         return CommandLine::Refused;
-    }
-    CliRun run(session.context, request.quiet);
-    run.setKeepWholeReport(reportFile.wanted());
-    session.current = &run;
-    StopSignals stopSignals(stopHandler(run));
-    FirstFailures firstFailures;
-    if (!request.encrypt && !request.keepGoing)
-        firstFailures.watch(session.context);
+    CliRun& run = runner.run;
+    const FirstFailures& firstFailures = runner.firstFailures;
     LaunchSequence::Front front;
     front.confirm = [&] { return CliChecks::confirmed(session.setup, request.yes, request.overwrite); };
 

@@ -10,6 +10,7 @@
 #include "files/Folder.h"
 #include "key/KeyMaterial.h"
 #include "key/frmKeyFrom.h"
+#include "platform/engine/Engine.h"
 #include "platform/os/FileIdentity.h"
 #include "platform/os/MessageBox.h"
 #include "platform/os/NativeName.h"
@@ -152,6 +153,19 @@ bool FolderIsBelow(const QString& folder, const QString& above) {
     return false;
 }
 
+namespace {
+void prepareEncryption(const QByteArray& key) {
+    if (key.size() >= 64) {
+        zq4e::prepare_encryption(key);
+        return;
+    }
+    QByteArray stretched = frmKeyFrom::stretchedKey(key);
+    zq4e::prepare_encryption(stretched);
+    if (stretched.constData() != key.constData())
+        KeyMaterial::wipe(stretched);
+}
+} // namespace
+
 Prepared PrepareRun(BatchRun& run, const OperationSetup& setup, frmKeyFrom& key, const Front& front) {
     // One run at a time: a run still in progress (the window is modeless) is not disturbed.
     if (run.isRunning())
@@ -167,6 +181,9 @@ Prepared PrepareRun(BatchRun& run, const OperationSetup& setup, frmKeyFrom& key,
         return Prepared::Stopped;
     run.blnPerformingOperation = true;
     run.blnRandomnessReport = false;
+    // The key's derivation takes a third of a second or more: it goes on while the files are sized and listed.
+    if (setup.blnEncrypt)
+        prepareEncryption(key.strKey);
 
     if (LaunchChecks::NeedsSpaceCheck(setup.strDirpath[0], setup.blnOutputFilesSame)) {
         run.lngTotalInputFilesize = 0;

@@ -671,6 +671,8 @@ private slots:
         w->setup.strFilespec = {"*.txt", "*.enc"};
         setKey("ABCDEFGHIJKLMNOP");
         QVERIFY(zq4e::allocate_buffers() != 0);
+        zq4e::erase_key();
+        const qint64 derived = zq4e::key_derivations();
         whenModal([](QWidget* modal) {
             auto* yes = modal->findChild<QPushButton*>("cmdYes");
             QVERIFY(yes);
@@ -679,6 +681,8 @@ private slots:
         w->cmdDoIt_MouseUp(Qt::LeftButton);
         QVERIFY2(MessageBox::history().isEmpty(), qPrintable(MessageBox::last().text));
         QCOMPARE(w->key.strKey, QByteArray("ABCDEFGHIJKLMNOP").repeated(4));
+        // The key derived while the files were sized is the run's key: the run derives nothing more.
+        QCOMPARE(zq4e::key_derivations(), derived + 1);
         QVERIFY(QFile::exists(out + "a.enc"));
         QVERIFY(QFile::exists(out + "b.enc"));
         QVERIFY(TestSupport::readFile(out + "a.enc") != TestSupport::readFile(in + "a.txt"));

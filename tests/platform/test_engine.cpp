@@ -84,6 +84,8 @@ private slots:
         QTest::newRow("batch + 1 segment") << 64 * kSeg << false;
         QTest::newRow("batch + 1 segment + 1") << 64 * kSeg + 1 << false;
         QTest::newRow("5 MiB + 7, synced") << qsizetype(5 << 20) + 7 << true;
+        // Written behind and let go of from the page cache as it goes.
+        QTest::newRow("53 MiB + 3, synced") << qsizetype(53 << 20) + 3 << true;
     }
     void roundTripRestoresTheBytes() {
         QFETCH(qsizetype, size);
@@ -162,6 +164,41 @@ private slots:
         QCOMPARE(a.mid(12, 16), b.mid(12, 16));
         QVERIFY(a.mid(28, 16) != b.mid(28, 16)); // file salt
         QVERIFY(a.mid(44, 7) != b.mid(44, 7));   // nonce prefix
+    }
+
+    // The session's key derived on a thread of its own before the first file: that file, and the next, use what it
+    // derived (no second derivation), and what they wrote opens with the key derived afresh.
+    void aKeyDerivedAheadIsUsedAndIsTheKey_data() {
+        QTest::addColumn<QByteArray>("firstAsked");
+        QTest::addColumn<bool>("erasedBeforeUse");
+        QTest::newRow("the key") << QByteArray("the key derived ahead") << false;
+        QTest::newRow("another key asked for meanwhile") << QByteArray("a key asked for before") << false;
+        QTest::newRow("erased before its first file") << QByteArray("the key derived ahead") << true;
+    }
+    void aKeyDerivedAheadIsUsedAndIsTheKey() {
+        QFETCH(QByteArray, firstAsked);
+        QFETCH(bool, erasedBeforeUse);
+        const QByteArray key("the key derived ahead");
+        erase_key();
+        const qint64 before = key_derivations();
+        prepare_encryption(firstAsked);
+        prepare_encryption(key);
+        prepare_encryption(key); // on its way already: nothing more
+        const qint64 begun = before + (firstAsked == key ? 1 : 2);
+        QCOMPARE(key_derivations(), begun);
+        if (erasedBeforeUse)
+            erase_key();
+        QVERIFY(put("a", "first file"));
+        QVERIFY(put("b", TestSupport::pseudoRandomBytes(3 * kSeg, 4)));
+        QCOMPARE(encrypt("a", "a.enc", key), 0);
+        QCOMPARE(encrypt("b", "b.enc", key), 0);
+        QCOMPARE(key_derivations(), begun + (erasedBeforeUse ? 1 : 0));
+        erase_key();
+        QCOMPARE(decrypt("a.enc", "a.back", key), 0);
+        QCOMPARE(decrypt("b.enc", "b.back", key), 0);
+        QCOMPARE(get("a.back"), get("a"));
+        QCOMPARE(get("b.back"), get("b"));
+        QCOMPARE(decrypt("a.enc", "a.wrong", firstAsked == key ? kOtherKey : firstAsked), int(InvalidCipherFile));
     }
 
     void wrongKeyLeavesNoOutput() {

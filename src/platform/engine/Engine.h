@@ -94,6 +94,12 @@ void deallocate_buffers();
 // inputLength: the input's size in bytes (64-bit), informational only: the engine reads to the end of file.
 // reserved: always 0.
 void operation_initialization(const QByteArray& key, int encrypt, qint64 inputLength, int reserved);
+// Takes the key as operation_initialization does and begins deriving, on a thread of the engine's own, the
+// master key this session's encryptions use with it (scrypt, a third of a second or more), so that the run can
+// list and check its files meanwhile. The first encrypt_file that needs it waits for what is left of it; a
+// thread that may not derive (set_no_derivation_on_this_thread) gets DerivationNeeded until it is done.
+// Nothing happens when it is derived already or the key is empty.
+void prepare_encryption(const QByteArray& key);
 // Encrypt / decrypt one file into a different file. 0 = success, negative codes as listed above.
 int encrypt_file(const QString& inputPath, const QString& outputPath);
 int decrypt_file(const QString& inputPath, const QString& outputPath);
@@ -164,6 +170,8 @@ bool last_input_was_encrypted();
 
 // Number of master keys held in the cache.
 qint64 cached_master_keys();
+// Number of scrypt derivations begun in this process, ahead or not: one a run when all goes as it should.
+qint64 key_derivations();
 
 // The engine may be called from one worker thread at a time while other threads leave it alone; every
 // function takes the engine's lock, so a call from another thread waits until the file in progress is done.

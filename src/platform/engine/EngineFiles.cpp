@@ -179,10 +179,29 @@ int OutputFile::writeVec(iovec* iov, int count, std::uint64_t& written) {
             return writeErrorCode(errno);
         }
         written += std::uint64_t(n);
+        m_written += std::uint64_t(n);
         advance(iov, count, std::size_t(n));
     }
+    if (m_written - m_writingFrom >= kWriteBehind)
+        writeBehind();
     written_so_far(qint64(written));
     return Ok;
+}
+
+// Hands the new bytes to the disk, and lets go of those handed over the time before last once they are written:
+// two pieces are on their way while the cipher works on the next. A file system that cannot do either is no
+// failure, and neither makes anything durable: the sync at the end does.
+void OutputFile::writeBehind() {
+    ::sync_file_range(m_fd, off_t(m_writingFrom), off_t(m_written - m_writingFrom), SYNC_FILE_RANGE_WRITE);
+    if (m_released < m_lastHanded) {
+        const off_t from = off_t(m_released), length = off_t(m_lastHanded - m_released);
+        if (::sync_file_range(m_fd, from, length,
+                              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER) == 0)
+            ::posix_fadvise(m_fd, from, length, POSIX_FADV_DONTNEED);
+        m_released = m_lastHanded;
+    }
+    m_lastHanded = m_writingFrom;
+    m_writingFrom = m_written;
 }
 
 int OutputFile::commit(bool sync, bool alsoFolder, long long length, Placing placing) {

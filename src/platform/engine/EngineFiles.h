@@ -45,6 +45,12 @@ public:
                Creation how = Creation::ViaTemporary); // -5 cannot create, -9 no space
     // Writes everything or fails; `written` tells how much got out before a failure. 0, -7 or -9.
     int writeVec(iovec* iov, int count, std::uint64_t& written);
+    // Every result is synced in the end, by the engine or by its caller: the disk is asked to start writing every
+    // kWriteBehind bytes of it as they come, so that it writes while the cipher works and that sync waits only for
+    // the last of them (a large file's writing would otherwise begin only then). Once on the disk, those bytes
+    // leave the page cache: a large result neither fills it, pushing out what the user has there, nor waits for
+    // the system to find free memory for each new page, which made writing 1 GiB take from 0.3 to 6 s here.
+    static constexpr std::uint64_t kWriteBehind = std::uint64_t(16) << 20;
     // Replace: the result takes the output path, whatever is there. BesideExisting: an existing file at the
     // output path is kept and the result takes the first free name of the path followed by 1, 2, ...
     // Leave: the result stays under its temporary name (path() tells it) for the caller to rename, or an
@@ -69,7 +75,12 @@ private:
     // Gives the result `name` unless something stands there (EEXIST); 0 or an errno value.
     int takeFreeName(const QByteArray& name);
     int m_fd = -1;
-    bool m_unnamed = false; // the result has no name yet
+    bool m_unnamed = false;          // the result has no name yet
+    std::uint64_t m_written = 0;     // bytes written so far
+    std::uint64_t m_writingFrom = 0; // where the bytes not yet handed to the disk begin
+    std::uint64_t m_lastHanded = 0;  // where the bytes last handed to the disk begin
+    std::uint64_t m_released = 0;    // the bytes before this have left the page cache
+    void writeBehind();
     mode_t m_mode = 0600;
     struct timespec m_times[2]{}; // the input's access and modification times
     QByteArray m_path;

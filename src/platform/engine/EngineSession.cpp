@@ -32,6 +32,15 @@ void operation_initialization(const QByteArray& key, int encrypt, qint64 inputLe
     s.cache.use(key.constData(), std::size_t(key.size()));
 }
 
+void prepare_encryption(const QByteArray& key) {
+    EngineState& s = state();
+    std::lock_guard lock(s.mutex);
+    s.cache.use(key.constData(), std::size_t(key.size()));
+    CipherHeader h; // the costs every encryption writes
+    if (s.cache.encryptionSalt(h.kdfSalt))
+        s.cache.deriveAhead(h);
+}
+
 int key_is_text(const QByteArray& key, int length) {
     qsizetype n = std::clamp<qsizetype>(length, 0, key.size());
     const auto* b = reinterpret_cast<const unsigned char*>(key.constData());
@@ -125,6 +134,10 @@ int take_unnamed_output() {
 
 QString last_output_path() {
     return locked([](EngineState& s) { return s.lastOutput; });
+}
+
+qint64 key_derivations() {
+    return MasterKeyCache::derivations();
 }
 
 qint64 cached_master_keys() {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <openssl/evp.h>
 #include <openssl/rand.h>
+#include <system_error>
 
 namespace zq4e {
 
@@ -37,6 +38,65 @@ const MasterKeyCache::Master* MasterKeyCache::find(const CipherHeader& h) const 
     return nullptr;
 }
 
+namespace {
+std::atomic<long long> g_derivations{0};
+
+bool derive(const SecretBytes& key, const std::array<std::uint8_t, kSaltSize>& salt, std::uint8_t log2N, std::uint8_t r,
+            std::uint8_t p, std::uint8_t* out) {
+    const std::uint64_t n = std::uint64_t(1) << log2N;
+    // OpenSSL refuses more than 32 MiB unless told; allow what these costs need and a little more.
+    const std::uint64_t maxMem = scryptMemory(n, r) * 2 + (1u << 20);
+    return EVP_PBE_scrypt(reinterpret_cast<const char*>(key.data()), key.size(), salt.data(), salt.size(), n, r, p,
+                          maxMem, out, kKeySize) == 1;
+}
+} // namespace
+
+bool MasterKeyCache::has(const CipherHeader& h) const {
+    if (find(h))
+        return true;
+    const Ahead* a = aheadFor(h);
+    return a && a->done.load(std::memory_order_acquire);
+}
+
+MasterKeyCache::Ahead* MasterKeyCache::aheadFor(const CipherHeader& h) const {
+    Ahead* a = m_ahead.get();
+    if (!a || !m_current || !m_current->key.equals(a->key.data(), a->key.size()))
+        return nullptr;
+    return a->salt == h.kdfSalt && a->log2N == h.scryptLog2N && a->r == h.scryptR && a->p == h.scryptP ? a : nullptr;
+}
+
+bool MasterKeyCache::deriveAhead(const CipherHeader& h) {
+    if (!m_current)
+        return false;
+    if (find(h) || aheadFor(h))
+        return true;
+    dropAhead();
+    auto a = std::make_unique<Ahead>();
+    a->key = SecretBytes(m_current->key.data(), m_current->key.size());
+    a->salt = h.kdfSalt;
+    a->log2N = h.scryptLog2N;
+    a->r = h.scryptR;
+    a->p = h.scryptP;
+    Ahead* job = a.get();
+    try {
+        a->thread = std::thread([job] {
+            job->ok = derive(job->key, job->salt, job->log2N, job->r, job->p, job->master.data());
+            job->done.store(true, std::memory_order_release);
+        });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    m_ahead = std::move(a);
+    g_derivations.fetch_add(1, std::memory_order_relaxed);
+    return true;
+}
+
+void MasterKeyCache::dropAhead() {
+    if (m_ahead && m_ahead->thread.joinable())
+        m_ahead->thread.join();
+    m_ahead.reset(); // SecretBytes cleanse themselves
+}
+
 bool MasterKeyCache::masterKey(const CipherHeader& h, std::uint8_t* out) {
     if (const Master* m = find(h)) {
         std::memcpy(out, m->master.data(), kKeySize);
@@ -49,12 +109,19 @@ bool MasterKeyCache::masterKey(const CipherHeader& h, std::uint8_t* out) {
     m->log2N = h.scryptLog2N;
     m->r = h.scryptR;
     m->p = h.scryptP;
-    // OpenSSL refuses more than 32 MiB unless told; allow what these costs need and a little more.
-    const std::uint64_t maxMem = scryptMemory(h.scryptN(), h.scryptR) * 2 + (1u << 20);
-    const SecretBytes& key = m_current->key;
-    if (EVP_PBE_scrypt(reinterpret_cast<const char*>(key.data()), key.size(), m->salt.data(), m->salt.size(),
-                       h.scryptN(), h.scryptR, h.scryptP, maxMem, m->master.data(), kKeySize) != 1)
-        return false;
+    if (Ahead* a = aheadFor(h)) {
+        a->thread.join();
+        const bool ok = a->ok;
+        if (ok)
+            std::memcpy(m->master.data(), a->master.data(), kKeySize);
+        dropAhead();
+        if (!ok)
+            return false;
+    } else {
+        g_derivations.fetch_add(1, std::memory_order_relaxed);
+        if (!derive(m_current->key, m->salt, m->log2N, m->r, m->p, m->master.data()))
+            return false;
+    }
     std::memcpy(out, m->master.data(), kKeySize);
     auto& masters = m_current->masters;
     if (masters.size() >= kMaxMastersPerKey)
@@ -76,8 +143,13 @@ bool MasterKeyCache::encryptionSalt(std::array<std::uint8_t, kSaltSize>& salt) {
 }
 
 void MasterKeyCache::wipe() {
+    dropAhead();
     m_current = nullptr;
     m_keys.clear(); // SecretBytes cleanse themselves
+}
+
+long long MasterKeyCache::derivations() {
+    return g_derivations.load(std::memory_order_relaxed);
 }
 
 std::size_t MasterKeyCache::size() const {

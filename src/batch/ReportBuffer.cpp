@@ -15,7 +15,9 @@ void ReportBuffer::chop(qsizetype n) {
 void ReportBuffer::dropHead(qsizetype n) {
     n = qBound<qsizetype>(0, n, m_text.size());
     m_text.remove(0, n);
-    m_untouched = qMax<qsizetype>(0, m_untouched - n);
+    // What is left has moved to the start: none of it is where a view saw it.
+    if (n > 0)
+        m_untouched = 0;
 }
 
 bool ReportBuffer::removeTail(const QString& tail) {

@@ -1,5 +1,6 @@
 #include "batch/ConfirmationText.h"
 #include "batch/ReportBuffer.h"
+#include "batch/ReportLines.h"
 #include "batch/ResultTexts.h"
 #include "batch/RunSummary.h"
 #include "support/TestSupport.h"
@@ -25,6 +26,87 @@ private slots:
         QVERIFY(b.removeTail(QStringLiteral("0\r\n")));
         b.chop(500);
         QVERIFY(b.isEmpty());
+    }
+
+    // The line index follows a report through every kind of edit and gives the text between two positions with
+    // CR LF line breaks. Ops: +append, -chop n, ^drop head n, ~remove tail, =set text.
+    void reportLinesFollowTheReport_data() {
+        QTest::addColumn<QStringList>("ops");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("appends") << QStringList{"+one\r\ntwo", "+ more\r\n", "+three"} << 5 << 21
+                                 << "two more\r\nthree";
+        QTest::newRow("CR LF across an append") << QStringList{"+a\r", "+\nb\r", "+\n"} << 0 << 6 << "a\r\nb\r\n";
+        QTest::newRow("chop of a tail line")
+            << QStringList{"+one\r\ntwo\r\nthree", "-5", "+four\r\n", "-2"} << 2 << 10 << "e\r\ntwo\r\n";
+        QTest::newRow("cut between CR and LF, a CR alone a break")
+            << QStringList{"+a\r\nb\r\n", "-1", "+\nc\r\n", "-3", "+d"} << 3 << 9 << "b\r\nd";
+        QTest::newRow("note taken back and replaced")
+            << QStringList{"+x\r\nb.iso  ", "+purging...", "~purging...", "+1 byte\r\n"} << 3 << 99
+            << "b.iso  1 byte\r\n";
+        QTest::newRow("text set anew") << QStringList{"+old\r\nlines\r\nmany\r\n", "=new\r\n", "+more"} << 0 << 9
+                                       << "new\r\nmore";
+        QTest::newRow("empty lines, from inside a CR LF")
+            << QStringList{"+ab\r\n\r\n", "+\r\nx\r\n\r\n"} << 3 << 14 << "\r\n\r\n\r\nx\r\n\r\n";
+        QTest::newRow("head dropped") << QStringList{"+a\r\nbbbbbb\r\n", "^3", "+c"} << 0 << 9 << "bbbbbb\r\nc";
+        QTest::newRow("LF alone, emoji") << QStringList{QString("+\U0001F600 a\nb"), "+c\r\n"} << 0 << 6
+                                         << QString("\U0001F600 a\r\nb");
+    }
+    void reportLinesFollowTheReport() {
+        QFETCH(QStringList, ops);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QString, selected);
+        ReportBuffer report;
+        ReportLines lines(report.text());
+        for (const QString& op : ops) {
+            const QString arg = op.mid(1);
+            switch (op.at(0).toLatin1()) {
+            case '+':
+                report.append(arg);
+                break;
+            case '-':
+                report.chop(arg.toInt());
+                break;
+            case '^':
+                report.dropHead(arg.toInt());
+                break;
+            case '~':
+                QVERIFY(report.removeTail(arg));
+                break;
+            default:
+                report.setText(arg);
+            }
+            lines.update(report.takeUntouchedLength());
+            const QString& text = report.text();
+            const QStringList expected = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+            QCOMPARE(lines.size(), text.size());
+            QCOMPARE(lines.count(), expected.size());
+            qsizetype longest = 0;
+            for (qsizetype l = 0; l < lines.count(); ++l) {
+                QCOMPARE(lines.line(l).toString(), expected.at(l));
+                QCOMPARE(text.mid(lines.start(l), expected.at(l).size()), expected.at(l));
+                longest = qMax(longest, expected.at(l).size());
+            }
+            QCOMPARE(lines.longest(), longest);
+            for (qsizetype p = 0; p <= text.size(); ++p) {
+                const qsizetype l = lines.lineAt(p);
+                QVERIFY(lines.start(l) <= p && (l + 1 == lines.count() || p < lines.start(l + 1)));
+            }
+            QCOMPARE(lines.between(0, text.size(), u"\n"), expected.join(QLatin1Char('\n')));
+        }
+        QCOMPARE(lines.between(from, to, u"\r\n"), selected);
+        QCOMPARE(lines.between(to, from, u"\r\n"), selected);
+        // Read while the report has changed but the index not yet: what is read stays inside the text.
+        report.setText(QStringLiteral("z"));
+        for (qsizetype l = 0; l < lines.count(); ++l)
+            QVERIFY(lines.line(l).size() <= 1);
+        lines.clear();
+        QCOMPARE(lines.count(), 1);
+        QCOMPARE(lines.between(0, 5, u"\n"), QString());
+        lines.update(report.takeUntouchedLength());
+        QCOMPARE(lines.line(0).toString(), QStringLiteral("z"));
     }
 
     void engineTexts_data() {

@@ -4,10 +4,10 @@
 #include "e2e/E2eSupport.h"
 
 #include "batch/gui/ProgressPanel.h"
+#include "batch/gui/ReportView.h"
 #include "batch/gui/frmReport.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -108,7 +108,7 @@ private slots:
             } else if (step == 1 && report.blnPaused && !report.Clock->isActive()) {
                 // Paused between files: the window shows the report as it is, its end in view.
                 step = 2;
-                shownWhilePaused = report.txbText->toPlainText();
+                shownWhilePaused = report.txbText->text();
                 reportWhilePaused =
                     QString(report.report().text()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
                 const QScrollBar* bar = report.txbText->verticalScrollBar();

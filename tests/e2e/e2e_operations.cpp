@@ -2,13 +2,13 @@
 // given in each of the four ways, every result checked on disk.
 #include "e2e/E2eSupport.h"
 
+#include "batch/gui/ReportView.h"
 #include "batch/gui/frmReport.h"
 #include "key/KeyMaterial.h"
 #include "key/frmKeyFrom.h"
 #include "key/gui/frmRandomKey.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QRandomGenerator>
 
 using namespace E2e;
@@ -117,7 +117,7 @@ class E2eOperations : public QObject {
         QVERIFY_RESULT(click(w.get(), QStringLiteral("cmdDoIt")));
         frmReport& report = w->reportWindow();
         QVERIFY_RESULT(QTest::qWaitFor([&report] { return !report.isRunning(); }, 60000));
-        const QString text = report.txbText->toPlainText();
+        const QString text = report.txbText->text();
         if (!text.contains(QStringLiteral("Number of files %1: %2").arg(done).arg(files)))
             qWarning("%s", qPrintable(text));
         return text;

@@ -2,6 +2,7 @@
 #include "batch/RunClock.h"
 #include "batch/RunContext.h"
 #include "batch/gui/ProgressPanel.h"
+#include "batch/gui/ReportView.h"
 #include "batch/gui/frmAntiVirusQuery.h"
 #include "batch/gui/frmConfirmOperation.h"
 #include "batch/gui/frmPurgeWarning.h"
@@ -11,12 +12,12 @@
 #include "platform/os/MessageBox.h"
 #include "support/TestSupport.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
@@ -325,7 +326,7 @@ private slots:
             // The text box shows a CR LF, or a CR alone, as one line break.
             QString expected = report.text();
             expected.replace(crlf, QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-            QCOMPARE(m_report->txbText->toPlainText(), expected);
+            QCOMPARE(m_report->txbText->text(), expected);
         }
         report.clear();
     }
@@ -345,7 +346,7 @@ private slots:
             if (!m_report->isRunning() || !m_report->blnPaused || m_report->Clock->isActive())
                 return;
             watch.stop();
-            shownWhilePaused = m_report->txbText->toPlainText();
+            shownWhilePaused = m_report->txbText->text();
             QScrollBar* bar = m_report->txbText->verticalScrollBar();
             atEnd = bar->value() == bar->maximum();
             m_report->cmdPauseContinue->click();
@@ -369,8 +370,8 @@ private slots:
         run(d, "*.txt", d, "*.enc");
         QVERIFY(m_report->height() < frmReport::kStartHeight);
         QTRY_COMPARE(m_report->txbText->verticalScrollBar()->maximum(), 0);
-        QVERIFY(m_report->txbText->toPlainText().contains(QStringLiteral("w5.txt")));
-        QVERIFY(m_report->txbText->toPlainText().endsWith(QStringLiteral("\n")));
+        QVERIFY(m_report->txbText->text().contains(QStringLiteral("w5.txt")));
+        QVERIFY(m_report->txbText->text().endsWith(QStringLiteral("\n")));
         m_report->resize(m_report->width(), frmReport::kStartHeight + 50);
         QCOMPARE(m_report->height(), frmReport::kStartHeight + 50);
 
@@ -678,20 +679,57 @@ private slots:
         QCOMPARE(m_report->intFilesProcessed, 3);
     }
 
+    // The window shows a run's lines and follows their end; a selection by mouse copies with CR LF line breaks,
+    // no selection the whole report.
     void copyToClipboard() {
         const QString d = newFolder();
         TestSupport::writeFile(d + "c.txt", "copy me");
+        TestSupport::writeFile(d + "d.txt", "and me");
+        m_report->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_report));
         run(d, "*.txt", d, "*.enc");
+        ReportView* view = m_report->txbText;
+        QCOMPARE(view->text(), QString(text()).replace(crlf, QStringLiteral("\n")));
+        // Lines past the window's height: the end stays in view.
+        for (int i = 0; i < 80; ++i)
+            m_report->AddToReport(QStringLiteral("line %1\r\n").arg(i), true);
+        QScrollBar* bar = view->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), bar->maximum());
+        QVERIFY(view->text().endsWith(QStringLiteral("line 79\n")));
+        // Assistive technology reads the report as it is.
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view);
+        QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Report"));
+        QCOMPARE(accessible->textInterface()->text(0, accessible->textInterface()->characterCount()), text());
+
         QVERIFY(m_report->cmdCopyToClipboard->isVisibleTo(m_report));
         m_report->cmdCopyToClipboard_Click();
         QCOMPARE(QGuiApplication::clipboard()->text(), text());
         QCOMPARE(m_report->lblPausedDone->text(), QString());
-        QTextCursor c = m_report->txbText->textCursor();
-        c.setPosition(0);
-        c.setPosition(10, QTextCursor::KeepAnchor);
-        m_report->txbText->setTextCursor(c);
+
+        // Dragged from the start of the first line to the fourth character of the second.
+        view->moveToStart();
+        QCOMPARE(bar->value(), 0);
+        const qreal pitch = QFontMetricsF(view->font()).horizontalAdvance(QLatin1Char('0'));
+        const auto at = [&](int line, int column) {
+            return QPoint(ReportView::kMargin + qRound(column * pitch),
+                          ReportView::kMargin + line * view->lineHeight() + view->lineHeight() / 2);
+        };
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, at(0, 0));
+        QTest::mouseMove(view->viewport(), at(1, 3));
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at(1, 3));
+        QTRY_COMPARE(m_report->cmdCopyToClipboard->text(), QStringLiteral("Copy selected text to clipboard"));
         m_report->cmdCopyToClipboard_Click();
-        QCOMPARE(QGuiApplication::clipboard()->text(), text().left(10));
+        const QStringList lines = text().split(crlf);
+        QCOMPARE(QGuiApplication::clipboard()->text(), lines.at(0) + crlf + lines.at(1).left(3));
+        QCOMPARE(m_report->cmdCopyToClipboard->text(), QStringLiteral("Copy to clipboard"));
+
+        // A click takes the selection away: the whole report again.
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at(1, 1));
+        QVERIFY(!view->hasSelection());
+        m_report->cmdCopyToClipboard_Click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), text());
+        m_report->hide();
     }
 
     void closeStopsTheRun() {

@@ -2,6 +2,7 @@
 #include "app/LaunchSequence.h"
 #include "app/gui/MenuButton.h"
 #include "app/gui/frmMain.h"
+#include "batch/gui/ReportView.h"
 #include "batch/gui/frmConfirmOperation.h"
 #include "batch/gui/frmReport.h"
 #include "files/FileProc.h"
@@ -9,7 +10,6 @@
 #include "platform/os/gui/OnScreen.h"
 
 #include <QFrame>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 frmReport& frmMain::reportWindow() {
@@ -107,7 +107,7 @@ void frmMain::cmdReportScreen_MouseUp(Qt::MouseButton button) {
     report.show();
     report.ProcessFiles();
     report.refreshText();
-    report.txbText->moveCursor(QTextCursor::Start);
+    report.txbText->moveToStart();
     report.raise();
     report.activateWindow();
 }

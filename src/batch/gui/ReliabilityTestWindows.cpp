@@ -2,6 +2,7 @@
 
 #include "app/Language2.h"
 #include "batch/RunContext.h"
+#include "batch/gui/ReportView.h"
 #include "batch/gui/frmReliabilityTest.h"
 #include "batch/gui/frmReport.h"
 #include "files/FileProc.h"
@@ -10,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 

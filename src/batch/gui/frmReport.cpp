@@ -2,35 +2,25 @@
 
 #include "batch/RunContext.h"
 #include "batch/gui/ProgressPanel.h"
+#include "batch/gui/ReportView.h"
 #include "batch/gui/frmAntiVirusQuery.h"
 #include "batch/gui/frmPurgeWarning.h"
 #include "platform/os/NativeName.h"
 #include "platform/os/PathEntry.h"
 #include "platform/os/gui/OnScreen.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLayout>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QtMath>
 
 namespace {
-QString forDisplay(QStringView text) {
-    return text.toString().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
 const QString copyCaption = QStringLiteral("Copy to clipboard");
 const QString copySelectedCaption = QStringLiteral("Copy selected text to clipboard");
 } // namespace
@@ -39,11 +29,9 @@ frmReport::frmReport(RunContext& context, QWidget* parent) : QDialog(parent), Ba
     setObjectName(QStringLiteral("frmReport"));
     setWindowTitle(QStringLiteral("Report"));
 
-    txbText = new QPlainTextEdit(this);
+    txbText = new ReportView(report().text(), this);
     txbText->setObjectName(QStringLiteral("txbText"));
     txbText->setAccessibleName(QStringLiteral("Report"));
-    txbText->setReadOnly(true);
-    txbText->setLineWrapMode(QPlainTextEdit::NoWrap);
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
@@ -148,11 +136,8 @@ void frmReport::cmdCopyToClipboard_Click() {
     if (!report().isEmpty()) {
         QClipboard* clipboard = QGuiApplication::clipboard();
         clipboard->clear();
-        const QTextCursor cursor = txbText->textCursor();
-        if (cursor.hasSelection()) {
-            QString selected = cursor.selectedText();
-            selected.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
-            clipboard->setText(selected);
+        if (txbText->hasSelection()) {
+            clipboard->setText(txbText->selectedText());
         } else {
             clipboard->setText(report().text());
         }
@@ -171,7 +156,7 @@ bool frmReport::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmReport::selectionFeedback() {
-    if (txbText->textCursor().hasSelection()) {
+    if (txbText->hasSelection()) {
         cmdCopyToClipboard->setText(copySelectedCaption);
         setStatus(QString());
     } else {
@@ -191,40 +176,11 @@ void frmReport::refreshText() {
 }
 
 void frmReport::showNewText() {
-    const QString& text = report().text();
-    // What the text box shows is kept as far as the report still reads the same: the part no edit but an append
-    // touched, and past it whatever was taken away and written again (a note replaced by the same words).
-    qsizetype keep = qMin(report().takeUntouchedLength(), m_shown.size());
-    while (keep < m_shown.size() && keep < text.size() && m_shown[keep] == text[keep])
-        ++keep;
-    // A CR LF is one line break in the text box: a CR at the end of what is kept is drawn again with what follows.
-    if (keep > 0 && m_shown[keep - 1] == QLatin1Char('\r'))
-        --keep;
-    if (keep == 0) {
-        txbText->setPlainText(forDisplay(text));
-        m_shown = QString(text.constData(), text.size()); // a copy of its own, so the report appends in place
-        return;
-    }
-    QTextCursor c(txbText->document());
-    c.movePosition(QTextCursor::End);
-    if (keep < m_shown.size()) {
-        // Positions count UTF-16 units, a CR LF as one.
-        const QStringView gone = QStringView(m_shown).mid(keep);
-        c.setPosition(c.position() - int(gone.size() - gone.count(QStringLiteral("\r\n"))), QTextCursor::KeepAnchor);
-        c.removeSelectedText();
-        m_shown.truncate(keep);
-    }
-    const QStringView added = QStringView(text).mid(keep);
-    if (!added.isEmpty()) {
-        c.insertText(forDisplay(added));
-        m_shown += added;
-    }
+    txbText->showChanges(report().takeUntouchedLength());
 }
 
 void frmReport::scrollToEnd() {
-    txbText->moveCursor(QTextCursor::End);
-    txbText->verticalScrollBar()->setValue(txbText->verticalScrollBar()->maximum());
-    txbText->viewport()->update();
+    txbText->moveToEnd();
 }
 
 void frmReport::runStarted() {
@@ -233,7 +189,6 @@ void frmReport::runStarted() {
     m_sizesFolder.clear();
     resize(width(), OnScreen::boundedByScreen(QSize(kStartWidth, kStartHeight), this).height());
     fraProgress->runStarted();
-    m_shown.clear();
     txbText->clear();
     m_dirty = false;
     Clock->start();
@@ -304,21 +259,8 @@ void frmReport::fitNow() {
     m_fitPending = false;
     if (layout())
         layout()->activate();
-    // Every line at the height the text box really gives it, the empty line after the last line break (the
-    // caret's) included, plus the box's margins; the window only ever shrinks.
-    const QString& text = report().text();
-    const QStringList lines = text.split(QStringLiteral("\r\n"));
-    QTextDocument* document = txbText->document();
-    const qreal lineHeight = document->documentLayout()->blockBoundingRect(document->firstBlock()).height();
-    const QFontMetrics metrics(txbText->font());
-    int widest = 0;
-    for (const QString& line : lines)
-        widest = qMax(widest, metrics.horizontalAdvance(line));
-    const int margin = qCeil(document->documentMargin());
-    int wanted =
-        qCeil(lines.size() * qMax<qreal>(lineHeight, metrics.height())) + 2 * margin + 1 + 2 * txbText->frameWidth();
-    if (widest + 2 * margin + 2 * txbText->frameWidth() > txbText->width())
-        wanted += txbText->horizontalScrollBar()->sizeHint().height();
+    // Every line, the empty line after the last line break (the caret's) included; the window only ever shrinks.
+    const int wanted = txbText->fittingHeight();
     const int diff = txbText->height() - wanted;
     if (diff > 0)
         resize(width(), height() - diff);

@@ -7,10 +7,10 @@
 #include <functional>
 
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 class ProgressPanel;
+class ReportView;
 class frmAntiVirusQuery;
 class frmPurgeWarning;
 
@@ -21,7 +21,7 @@ public:
     explicit frmReport(RunContext& context, QWidget* parent = nullptr);
     ~frmReport() override;
 
-    QPlainTextEdit* txbText;
+    ReportView* txbText;
     QLabel* lblPausedDone;
     QPushButton* cmdStop;
     QPushButton* cmdPauseContinue;
@@ -70,7 +70,7 @@ protected:
 
 private:
     void scrollToEnd();
-    // Brings the text box's text up to date with the report, changing only what changed.
+    // Brings the text box up to date with the report: it finds the lines again from the first change on.
     void showNewText();
     void selectionFeedback();
     // Fits the text box to the whole report, closing lines included (see fitToReport).
@@ -80,7 +80,6 @@ private:
 
     frmAntiVirusQuery* m_antiVirusQuery = nullptr;
     frmPurgeWarning* m_purgeWarning = nullptr;
-    QString m_shown;      // the report as the text box shows it (a copy, never shared with the report's text)
     bool m_dirty = false; // the report changed since the text box was brought up to date
     bool m_scrollWanted = false;
     bool m_fitPending = false; // the run asked for the fit; the date line is still to come

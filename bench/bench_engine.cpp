@@ -291,7 +291,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: bench_engine [scale] [--rounds N] [--dir FOLDER] [--case NAME]...\n");
         return 1;
     }
+    // The cipher in the page cache: nothing synced, nothing handed to the disk as it is written.
     zq4e::set_sync_output(false);
+    zq4e::set_write_behind(false);
     std::fprintf(stderr, "# scale %g, %d rounds, data under %s\n", scale, rounds, qPrintable(base));
 
     // The session's one scrypt, paid before any round.

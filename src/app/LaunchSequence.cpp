@@ -153,18 +153,17 @@ bool FolderIsBelow(const QString& folder, const QString& above) {
     return false;
 }
 
-namespace {
-void prepareEncryption(const QByteArray& key) {
-    if (key.size() >= 64) {
-        zq4e::prepare_encryption(key);
+void BeginKeyDerivation(const frmKeyFrom& key) {
+    // The engine's key is the stretched one.
+    if (key.strKey.size() >= 64) {
+        zq4e::prepare_encryption(key.strKey);
         return;
     }
-    QByteArray stretched = frmKeyFrom::stretchedKey(key);
+    QByteArray stretched = frmKeyFrom::stretchedKey(key.strKey);
     zq4e::prepare_encryption(stretched);
-    if (stretched.constData() != key.constData())
+    if (stretched.constData() != key.strKey.constData())
         KeyMaterial::wipe(stretched);
 }
-} // namespace
 
 Prepared PrepareRun(BatchRun& run, const OperationSetup& setup, frmKeyFrom& key, const Front& front) {
     // One run at a time: a run still in progress (the window is modeless) is not disturbed.
@@ -183,7 +182,7 @@ Prepared PrepareRun(BatchRun& run, const OperationSetup& setup, frmKeyFrom& key,
     run.blnRandomnessReport = false;
     // The key's derivation takes a third of a second or more: it goes on while the files are sized and listed.
     if (setup.blnEncrypt)
-        prepareEncryption(key.strKey);
+        BeginKeyDerivation(key);
 
     if (LaunchChecks::NeedsSpaceCheck(setup.strDirpath[0], setup.blnOutputFilesSame)) {
         run.lngTotalInputFilesize = 0;

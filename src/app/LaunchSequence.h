@@ -36,8 +36,13 @@ enum class Prepared {
     Aborted, // stopped by the size pass or the space check (what a reliability test must learn)
 };
 
-// The setup handed to the run, the confirmation, the size pass and space check where needed, the key
-// stretch. Nothing happens while the run is still in progress.
+// Begins deriving, on a thread of its own, the key that an encryption with this key uses, so that the run finds it
+// ready, or nearly, at its first file and derives nothing itself. The command line calls it as soon as it has the
+// key, so the launch checks go on meanwhile; PrepareRun calls it after the confirmation.
+void BeginKeyDerivation(const frmKeyFrom& key);
+
+// The setup handed to the run, the confirmation, the size pass and space check where needed (for an encryption
+// with the key's derivation begun first), the key stretch. Nothing happens while the run is still in progress.
 Prepared PrepareRun(BatchRun& run, const OperationSetup& setup, frmKeyFrom& key, const Front& front);
 
 // The input folder can be read and holds a file matching spec, or a subfolder. Otherwise a message.

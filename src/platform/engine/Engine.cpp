@@ -440,6 +440,7 @@ int encrypt_file(const QString& inputPath, const QString& outputPath) {
     if (const int rc = out.create(outputPath, in.info(),
                                   direct ? OutputFile::Creation::DirectWhenNew : OutputFile::Creation::UnnamedWhenNew))
         return rc;
+    out.setWriteBehind(s.writeBehind);
     int rc = encryptStream(s, in, out);
     endFile(s);
     if (rc == Ok)
@@ -461,6 +462,7 @@ int decrypt_file(const QString& inputPath, const QString& outputPath) {
     s.lastOutput = outputPath;
     if (const int rc = out.create(outputPath, in.info()))
         return rc;
+    out.setWriteBehind(s.writeBehind);
     const DecryptOutcome d = decryptStream(s, in, out);
     endFile(s);
     s.lastInputOurs = d.ours;

@@ -134,6 +134,10 @@ qint64 progress_bytes();
 // someone crafted) returns DerivationNeeded instead, so a window's thread never waits for one.
 void set_no_derivation_on_this_thread(bool on);
 
+// Whether a result is handed to the disk as it is written and let go of from the page cache once there (default
+// true; EngineFiles.h says why). Off only for benchmarks that time the cipher in the page cache.
+void set_write_behind(bool on);
+
 // Whether a complete result is given its output name (default true). Off, a result that waits under a temporary
 // name stays there (last_output_path() gives it) and an unnamed one stays unnamed and open (take_unnamed_output()
 // hands it over), for a caller that makes many results durable together and then names them.

@@ -182,7 +182,7 @@ int OutputFile::writeVec(iovec* iov, int count, std::uint64_t& written) {
         m_written += std::uint64_t(n);
         advance(iov, count, std::size_t(n));
     }
-    if (m_written - m_writingFrom >= kWriteBehind)
+    if (m_writeBehind && m_written - m_writingFrom >= kWriteBehind)
         writeBehind();
     written_so_far(qint64(written));
     return Ok;

@@ -50,6 +50,7 @@ public:
     // the last of them (a large file's writing would otherwise begin only then). Once on the disk, those bytes
     // leave the page cache: a large result neither fills it, pushing out what the user has there, nor waits for
     // the system to find free memory for each new page, which made writing 1 GiB take from 0.3 to 6 s here.
+    void setWriteBehind(bool on) { m_writeBehind = on; }
     static constexpr std::uint64_t kWriteBehind = std::uint64_t(16) << 20;
     // Replace: the result takes the output path, whatever is there. BesideExisting: an existing file at the
     // output path is kept and the result takes the first free name of the path followed by 1, 2, ...
@@ -75,7 +76,8 @@ private:
     // Gives the result `name` unless something stands there (EEXIST); 0 or an errno value.
     int takeFreeName(const QByteArray& name);
     int m_fd = -1;
-    bool m_unnamed = false;          // the result has no name yet
+    bool m_unnamed = false; // the result has no name yet
+    bool m_writeBehind = true;
     std::uint64_t m_written = 0;     // bytes written so far
     std::uint64_t m_writingFrom = 0; // where the bytes not yet handed to the disk begin
     std::uint64_t m_lastHanded = 0;  // where the bytes last handed to the disk begin

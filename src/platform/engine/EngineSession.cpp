@@ -99,6 +99,10 @@ void set_no_derivation_on_this_thread(bool on) {
     t_noDerivation = on;
 }
 
+void set_write_behind(bool on) {
+    locked([on](EngineState& s) { s.writeBehind = on; });
+}
+
 void set_rename_output(bool on) {
     locked([on](EngineState& s) { s.renameOutput = on; });
 }

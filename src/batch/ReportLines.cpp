@@ -62,6 +62,24 @@ qsizetype ReportLines::lineAt(qsizetype position) const {
     return qMax<qsizetype>(0, after - m_lines.cbegin() - 1);
 }
 
+std::pair<qsizetype, qsizetype> ReportLines::wordAround(qsizetype position) const {
+    const qsizetype l = lineAt(position), first = start(l);
+    const QStringView s = line(l);
+    const auto inWord = [&s](qsizetype i) { return s[i] != QLatin1Char(' ') && s[i] != QLatin1Char('\t'); };
+    qsizetype a = qBound<qsizetype>(0, position - first, s.size());
+    // On a space just after a word, the word before it.
+    if ((a == s.size() || !inWord(a)) && a > 0 && inWord(a - 1))
+        --a;
+    if (a == s.size() || !inWord(a))
+        return {first + a, first + a};
+    qsizetype b = a;
+    while (a > 0 && inWord(a - 1))
+        --a;
+    while (b < s.size() && inWord(b))
+        ++b;
+    return {first + a, first + b};
+}
+
 qsizetype ReportLines::longest() const {
     return qMax(m_lines.last().longestBefore, line(count() - 1).size());
 }

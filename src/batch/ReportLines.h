@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <utility>
+
 // Where the lines of a report's text start, so that a view can draw any line straight from the report's own text
 // and hold no copy of it. A CR LF, a CR alone or an LF alone ends a line; what follows the last line break is a line
 // too (an empty one when the text ends with a break). Positions are offsets into the text.
@@ -32,6 +34,10 @@ public:
     qsizetype end(qsizetype line) const { return start(line) + this->line(line).size(); }
     // The line that holds a position; a position inside a CR LF is at the end of its line.
     qsizetype lineAt(qsizetype position) const;
+    // The word around a position, as a double click takes it: the run of characters other than spaces and tabs that
+    // holds the position or ends at it, within its line (a path or a file name is one word). An empty span, at the
+    // position, where there is none.
+    std::pair<qsizetype, qsizetype> wordAround(qsizetype position) const;
     // The length of the longest line, in characters.
     qsizetype longest() const;
 

@@ -30,6 +30,31 @@ private slots:
 
     // The line index follows a report through every kind of edit and gives the text between two positions with
     // CR LF line breaks. Ops: +append, -chop n, ^drop head n, ~remove tail, =set text.
+    // What a double click takes: a file name or a path whole, the word before a space it ends at, nothing between
+    // spaces, never past its line.
+    void reportLinesWordAround_data() {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("word");
+        QTest::newRow("inside a path") << 14 << "/home/a";
+        QTest::newRow("at its start") << 10 << "/home/a";
+        QTest::newRow("on the space after a word") << 9 << "Encrypted";
+        QTest::newRow("between two spaces") << 26 << "";
+        QTest::newRow("after the line's last word") << 25 << "b/x.txt";
+        QTest::newRow("in the line break") << 27 << "";
+        QTest::newRow("the next line") << 30 << "ok";
+        QTest::newRow("a tab ends a word") << 32 << "done";
+    }
+    void reportLinesWordAround() {
+        QFETCH(int, position);
+        QFETCH(QString, word);
+        const QString text = QStringLiteral("Encrypted /home/a b/x.txt  \r\nok\tdone");
+        ReportLines lines(text);
+        lines.update(0);
+        const auto [from, to] = lines.wordAround(position);
+        QCOMPARE(text.mid(from, to - from), word);
+        QVERIFY(from <= position && position <= to);
+    }
+
     void reportLinesFollowTheReport_data() {
         QTest::addColumn<QStringList>("ops");
         QTest::addColumn<int>("from");

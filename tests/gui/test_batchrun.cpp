@@ -724,6 +724,20 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), lines.at(0) + crlf + lines.at(1).left(3));
         QCOMPARE(m_report->cmdCopyToClipboard->text(), QStringLiteral("Copy to clipboard"));
 
+        // A double click takes the word under it, a third click its line (a double click ends with a release, which
+        // the test sends itself).
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at(1, 1));
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at(1, 1));
+        QTRY_COMPARE(m_report->cmdCopyToClipboard->text(), QStringLiteral("Copy selected text to clipboard"));
+        m_report->cmdCopyToClipboard_Click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), lines.at(1).section(QLatin1Char(' '), 0, 0));
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at(1, 1));
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at(1, 1));
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, at(1, 1));
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at(1, 1));
+        m_report->cmdCopyToClipboard_Click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), lines.at(1));
+
         // A click takes the selection away: the whole report again.
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at(1, 1));
         QVERIFY(!view->hasSelection());

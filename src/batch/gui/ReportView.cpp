@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleHints>
 #include <QTextLayout>
 #include <QtMath>
 
@@ -326,7 +327,28 @@ void ReportView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return QAbstractScrollArea::mousePressEvent(event);
     m_goalX = -1;
-    moveCursor(positionAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
+    const QPoint at = event->position().toPoint();
+    const bool thirdClick =
+        m_sinceDoubleClick.isValid() &&
+        m_sinceDoubleClick.elapsed() < QGuiApplication::styleHints()->mouseDoubleClickInterval() &&
+        (at - m_doubleClickAt).manhattanLength() < QGuiApplication::styleHints()->startDragDistance();
+    m_sinceDoubleClick.invalidate();
+    if (thirdClick) {
+        const qsizetype line = m_lines.lineAt(positionAt(at));
+        select(m_lines.start(line), m_lines.end(line));
+        return;
+    }
+    moveCursor(positionAt(at), event->modifiers() & Qt::ShiftModifier);
+}
+
+void ReportView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mouseDoubleClickEvent(event);
+    m_goalX = -1;
+    const auto [from, to] = m_lines.wordAround(positionAt(event->position().toPoint()));
+    select(from, to);
+    m_doubleClickAt = event->position().toPoint();
+    m_sinceDoubleClick.start();
 }
 
 void ReportView::mouseMoveEvent(QMouseEvent* event) {

@@ -3,6 +3,8 @@
 #include "batch/ReportLines.h"
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QPoint>
 
 class QTextLayout;
 
@@ -58,6 +60,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    // A double click selects the word under it, a third click soon after the line.
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -78,4 +82,6 @@ private:
     qsizetype m_cursor = 0;
     qreal m_goalX = -1; // where up and down go on a line, kept while they repeat
     int m_widestDrawn = 0;
+    QElapsedTimer m_sinceDoubleClick; // a press soon after a double click is the third click
+    QPoint m_doubleClickAt;
 };

@@ -738,6 +738,14 @@ private slots:
         m_report->cmdCopyToClipboard_Click();
         QCOMPARE(QGuiApplication::clipboard()->text(), lines.at(1));
 
+        // Ctrl and the arrows go a word at a time.
+        const qsizetype line5 = view->characters().indexOf(QStringLiteral("line 5\r\n"));
+        view->select(line5, line5);
+        QTest::keyClick(view, Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(view->selectedText().trimmed(), QStringLiteral("line"));
+        QTest::keyClick(view, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(!view->hasSelection());
+
         // A click takes the selection away: the whole report again.
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at(1, 1));
         QVERIFY(!view->hasSelection());

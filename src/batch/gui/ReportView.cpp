@@ -406,7 +406,10 @@ void ReportView::keyPressEvent(QKeyEvent* event) {
         QTextLayout layout;
         layOut(layout, line);
         const int c = int(column);
-        moveCursor(m_lines.start(line) + (left ? layout.previousCursorPosition(c) : layout.nextCursorPosition(c)),
+        // With Ctrl, a word at a time.
+        const QTextLayout::CursorMode mode = whole ? QTextLayout::SkipWords : QTextLayout::SkipCharacters;
+        moveCursor(m_lines.start(line) +
+                       (left ? layout.previousCursorPosition(c, mode) : layout.nextCursorPosition(c, mode)),
                    extend);
         return;
     }

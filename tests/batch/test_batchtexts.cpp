@@ -28,8 +28,6 @@ private slots:
         QVERIFY(b.isEmpty());
     }
 
-    // The line index follows a report through every kind of edit and gives the text between two positions with
-    // CR LF line breaks. Ops: +append, -chop n, ^drop head n, ~remove tail, =set text.
     // What a double click takes: a file name or a path whole, the word before a space it ends at, nothing between
     // spaces, never past its line.
     void reportLinesWordAround_data() {
@@ -55,6 +53,8 @@ private slots:
         QVERIFY(from <= position && position <= to);
     }
 
+    // The line index follows a report through every kind of edit and gives the text between two positions with
+    // CR LF line breaks. Ops: +append, -chop n, ^drop head n, ~remove tail, =set text.
     void reportLinesFollowTheReport_data() {
         QTest::addColumn<QStringList>("ops");
         QTest::addColumn<int>("from");

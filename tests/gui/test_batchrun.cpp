@@ -679,8 +679,9 @@ private slots:
         QCOMPARE(m_report->intFilesProcessed, 3);
     }
 
-    // The window shows a run's lines and follows their end; a selection by mouse copies with CR LF line breaks,
-    // no selection the whole report.
+    // The window shows a run's lines and follows their end; a selection by mouse (a drag, a double click for a word, a
+    // third click for a line) or by Ctrl+Shift and the arrows copies with CR LF line breaks, no selection the whole
+    // report.
     void copyToClipboard() {
         const QString d = newFolder();
         TestSupport::writeFile(d + "c.txt", "copy me");

@@ -61,6 +61,9 @@ bool readKey(frmKeyFrom& key, const QString& keyfile, bool fromStdin, bool askTe
                                              "terminal to type it on).");
     if (!ok)
         printError(message);
+    // The key's derivation (a third of a second or more) goes on while the launch checks look at the files.
+    else if (encrypt)
+        LaunchSequence::BeginKeyDerivation(key);
     return ok;
 }
 

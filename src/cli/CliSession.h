@@ -42,7 +42,7 @@ struct Session {
 };
 
 // The key of a run: a keyfile, a line of standard input, or (where asked for) typed on the terminal. False with
-// the message printed.
+// the message printed. For an encryption, the key's derivation begins as soon as the key is read.
 bool readKey(frmKeyFrom& key, const QString& keyfile, bool fromStdin, bool askTerminal, bool encrypt);
 
 // A decryption whose first files all fail to open stops there: the key is almost certainly the wrong one, and

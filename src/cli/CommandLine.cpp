@@ -116,9 +116,6 @@ int runOperation(const Options& options) {
     Runner runner(session, options.quiet, reportFile.wanted(), !setup.blnEncrypt && !options.keepGoing);
     if (!runner.ready())
         return CommandLine::Refused;
-    // The key's derivation (a third of a second or more) goes on while the launch checks look at the files.
-    if (setup.blnEncrypt)
-        LaunchSequence::BeginKeyDerivation(session.key);
     CliRun& run = runner.run;
     const FirstFailures& firstFailures = runner.firstFailures;
 

@@ -96,9 +96,6 @@ int run(int argc, char* argv[]) {
     Runner runner(session, request.quiet, reportFile.wanted(), !request.encrypt && !request.keepGoing);
     if (!runner.ready())
         return CommandLine::Refused;
-    // The key's derivation (a third of a second or more) goes on while the launch checks look at the files.
-    if (request.encrypt)
-        LaunchSequence::BeginKeyDerivation(session.key);
     CliRun& run = runner.run;
     const FirstFailures& firstFailures = runner.firstFailures;
     LaunchSequence::Front front;

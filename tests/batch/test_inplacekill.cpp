@@ -8,6 +8,7 @@
 #include "batch/RunContext.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
+#include "platform/filekit/FileKit.h"
 #include "platform/os/QuitSignals.h"
 #include "platform/os/UnnamedFile.h"
 #include "support/TestSupport.h"
@@ -29,7 +30,8 @@ const char* const kChildVar = "ZQ4_INPLACE_CHILD_FOLDER";
 const char* const kSignalChildVar = "ZQ4_SIGNAL_CHILD_IN_PLACE";
 const char* const kNewFilesChildVar = "ZQ4_NEW_FILES_CHILD"; // "enc": *.dat -> *.enc, "dec": *.enc -> *.out
 // The child stops for good: "read" at the first read of an input (its result begun, nothing written), "write N"
-// after the Nth write of a result (a write takes up to 4 MiB; each small file is one write).
+// after the Nth write of a result (a write takes up to 4 MiB; each small file is one write), "purge" once the
+// first purged original has its random name, before it is removed.
 const char* const kHoldChildVar = "ZQ4_HOLD_CHILD";
 const char* const kNoUnnamedChildVar = "ZQ4_NO_UNNAMED_FILES"; // the child acts as on a file system without them
 
@@ -48,7 +50,9 @@ void holdAfterWrites(qint64) {
 }
 
 void holdChild(const QString& when) {
-    if (when == QStringLiteral("read")) {
+    if (when == QStringLiteral("purge")) {
+        filekit::set_purge_hidden_hook(holdForGood);
+    } else if (when == QStringLiteral("read")) {
         zq4e::set_read_hook([](qint64) { holdForGood(); });
     } else {
         g_writesToHold = when.section(QLatin1Char(' '), 1).toInt();
@@ -153,7 +157,9 @@ class TestInPlaceKill : public QObject {
     // After recovery: every file under its own name, as itself or encrypted, and nothing else in the folder.
     void checkRecovered(int round) {
         const QStringList present = QDir(m_folder).entryList(QDir::Files | QDir::Hidden);
-        QCOMPARE(present, QStringList(m_originals.keys()));
+        QVERIFY2(
+            present == QStringList(m_originals.keys()),
+            qPrintable(QStringLiteral("round %1: folder holds %2").arg(round).arg(present.join(QLatin1Char(' ')))));
         for (auto it = m_originals.cbegin(); it != m_originals.cend(); ++it) {
             const QByteArray bytes = TestSupport::readFile(m_folder + it.key());
             QVERIFY2(bytes == it.value() || decrypted(m_folder + it.key(), m_scratch) == it.value(),
@@ -161,13 +167,16 @@ class TestInPlaceKill : public QObject {
         }
     }
 
-    qint64 runChild(int killAfterMs) {
+    // Runs a child on the folder, killed after killAfterMs unless it ends first, or once it is held (holdChild).
+    qint64 runChild(int killAfterMs, const QString& hold = {}) {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QString::fromLatin1(kChildVar), m_folder);
         env.remove(QString::fromLatin1(kSignalChildVar));
         if (!m_newFiles.isEmpty())
             env.insert(QString::fromLatin1(kNewFilesChildVar), m_newFiles);
+        if (!hold.isEmpty())
+            env.insert(QString::fromLatin1(kHoldChildVar), hold);
         child.setProcessEnvironment(env);
         child.setProgram(QCoreApplication::applicationFilePath());
         QElapsedTimer timer;
@@ -175,7 +184,12 @@ class TestInPlaceKill : public QObject {
         child.start();
         if (!child.waitForStarted())
             return -1;
-        if (killAfterMs >= 0 && !child.waitForFinished(killAfterMs))
+        QByteArray said;
+        while (!hold.isEmpty() && !said.contains("held") && child.waitForReadyRead(120000))
+            said += child.readAllStandardOutput();
+        if (!hold.isEmpty() && !said.contains("held"))
+            return -1;
+        if ((killAfterMs >= 0 || !hold.isEmpty()) && !child.waitForFinished(qMax(killAfterMs, 0)))
             ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
         child.waitForFinished(120000);
         return timer.elapsed();
@@ -304,6 +318,16 @@ private slots:
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), inputs);
         for (qsizetype i = 0; i < inputs.size(); ++i)
             QVERIFY(TestSupport::readFile(folder + inputs[i]) == plains[i]);
+    }
+
+    // Killed once an original, overwritten, has its random name and before it is removed: the next run removes
+    // that file with the other leftovers, and every file is itself or encrypted under its own name.
+    void killedWhileAnOriginalIsRemoved() {
+        restoreFolder();
+        QVERIFY(runChild(-1, QStringLiteral("purge")) > 0);
+        checkNothingLost(0);
+        Leftovers::recover(m_folder, QStringLiteral("*.dat"));
+        checkRecovered(0);
     }
 
     void killedAtRandomMoments() {

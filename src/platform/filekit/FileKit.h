@@ -50,7 +50,8 @@ qint64 compare_files(const QString& first, const QString& second);
 
 // Removes a file so that its name is free afterwards.
 // parameter > 0 (the program passes 1000): the contents are first overwritten once with cryptographically
-// random bytes and synced, then the file is renamed to a random name in its folder and removed.
+// random bytes and synced, then the file is renamed to a random name in its folder (".zq4e-", 16 hexadecimal
+// digits, ".tmp") and removed.
 // parameter 0: the file is only removed. reserved0 and reservedMinus1 are not used (the program passes 0, -1).
 // A symbolic link is removed itself; its target is never opened. A read-only file is purged all the same.
 // A file with other hard links is only unlinked: overwriting it would destroy the contents under its other
@@ -78,6 +79,8 @@ qint64 compare_files(const QString& first, const QString& second);
 enum class PurgeSteps { Whole, LeaveFolderUnsynced, OverwriteUnsynced, RemoveOverwritten };
 int purge_file(const QString& path, int parameter, int reserved0, int reservedMinus1,
                PurgeSteps steps = PurgeSteps::Whole);
+// Tests only: called once a purged file has its random name and before it is removed (tests end a process there).
+void set_purge_hidden_hook(void (*hook)());
 
 // 1 if a new file can be created at that path (nothing exists there yet, and a trial creation succeeds; the
 // trial file is removed again), else 0.

@@ -59,15 +59,19 @@ bool overwrite(int fd, qint64 size) {
     return true;
 }
 
+void (*g_hiddenHook)() = nullptr;
+
 // Renames the file to a random name beside it, so the old name no longer points at the overwritten contents
-// even in the folder's history, and returns that name; empty when no rename was possible.
+// even in the folder's history, and returns that name; empty when no rename was possible. The name has the form
+// of a run's temporary files (".zq4e-" + 16 hexadecimal digits + ".tmp"): should the process end before the
+// removal, the next run in the folder removes the overwritten file with the other leftovers.
 QByteArray hideUnderRandomName(const QByteArray& native, const QByteArray& folder) {
     for (int attempt = 0; attempt < 8; ++attempt) {
         unsigned char random[8];
         if (RAND_bytes(random, sizeof random) != 1)
             return {};
         const QByteArray hidden =
-            folder + '/' + QByteArray(reinterpret_cast<const char*>(random), sizeof random).toHex();
+            folder + "/.zq4e-" + QByteArray(reinterpret_cast<const char*>(random), sizeof random).toHex() + ".tmp";
         if (::renameat2(AT_FDCWD, native.constData(), AT_FDCWD, hidden.constData(), RENAME_NOREPLACE) == 0)
             return hidden;
         if (errno == EEXIST)
@@ -85,6 +89,10 @@ QByteArray hideUnderRandomName(const QByteArray& native, const QByteArray& folde
 
 } // namespace
 
+void set_purge_hidden_hook(void (*hook)()) {
+    g_hiddenHook = hook;
+}
+
 int purge_file(const QString& path, int parameter, int /*reserved0*/, int /*reservedMinus1*/, PurgeSteps steps) {
     if (path.isEmpty() || parameter < 0)
         return kInvalid;
@@ -100,6 +108,8 @@ int purge_file(const QString& path, int parameter, int /*reserved0*/, int /*rese
         return posix::isMissing(errno) ? kNotFound : kCannotOpen;
     if (steps == PurgeSteps::RemoveOverwritten) {
         const QByteArray hidden = hideUnderRandomName(native, folder);
+        if (!hidden.isEmpty() && g_hiddenHook)
+            g_hiddenHook();
         return ::unlink((hidden.isEmpty() ? native : hidden).constData()) == 0 ? kOverwritten : kCannotRemove;
     }
     const bool overwriteOnly = steps == PurgeSteps::OverwriteUnsynced;
@@ -149,6 +159,8 @@ int purge_file(const QString& path, int parameter, int /*reserved0*/, int /*rese
     readOnly.reset();
 
     const QByteArray hidden = hideUnderRandomName(native, folder);
+    if (!hidden.isEmpty() && g_hiddenHook)
+        g_hiddenHook();
     const QByteArray& victim = hidden.isEmpty() ? native : hidden;
     if (::unlink(victim.constData()) != 0)
         return kCannotRemove;

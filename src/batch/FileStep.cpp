@@ -181,11 +181,12 @@ int FileStep::writeNewFile(const QString& path, const QString& outPath, qint64 s
 int FileStep::writeInPlace(const QString& path, qint64 size, bool grouped, QString& tempPath) {
     const FileStamp original = FileStamp::of(path);
     tempPath = InPlaceFiles::temporaryPathFor(path);
+    QByteArray result;
     const int code = tempPath.isEmpty() ? 5
-                     : grouped          ? prepareInPlace(path, tempPath, original, size, false)
+                     : grouped          ? prepareInMemory(path, tempPath, original, size, result)
                                         : replaceInPlace(path, tempPath, original, size);
     if (grouped && code == 0)
-        m_inPlace.group().add({path, tempPath, size, original, 0, QString()});
+        m_inPlace.group().add({path, tempPath, std::move(result), size, original, 0, QString()});
     // Partial plaintext left under a temporary name is moved where the user sees it, and no later run takes it
     // for a leftover.
     if (ResultTexts::MayHavePartialOutput(code) && PathEntry::exists(tempPath))
@@ -216,6 +217,38 @@ int FileStep::prepareInPlace(const QString& path, const QString& tempPath, const
     });
     zq4e::set_sync_output(syncing);
     zq4e::set_sync_output_folder(syncingFolder);
+    return code;
+}
+
+int FileStep::prepareInMemory(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size,
+                              QByteArray& result) {
+    const bool encrypt = setup().blnEncrypt;
+    RunContext& ctx = m_run.m_ctx;
+    // The result is made in memory and checked there; the group writes it to the folder's log and then over the
+    // original. Only partial plaintext of a failed decryption reaches the disk, under tempPath.
+    const bool syncing = zq4e::sync_output();
+    zq4e::set_sync_output(false);
+    zq4e::set_rename_output(false);
+    zq4e::set_output_in_memory(true);
+    const int code = WorkerCall::run(size, [&] {
+        int r = m_run.m_fileOps.ProcessFile(path, tempPath, true, size);
+        const UnnamedFile made(zq4e::take_unnamed_output());
+        if (r != 0)
+            return r;
+        const QString resultPath = NativeName::decode(UnnamedFile::pathOf(made.fd()));
+        if (ctx.afterResultWritten)
+            ctx.afterResultWritten(path, resultPath);
+        r = m_inPlace.checkResult(path, resultPath, original,
+                                  [&] { return ResultCheck::resultMatches(path, resultPath, encrypt, ctx); });
+        if (r == 0 && !made.readAll(result))
+            r = -7;
+        if (r == 0 && ctx.afterResultChecked)
+            ctx.afterResultChecked(path);
+        return r;
+    });
+    zq4e::set_output_in_memory(false);
+    zq4e::set_rename_output(true);
+    zq4e::set_sync_output(syncing);
     return code;
 }
 

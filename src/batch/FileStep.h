@@ -45,6 +45,9 @@ private:
     int writeInPlace(const QString& path, qint64 size, bool grouped, QString& tempPath);
     // In place: the result written to tempPath and checked against the original (synced when asked).
     int prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size, bool sync);
+    // In place, a file of a group: the result made in memory and checked against the original.
+    int prepareInMemory(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size,
+                        QByteArray& result);
     // In place, one file on its own: prepared, synced, the original purged and the result renamed.
     int replaceInPlace(const QString& path, QString& tempPath, const FileStamp& original, qint64 size);
     bool groupable(const QString& path, qint64 size) const;

@@ -1,5 +1,6 @@
 #include "batch/InPlaceFiles.h"
 
+#include "batch/InPlaceLog.h"
 #include "batch/ResultCheck.h"
 #include "files/FileProc.h"
 #include "platform/filekit/FileKit.h"
@@ -9,6 +10,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <openssl/crypto.h>
+
+#include <fcntl.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -149,65 +154,104 @@ QList<InPlaceGroup::Member> InPlaceFiles::commitGroup(bool encrypt) {
     QList<InPlaceGroup::Member> members = m_group.take();
     if (members.isEmpty())
         return members;
-    const QString& anyPath = members.first().path;
-    const QString folder = folderOf(anyPath);
-    QList<InPlaceJournal::Entry> entries;
-    for (const InPlaceGroup::Member& m : std::as_const(members))
-        entries << entryFor(encrypt, m.path, m.tempPath, m.original);
-
-    // 1. No original is touched before every result, and the journal that lists them, is on disk.
-    if (!writeJournal(folder, entries, false) || !ResultCheck::syncFileSystem(anyPath)) {
-        for (InPlaceGroup::Member& m : members) {
-            PathEntry::remove(m.tempPath);
-            m.code = -7;
-        }
-        closeJournal(folder);
-        return members;
+    const QString folder = folderOf(members.first().path);
+    if (!m_logFolder.isEmpty() && m_logFolder != folder)
+        closeLog();
+    // A disk too full for the whole group's log may still take its files one by one.
+    const int logged = commitLogged(folder, members, 0, members.size(), encrypt);
+    for (qsizetype i = 0; logged != 0 && i < members.size(); ++i) {
+        const int alone = members.size() > 1 ? commitLogged(folder, members, i, i + 1, encrypt) : logged;
+        if (alone != 0)
+            members[i].code = alone;
     }
-    // 2. An original edited meanwhile keeps the edit. The overwrites reach the disk before the files are removed,
-    // or removing them would drop them.
     for (InPlaceGroup::Member& m : members) {
-        m.resultPath = m.tempPath;
-        if (!unchanged(m.path, m.original)) {
-            PathEntry::remove(m.tempPath);
-            m.code = ChangedDuringOperation;
-        } else if (encrypt) {
-            if (beforePurge)
-                beforePurge(m.path);
-            DiskTrace::note(DiskTrace::Step::Purge, m.path);
-            m.code = purgeCode(filekit::purge_file(m.path, 1000, 0, -1, filekit::PurgeSteps::OverwriteUnsynced));
-        }
+        if (!encrypt && !m.result.isEmpty())
+            OPENSSL_cleanse(m.result.data(), std::size_t(m.result.size())); // plaintext
+        m.result.clear();
     }
-    if (encrypt)
-        ResultCheck::syncFileSystem(anyPath);
-    // 3. The originals go and the results take their names; a result that cannot is kept aside.
-    for (qsizetype i = 0; i < members.size(); ++i) {
-        InPlaceGroup::Member& m = members[i];
-        if (m.code == ChangedDuringOperation)
-            continue;
-        if (m.code == 0) {
-            if (!encrypt)
-                DiskTrace::note(DiskTrace::Step::Purge, m.path);
-            m.code = purgeCode(filekit::purge_file(m.path, encrypt ? 1000 : 0, 0, -1,
-                                                   encrypt ? filekit::PurgeSteps::RemoveOverwritten
-                                                           : filekit::PurgeSteps::LeaveFolderUnsynced));
-            if (m.code == 0 && !m_rename(m.tempPath, m.path))
-                m.code = m_failureCode(m.path);
-            else if (m.code == 0)
-                DiskTrace::note(DiskTrace::Step::Rename, m.path);
-        }
-        if (m.code != 0) {
-            m.resultPath = keepAside(m.tempPath, m.path);
-            if (m.resultPath == m.tempPath)
-                m_stuck[folder] << entries[i];
-        }
-    }
-    ResultCheck::syncFolder(anyPath);
-    closeJournal(folder);
     return members;
 }
 
+int InPlaceFiles::commitLogged(const QString& folder, QList<InPlaceGroup::Member>& members, qsizetype from,
+                               qsizetype to, bool encrypt) {
+    QList<InPlaceLog::Entry> entries;
+    for (qsizetype i = from; i < to; ++i) {
+        const InPlaceGroup::Member& m = members[i];
+        entries << InPlaceLog::Entry{
+            encrypt, QFileInfo(m.path).fileName(), m.original.size, m.original.modifiedNs, m.original.accessedNs,
+            m.result};
+    }
+    // 1. No original is touched before every result is on the disk, in the folder's log.
+    if (const int code = InPlaceLog::write(folder, entries))
+        return code;
+    m_logFolder = folder;
+    // 2. Each result over its original, unless the original was edited meanwhile: the writing is the purge.
+    bool allSettled = true;
+    for (qsizetype i = from; i < to; ++i) {
+        InPlaceGroup::Member& m = members[i];
+        if (!unchanged(m.path, m.original)) {
+            m.code = ChangedDuringOperation;
+            continue;
+        }
+        if (beforePurge)
+            beforePurge(m.path);
+        DiskTrace::note(DiskTrace::Step::Purge, m.path);
+        m.code = writeBackCode(WriteBack::over(m.path, m.original, m.result, m.original.accessedNs));
+        // An original that could not be put back as it was: the result is kept where the user sees it.
+        if (m.code == PurgeFailed) {
+            m.resultPath = keepInFile(m.result, m.path);
+            if (m.resultPath.isEmpty()) {
+                allSettled = false; // the log keeps it for the next run
+                m.resultPath = InPlaceLog::path(folder);
+            }
+        }
+    }
+    // 3. On the disk; then the log holds nothing anyone needs.
+    ResultCheck::syncFileSystem(folder + QStringLiteral("."));
+    if (allSettled)
+        InPlaceLog::clear(folder);
+    return 0;
+}
+
+int InPlaceFiles::writeBackCode(WriteBack::Outcome outcome) {
+    switch (outcome) {
+    case WriteBack::Outcome::Written:
+        return 0;
+    case WriteBack::Outcome::NotTheFile:
+        return ChangedDuringOperation;
+    case WriteBack::Outcome::DiskFull:
+        return -9;
+    case WriteBack::Outcome::Damaged:
+        return PurgeFailed;
+    case WriteBack::Outcome::Failed:
+        break;
+    }
+    return -7;
+}
+
+QString InPlaceFiles::keepInFile(const QByteArray& result, const QString& path) {
+    const QString aside = FileProc::NewFilePath(path);
+    const int fd = aside.isEmpty() ? -1
+                                   : ::open(NativeName::encode(aside).constData(),
+                                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return {};
+    const bool ok = WriteBack::writeWhole(fd, result, 0, 0) && ::fsync(fd) == 0;
+    ::close(fd);
+    if (!ok)
+        PathEntry::remove(aside);
+    return ok ? aside : QString();
+}
+
+void InPlaceFiles::closeLog() {
+    if (m_logFolder.isEmpty())
+        return;
+    InPlaceLog::remove(m_logFolder);
+    m_logFolder.clear();
+}
+
 void InPlaceFiles::syncPendingFolder() {
+    closeLog();
     if (m_unsyncedResult.isEmpty())
         return;
     ResultCheck::syncFolder(m_unsyncedResult);

@@ -2,6 +2,7 @@
 
 #include "batch/InPlaceGroup.h"
 #include "batch/InPlaceJournal.h"
+#include "batch/WriteBack.h"
 #include "files/FileIdentity.h"
 
 #include <QHash>
@@ -9,10 +10,11 @@
 
 #include <functional>
 
-// Files encrypted or decrypted in place: the result is written under a temporary name beside the original,
-// checked, and only then does it take the original's place (the original purged first). The order keeps every
-// file safe: killed at any moment, a folder holds each original or its complete result, and a journal
-// (InPlaceJournal.h) tells the next run which.
+// Files encrypted or decrypted in place. A large file's result is written under a temporary name beside the
+// original, checked, and only then takes the original's place (the original purged first); a journal
+// (InPlaceJournal.h) tells a run killed in between which is which. Small files' results are checked in memory and
+// written over their originals in groups, after the folder's log (InPlaceLog.h) holds them on the disk. Either
+// way, killed at any moment, a folder holds each original or its complete result, or the next run can tell.
 class InPlaceFiles {
 public:
     // Puts a result under the original's name; false when it could not. Gives the code of a failed rename.
@@ -44,10 +46,13 @@ public:
     std::function<void(const QString& path)> beforePurge;
 
     InPlaceGroup& group() { return m_group; }
-    // Makes every member of the group final, sharing the disk syncs, and hands them back in order with their codes.
+    // Makes every member of the group final, sharing the disk syncs, and hands them back in order with their codes:
+    // the results go to the folder's log (InPlaceLog.h), which is synced, and then each over its original.
+    // resultPath tells where a result is when its original could not be put back as it was (PurgeFailed).
     QList<InPlaceGroup::Member> commitGroup(bool encrypt);
 
-    // Renames into a folder are synced once per folder: when the run moves on, pauses or ends.
+    // Renames into a folder are synced once per folder: when the run moves on, pauses or ends. The folder's
+    // log goes then too.
     void syncPendingFolder();
 
     // Entries of the folder's journal that this run leaves for another (Leftovers.h): the journal keeps them
@@ -57,6 +62,9 @@ public:
     // A result that cannot take its original's name gets a visible free name beside it (the path followed by a
     // number), so no later run takes it for a leftover; the name it has afterwards.
     static QString keepAside(const QString& tempPath, const QString& path);
+    // The same for a result in memory: written and synced to the first free name of path followed by 1, 2, ...;
+    // that name, or empty when none could be written.
+    static QString keepInFile(const QByteArray& result, const QString& path);
 
 private:
     bool writeJournal(const QString& folder, const QList<InPlaceJournal::Entry>& entries, bool sync);
@@ -64,11 +72,18 @@ private:
     // The purge of one original: 0 when it is gone (or overwritten and about to be replaced), else PurgeFailed.
     static int purgeCode(int purgeResult);
     void noteRenamed(const QString& path);
+    // Members [from, to) of a group logged, written over their originals and synced: 0, or the log's failure
+    // code with nothing done.
+    int commitLogged(const QString& folder, QList<InPlaceGroup::Member>& members, qsizetype from, qsizetype to,
+                     bool encrypt);
+    static int writeBackCode(WriteBack::Outcome outcome);
+    void closeLog();
 
     Rename m_rename;
     RenameFailureCode m_failureCode;
     InPlaceGroup m_group;
     QString m_unsyncedResult;
+    QString m_logFolder; // the folder whose log this run has written
     // Results that stayed under their temporary names: their journal entries are kept for the next run.
     QHash<QString, QList<InPlaceJournal::Entry>> m_stuck;
 };

@@ -7,16 +7,17 @@
 
 // Small in-place files waiting to be made final together (InPlaceFiles::commitGroup): synced one by one, small
 // files spend most of their time waiting for the disk, so every step that needs the disk is taken for the
-// whole group at once.
+// whole group at once. Their results wait in memory, at most kMaxBytes of originals' worth.
 class InPlaceGroup {
 public:
     struct Member {
-        QString path;        // the original, and the result's final name
-        QString tempPath;    // the checked result
-        qint64 size = 0;     // the original's size
-        FileStamp original;  // the original as its result was checked
-        int code = 0;        // after commit: 0 or the code of what went wrong
-        QString resultPath;  // after commit: where the result is when it could not take the original's name
+        QString path;       // the original, and the result's final name
+        QString tempPath;   // where partial output would go
+        QByteArray result;  // the checked result, held in memory until the group writes it over the original
+        qint64 size = 0;    // the original's size
+        FileStamp original; // the original as its result was checked
+        int code = 0;       // after commit: 0 or the code of what went wrong
+        QString resultPath; // after commit: where the result is when it could not take the original's name
     };
 
     // Files and bytes a group takes before it is committed.

@@ -1,8 +1,11 @@
 #include "batch/Leftovers.h"
 
+#include "batch/InPlaceFiles.h"
 #include "batch/InPlaceJournal.h"
+#include "batch/InPlaceLog.h"
 #include "batch/OwnFile.h"
 #include "batch/ResultCheck.h"
+#include "batch/WriteBack.h"
 #include "files/FileIdentity.h"
 #include "files/FileProc.h"
 #include "platform/os/NativeName.h"
@@ -11,7 +14,10 @@
 #include <QFile>
 #include <QSet>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -69,10 +75,97 @@ void recoverEntry(const QString& folder, const InPlaceJournal::Entry& e, Outcome
                          (aside.isEmpty() ? temp : aside) + QLatin1Char('.');
     }
 }
+// Whether the file holds some of the result where the result has it, which only the writing back can have put
+// there: 16 bytes or more of the result at their place within one 512-byte stretch, or (a decryption, whose
+// result is shorter than its original) the whole result at the start of a file not yet cut to it. Every stretch
+// is compared, not the first bytes alone, as a machine that went down may have kept any of the blocks written.
+bool holdsPartOf(const QByteArray& now, const InPlaceLog::Entry& e) {
+    const QByteArray& result = e.result;
+    if (!result.isEmpty() && now.size() == e.originalSize && now.startsWith(result))
+        return true;
+    constexpr qsizetype kStretch = 512, kLeast = 16;
+    for (qsizetype at = 0; at < result.size() && at < now.size(); at += kStretch) {
+        const qsizetype length = qMin(kStretch, qMin(result.size(), now.size()) - at);
+        if (length >= kLeast && std::memcmp(now.constData() + at, result.constData() + at, std::size_t(length)) == 0)
+            return true;
+    }
+    return false;
+}
+
+QByteArray readUpTo(int fd, qint64 limit) {
+    QByteArray bytes(limit, Qt::Uninitialized);
+    qint64 at = 0;
+    for (;;) {
+        const ssize_t n = ::pread(fd, bytes.data() + at, std::size_t(limit - at), at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0 || (at += n) >= limit)
+            break;
+    }
+    bytes.truncate(at);
+    return bytes;
+}
+
+// One result of the folder's log: written over its original, unless the writing back had not begun (the original
+// intact) or the file has changed since (the result goes beside it).
+void recoverWrittenBack(const QString& folder, const InPlaceLog::Entry& e, Outcome& out) {
+    const QString original = folder + e.name;
+    const QByteArray native = NativeName::encode(original);
+    struct stat st {};
+    const bool present = ::lstat(native.constData(), &st) == 0;
+    const int fd = !present ? ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)
+                   : OwnFile::isOwn(st) ? ::open(native.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)
+                                        : -1;
+    const QByteArray now =
+        fd >= 0 && present ? readUpTo(fd, qMax(e.originalSize, qint64(e.result.size())) + 1) : QByteArray();
+    const bool ours = !present || (fd >= 0 && holdsPartOf(now, e));
+    if (fd >= 0 && present && now == e.result) {
+        // Written back before the run ended; the times may not have been given yet.
+        WriteBack::giveTimes(fd, e.originalAccessedNs, e.originalModifiedNs);
+    } else if (fd >= 0 && ours && WriteBack::writeWhole(fd, e.result, e.originalAccessedNs, e.originalModifiedNs)) {
+        out.restoredNames << e.name;
+        out.lines << QStringLiteral("Found the complete result of an interrupted operation on ") + e.name +
+                         QStringLiteral(" and put it back under that name.");
+    } else if (present && fd >= 0 && !ours && st.st_size == e.originalSize &&
+               qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec == e.originalModifiedNs) {
+        out.lines << interrupted(e.name) + QStringLiteral("; the original is intact, so the result was removed.");
+    } else {
+        if (!present && fd >= 0)
+            ::unlink(native.constData());
+        const QString aside = InPlaceFiles::keepInFile(e.result, original + QStringLiteral(".recovered"));
+        out.lines << interrupted(e.name) +
+                         QStringLiteral("; the original has changed since and was left as it is, the result is in "
+                                        "the file ") +
+                         (aside.isEmpty() ? InPlaceLog::path(folder) : aside) + QLatin1Char('.');
+    }
+    if (fd >= 0)
+        ::close(fd);
+}
+
+// What the folder's log holds (InPlaceLog.h); true when there was anything to put right. The log is acted on
+// whatever the run's file pattern: no step of it loses anything, and a file left half written must not wait.
+bool recoverLog(const QString& folder, Outcome& out) {
+    QList<InPlaceLog::Entry> entries;
+    const InPlaceLog::Found found = InPlaceLog::read(folder, entries);
+    if (found == InPlaceLog::Found::NotOwn)
+        out.lines << QStringLiteral("The file ") + QFileInfo(InPlaceLog::path(folder)).fileName() +
+                         QStringLiteral(" in this folder is not a log of this user's (it is a link, not a regular "
+                                        "file, or another user's file) and was left as it is.");
+    if (found != InPlaceLog::Found::Own)
+        return false;
+    for (const InPlaceLog::Entry& e : std::as_const(entries))
+        recoverWrittenBack(folder, e, out);
+    // What was written is on the disk before the log that could write it again goes.
+    if (!entries.isEmpty())
+        ResultCheck::syncFileSystem(folder + QStringLiteral("."));
+    InPlaceLog::remove(folder);
+    return true;
+}
 } // namespace
 
 Outcome recover(const QString& folder, const QString& spec) {
     Outcome out;
+    bool changed = recoverLog(folder, out);
     QList<InPlaceJournal::Entry> entries;
     QList<InPlaceJournal::Entry>& kept = out.kept;
     const InPlaceJournal::Found journal = InPlaceJournal::read(folder, entries);
@@ -81,7 +174,6 @@ Outcome recover(const QString& folder, const QString& spec) {
                          QStringLiteral(" in this folder is not a journal of this user's (it is a link, not a regular "
                                         "file, or another user's file) and was left as it is.");
     QSet<QString> vouched;
-    bool changed = false;
     for (const InPlaceJournal::Entry& e : std::as_const(entries)) {
         vouched.insert(e.tempName);
         struct stat st {};

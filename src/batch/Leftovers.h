@@ -10,7 +10,10 @@
 //   - temporary files of our own naming that no journal entry vouches for hold partial output, or a result
 //     whose original was never touched: they are removed;
 //   - a journal entry whose result is complete and whose original is gone (or was overwritten by the purge)
-//     gets its result put back under the original's name; one whose original is intact loses its result.
+//     gets its result put back under the original's name; one whose original is intact loses its result;
+//   - a result in the folder's log (InPlaceLog.h) is written over its original when the writing back had begun
+//     (the file holds some of it), dropped when the original is intact, and kept in a file of its own beside an
+//     original that has changed since.
 // Only what the user's own runs can have left is acted on (OwnFile.h): a journal or temporary file that is a
 // link, not a regular file, or another user's is left as it is; a result is put back only when it has the
 // recorded size and, for an encryption, begins with our header. Journal entries for names the run's file

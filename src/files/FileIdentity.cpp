@@ -18,6 +18,7 @@ FileStamp FileStamp::of(const QString& path) {
     s.size = st.st_size;
     s.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     s.changedNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    s.accessedNs = qint64(st.st_atim.tv_sec) * 1000000000 + st.st_atim.tv_nsec;
     s.links = st.st_nlink;
     s.owner = st.st_uid;
     s.group = st.st_gid;

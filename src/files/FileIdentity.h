@@ -14,6 +14,7 @@ struct FileStamp {
     qint64 size = 0;
     qint64 modifiedNs = 0;
     qint64 changedNs = 0;
+    qint64 accessedNs = 0;
     quint64 links = 0;
     uid_t owner = 0;
     gid_t group = 0;

@@ -6,6 +6,7 @@
 #include "batch/BatchRun.h"
 #include "batch/Leftovers.h"
 #include "batch/RunContext.h"
+#include "batch/WriteBack.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
 #include "platform/filekit/FileKit.h"
@@ -30,8 +31,10 @@ const char* const kChildVar = "ZQ4_INPLACE_CHILD_FOLDER";
 const char* const kSignalChildVar = "ZQ4_SIGNAL_CHILD_IN_PLACE";
 const char* const kNewFilesChildVar = "ZQ4_NEW_FILES_CHILD"; // "enc": *.dat -> *.enc, "dec": *.enc -> *.out
 // The child stops for good: "read" at the first read of an input (its result begun, nothing written), "write N"
-// after the Nth write of a result (a write takes up to 4 MiB; each small file is one write), "purge" once the
-// first purged original has its random name, before it is removed.
+// after the Nth write of a result (a write takes up to 4 MiB; each small file is one write), "hidden" once the
+// first purged original has its random name, before it is removed, "purge N" before the Nth original is purged
+// (a small one: before its result is written over it), "half" once half of a small result is written over its
+// original.
 const char* const kHoldChildVar = "ZQ4_HOLD_CHILD";
 const char* const kNoUnnamedChildVar = "ZQ4_NO_UNNAMED_FILES"; // the child acts as on a file system without them
 
@@ -49,9 +52,16 @@ void holdAfterWrites(qint64) {
         holdForGood();
 }
 
-void holdChild(const QString& when) {
-    if (when == QStringLiteral("purge")) {
+void holdChild(const QString& when, RunContext& ctx) {
+    if (when == QStringLiteral("hidden")) {
         filekit::set_purge_hidden_hook(holdForGood);
+    } else if (when == QStringLiteral("half")) {
+        WriteBack::setHalfWayHook(holdForGood);
+    } else if (when.startsWith(QStringLiteral("purge "))) {
+        ctx.beforePurge = [left = when.section(QLatin1Char(' '), 1).toInt()](const QString&) mutable {
+            if (--left == 0)
+                holdForGood();
+        };
     } else if (when == QStringLiteral("read")) {
         zq4e::set_read_hook([](qint64) { holdForGood(); });
     } else {
@@ -64,8 +74,6 @@ int childMain(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (zq4e::allocate_buffers() == 0)
         return 2;
-    if (qEnvironmentVariableIsSet(kHoldChildVar))
-        holdChild(qEnvironmentVariable(kHoldChildVar));
     UnnamedFile::setAvailable(!qEnvironmentVariableIsSet(kNoUnnamedChildVar));
     const bool signalled = qEnvironmentVariableIsSet(kSignalChildVar);
     const QString newFiles = qEnvironmentVariable(kNewFilesChildVar);
@@ -77,6 +85,8 @@ int childMain(int argc, char** argv) {
     key.strKey = kKey;
     key.intKeyFrom = frmKeyFrom::FromKeyboard;
     RunContext ctx(setup, key);
+    if (qEnvironmentVariableIsSet(kHoldChildVar))
+        holdChild(qEnvironmentVariable(kHoldChildVar), ctx);
     BatchRun run(ctx);
     const QString folder = qEnvironmentVariable(kChildVar);
     if (signalled) {
@@ -324,10 +334,46 @@ private slots:
     // that file with the other leftovers, and every file is itself or encrypted under its own name.
     void killedWhileAnOriginalIsRemoved() {
         restoreFolder();
-        QVERIFY(runChild(-1, QStringLiteral("purge")) > 0);
+        QVERIFY(runChild(-1, QStringLiteral("hidden")) > 0);
         checkNothingLost(0);
         Leftovers::recover(m_folder, QStringLiteral("*.dat"));
         checkRecovered(0);
+    }
+
+    // Small results are logged, then written over their originals, then synced. Killed before the first is
+    // written, half way through one, or with two written and not yet synced, the next run leaves each file itself
+    // or encrypted, whole, under its own name; one the user edited after the kill keeps the edit, its result
+    // beside it.
+    void killedWhileResultsAreWrittenBack_data() {
+        QTest::addColumn<QString>("hold");
+        QTest::addColumn<bool>("edited");
+        QTest::newRow("logged, nothing written back") << "purge 1" << false;
+        QTest::newRow("half of a result written back") << "half" << false;
+        QTest::newRow("two written back, not synced") << "purge 3" << false;
+        QTest::newRow("half written back, then edited") << "half" << true;
+    }
+    void killedWhileResultsAreWrittenBack() {
+        QFETCH(QString, hold);
+        QFETCH(bool, edited);
+        restoreFolder();
+        QVERIFY(runChild(-1, hold) > 0);
+        // The first file of the folder is the first of the group.
+        const QString first = m_originals.firstKey();
+        const QByteArray before = TestSupport::readFile(m_folder + first);
+        const bool torn = hold == "half";
+        QCOMPARE(before != m_originals.first() && decrypted(m_folder + first, m_scratch).isEmpty(), torn);
+        if (edited)
+            QVERIFY(TestSupport::writeFile(m_folder + first, "edited"));
+        const Leftovers::Outcome found = Leftovers::recover(m_folder, QStringLiteral("*.dat"));
+        QCOMPARE(found.restoredNames.contains(first), torn && !edited);
+        if (!edited) {
+            checkRecovered(0);
+            return;
+        }
+        QCOMPARE(TestSupport::readFile(m_folder + first), QByteArray("edited"));
+        const QStringList aside = QDir(m_folder).entryList({first + ".recovered*"}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(decrypted(m_folder + aside.first(), m_scratch), m_originals.first());
     }
 
     void killedAtRandomMoments() {

@@ -411,6 +411,10 @@ void deallocate_buffers() {
 }
 
 namespace {
+bool inMemory(const EngineState& s) {
+    return s.outputInMemory && !s.renameOutput;
+}
+
 // A complete result takes its name, or stays under its temporary name (or unnamed) for a caller that names many
 // at once.
 int commitResult(EngineState& s, OutputFile& out) {
@@ -438,7 +442,9 @@ int encrypt_file(const QString& inputPath, const QString& outputPath) {
     // A result to a free name has no name until it is complete: a kill leaves nothing under the name.
     const bool direct = qint64(in.info().st_size) < s.directWriteLimit;
     if (const int rc = out.create(outputPath, in.info(),
-                                  direct ? OutputFile::Creation::DirectWhenNew : OutputFile::Creation::UnnamedWhenNew))
+                                  inMemory(s) ? OutputFile::Creation::InMemory
+                                  : direct    ? OutputFile::Creation::DirectWhenNew
+                                              : OutputFile::Creation::UnnamedWhenNew))
         return rc;
     out.setWriteBehind(s.writeBehind);
     int rc = encryptStream(s, in, out);
@@ -460,7 +466,8 @@ int decrypt_file(const QString& inputPath, const QString& outputPath) {
         return rc;
     OutputFile out;
     s.lastOutput = outputPath;
-    if (const int rc = out.create(outputPath, in.info()))
+    if (const int rc = out.create(outputPath, in.info(),
+                                  inMemory(s) ? OutputFile::Creation::InMemory : OutputFile::Creation::ViaTemporary))
         return rc;
     out.setWriteBehind(s.writeBehind);
     const DecryptOutcome d = decryptStream(s, in, out);

@@ -146,6 +146,11 @@ void set_rename_output(bool on);
 // (UnnamedFile::link) or closes it; -1 when the last result has a name. One not taken is closed, and so lost,
 // when the next encrypt_file, decrypt_file or verify_file begins.
 int take_unnamed_output();
+// While on, together with set_rename_output(false), a result is written to memory rather than to the output's
+// folder and left there, unnamed, for take_unnamed_output(); nothing is created on the disk, except partial
+// plaintext of a failed decryption, which takes a name beside the output path as always. For a caller that
+// writes small results over their originals itself.
+void set_output_in_memory(bool on);
 
 // Benchmarks only: an encryption whose input is smaller than this many bytes is written straight under its
 // output name when that name is free (one write, no link), what a kill can leave cut short under its name.

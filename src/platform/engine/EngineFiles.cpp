@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <openssl/rand.h>
+#include <sys/mman.h>
+#include <sys/sendfile.h>
 #include <unistd.h>
 
 namespace zq4e {
@@ -138,6 +140,13 @@ int OutputFile::create(const QString& path, const struct stat& input, Creation h
         if (errno != EEXIST)
             return (errno == ENOSPC || errno == EDQUOT) ? DiskFull : CannotOpenOutput;
     }
+    if (how == Creation::InMemory) {
+        m_fd = ::memfd_create("zq4-result", MFD_CLOEXEC);
+        if (m_fd < 0)
+            return errno == ENOMEM ? CryptoFailure : CannotOpenOutput;
+        m_unnamed = m_inMemory = true;
+        return Ok;
+    }
     const QByteArray folder = parentFolder(m_path);
     // A free name gets a result that has no name at all until it is complete. Whatever keeps us from making one
     // (a file system without them, above all) leaves the temporary name below, which reports its own errors.
@@ -207,7 +216,7 @@ void OutputFile::writeBehind() {
 int OutputFile::commit(bool sync, bool alsoFolder, long long length, Placing placing) {
     if (m_fd < 0)
         return WriteError;
-    int code = Ok;
+    int code = m_inMemory && placing != Placing::Leave ? toDisk() : int(Ok);
     if (length >= 0 && ::ftruncate(m_fd, length) != 0)
         code = writeErrorCode(errno);
     if (code == Ok && ::fchmod(m_fd, m_mode) != 0)
@@ -248,6 +257,28 @@ int OutputFile::commit(bool sync, bool alsoFolder, long long length, Placing pla
     if (sync && alsoFolder)
         syncFolder(parentFolder(m_path));
     return Ok;
+}
+
+int OutputFile::toDisk() {
+    const int memory = m_fd;
+    m_fd = -1;
+    m_unnamed = m_inMemory = false;
+    struct stat like {};
+    like.st_mode = S_IFREG | m_mode;
+    like.st_atim = m_times[0];
+    like.st_mtim = m_times[1];
+    int code = create(NativeName::decode(m_path), like, Creation::UnnamedWhenNew);
+    off_t from = 0;
+    const off_t size = ::lseek(memory, 0, SEEK_END);
+    while (code == Ok && from < size) {
+        const ssize_t n = ::sendfile(m_fd, memory, &from, std::size_t(size - from));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            code = n < 0 ? writeErrorCode(errno) : WriteError;
+    }
+    ::close(memory);
+    return code;
 }
 
 // An unnamed result is named through its descriptor, so it is closed only afterwards; left for the caller, it
@@ -333,7 +364,7 @@ int OutputFile::releaseUnnamed() {
         return -1;
     const int fd = m_fd;
     m_fd = -1;
-    m_unnamed = false;
+    m_unnamed = m_inMemory = false;
     return fd;
 }
 
@@ -342,7 +373,7 @@ void OutputFile::discard() {
         ::close(m_fd);
         m_fd = -1;
     }
-    m_unnamed = false;
+    m_unnamed = m_inMemory = false;
     if (!m_tempPath.isEmpty()) {
         ::unlink(m_tempPath.constData());
         m_tempPath.clear();

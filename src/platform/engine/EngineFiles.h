@@ -36,10 +36,11 @@ private:
 // The result goes to a temporary file beside the output path that is renamed onto it only by commit(). When
 // asked and nothing stands at the output path: to a file without a name (UnnamedFile) that takes the output
 // path only at commit(), where the file system has such files (else a temporary file as above); or, for
-// benchmarks, to the output path itself, created exclusively.
+// benchmarks, to the output path itself, created exclusively. InMemory: to a file in memory (memfd) for a caller
+// that takes it unnamed (Placing::Leave); placed anywhere else, it is first copied to a file of the output's folder.
 class OutputFile {
 public:
-    enum class Creation { ViaTemporary, UnnamedWhenNew, DirectWhenNew };
+    enum class Creation { ViaTemporary, UnnamedWhenNew, DirectWhenNew, InMemory };
     ~OutputFile() { discard(); }
     int create(const QString& path, const struct stat& input,
                Creation how = Creation::ViaTemporary); // -5 cannot create, -9 no space
@@ -71,12 +72,15 @@ public:
 
 private:
     int commitUnnamed(int code, bool alsoFolder, Placing placing);
+    // A result in memory that is to have a name after all: copied to a file of the output's folder.
+    int toDisk();
     int placeBesideExisting();
     int placeUnnamed();
     // Gives the result `name` unless something stands there (EEXIST); 0 or an errno value.
     int takeFreeName(const QByteArray& name);
     int m_fd = -1;
     bool m_unnamed = false; // the result has no name yet
+    bool m_inMemory = false;
     bool m_writeBehind = true;
     std::uint64_t m_written = 0;     // bytes written so far
     std::uint64_t m_writingFrom = 0; // where the bytes not yet handed to the disk begin

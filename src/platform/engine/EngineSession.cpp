@@ -107,6 +107,10 @@ void set_rename_output(bool on) {
     locked([on](EngineState& s) { s.renameOutput = on; });
 }
 
+void set_output_in_memory(bool on) {
+    locked([on](EngineState& s) { s.outputInMemory = on; });
+}
+
 void set_read_hook(std::function<void(qint64)> hook) {
     g_readHook = std::move(hook);
 }

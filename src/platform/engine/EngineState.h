@@ -21,6 +21,7 @@ struct EngineState {
     bool sync = true;
     bool syncFolder = true;
     bool renameOutput = true;
+    bool outputInMemory = false;
     bool writeBehind = true;
     qint64 directWriteLimit = kDefaultDirectWriteLimit;
     int unnamedOutput = -1; // the descriptor of a result left unnamed, until the caller takes it

@@ -61,6 +61,22 @@ qint64 UnnamedFile::size() const {
     return m_fd >= 0 && ::fstat(m_fd, &st) == 0 ? qint64(st.st_size) : -1;
 }
 
+bool UnnamedFile::readAll(QByteArray& out) const {
+    const qint64 length = size();
+    if (length < 0 || length > (qint64(1) << 30))
+        return false;
+    out.resize(length);
+    for (qint64 at = 0; at < length;) {
+        const ssize_t n = ::pread(m_fd, out.data() + at, std::size_t(length - at), at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        at += n;
+    }
+    return true;
+}
+
 bool UnnamedFile::link(const QString& path) const {
     const QByteArray native = NativeName::encode(path);
     return m_fd >= 0 && !native.isEmpty() && link(m_fd, native);

@@ -32,7 +32,10 @@ public:
     bool isOpen() const { return m_fd >= 0; }
     int release();
     void close();
+    int fd() const { return m_fd; }
     qint64 size() const; // -1 when it cannot be told
+    // The whole file read into out (at most 1 GiB); false when it cannot be.
+    bool readAll(QByteArray& out) const;
     bool link(const QString& path) const;
 
 private:

@@ -108,8 +108,15 @@ private slots:
         zq4e::deallocate_buffers();
     }
 
-    // Decrypting a damaged file onto a name in use keeps that file; the partial plaintext goes beside it.
+    // Decrypting a damaged file onto a name in use keeps that file, and in place keeps the damaged original (a small
+    // file's result, made in memory, included); the partial plaintext goes beside it.
+    void failedDecryptionKeepsTheFileAtItsOutputName_data() {
+        QTest::addColumn<bool>("same");
+        QTest::newRow("to a new file") << false;
+        QTest::newRow("in place") << true;
+    }
     void failedDecryptionKeepsTheFileAtItsOutputName() {
+        QFETCH(bool, same);
         const QString d = newFolder();
         const QByteArray plain = TestSupport::pseudoRandomBytes(3 * 65536, 1);
         QVERIFY(TestSupport::writeFile(d + "a.txt", plain));
@@ -117,11 +124,13 @@ private slots:
         QByteArray cipher = TestSupport::readFile(d + "a.enc");
         cipher[cipher.size() - 1] = char(cipher[cipher.size() - 1] ^ 1);
         QVERIFY(TestSupport::writeFile(d + "a.enc", cipher));
-        QVERIFY(TestSupport::writeFile(d + "a.txt", "the user's own file"));
-        run(d, "a.enc", d, "a.txt", false, false);
-        QCOMPARE(TestSupport::readFile(d + "a.txt"), QByteArray("the user's own file"));
+        const QByteArray kept = same ? cipher : QByteArray("the user's own file");
+        QVERIFY(TestSupport::writeFile(d + "a.txt", kept));
+        run(d, same ? "a.txt" : "a.enc", d, "a.txt", false, same);
+        QCOMPARE(TestSupport::readFile(d + "a.txt"), kept);
         QCOMPARE(TestSupport::readFile(d + "a.txt1"), plain.left(2 * 65536));
-        QVERIFY2(text().contains("Partial plaintext may be in a.txt1."), qPrintable(text()));
+        QVERIFY2(text().contains("Partial plaintext may be in " + QString(same ? d : "") + "a.txt1."),
+                 qPrintable(text()));
     }
 
     void outputThatIsAnotherInputIsRefused_data() {

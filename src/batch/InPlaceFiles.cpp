@@ -14,7 +14,6 @@
 #include <openssl/crypto.h>
 
 #include <fcntl.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -199,7 +198,7 @@ int InPlaceFiles::commitLogged(const QString& folder, QList<InPlaceGroup::Member
         m.code = writeBackCode(WriteBack::over(m.path, m.original, m.result, m.original.accessedNs));
         // An original that could not be put back as it was: the result is kept where the user sees it.
         if (m.code == PurgeFailed) {
-            m.resultPath = keepInFile(m.result, m.path);
+            m.resultPath = keepInFile(m.result, m.path, m.original.accessedNs, m.original.modifiedNs);
             if (m.resultPath.isEmpty()) {
                 allSettled = false; // the log keeps it for the next run
                 m.resultPath = InPlaceLog::path(folder);
@@ -229,14 +228,14 @@ int InPlaceFiles::writeBackCode(WriteBack::Outcome outcome) {
     return -7;
 }
 
-QString InPlaceFiles::keepInFile(const QByteArray& result, const QString& path) {
+QString InPlaceFiles::keepInFile(const QByteArray& result, const QString& path, qint64 accessedNs, qint64 modifiedNs) {
     const QString aside = FileProc::NewFilePath(path);
     const int fd = aside.isEmpty() ? -1
                                    : ::open(NativeName::encode(aside).constData(),
                                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return {};
-    const bool ok = WriteBack::writeWhole(fd, result, 0, 0) && ::fsync(fd) == 0;
+    const bool ok = WriteBack::writeWhole(fd, result, accessedNs, modifiedNs) && ::fsync(fd) == 0;
     ::close(fd);
     if (!ok)
         PathEntry::remove(aside);

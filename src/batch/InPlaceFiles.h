@@ -62,9 +62,9 @@ public:
     // A result that cannot take its original's name gets a visible free name beside it (the path followed by a
     // number), so no later run takes it for a leftover; the name it has afterwards.
     static QString keepAside(const QString& tempPath, const QString& path);
-    // The same for a result in memory: written and synced to the first free name of path followed by 1, 2, ...;
-    // that name, or empty when none could be written.
-    static QString keepInFile(const QByteArray& result, const QString& path);
+    // The same for a result in memory: written and synced to the first free name of path followed by 1, 2, ...,
+    // with these times; that name, or empty when none could be written.
+    static QString keepInFile(const QByteArray& result, const QString& path, qint64 accessedNs, qint64 modifiedNs);
 
 private:
     bool writeJournal(const QString& folder, const QList<InPlaceJournal::Entry>& entries, bool sync);

@@ -75,6 +75,7 @@ void recoverEntry(const QString& folder, const InPlaceJournal::Entry& e, Outcome
                          (aside.isEmpty() ? temp : aside) + QLatin1Char('.');
     }
 }
+
 // Whether the file holds some of the result where the result has it, which only the writing back can have put
 // there: 16 bytes or more of the result at their place within one 512-byte stretch, or (a decryption, whose
 // result is shorter than its original) the whole result at the start of a file not yet cut to it. Every stretch
@@ -132,7 +133,8 @@ void recoverWrittenBack(const QString& folder, const InPlaceLog::Entry& e, Outco
     } else {
         if (!present && fd >= 0)
             ::unlink(native.constData());
-        const QString aside = InPlaceFiles::keepInFile(e.result, original + QStringLiteral(".recovered"));
+        const QString aside = InPlaceFiles::keepInFile(e.result, original + QStringLiteral(".recovered"),
+                                                       e.originalAccessedNs, e.originalModifiedNs);
         out.lines << interrupted(e.name) +
                          QStringLiteral("; the original has changed since and was left as it is, the result is in "
                                         "the file ") +

@@ -4,6 +4,7 @@
 #include "batch/BatchRun.h"
 #include "batch/InPlaceJournal.h"
 #include "batch/RunContext.h"
+#include "batch/WriteBack.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/DiskTrace.h"
@@ -466,25 +467,46 @@ private slots:
         QCOMPARE(files(d), QStringList{name});
     }
 
-    // A disk that fills up during an in-place run costs no original: the file that does not fit stays as it was.
+    // A disk that fills up during an in-place run costs no original: the file that does not fit stays as it was,
+    // also when the disk fills while its result is being written over it (the original is put back from memory).
+    void fullDiskKeepsTheOriginal_data() {
+        QTest::addColumn<bool>("halfWay");
+        QTest::newRow("no room for the result") << false;
+        QTest::newRow("full half way through writing it over the original") << true;
+    }
     void fullDiskKeepsTheOriginal() {
+        QFETCH(bool, halfWay);
         if (::geteuid() != 0)
             QSKIP("needs root to mount a small tmpfs");
         const QString d = newFolder();
         if (::mount("tmpfs", native(d).constData(), "tmpfs", 0, "size=1m") != 0)
             QSKIP("cannot mount a tmpfs here");
-        const QByteArray large = TestSupport::pseudoRandomBytes(700 * 1024, 8);
+        // Half way: 125 pages of 4 KiB, whose result needs a 126th; the log has room, and then nothing has.
+        const QByteArray large = TestSupport::pseudoRandomBytes(halfWay ? 125 * 4096 : 700 * 1024, 8);
         const bool written = TestSupport::writeFile(d + "a.dat", "fits") && TestSupport::writeFile(d + "b.dat", large);
+        static QString filler;
+        filler = d + "filler";
+        if (halfWay)
+            WriteBack::setHalfWayHook([] {
+                QFile f(filler);
+                if (f.exists() || !f.open(QIODevice::WriteOnly))
+                    return;
+                const QByteArray page(4096, 'f');
+                while (f.write(page) == page.size() && f.flush()) {
+                }
+            });
         if (written)
             run(d, "*.dat", d, "*.dat", true, true);
+        WriteBack::setHalfWayHook(nullptr);
         const QByteArray b = TestSupport::readFile(d + "b.dat"), a = decrypted(d + "a.dat");
-        const QStringList left = files(d);
+        QStringList left = files(d);
+        left.removeOne(QStringLiteral("filler"));
         ::umount(native(d).constData());
         QVERIFY(written);
         QCOMPARE(b, large);
         QCOMPARE(a, QByteArray("fits"));
         QCOMPARE(left, (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
-        QVERIFY2(text().contains("Write error: disk full."), qPrintable(text()));
+        QVERIFY2(text().contains("b.dat") && text().contains("Write error: disk full."), qPrintable(text()));
         QCOMPARE(m_run->intFilesProcessed, 1);
     }
 

@@ -5,6 +5,7 @@
 #include "files/FileIdentity.h"
 #include "files/FileProc.h"
 #include "files/FolderListing.h"
+#include "files/FolderNames.h"
 #include "platform/os/NativeName.h"
 
 #include <QHash>
@@ -19,13 +20,15 @@ constexpr qsizetype kNamesShown = 3;
 void surveyFolder(const OutputSurvey::Plan& plan, const QString& below, OutputSurvey::Result& r) {
     const QString in = withTrailingSlash(plan.inputDir) + below;
     const QString out = withTrailingSlash(plan.outputDir) + below;
-    const Folder::Listing listing = Folder::listMatchingFiles(in, plan.inputSpec);
+    Folder::Contents listing = Folder::listFolder(in);
     if (!listing.ok)
         return;
     if (below.isEmpty())
         r.ok = true;
-    r.inputs += listing.names.size();
-    const QStringList& names = listing.names;
+    QStringList& names = listing.files;
+    names.removeIf([&plan](const QString& name) { return !FileProc::FileNameMatchesSpec(name, plan.inputSpec); });
+    r.inputs += names.size();
+    const FolderNames outputsThere(names.isEmpty() ? QString() : out);
     const auto outputName = [&](qsizetype i) {
         int code = 0;
         return FileProc::OutputName(names[i], plan.outputSpec, plan.encrypt, code);
@@ -49,7 +52,7 @@ void surveyFolder(const OutputSurvey::Plan& plan, const QString& below, OutputSu
         if (plan.each)
             plan.each(in + name, outPath);
         struct stat st {};
-        if (::lstat(NativeName::encode(outPath).constData(), &st) != 0)
+        if (!outputsThere.mayHold(outName) || ::lstat(NativeName::encode(outPath).constData(), &st) != 0)
             continue;
         if (FileIdentity::sameFile(in + name, outPath)) {
             ++r.ownInputs;
@@ -61,10 +64,8 @@ void surveyFolder(const OutputSurvey::Plan& plan, const QString& below, OutputSu
     }
     if (!plan.subfolders)
         return;
-    const Folder::Listing subfolders = Folder::listSubfolders(in);
-    if (subfolders.ok)
-        for (const QString& sub : subfolders.names)
-            surveyFolder(plan, below + sub + QLatin1Char('/'), r);
+    for (const QString& sub : std::as_const(listing.subfolders))
+        surveyFolder(plan, below + sub + QLatin1Char('/'), r);
 }
 
 } // namespace

@@ -1,11 +1,13 @@
 #include "batch/OutputClash.h"
 
 #include "files/FileIdentity.h"
+#include "files/FolderNames.h"
 
 #include <QHash>
 #include <QPair>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -60,6 +62,7 @@ Clash find(const QString& inputDir, const QStringList& inputNames, const QString
         return -1;
     };
     // The inputs' identities are only needed once an output exists already, which is rare.
+    std::optional<FolderNames> outputsThere; // listed once an output is not found among the inputs by name
     QHash<QPair<quint64, quint64>, qsizetype> byIdentity;
     bool identified = false;
     for (qsizetype i = 0; i < inputNames.size(); ++i) {
@@ -68,7 +71,9 @@ Clash find(const QString& inputDir, const QStringList& inputNames, const QString
             continue;
         const QString out = outputDir + name;
         qsizetype j = byName.empty() ? -1 : inputNamed(name);
-        if (j < 0) {
+        if (j < 0 && !outputsThere)
+            outputsThere.emplace(outputDir);
+        if (j < 0 && outputsThere->mayHold(name)) {
             const FileStamp st = FileStamp::of(out);
             if (st.valid && !identified) {
                 identified = true;

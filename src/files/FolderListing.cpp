@@ -99,6 +99,31 @@ Contents listFolder(const QString& folder) {
     return contents;
 }
 
+Listing listAllNames(const QString& folder) {
+    Listing listing;
+    const QByteArray native = NativeName::encode(folder);
+    DIR* dir = native.isEmpty() ? nullptr : ::opendir(native.constData());
+    if (!dir) {
+        listing.errorText = PathEntry::errorText(native.isEmpty() ? ENOENT : errno);
+        return listing;
+    }
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(dir);
+        if (!e) {
+            listing.ok = errno == 0;
+            if (!listing.ok)
+                listing.errorText = PathEntry::errorText(errno);
+            break;
+        }
+        const char* n = e->d_name;
+        if (!(n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))))
+            listing.names << NativeName::decode(QByteArrayView(n));
+    }
+    ::closedir(dir);
+    return listing;
+}
+
 Listing listFiles(const QString& folder) {
     Contents c = listFolder(folder);
     return Listing{c.ok, c.errorText, std::move(c.files)};

@@ -41,6 +41,10 @@ Listing listSubfolders(const QString& folder);
 // The files whose names satisfy the file specification (FileProc::FileNameMatchesSpec, case ignored).
 Listing listMatchingFiles(const QString& folder, const QString& spec);
 
+// The names of every entry, in the file system's own order and without looking at what they are: for asking
+// which names a folder holds.
+Listing listAllNames(const QString& folder);
+
 // Case-insensitive name order; names equal but for case keep a fixed order among themselves.
 void sortByName(QStringList& names);
 

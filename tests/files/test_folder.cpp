@@ -1,9 +1,11 @@
 #include "files/FileProc.h"
 #include "files/Folder.h"
 #include "files/FolderListing.h"
+#include "files/FolderNames.h"
 #include "files/ReadAhead.h"
 #include "platform/os/FileDialog.h"
 #include "platform/os/MessageBox.h"
+#include "platform/os/NativeName.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -12,7 +14,9 @@
 
 #include <memory>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Folder;
 
@@ -62,6 +66,37 @@ private slots:
         QStringList names = {"b", "B", "a", "_x", "A"};
         sortByName(names);
         QCOMPARE(names, QStringList({"_x", "A", "a", "B", "b"}));
+    }
+
+    // Which names may stand in a folder: whatever a file system that ignores case or normal form would match, and
+    // nothing in a folder that does not exist.
+    void folderNamesMayHold_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("may");
+        QTest::newRow("as written") << ""
+                                    << "b.txt" << true;
+        QTest::newRow("another case") << ""
+                                      << "ZETA.DOC" << true;
+        QTest::newRow("a link's own name") << ""
+                                           << "link.txt" << true;
+        QTest::newRow("a name in another normal form") << "" << QString::fromUtf8("cafe\xcc\x81.txt") << true;
+        QTest::newRow("raw bytes") << "" << NativeName::decode("caf\xe9\xff.txt") << true;
+        QTest::newRow("not there") << ""
+                                   << "b.txt.enc" << false;
+        QTest::newRow("a folder that does not exist") << "missing/"
+                                                      << "b.txt" << false;
+    }
+    void folderNamesMayHold() {
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        QFETCH(bool, may);
+        const QString d = m_home.path() + QStringLiteral("/names/");
+        QDir().mkpath(d);
+        for (const char* n : {"b.txt", "Zeta.doc", "caf\xc3\xa9.txt", "caf\xe9\xff.txt"})
+            ::close(::open((QFile::encodeName(d) + n).constData(), O_WRONLY | O_CREAT, 0600));
+        QFile::link(d + "b.txt", d + "link.txt");
+        QCOMPARE(FolderNames(d + folder).mayHold(name), may);
     }
 
     void countMatchingFiles_data() {

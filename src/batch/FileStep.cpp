@@ -194,15 +194,12 @@ int FileStep::writeInPlace(const QString& path, qint64 size, bool grouped, QStri
     return code;
 }
 
-int FileStep::prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size,
-                             bool sync) {
+int FileStep::prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size) {
     const bool encrypt = setup().blnEncrypt;
     RunContext& ctx = m_run.m_ctx;
-    // The result is synced before the original goes (here, or by the group it joins); its folder is synced
-    // before the original is touched. Until then a crash leaves the original, or the complete result under its
-    // temporary name.
-    const bool syncing = zq4e::sync_output(), syncingFolder = zq4e::sync_output_folder();
-    zq4e::set_sync_output(sync && syncing);
+    // The result is synced before the original goes; its folder is synced before the original is touched. Until
+    // then a crash leaves the original, or the complete result under its temporary name.
+    const bool syncingFolder = zq4e::sync_output_folder();
     zq4e::set_sync_output_folder(false);
     const int code = WorkerCall::run(size, [&] {
         int r = m_run.m_fileOps.ProcessFile(path, tempPath, true, size);
@@ -215,7 +212,6 @@ int FileStep::prepareInPlace(const QString& path, const QString& tempPath, const
             ctx.afterResultChecked(path);
         return r;
     });
-    zq4e::set_sync_output(syncing);
     zq4e::set_sync_output_folder(syncingFolder);
     return code;
 }
@@ -254,7 +250,7 @@ int FileStep::prepareInMemory(const QString& path, const QString& tempPath, cons
 
 int FileStep::replaceInPlace(const QString& path, QString& tempPath, const FileStamp& original, qint64 size) {
     const bool encrypt = setup().blnEncrypt;
-    const int code = prepareInPlace(path, tempPath, original, size, true);
+    const int code = prepareInPlace(path, tempPath, original, size);
     if (code != 0)
         return code;
     if (encrypt && FileProc::IsAntivirusWatchedType(path))

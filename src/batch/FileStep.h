@@ -43,8 +43,8 @@ private:
                      qint64& resultSize);
     // In place: the result beside the original, checked, then made final in a group or on its own.
     int writeInPlace(const QString& path, qint64 size, bool grouped, QString& tempPath);
-    // In place: the result written to tempPath and checked against the original (synced when asked).
-    int prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size, bool sync);
+    // In place, one file on its own: the result written to tempPath and checked against the original.
+    int prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size);
     // In place, a file of a group: the result made in memory and checked against the original.
     int prepareInMemory(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size,
                         QByteArray& result);

@@ -7,8 +7,8 @@
 
 // What a killed run may have left in a folder, put right by the next run that works there (while it holds the
 // folder, FolderLock.h):
-//   - temporary files of our own naming that no journal entry vouches for hold partial output, or a result
-//     whose original was never touched: they are removed;
+//   - temporary files of our own naming that no journal entry vouches for hold partial output, a result whose
+//     original was never touched, or an original the purge had overwritten but not yet removed: they are removed;
 //   - a journal entry whose result is complete and whose original is gone (or was overwritten by the purge)
 //     gets its result put back under the original's name; one whose original is intact loses its result;
 //   - a result in the folder's log (InPlaceLog.h) is written over its original when the writing back had begun

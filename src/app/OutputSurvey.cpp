@@ -26,7 +26,7 @@ void surveyFolder(const OutputSurvey::Plan& plan, const QString& below, OutputSu
     if (below.isEmpty())
         r.ok = true;
     QStringList& names = listing.files;
-    names.removeIf([&plan](const QString& name) { return !FileProc::FileNameMatchesSpec(name, plan.inputSpec); });
+    Folder::keepMatching(names, plan.inputSpec);
     r.inputs += names.size();
     const FolderNames outputsThere(names.isEmpty() ? QString() : out);
     const auto outputName = [&](qsizetype i) {

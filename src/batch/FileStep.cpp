@@ -183,7 +183,7 @@ int FileStep::writeInPlace(const QString& path, qint64 size, bool grouped, QStri
     tempPath = InPlaceFiles::temporaryPathFor(path);
     QByteArray result;
     const int code = tempPath.isEmpty() ? 5
-                     : grouped          ? prepareInMemory(path, tempPath, original, size, result)
+                     : grouped          ? prepareInPlace(path, tempPath, original, size, &result)
                                         : replaceInPlace(path, tempPath, original, size);
     if (grouped && code == 0)
         m_inPlace.group().add({path, tempPath, std::move(result), size, original, 0, QString()});
@@ -194,57 +194,42 @@ int FileStep::writeInPlace(const QString& path, qint64 size, bool grouped, QStri
     return code;
 }
 
-int FileStep::prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size) {
+int FileStep::prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size,
+                             QByteArray* inMemory) {
     const bool encrypt = setup().blnEncrypt;
     RunContext& ctx = m_run.m_ctx;
-    // The result is synced before the original goes; its folder is synced before the original is touched. Until
-    // then a crash leaves the original, or the complete result under its temporary name.
-    const bool syncingFolder = zq4e::sync_output_folder();
+    // On its own, the result is synced before the original goes, and its folder before the original is touched:
+    // until then a crash leaves the original, or the complete result under its temporary name. In memory, the
+    // group writes the result to the folder's log and then over the original; only partial plaintext of a failed
+    // decryption reaches the disk, under tempPath.
+    const bool syncing = zq4e::sync_output(), syncingFolder = zq4e::sync_output_folder();
     zq4e::set_sync_output_folder(false);
+    if (inMemory) {
+        zq4e::set_sync_output(false);
+        zq4e::set_rename_output(false);
+        zq4e::set_output_in_memory(true);
+    }
     const int code = WorkerCall::run(size, [&] {
         int r = m_run.m_fileOps.ProcessFile(path, tempPath, true, size);
+        const UnnamedFile made(inMemory ? zq4e::take_unnamed_output() : -1);
+        const QString result = inMemory ? NativeName::decode(UnnamedFile::pathOf(made.fd())) : tempPath;
         if (r == 0 && ctx.afterResultWritten)
-            ctx.afterResultWritten(path, tempPath);
+            ctx.afterResultWritten(path, result);
         if (r == 0)
-            r = m_inPlace.checkResult(path, tempPath, original,
-                                      [&] { return ResultCheck::resultMatches(path, tempPath, encrypt, ctx); });
-        if (r == 0 && ctx.afterResultChecked)
-            ctx.afterResultChecked(path);
-        return r;
-    });
-    zq4e::set_sync_output_folder(syncingFolder);
-    return code;
-}
-
-int FileStep::prepareInMemory(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size,
-                              QByteArray& result) {
-    const bool encrypt = setup().blnEncrypt;
-    RunContext& ctx = m_run.m_ctx;
-    // The result is made in memory and checked there; the group writes it to the folder's log and then over the
-    // original. Only partial plaintext of a failed decryption reaches the disk, under tempPath.
-    const bool syncing = zq4e::sync_output();
-    zq4e::set_sync_output(false);
-    zq4e::set_rename_output(false);
-    zq4e::set_output_in_memory(true);
-    const int code = WorkerCall::run(size, [&] {
-        int r = m_run.m_fileOps.ProcessFile(path, tempPath, true, size);
-        const UnnamedFile made(zq4e::take_unnamed_output());
-        if (r != 0)
-            return r;
-        const QString resultPath = NativeName::decode(UnnamedFile::pathOf(made.fd()));
-        if (ctx.afterResultWritten)
-            ctx.afterResultWritten(path, resultPath);
-        r = m_inPlace.checkResult(path, resultPath, original,
-                                  [&] { return ResultCheck::resultMatches(path, resultPath, encrypt, ctx); });
-        if (r == 0 && !made.readAll(result))
+            r = m_inPlace.checkResult(path, result, original,
+                                      [&] { return ResultCheck::resultMatches(path, result, encrypt, ctx); });
+        if (r == 0 && inMemory && !made.readAll(*inMemory))
             r = -7;
         if (r == 0 && ctx.afterResultChecked)
             ctx.afterResultChecked(path);
         return r;
     });
-    zq4e::set_output_in_memory(false);
-    zq4e::set_rename_output(true);
-    zq4e::set_sync_output(syncing);
+    if (inMemory) {
+        zq4e::set_output_in_memory(false);
+        zq4e::set_rename_output(true);
+        zq4e::set_sync_output(syncing);
+    }
+    zq4e::set_sync_output_folder(syncingFolder);
     return code;
 }
 

@@ -43,11 +43,10 @@ private:
                      qint64& resultSize);
     // In place: the result beside the original, checked, then made final in a group or on its own.
     int writeInPlace(const QString& path, qint64 size, bool grouped, QString& tempPath);
-    // In place, one file on its own: the result written to tempPath and checked against the original.
-    int prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size);
-    // In place, a file of a group: the result made in memory and checked against the original.
-    int prepareInMemory(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size,
-                        QByteArray& result);
+    // In place: the result written to tempPath, or with `inMemory` (a file of a group) made in memory and read into
+    // it, and checked against the original.
+    int prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size,
+                       QByteArray* inMemory = nullptr);
     // In place, one file on its own: prepared, synced, the original purged and the result renamed.
     int replaceInPlace(const QString& path, QString& tempPath, const FileStamp& original, qint64 size);
     bool groupable(const QString& path, qint64 size) const;

@@ -1,6 +1,7 @@
 #include "batch/InPlaceJournal.h"
 
 #include "batch/OwnFile.h"
+#include "platform/filekit/PosixFile.h"
 #include "platform/os/NativeName.h"
 
 #include <QFile>
@@ -37,24 +38,11 @@ bool write(const QString& folder, const QList<Entry>& entries, bool sync) {
                 QByteArray::number(e.originalModifiedNs) + '\n';
     const QByteArray native = NativeName::encode(path(folder));
     // Emptied only once it is known to be ours: another user's file under the name is neither written nor removed.
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    const int fd = OwnFile::openOwnForWriting(path(folder));
     if (fd < 0)
         return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !OwnFile::isOwn(st)) {
-        ::close(fd);
-        return false;
-    }
-    qsizetype done = ::ftruncate(fd, 0) == 0 ? 0 : -1;
-    while (done >= 0 && done < text.size()) {
-        const ssize_t n = ::write(fd, text.constData() + done, std::size_t(text.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    const bool ok = done == text.size() && (!sync || ::fsync(fd) == 0);
+    const bool ok = ::ftruncate(fd, 0) == 0 && filekit::posix::pwriteFull(fd, text.constData(), text.size(), 0) &&
+                    (!sync || ::fsync(fd) == 0);
     ::close(fd);
     if (!ok)
         ::unlink(native.constData());
@@ -63,12 +51,9 @@ bool write(const QString& folder, const QList<Entry>& entries, bool sync) {
 
 Found read(const QString& folder, QList<Entry>& entries) {
     entries.clear();
-    struct stat st {};
-    if (::lstat(NativeName::encode(path(folder)).constData(), &st) != 0)
-        return Found::None;
-    const int fd = OwnFile::openOwn(path(folder));
-    if (fd < 0)
-        return Found::NotOwn;
+    int fd = -1;
+    if (const Found found = OwnFile::openIfOwn(path(folder), fd); found != Found::Own)
+        return found;
     QFile f;
     if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "batch/OwnFile.h"
+
 #include <QList>
 #include <QString>
 
@@ -24,7 +26,7 @@ QString path(const QString& folder);
 bool write(const QString& folder, const QList<Entry>& entries, bool sync);
 // What a folder's journal may be: none, or a damaged one; the user's own; something else under its name (a link,
 // not a regular file, another user's file), which is never believed.
-enum class Found { None, Own, NotOwn };
+using Found = OwnFile::Found;
 // The entries of the folder's journal, when it is the user's own (OwnFile.h). Entries that do not name a
 // temporary file of our naming and a plain name of this folder are left out.
 Found read(const QString& folder, QList<Entry>& entries);

@@ -1,6 +1,7 @@
 #include "batch/InPlaceLog.h"
 
 #include "batch/OwnFile.h"
+#include "platform/filekit/PosixFile.h"
 #include "platform/os/DiskTrace.h"
 #include "platform/os/NativeName.h"
 
@@ -35,34 +36,6 @@ QByteArray entryLine(const Entry& e) {
            checksum(e.result) + '\n';
 }
 
-bool writeAll(int fd, const char* data, qsizetype size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, std::size_t(size));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
-// The log opened for writing, only when it is the user's own regular file (created private when missing).
-int openOwnForWriting(const QString& folder, bool& created) {
-    const QByteArray native = NativeName::encode(path(folder));
-    struct stat before {};
-    created = ::lstat(native.constData(), &before) != 0;
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
-    if (fd < 0)
-        return -1;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !OwnFile::isOwn(st)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
 } // namespace
 
 QString path(const QString& folder) {
@@ -70,15 +43,20 @@ QString path(const QString& folder) {
 }
 
 int write(const QString& folder, const QList<Entry>& entries) {
-    bool created = false;
-    const int fd = openOwnForWriting(folder, created);
+    struct stat before {};
+    const bool created = ::lstat(NativeName::encode(path(folder)).constData(), &before) != 0;
+    const int fd = OwnFile::openOwnForWriting(path(folder));
     if (fd < 0)
         return errno == ENOSPC || errno == EDQUOT ? -9 : -7;
-    bool ok = ::ftruncate(fd, 0) == 0 && writeAll(fd, kHeader.constData(), kHeader.size());
-    for (const Entry& e : entries) {
-        const QByteArray line = entryLine(e);
-        ok = ok && writeAll(fd, line.constData(), line.size()) && writeAll(fd, e.result.constData(), e.result.size());
-    }
+    qint64 at = 0;
+    const auto append = [fd, &at](const QByteArray& bytes) {
+        const bool done = filekit::posix::pwriteFull(fd, bytes.constData(), bytes.size(), at);
+        at += bytes.size();
+        return done;
+    };
+    bool ok = ::ftruncate(fd, 0) == 0 && append(kHeader);
+    for (const Entry& e : entries)
+        ok = ok && append(entryLine(e)) && append(e.result);
     ok = ok && ::fdatasync(fd) == 0;
     const int err = errno;
     ::close(fd);
@@ -97,8 +75,7 @@ int write(const QString& folder, const QList<Entry>& entries) {
 }
 
 void clear(const QString& folder) {
-    bool created = false;
-    const int fd = openOwnForWriting(folder, created);
+    const int fd = OwnFile::openOwnForWriting(path(folder));
     if (fd < 0)
         return;
     if (::ftruncate(fd, 0) != 0) {
@@ -112,12 +89,9 @@ void clear(const QString& folder) {
 
 Found read(const QString& folder, QList<Entry>& entries) {
     entries.clear();
-    struct stat st {};
-    if (::lstat(NativeName::encode(path(folder)).constData(), &st) != 0)
-        return Found::None;
-    const int fd = OwnFile::openOwn(path(folder));
-    if (fd < 0)
-        return Found::NotOwn;
+    int fd = -1;
+    if (const Found found = OwnFile::openIfOwn(path(folder), fd); found != Found::Own)
+        return found;
     QFile f;
     if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);

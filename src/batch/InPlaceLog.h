@@ -1,5 +1,7 @@
 #pragma once
 
+#include "batch/OwnFile.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -30,7 +32,7 @@ int write(const QString& folder, const QList<Entry>& entries);
 void clear(const QString& folder);
 // None, the user's own log (entries: those whole, in order, up to the first that is damaged or cut short), or
 // something else under its name that is never believed.
-enum class Found { None, Own, NotOwn };
+using Found = OwnFile::Found;
 Found read(const QString& folder, QList<Entry>& entries);
 // Removes the folder's log if it is the user's own.
 void remove(const QString& folder);

@@ -8,6 +8,7 @@
 #include "batch/WriteBack.h"
 #include "files/FileIdentity.h"
 #include "files/FileProc.h"
+#include "platform/filekit/PosixFile.h"
 #include "platform/os/NativeName.h"
 
 #include <QDir>
@@ -95,15 +96,7 @@ bool holdsPartOf(const QByteArray& now, const InPlaceLog::Entry& e) {
 
 QByteArray readUpTo(int fd, qint64 limit) {
     QByteArray bytes(limit, Qt::Uninitialized);
-    qint64 at = 0;
-    for (;;) {
-        const ssize_t n = ::pread(fd, bytes.data() + at, std::size_t(limit - at), at);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0 || (at += n) >= limit)
-            break;
-    }
-    bytes.truncate(at);
+    bytes.truncate(qMax<qint64>(0, filekit::posix::preadFull(fd, bytes.data(), limit, 0)));
     return bytes;
 }
 

@@ -34,6 +34,29 @@ int openOwn(const QString& path) {
     return fd;
 }
 
+Found openIfOwn(const QString& path, int& fd) {
+    struct stat st {};
+    fd = -1;
+    if (::lstat(NativeName::encode(path).constData(), &st) != 0)
+        return Found::None;
+    fd = openOwn(path);
+    return fd >= 0 ? Found::Own : Found::NotOwn;
+}
+
+int openOwnForWriting(const QString& path) {
+    const int fd =
+        ::open(NativeName::encode(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !isOwn(st)) {
+        ::close(fd);
+        errno = EPERM;
+        return -1;
+    }
+    return fd;
+}
+
 bool holdsResult(const QString& path, qint64 size, bool withHeader) {
     const int fd = openOwn(path);
     if (fd < 0)

@@ -18,6 +18,15 @@ bool isOwn(const QString& path);
 // -1 otherwise. The caller closes it.
 int openOwn(const QString& path);
 
+// What one of our names in a folder holds: nothing, the user's own regular file, or something else (a link, not a
+// regular file, another user's file), which is never believed.
+enum class Found { None, Own, NotOwn };
+// The path's file opened for reading (fd) when it is the user's own; fd is -1 otherwise.
+Found openIfOwn(const QString& path, int& fd);
+// The path's file opened for writing, created private (0600) when missing, only when it is the user's own regular
+// file (a link is not followed); -1 otherwise, with errno set. The caller closes it.
+int openOwnForWriting(const QString& path);
+
 // The user's own regular file of exactly `size` bytes; with `withHeader`, it also begins with a header of ours.
 bool holdsResult(const QString& path, qint64 size, bool withHeader);
 

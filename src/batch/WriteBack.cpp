@@ -1,6 +1,7 @@
 #include "batch/WriteBack.h"
 
 #include "files/FileIdentity.h"
+#include "platform/filekit/PosixFile.h"
 #include "platform/os/NativeName.h"
 
 #include <openssl/crypto.h>
@@ -15,33 +16,6 @@ namespace WriteBack {
 
 namespace {
 void (*g_halfWay)() = nullptr;
-
-bool writeAt(int fd, const char* data, qint64 size, qint64 at) {
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, data, std::size_t(size), at);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= n;
-        at += n;
-    }
-    return true;
-}
-
-bool readAt(int fd, char* data, qint64 size) {
-    qint64 at = 0;
-    while (at < size) {
-        const ssize_t n = ::pread(fd, data + at, std::size_t(size - at), at);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        at += n;
-    }
-    return true;
-}
 
 // Extended attributes of the user's namespace describe the contents (where they came from, tags, comments): they
 // do not stay with contents that are no longer those, as a file made new would not have them.
@@ -91,7 +65,7 @@ void giveTimes(int fd, qint64 accessedNs, qint64 modifiedNs) {
 }
 
 bool writeWhole(int fd, const QByteArray& result, qint64 accessedNs, qint64 modifiedNs) {
-    if (!writeAt(fd, result.constData(), result.size(), 0) || ::ftruncate(fd, result.size()) != 0)
+    if (!filekit::posix::pwriteFull(fd, result.constData(), result.size(), 0) || ::ftruncate(fd, result.size()) != 0)
         return false;
     giveTimes(fd, accessedNs, modifiedNs);
     return true;
@@ -112,15 +86,15 @@ Outcome over(const QString& path, const FileStamp& original, const QByteArray& r
     QByteArray before;
     if (outcome == Outcome::Written) {
         before.resize(original.size);
-        if (!readAt(fd, before.data(), before.size()))
+        if (filekit::posix::preadFull(fd, before.data(), before.size(), 0) != before.size())
             outcome = Outcome::Failed;
     }
     if (outcome == Outcome::Written) {
         const qint64 half = g_halfWay ? result.size() / 2 : result.size();
-        bool ok = writeAt(fd, result.constData(), half, 0);
+        bool ok = filekit::posix::pwriteFull(fd, result.constData(), half, 0);
         if (ok && g_halfWay)
             g_halfWay();
-        ok = ok && writeAt(fd, result.constData() + half, result.size() - half, half) &&
+        ok = ok && filekit::posix::pwriteFull(fd, result.constData() + half, result.size() - half, half) &&
              ::ftruncate(fd, result.size()) == 0;
         const int err = errno;
         if (ok) {

@@ -49,6 +49,31 @@ bool lessByName(const QString& a, const QString& b) {
     return c != 0 ? c < 0 : a < b;
 }
 
+// Calls f(dir, entry) for every entry but "." and ".."; false, with the system's words in errorText, when the
+// folder cannot be opened or read. The folder is open only while it is read.
+template <class F> bool readEntries(const QString& folder, QString& errorText, F f) {
+    const QByteArray native = NativeName::encode(folder);
+    // An empty path would otherwise stand for the current folder.
+    DIR* dir = native.isEmpty() ? nullptr : ::opendir(native.constData());
+    if (!dir) {
+        errorText = PathEntry::errorText(native.isEmpty() ? ENOENT : errno);
+        return false;
+    }
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(dir);
+        if (!e) {
+            const int error = errno;
+            ::closedir(dir);
+            if (error != 0)
+                errorText = PathEntry::errorText(error);
+            return error == 0;
+        }
+        const char* n = e->d_name;
+        if (!(n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))))
+            f(dir, e);
+    }
+}
 } // namespace
 
 namespace Folder {
@@ -59,38 +84,19 @@ void sortByName(QStringList& names) {
 
 Contents listFolder(const QString& folder) {
     Contents contents;
-    const QByteArray native = NativeName::encode(folder);
-    // An empty path would otherwise stand for the current folder.
-    DIR* dir = native.isEmpty() ? nullptr : ::opendir(native.constData());
-    if (!dir) {
-        contents.errorText = PathEntry::errorText(native.isEmpty() ? ENOENT : errno);
-        return contents;
-    }
-    for (;;) {
-        errno = 0;
-        const dirent* e = ::readdir(dir);
-        if (!e) {
-            if (errno != 0) {
-                contents.errorText = PathEntry::errorText(errno);
-                ::closedir(dir);
-                return contents;
-            }
-            break;
-        }
-        const char* n = e->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
+    const bool read = readEntries(folder, contents.errorText, [&contents](DIR* dir, const dirent* e) {
         int error = 0;
         const Kind kind = kindOf(dir, e, error);
-        QString name = NativeName::decode(QByteArrayView(n));
+        QString name = NativeName::decode(QByteArrayView(e->d_name));
         if (kind == Kind::Regular)
             contents.files << std::move(name);
         else if (kind == Kind::Folder)
             contents.subfolders << std::move(name);
         else
             contents.others << OtherEntry{std::move(name), kind, error};
-    }
-    ::closedir(dir);
+    });
+    if (!read)
+        return contents;
     sortByName(contents.files);
     sortByName(contents.subfolders);
     std::sort(contents.others.begin(), contents.others.end(),
@@ -101,26 +107,9 @@ Contents listFolder(const QString& folder) {
 
 Listing listAllNames(const QString& folder) {
     Listing listing;
-    const QByteArray native = NativeName::encode(folder);
-    DIR* dir = native.isEmpty() ? nullptr : ::opendir(native.constData());
-    if (!dir) {
-        listing.errorText = PathEntry::errorText(native.isEmpty() ? ENOENT : errno);
-        return listing;
-    }
-    for (;;) {
-        errno = 0;
-        const dirent* e = ::readdir(dir);
-        if (!e) {
-            listing.ok = errno == 0;
-            if (!listing.ok)
-                listing.errorText = PathEntry::errorText(errno);
-            break;
-        }
-        const char* n = e->d_name;
-        if (!(n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))))
-            listing.names << NativeName::decode(QByteArrayView(n));
-    }
-    ::closedir(dir);
+    listing.ok = readEntries(folder, listing.errorText, [&listing](DIR*, const dirent* e) {
+        listing.names << NativeName::decode(QByteArrayView(e->d_name));
+    });
     return listing;
 }
 
@@ -134,9 +123,13 @@ Listing listSubfolders(const QString& folder) {
     return Listing{c.ok, c.errorText, std::move(c.subfolders)};
 }
 
+void keepMatching(QStringList& names, const QString& spec) {
+    names.removeIf([&spec](const QString& name) { return !FileProc::FileNameMatchesSpec(name, spec); });
+}
+
 Listing listMatchingFiles(const QString& folder, const QString& spec) {
     Listing listing = listFiles(folder);
-    listing.names.removeIf([&spec](const QString& name) { return !FileProc::FileNameMatchesSpec(name, spec); });
+    keepMatching(listing.names, spec);
     return listing;
 }
 

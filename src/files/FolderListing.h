@@ -40,6 +40,8 @@ Listing listFiles(const QString& folder);
 Listing listSubfolders(const QString& folder);
 // The files whose names satisfy the file specification (FileProc::FileNameMatchesSpec, case ignored).
 Listing listMatchingFiles(const QString& folder, const QString& spec);
+// Keeps only the names that satisfy it.
+void keepMatching(QStringList& names, const QString& spec);
 
 // The names of every entry, in the file system's own order and without looking at what they are: for asking
 // which names a folder holds.

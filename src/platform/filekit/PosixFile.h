@@ -75,4 +75,19 @@ inline qint64 preadFull(int fd, char* buffer, qint64 size, qint64 offset) {
                     [fd, offset](char* b, size_t n, qint64 done) { return ::pread(fd, b, n, offset + done); });
 }
 
+// Writes all `size` bytes at `offset`; false (errno set) when a write fails or makes no progress.
+inline bool pwriteFull(int fd, const char* data, qint64 size, qint64 offset) {
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, data, static_cast<size_t>(size), offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+        offset += n;
+    }
+    return true;
+}
+
 } // namespace filekit::posix

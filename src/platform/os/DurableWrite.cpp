@@ -1,5 +1,6 @@
 #include "platform/os/DurableWrite.h"
 
+#include "platform/filekit/PosixFile.h"
 #include "platform/os/NativeName.h"
 
 #include <QDir>
@@ -16,21 +17,6 @@ namespace DurableWrite {
 namespace {
 QString systemError(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
-}
-
-bool writeAll(int fd, const QByteArray& bytes) {
-    const char* p = bytes.constData();
-    qint64 left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        left -= n;
-    }
-    return true;
 }
 } // namespace
 
@@ -50,7 +36,7 @@ bool writeFile(const QString& path, const QByteArray& bytes, QString& errorText)
     }
     int error = 0;
     errno = 0;
-    if (!writeAll(fd, bytes) || ::fsync(fd) != 0)
+    if (!filekit::posix::pwriteFull(fd, bytes.constData(), bytes.size(), 0) || ::fsync(fd) != 0)
         error = errno ? errno : EIO;
     if (::close(fd) != 0 && error == 0)
         error = errno;

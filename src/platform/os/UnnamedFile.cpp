@@ -1,5 +1,6 @@
 #include "platform/os/UnnamedFile.h"
 
+#include "platform/filekit/PosixFile.h"
 #include "platform/os/NativeName.h"
 
 #include <atomic>
@@ -66,15 +67,7 @@ bool UnnamedFile::readAll(QByteArray& out) const {
     if (length < 0 || length > (qint64(1) << 30))
         return false;
     out.resize(length);
-    for (qint64 at = 0; at < length;) {
-        const ssize_t n = ::pread(m_fd, out.data() + at, std::size_t(length - at), at);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        at += n;
-    }
-    return true;
+    return filekit::posix::preadFull(m_fd, out.data(), length, 0) == length;
 }
 
 bool UnnamedFile::link(const QString& path) const {

@@ -346,15 +346,21 @@ private slots:
     // beside it.
     void killedWhileResultsAreWrittenBack_data() {
         QTest::addColumn<QString>("hold");
-        QTest::addColumn<bool>("edited");
-        QTest::newRow("logged, nothing written back") << "purge 1" << false;
-        QTest::newRow("half of a result written back") << "half" << false;
-        QTest::newRow("two written back, not synced") << "purge 3" << false;
-        QTest::newRow("half written back, then edited") << "half" << true;
+        QTest::addColumn<QString>("after"); // what the user does to the first file after the kill
+        QTest::newRow("logged, nothing written back") << "purge 1"
+                                                      << "";
+        QTest::newRow("half of a result written back") << "half"
+                                                       << "";
+        QTest::newRow("two written back, not synced") << "purge 3"
+                                                      << "";
+        QTest::newRow("half written back, then edited") << "half"
+                                                        << "edit";
+        QTest::newRow("half written back, then a link put there") << "half"
+                                                                  << "link";
     }
     void killedWhileResultsAreWrittenBack() {
         QFETCH(QString, hold);
-        QFETCH(bool, edited);
+        QFETCH(QString, after);
         restoreFolder();
         QVERIFY(runChild(-1, hold) > 0);
         // The first file of the folder is the first of the group.
@@ -362,15 +368,21 @@ private slots:
         const QByteArray before = TestSupport::readFile(m_folder + first);
         const bool torn = hold == "half";
         QCOMPARE(before != m_originals.first() && decrypted(m_folder + first, m_scratch).isEmpty(), torn);
-        if (edited)
+        const QString elsewhere = m_home.path() + QStringLiteral("/elsewhere");
+        if (after == "edit")
             QVERIFY(TestSupport::writeFile(m_folder + first, "edited"));
+        // The half-written file moved elsewhere and a link to it in its place: nothing is written through it.
+        if (after == "link")
+            QVERIFY(QFile::rename(m_folder + first, elsewhere) && QFile::link(elsewhere, m_folder + first));
         const Leftovers::Outcome found = Leftovers::recover(m_folder, QStringLiteral("*.dat"));
-        QCOMPARE(found.restoredNames.contains(first), torn && !edited);
-        if (!edited) {
+        QCOMPARE(found.restoredNames.contains(first), torn && after.isEmpty());
+        if (after.isEmpty()) {
             checkRecovered(0);
             return;
         }
-        QCOMPARE(TestSupport::readFile(m_folder + first), QByteArray("edited"));
+        // Left as it is (a link neither followed nor replaced), the result beside it.
+        QCOMPARE(TestSupport::readFile(m_folder + first), after == "link" ? before : QByteArray("edited"));
+        QCOMPARE(QFileInfo(m_folder + first).isSymLink(), after == "link");
         const QStringList aside = QDir(m_folder).entryList({first + ".recovered*"}, QDir::Files);
         QCOMPARE(aside.size(), 1);
         QCOMPARE(decrypted(m_folder + aside.first(), m_scratch), m_originals.first());

@@ -220,6 +220,10 @@ private slots:
                 m_originals[name] = TestSupport::pseudoRandomBytes(s, static_cast<quint32>(7 * k + s));
                 ++k;
             }
+        // First of the folder, so every kill below meets it in the log: a name with the wildcard and separator
+        // characters of other systems and a control character, which the log and its recovery find again by its
+        // exact bytes.
+        m_originals[QStringLiteral("f00 a?b*c:d\\e\x01.dat")] = TestSupport::pseudoRandomBytes(3000, 99);
     }
     void cleanupTestCase() { zq4e::deallocate_buffers(); }
 

@@ -1,6 +1,7 @@
 #include "app/OperationSetup.h"
 #include "batch/RunClock.h"
 #include "batch/RunContext.h"
+#include "batch/WriteBack.h"
 #include "batch/gui/ProgressPanel.h"
 #include "batch/gui/ReportView.h"
 #include "batch/gui/frmAntiVirusQuery.h"
@@ -72,6 +73,9 @@ private:
     QList<QPair<QString, Action>> m_script;
     QStringList m_seen, m_unexpected;
 };
+
+// What the user does while a group's results are written over their originals (WriteBack's half-way hook).
+std::function<void()> g_duringWriteBack;
 
 void click(QWidget* dialog, const char* name) {
     auto* b = dialog->findChild<QPushButton*>(QString::fromLatin1(name));
@@ -386,6 +390,60 @@ private slots:
         QTimer::singleShot(0, this, [&] { heightAtStart = m_report->height(); });
         run(d, "*.txt", d, "*.enc");
         QCOMPARE(heightAtStart, frmReport::kStartHeight);
+        m_report->hide();
+    }
+
+    // Stop clicked, or the window closed, while a group of small results is being written over its originals (half
+    // of the first one written): the group is finished, every file of it whole and reported, nothing left of the
+    // folder's log, and no file after it touched.
+    void stopOrCloseWhileAGroupIsWrittenBack_data() {
+        QTest::addColumn<bool>("close");
+        QTest::newRow("Stop clicked") << false;
+        QTest::newRow("window closed") << true;
+    }
+    void stopOrCloseWhileAGroupIsWrittenBack() {
+        QFETCH(bool, close);
+        const QString d = newFolder();
+        QMap<QString, QByteArray> originals;
+        for (const char* name : {"a.txt", "b.txt", "c.txt"})
+            originals[QString::fromLatin1(name)] = TestSupport::pseudoRandomBytes(20000, quint32(name[0]));
+        // Larger than a group takes, so the group before it is written back first; then one more small file.
+        originals[QStringLiteral("d_large.txt")] = TestSupport::pseudoRandomBytes(2 << 20, 4);
+        originals[QStringLiteral("e.txt")] = "after the large one";
+        for (auto it = originals.cbegin(); it != originals.cend(); ++it)
+            QVERIFY(TestSupport::writeFile(d + it.key(), it.value()));
+        m_report->show();
+        int calls = 0;
+        g_duringWriteBack = [&] {
+            if (calls++ == 0)
+                close ? (void)m_report->close() : m_report->cmdStop->click();
+        };
+        WriteBack::setHalfWayHook([] { g_duringWriteBack(); });
+        setMode(true, true);
+        run(d, "*.txt", d, "*.txt");
+        WriteBack::setHalfWayHook(nullptr);
+        g_duringWriteBack = nullptr;
+        QVERIFY(calls > 0);
+        QVERIFY(m_report->blnStop);
+        QVERIFY(!QFileInfo::exists(d + ".zq4e-log"));
+        const QString scratch = QDir(m_home.path()).filePath(QStringLiteral("scratch"));
+        QStringList encrypted;
+        for (auto it = originals.cbegin(); it != originals.cend(); ++it) {
+            const QByteArray now = TestSupport::readFile(d + it.key());
+            if (now == it.value())
+                continue;
+            zq4e::operation_initialization(m_key.strKey, 0, 0, 0);
+            QCOMPARE(zq4e::decrypt_file(d + it.key(), scratch), 0);
+            QCOMPARE(TestSupport::readFile(scratch), it.value());
+            QFile::remove(scratch);
+            QVERIFY2(
+                text().contains(QRegularExpression(QRegularExpression::escape(it.key()) + " +[0-9,]+ bytes   -> ")),
+                qPrintable(text()));
+            encrypted << it.key();
+        }
+        QCOMPARE(encrypted.mid(0, 3), QStringList({"a.txt", "b.txt", "c.txt"}));
+        QVERIFY(!encrypted.contains(QStringLiteral("e.txt")));
+        QCOMPARE(m_report->intFilesProcessed, qint64(encrypted.size()));
         m_report->hide();
     }
 

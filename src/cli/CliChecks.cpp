@@ -65,10 +65,10 @@ bool confirmed(const OperationSetup& setup, bool yes, bool overwrite) {
 }
 
 qint64 countMatchingFiles(const QString& folder, const QString& spec, bool subfolders) {
-    const Folder::Listing files = Folder::listMatchingFiles(folder, spec);
+    const Folder::Listing files = Folder::listMatchingFiles(folder, spec, Folder::Order::AsFound);
     qint64 n = files.ok ? files.names.size() : 0;
     if (subfolders) {
-        const Folder::Listing below = Folder::listSubfolders(folder);
+        const Folder::Listing below = Folder::listSubfolders(folder, Folder::Order::AsFound);
         if (below.ok)
             for (const QString& name : below.names)
                 n += countMatchingFiles(folder + name + QLatin1Char('/'), spec, true);

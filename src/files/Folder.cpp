@@ -39,12 +39,12 @@ bool FileExists(const QString& path) {
 }
 
 qint64 CountSubfolders(const QString& path) {
-    const Listing listing = listSubfolders(path);
+    const Listing listing = listSubfolders(path, Order::AsFound);
     return listing.ok ? listing.names.size() : -1;
 }
 
 qint64 CountMatchingFiles(const QString& path, const QString& spec, bool showErrors) {
-    const Listing listing = listMatchingFiles(path, spec);
+    const Listing listing = listMatchingFiles(path, spec, Order::AsFound);
     if (listing.ok)
         return listing.names.size();
     if (showErrors)

@@ -44,9 +44,29 @@ Kind kindOf(DIR* dir, const dirent* e, int& error) {
     return error == ENOENT ? Kind::Missing : Kind::Unreachable;
 }
 
+// Letter case ignored, then as written. Names are compared over and over while a folder is sorted, so the
+// characters of the ASCII range are folded here; the first other character hands the pair to Qt's comparison,
+// which folds the same way and finds the characters before it equal.
 bool lessByName(const QString& a, const QString& b) {
-    const int c = QString::compare(a, b, Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a < b;
+    const qsizetype n = qMin(a.size(), b.size());
+    const QChar* pa = a.constData();
+    const QChar* pb = b.constData();
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t ca = pa[i].unicode(), cb = pb[i].unicode();
+        if (ca >= 0x80 || cb >= 0x80) {
+            const int c = QString::compare(a, b, Qt::CaseInsensitive);
+            return c != 0 ? c < 0 : a < b;
+        }
+        if (ca == cb)
+            continue;
+        if (ca >= 'A' && ca <= 'Z')
+            ca += 32;
+        if (cb >= 'A' && cb <= 'Z')
+            cb += 32;
+        if (ca != cb)
+            return ca < cb;
+    }
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
 // Calls f(dir, entry) for every entry but "." and ".."; false, with the system's words in errorText, when the
@@ -82,7 +102,7 @@ void sortByName(QStringList& names) {
     std::sort(names.begin(), names.end(), lessByName);
 }
 
-Contents listFolder(const QString& folder) {
+Contents listFolder(const QString& folder, Order order) {
     Contents contents;
     const bool read = readEntries(folder, contents.errorText, [&contents](DIR* dir, const dirent* e) {
         int error = 0;
@@ -97,10 +117,12 @@ Contents listFolder(const QString& folder) {
     });
     if (!read)
         return contents;
-    sortByName(contents.files);
-    sortByName(contents.subfolders);
-    std::sort(contents.others.begin(), contents.others.end(),
-              [](const OtherEntry& a, const OtherEntry& b) { return lessByName(a.name, b.name); });
+    if (order == Order::ByName) {
+        sortByName(contents.files);
+        sortByName(contents.subfolders);
+        std::sort(contents.others.begin(), contents.others.end(),
+                  [](const OtherEntry& a, const OtherEntry& b) { return lessByName(a.name, b.name); });
+    }
     contents.ok = true;
     return contents;
 }
@@ -113,13 +135,13 @@ Listing listAllNames(const QString& folder) {
     return listing;
 }
 
-Listing listFiles(const QString& folder) {
-    Contents c = listFolder(folder);
+Listing listFiles(const QString& folder, Order order) {
+    Contents c = listFolder(folder, order);
     return Listing{c.ok, c.errorText, std::move(c.files)};
 }
 
-Listing listSubfolders(const QString& folder) {
-    Contents c = listFolder(folder);
+Listing listSubfolders(const QString& folder, Order order) {
+    Contents c = listFolder(folder, order);
     return Listing{c.ok, c.errorText, std::move(c.subfolders)};
 }
 
@@ -127,9 +149,12 @@ void keepMatching(QStringList& names, const QString& spec) {
     names.removeIf([&spec](const QString& name) { return !FileProc::FileNameMatchesSpec(name, spec); });
 }
 
-Listing listMatchingFiles(const QString& folder, const QString& spec) {
-    Listing listing = listFiles(folder);
+Listing listMatchingFiles(const QString& folder, const QString& spec, Order order) {
+    // Sorted once the others are gone: a pattern that takes a few names of a large folder sorts only those.
+    Listing listing = listFiles(folder, Order::AsFound);
     keepMatching(listing.names, spec);
+    if (order == Order::ByName)
+        sortByName(listing.names);
     return listing;
 }
 

@@ -35,11 +35,15 @@ struct Listing {
     QStringList names;
 };
 
-Contents listFolder(const QString& folder);
-Listing listFiles(const QString& folder);
-Listing listSubfolders(const QString& folder);
+// Names in case-insensitive name order (sortByName), or as the file system gives them, where only their number
+// counts and sorting a folder of many thousands would be wasted.
+enum class Order { ByName, AsFound };
+
+Contents listFolder(const QString& folder, Order order = Order::ByName);
+Listing listFiles(const QString& folder, Order order = Order::ByName);
+Listing listSubfolders(const QString& folder, Order order = Order::ByName);
 // The files whose names satisfy the file specification (FileProc::FileNameMatchesSpec, case ignored).
-Listing listMatchingFiles(const QString& folder, const QString& spec);
+Listing listMatchingFiles(const QString& folder, const QString& spec, Order order = Order::ByName);
 // Keeps only the names that satisfy it.
 void keepMatching(QStringList& names, const QString& spec);
 

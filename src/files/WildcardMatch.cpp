@@ -23,14 +23,15 @@ bool onlyAsterisks(const QString& pattern) {
 namespace StrProc {
 
 bool WildcardMatch(const QString& text, const QString& pattern, bool caseSensitive) {
+    // Nothing but asterisks (the "*" of "*.*") matches anything: no need to fold and take apart the text.
+    if (onlyAsterisks(pattern))
+        return true;
     const QString t = caseSensitive ? text : text.toLower();
     const QString p = caseSensitive ? pattern : pattern.toLower();
     if (t == p)
         return true;
     if (t.isEmpty())
-        return onlyAsterisks(p);
-    if (p.isEmpty())
-        return true;
+        return false;
 
     // Whole characters, so that "?" never takes half of a surrogate pair.
     const QList<uint> tc = NativeName::characters(t);

@@ -66,6 +66,24 @@ private slots:
         QStringList names = {"b", "B", "a", "_x", "A"};
         sortByName(names);
         QCOMPARE(names, QStringList({"_x", "A", "a", "B", "b"}));
+
+        // The same order as Qt's comparison ignoring case, then as written, whatever the mix of ASCII and other
+        // characters, prefixes and letter case.
+        QStringList mixed = {"éte",     "Ete",     "ete", "ÉTÉ", "été", "e",   "E",     "eté",   "etÉ",   "straße",
+                             "STRASSE", "Strasse", "σς",  "ΣΣ",  "Σσ",  "a😀b", "A😀B",   "a😀",    "a",     "[x]",
+                             "{x}",     "@x",      "`x",  "Z",   "z",   "zé",  "Zé",    "x.txt", "X.TXT", "x.txt.enc",
+                             "x1",      "X10",     "x2",  "é",   "É",   "~",   "\u00e9"};
+        QStringList expected = mixed;
+        std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
+            const int c = QString::compare(a, b, Qt::CaseInsensitive);
+            return c != 0 ? c < 0 : a < b;
+        });
+        for (int turn = 0; turn < 3; ++turn) {
+            std::rotate(mixed.begin(), mixed.begin() + 7, mixed.end());
+            QStringList sorted = mixed;
+            sortByName(sorted);
+            QCOMPARE(sorted, expected);
+        }
     }
 
     // Which names may stand in a folder: whatever a file system that ignores case or normal form would match, and

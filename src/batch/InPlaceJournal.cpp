@@ -51,14 +51,9 @@ bool write(const QString& folder, const QList<Entry>& entries, bool sync) {
 
 Found read(const QString& folder, QList<Entry>& entries) {
     entries.clear();
-    int fd = -1;
-    if (const Found found = OwnFile::openIfOwn(path(folder), fd); found != Found::Own)
-        return found;
     QFile f;
-    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return Found::Own;
-    }
+    if (const Found found = OwnFile::openIfOwn(path(folder), f); found != Found::Own || !f.isOpen())
+        return found;
     const QList<QByteArray> lines = f.read(16 << 20).split('\n');
     if (lines.isEmpty() || lines.first() != kHeader)
         return Found::Own;

@@ -89,14 +89,9 @@ void clear(const QString& folder) {
 
 Found read(const QString& folder, QList<Entry>& entries) {
     entries.clear();
-    int fd = -1;
-    if (const Found found = OwnFile::openIfOwn(path(folder), fd); found != Found::Own)
-        return found;
     QFile f;
-    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return Found::Own;
-    }
+    if (const Found found = OwnFile::openIfOwn(path(folder), f); found != Found::Own || !f.isOpen())
+        return found;
     if (f.read(kHeader.size()) != kHeader)
         return Found::Own;
     for (;;) {

@@ -34,13 +34,16 @@ int openOwn(const QString& path) {
     return fd;
 }
 
-Found openIfOwn(const QString& path, int& fd) {
+Found openIfOwn(const QString& path, QFile& file) {
     struct stat st {};
-    fd = -1;
     if (::lstat(NativeName::encode(path).constData(), &st) != 0)
         return Found::None;
-    fd = openOwn(path);
-    return fd >= 0 ? Found::Own : Found::NotOwn;
+    const int fd = openOwn(path);
+    if (fd < 0)
+        return Found::NotOwn;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        ::close(fd);
+    return Found::Own;
 }
 
 int openOwnForWriting(const QString& path) {

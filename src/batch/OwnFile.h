@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 
 #include <sys/stat.h>
@@ -21,8 +22,8 @@ int openOwn(const QString& path);
 // What one of our names in a folder holds: nothing, the user's own regular file, or something else (a link, not a
 // regular file, another user's file), which is never believed.
 enum class Found { None, Own, NotOwn };
-// The path's file opened for reading (fd) when it is the user's own; fd is -1 otherwise.
-Found openIfOwn(const QString& path, int& fd);
+// The path's file opened for reading into `file` when it is the user's own (left closed when even that fails).
+Found openIfOwn(const QString& path, QFile& file);
 // The path's file opened for writing, created private (0600) when missing, only when it is the user's own regular
 // file (a link is not followed); -1 otherwise, with errno set. The caller closes it.
 int openOwnForWriting(const QString& path);

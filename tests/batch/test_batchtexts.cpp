@@ -3,6 +3,7 @@
 #include "batch/ReportLines.h"
 #include "batch/ResultTexts.h"
 #include "batch/RunSummary.h"
+#include "support/ReportEdits.h"
 #include "support/TestSupport.h"
 
 #include <QtTest>
@@ -86,23 +87,7 @@ private slots:
         ReportBuffer report;
         ReportLines lines(report.text());
         for (const QString& op : ops) {
-            const QString arg = op.mid(1);
-            switch (op.at(0).toLatin1()) {
-            case '+':
-                report.append(arg);
-                break;
-            case '-':
-                report.chop(arg.toInt());
-                break;
-            case '^':
-                report.dropHead(arg.toInt());
-                break;
-            case '~':
-                QVERIFY(report.removeTail(arg));
-                break;
-            default:
-                report.setText(arg);
-            }
+            QVERIFY(TestSupport::applyReportEdit(report, op));
             lines.update(report.takeUntouchedLength());
             const QString& text = report.text();
             const QStringList expected = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));

@@ -11,6 +11,7 @@
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/MessageBox.h"
+#include "support/ReportEdits.h"
 #include "support/TestSupport.h"
 
 #include <QAccessible>
@@ -299,7 +300,7 @@ private slots:
 
     // The text box reads as the report after every kind of edit the run makes: a note replaced by its line, a tail
     // cut inside a line break, a line taken back and written again, names beyond the Basic Plane, a new report.
-    // Each op: "+text" appends, "-n" chops n characters, "~text" removes that tail, "=text" replaces everything.
+    // Each op is one edit (TestSupport::applyReportEdit).
     void textBoxFollowsTheReport_data() {
         QTest::addColumn<QStringList>("ops");
         QTest::newRow("appends") << QStringList{"+Encrypting *.txt\r\n", "+a.txt  1 byte\r\n", "+b.txt"};
@@ -319,20 +320,7 @@ private slots:
         report.clear();
         m_report->reportChanged(false);
         for (const QString& op : ops) {
-            const QString arg = op.mid(1);
-            switch (op.at(0).toLatin1()) {
-            case '+':
-                report.append(arg);
-                break;
-            case '-':
-                report.chop(arg.toInt());
-                break;
-            case '~':
-                QVERIFY(report.removeTail(arg));
-                break;
-            default:
-                report.setText(arg);
-            }
+            QVERIFY(TestSupport::applyReportEdit(report, op));
             m_report->reportChanged(false);
             // The text box shows a CR LF, or a CR alone, as one line break.
             QString expected = report.text();

@@ -475,6 +475,7 @@ bool BatchRun::takeFolder(const QString& inputDir, const QString& spec, const QS
         for (const QString& line : found.lines)
             AddToReport(line + crlf, true);
         m_step.keepJournalEntries(dir, found.kept);
+        m_step.keepLogs(found.keptLogs);
         if (dir == inputDir)
             recovered = found.restoredNames;
     }

@@ -34,6 +34,7 @@ public:
     void keepJournalEntries(const QString& folder, const QList<InPlaceJournal::Entry>& entries) {
         m_inPlace.keepJournalEntries(folder, entries);
     }
+    void keepLogs(const QStringList& logPaths) { m_inPlace.keepLogs(logPaths); }
 
     static int renameFailureCode(const QString& path);
 

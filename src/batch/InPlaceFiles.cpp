@@ -4,6 +4,7 @@
 #include "batch/ResultCheck.h"
 #include "files/FileProc.h"
 #include "platform/filekit/FileKit.h"
+#include "platform/filekit/PosixFile.h"
 #include "platform/os/DiskTrace.h"
 #include "platform/os/NativeName.h"
 #include "platform/os/PathEntry.h"
@@ -30,11 +31,33 @@ InPlaceJournal::Entry entryFor(bool encrypt, const QString& path, const QString&
     e.resultSize = PathEntry::size(tempPath);
     e.originalSize = original.size;
     e.originalModifiedNs = original.modifiedNs;
+    struct stat st {};
+    if (::lstat(NativeName::encode(tempPath).constData(), &st) == 0)
+        e.resultOwner = st.st_uid;
     return e;
 }
 
 bool unchanged(const QString& path, const FileStamp& original) {
     return FileStamp::of(path).unchangedSince(original);
+}
+
+// What the folder's log says of an original: its file, times, mode and the digests of its stretches, read from
+// the file itself while it is still the original the result was made from. False when it no longer is.
+bool describeOriginal(const QString& path, const FileStamp& original, InPlaceLog::Entry& e) {
+    const int fd = ::open(NativeName::encode(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    QByteArray bytes(original.size, Qt::Uninitialized);
+    const bool read = FileStamp::of(path).unchangedSince(original) &&
+                      filekit::posix::preadFull(fd, bytes.data(), bytes.size(), 0) == bytes.size();
+    ::close(fd);
+    if (read)
+        e.originalDigests = InPlaceLog::digestsOf(bytes);
+    OPENSSL_cleanse(bytes.data(), std::size_t(bytes.size())); // plaintext, when encrypting
+    e.mode = quint32(original.mode & 07777);
+    e.device = quint64(original.device);
+    e.inode = quint64(original.inode);
+    return read && !e.originalDigests.isEmpty();
 }
 } // namespace
 
@@ -103,7 +126,7 @@ bool InPlaceFiles::writeJournal(const QString& folder, const QList<InPlaceJourna
 void InPlaceFiles::closeJournal(const QString& folder) {
     const QList<InPlaceJournal::Entry> stuck = m_stuck.value(folder);
     if (stuck.isEmpty())
-        InPlaceJournal::remove(folder);
+        InPlaceJournal::removeIn(folder);
     else
         InPlaceJournal::write(folder, stuck, false);
 }
@@ -154,7 +177,7 @@ QList<InPlaceGroup::Member> InPlaceFiles::commitGroup(bool encrypt) {
     if (members.isEmpty())
         return members;
     const QString folder = folderOf(members.first().path);
-    if (!m_logFolder.isEmpty() && m_logFolder != folder)
+    if (!m_logPath.isEmpty() && folderOf(m_logPath) != folder)
         closeLog();
     // A disk too full for the whole group's log may still take its files one by one.
     const int logged = commitLogged(folder, members, 0, members.size(), encrypt);
@@ -174,21 +197,35 @@ QList<InPlaceGroup::Member> InPlaceFiles::commitGroup(bool encrypt) {
 int InPlaceFiles::commitLogged(const QString& folder, QList<InPlaceGroup::Member>& members, qsizetype from,
                                qsizetype to, bool encrypt) {
     QList<InPlaceLog::Entry> entries;
+    QList<bool> described;
     for (qsizetype i = from; i < to; ++i) {
         const InPlaceGroup::Member& m = members[i];
-        entries << InPlaceLog::Entry{
-            encrypt, QFileInfo(m.path).fileName(), m.original.size, m.original.modifiedNs, m.original.accessedNs,
-            m.result};
+        InPlaceLog::Entry e;
+        e.encrypt = encrypt;
+        e.name = QFileInfo(m.path).fileName();
+        e.originalSize = m.original.size;
+        e.originalModifiedNs = m.original.modifiedNs;
+        e.originalAccessedNs = m.original.accessedNs;
+        described << describeOriginal(m.path, m.original, e);
+        if (described.last()) {
+            e.result = m.result;
+            entries << e;
+        }
     }
     // 1. No original is touched before every result is on the disk, in the folder's log.
-    if (const int code = InPlaceLog::write(folder, entries))
+    if (m_logPath.isEmpty())
+        m_logPath = InPlaceLog::usablePath(folder, m_keptLogs);
+    if (m_logPath.isEmpty())
+        return -7;
+    if (const int code = InPlaceLog::write(m_logPath, entries)) {
+        m_logPath.clear();
         return code;
-    m_logFolder = folder;
+    }
     // 2. Each result over its original, unless the original was edited meanwhile: the writing is the purge.
     bool allSettled = true;
     for (qsizetype i = from; i < to; ++i) {
         InPlaceGroup::Member& m = members[i];
-        if (!unchanged(m.path, m.original)) {
+        if (!described[i - from] || !unchanged(m.path, m.original)) {
             m.code = ChangedDuringOperation;
             continue;
         }
@@ -198,17 +235,26 @@ int InPlaceFiles::commitLogged(const QString& folder, QList<InPlaceGroup::Member
         m.code = writeBackCode(WriteBack::over(m.path, m.original, m.result, m.original.accessedNs));
         // An original that could not be put back as it was: the result is kept where the user sees it.
         if (m.code == PurgeFailed) {
-            m.resultPath = keepInFile(m.result, m.path, m.original.accessedNs, m.original.modifiedNs);
+            struct stat like {};
+            like.st_uid = m.original.owner;
+            like.st_gid = m.original.group;
+            like.st_mode = m.original.mode;
+            m.resultPath = keepInFile(m.result, m.path, m.original.accessedNs, m.original.modifiedNs, &like);
             if (m.resultPath.isEmpty()) {
                 allSettled = false; // the log keeps it for the next run
-                m.resultPath = InPlaceLog::path(folder);
+                m.resultPath = m_logPath;
             }
         }
     }
-    // 3. On the disk; then the log holds nothing anyone needs.
+    // 3. On the disk; then the log holds nothing anyone needs. A log that holds the only copy of a result is
+    // kept as it is, for the user and the next run, and the next group writes a log of another name.
     ResultCheck::syncFileSystem(folder + QStringLiteral("."));
-    if (allSettled)
-        InPlaceLog::clear(folder);
+    if (allSettled) {
+        InPlaceLog::clear(m_logPath);
+    } else {
+        m_keptLogs << m_logPath;
+        m_logPath.clear();
+    }
     return 0;
 }
 
@@ -228,13 +274,20 @@ int InPlaceFiles::writeBackCode(WriteBack::Outcome outcome) {
     return -7;
 }
 
-QString InPlaceFiles::keepInFile(const QByteArray& result, const QString& path, qint64 accessedNs, qint64 modifiedNs) {
+QString InPlaceFiles::keepInFile(const QByteArray& result, const QString& path, qint64 accessedNs, qint64 modifiedNs,
+                                 const struct stat* like) {
     const QString aside = FileProc::NewFilePath(path);
     const int fd = aside.isEmpty() ? -1
                                    : ::open(NativeName::encode(aside).constData(),
                                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return {};
+    // The original's owner and mode, where they can be given; a group that cannot be given takes the group's and
+    // others' permissions with it, so the copy is never readable by more people than the original.
+    if (like) {
+        const bool owned = ::fchown(fd, like->st_uid, like->st_gid) == 0 || ::fchown(fd, uid_t(-1), like->st_gid) == 0;
+        ::fchmod(fd, owned ? (like->st_mode & 0777) : (like->st_mode & 0700));
+    }
     const bool ok = WriteBack::writeWhole(fd, result, accessedNs, modifiedNs) && ::fsync(fd) == 0;
     ::close(fd);
     if (!ok)
@@ -242,11 +295,15 @@ QString InPlaceFiles::keepInFile(const QByteArray& result, const QString& path, 
     return ok ? aside : QString();
 }
 
+void InPlaceFiles::keepLogs(const QStringList& logPaths) {
+    m_keptLogs << logPaths;
+}
+
 void InPlaceFiles::closeLog() {
-    if (m_logFolder.isEmpty())
+    if (m_logPath.isEmpty())
         return;
-    InPlaceLog::remove(m_logFolder);
-    m_logFolder.clear();
+    InPlaceLog::remove(m_logPath);
+    m_logPath.clear();
 }
 
 void InPlaceFiles::syncPendingFolder() {

@@ -7,8 +7,11 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+
+#include <sys/stat.h>
 
 // Files encrypted or decrypted in place. A large file's result is written under a temporary name beside the
 // original, checked, and only then takes the original's place (the original purged first); a journal
@@ -59,12 +62,18 @@ public:
     // whenever this run rewrites it.
     void keepJournalEntries(const QString& folder, const QList<InPlaceJournal::Entry>& entries);
 
+    // Logs found in a folder that hold results for another run (Leftovers.h), or that this run had to keep: the run
+    // writes its own log under another name.
+    void keepLogs(const QStringList& logPaths);
+
     // A result that cannot take its original's name gets a visible free name beside it (the path followed by a
     // number), so no later run takes it for a leftover; the name it has afterwards.
     static QString keepAside(const QString& tempPath, const QString& path);
     // The same for a result in memory: written and synced to the first free name of path followed by 1, 2, ...,
-    // with these times; that name, or empty when none could be written.
-    static QString keepInFile(const QByteArray& result, const QString& path, qint64 accessedNs, qint64 modifiedNs);
+    // with these times (and the owner, group and mode of `like`, where given); that name, or empty when none could
+    // be written.
+    static QString keepInFile(const QByteArray& result, const QString& path, qint64 accessedNs, qint64 modifiedNs,
+                              const struct stat* like = nullptr);
 
 private:
     bool writeJournal(const QString& folder, const QList<InPlaceJournal::Entry>& entries, bool sync);
@@ -83,7 +92,8 @@ private:
     RenameFailureCode m_failureCode;
     InPlaceGroup m_group;
     QString m_unsyncedResult;
-    QString m_logFolder; // the folder whose log this run has written
+    QString m_logPath;      // the log this run is writing, in the folder of the group
+    QStringList m_keptLogs; // logs that hold results no one else has: never written over or removed by this run
     // Results that stayed under their temporary names: their journal entries are kept for the next run.
     QHash<QString, QList<InPlaceJournal::Entry>> m_stuck;
 };

@@ -26,8 +26,15 @@ QString name(const QByteArray& hex) {
 }
 } // namespace
 
+const QString kName = QStringLiteral(".zq4e-journal");
+
 QString path(const QString& folder) {
-    return folder + QStringLiteral(".zq4e-journal");
+    return folder + kName;
+}
+
+bool isJournalName(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral("^\\.zq4e-journal(-[1-9][0-9]?)?$"));
+    return pattern.match(name).hasMatch();
 }
 
 bool write(const QString& folder, const QList<Entry>& entries, bool sync) {
@@ -35,10 +42,11 @@ bool write(const QString& folder, const QList<Entry>& entries, bool sync) {
     for (const Entry& e : entries)
         text += QByteArray(e.encrypt ? "E" : "D") + ' ' + field(e.tempName) + ' ' + field(e.name) + ' ' +
                 QByteArray::number(e.resultSize) + ' ' + QByteArray::number(e.originalSize) + ' ' +
-                QByteArray::number(e.originalModifiedNs) + '\n';
-    const QByteArray native = NativeName::encode(path(folder));
+                QByteArray::number(e.originalModifiedNs) + ' ' + QByteArray::number(e.resultOwner) + '\n';
+    const QString journal = OwnFile::usablePath(folder, kName);
+    const QByteArray native = NativeName::encode(journal);
     // Emptied only once it is known to be ours: another user's file under the name is neither written nor removed.
-    const int fd = OwnFile::openOwnForWriting(path(folder));
+    const int fd = journal.isEmpty() ? -1 : OwnFile::openOwnForWriting(journal);
     if (fd < 0)
         return false;
     const bool ok = ::ftruncate(fd, 0) == 0 && filekit::posix::pwriteFull(fd, text.constData(), text.size(), 0) &&
@@ -49,17 +57,17 @@ bool write(const QString& folder, const QList<Entry>& entries, bool sync) {
     return ok;
 }
 
-Found read(const QString& folder, QList<Entry>& entries) {
+Found read(const QString& journalPath, QList<Entry>& entries) {
     entries.clear();
     QFile f;
-    if (const Found found = OwnFile::openIfOwn(path(folder), f); found != Found::Own || !f.isOpen())
+    if (const Found found = OwnFile::openIfOwn(journalPath, f); found != Found::Own || !f.isOpen())
         return found;
     const QList<QByteArray> lines = f.read(16 << 20).split('\n');
     if (lines.isEmpty() || lines.first() != kHeader)
         return Found::Own;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QList<QByteArray> f = lines[i].split(' ');
-        if (f.size() != 6 || (f[0] != "E" && f[0] != "D"))
+        if ((f.size() != 6 && f.size() != 7) || (f[0] != "E" && f[0] != "D"))
             continue;
         Entry e;
         e.encrypt = f[0] == "E";
@@ -68,6 +76,7 @@ Found read(const QString& folder, QList<Entry>& entries) {
         e.resultSize = f[3].toLongLong();
         e.originalSize = f[4].toLongLong();
         e.originalModifiedNs = f[5].toLongLong();
+        e.resultOwner = f.size() == 7 ? f[6].toLongLong() : -1;
         // Only our temporary names and plain names of this folder, so a damaged journal cannot point anywhere else.
         if (!isTemporaryName(e.tempName) || e.name.isEmpty() || e.name.contains(QLatin1Char('/')) ||
             e.name == QStringLiteral(".") || e.name == QStringLiteral(".."))
@@ -77,9 +86,15 @@ Found read(const QString& folder, QList<Entry>& entries) {
     return Found::Own;
 }
 
-void remove(const QString& folder) {
-    if (OwnFile::isOwn(path(folder)))
-        ::unlink(NativeName::encode(path(folder)).constData());
+void remove(const QString& journalPath) {
+    if (OwnFile::isOwn(journalPath))
+        ::unlink(NativeName::encode(journalPath).constData());
+}
+
+void removeIn(const QString& folder) {
+    const QString journal = OwnFile::usablePath(folder, kName);
+    if (!journal.isEmpty())
+        remove(journal);
 }
 
 QString newTemporaryName() {

@@ -6,18 +6,25 @@
 #include "platform/os/NativeName.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <openssl/evp.h>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace InPlaceLog {
 
 namespace {
-const QByteArray kHeader = QByteArrayLiteral("zq4 in-place log 1\n");
+const QByteArray kHeader = QByteArrayLiteral("zq4 in-place log 2\n");
+// Logs of earlier builds: their entries carry no digests, mode or file of the original.
+const QByteArray kHeaderV1 = QByteArrayLiteral("zq4 in-place log 1\n");
+const QString kName = QStringLiteral(".zq4e-log");
 
 QByteArray checksum(const QByteArray& bytes) {
     unsigned char digest[EVP_MAX_MD_SIZE];
@@ -27,25 +34,116 @@ QByteArray checksum(const QByteArray& bytes) {
     return QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex();
 }
 
-// Each entry: a line of its fields (the name in hexadecimal, as names may hold any byte but '/' and NUL), then
-// the result's bytes.
-QByteArray entryLine(const Entry& e) {
+// The fields of an entry before its checksum; names may hold any byte but '/' and NUL, so they are hexadecimal.
+QByteArray fieldsOf(const Entry& e) {
     return QByteArray(e.encrypt ? "E " : "D ") + NativeName::encode(e.name).toHex() + ' ' +
            QByteArray::number(e.result.size()) + ' ' + QByteArray::number(e.originalSize) + ' ' +
            QByteArray::number(e.originalModifiedNs) + ' ' + QByteArray::number(e.originalAccessedNs) + ' ' +
-           checksum(e.result) + '\n';
+           QByteArray::number(e.mode, 8) + ' ' + QByteArray::number(e.device) + ' ' + QByteArray::number(e.inode) +
+           ' ' + QByteArray::number(e.originalDigests.size());
+}
+// The checksum covers the fields, the result and the digests: no part of an entry is believed unless whole.
+QByteArray entryChecksum(const QByteArray& fields, const Entry& e) {
+    return checksum(fields + '\n' + e.result + e.originalDigests);
 }
 
+bool plainName(const QString& name) {
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QStringLiteral(".") &&
+           name != QStringLiteral("..");
+}
+
+constexpr qint64 kMaxResult = qint64(64) << 20;
+
+bool readEntryV2(QFile& f, const QList<QByteArray>& fields, Entry& e) {
+    bool ok = fields.size() == 11;
+    const auto number = [&](int i) {
+        bool good = false;
+        const qint64 v = fields.value(i).toLongLong(&good);
+        ok = ok && good && v >= 0;
+        return v;
+    };
+    e.encrypt = fields.value(0) == "E";
+    e.name = NativeName::decode(QByteArray::fromHex(fields.value(1)));
+    const qint64 size = number(2);
+    e.originalSize = number(3);
+    e.originalModifiedNs = number(4);
+    e.originalAccessedNs = number(5);
+    bool modeOk = false;
+    e.mode = fields.value(6).toUInt(&modeOk, 8);
+    e.device = quint64(number(7));
+    e.inode = quint64(number(8));
+    const qint64 digests = number(9);
+    const qint64 stretches = (e.originalSize + kStretch - 1) / kStretch;
+    ok = ok && modeOk && size <= kMaxResult && e.originalSize <= kMaxResult &&
+         (digests == 0 || digests == stretches * kDigestSize);
+    if (!ok)
+        return false;
+    e.result = f.read(size);
+    e.originalDigests = f.read(digests);
+    return e.result.size() == size && e.originalDigests.size() == digests &&
+           entryChecksum(fieldsOf(e), e) == fields.value(10);
+}
+
+bool readEntryV1(QFile& f, const QList<QByteArray>& fields, Entry& e) {
+    if (fields.size() != 7)
+        return false;
+    e.encrypt = fields[0] == "E";
+    e.name = NativeName::decode(QByteArray::fromHex(fields[1]));
+    bool sized = false;
+    const qint64 size = fields[2].toLongLong(&sized);
+    e.originalSize = fields[3].toLongLong();
+    e.originalModifiedNs = fields[4].toLongLong();
+    e.originalAccessedNs = fields[5].toLongLong();
+    if (!sized || size < 0 || size > kMaxResult)
+        return false;
+    e.result = f.read(size);
+    return e.result.size() == size && checksum(e.result) == fields[6];
+}
 } // namespace
 
-QString path(const QString& folder) {
-    return folder + QStringLiteral(".zq4e-log");
+QByteArray digestsOf(const QByteArray& bytes) {
+    QByteArray out;
+    out.reserve((bytes.size() + kStretch - 1) / kStretch * kDigestSize);
+    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    for (qsizetype at = 0; at < bytes.size(); at += kStretch) {
+        unsigned int length = 0;
+        if (!ctx || EVP_DigestInit_ex(ctx.get(), EVP_sha256(), nullptr) != 1 ||
+            EVP_DigestUpdate(ctx.get(), bytes.constData() + at, std::size_t(qMin(kStretch, bytes.size() - at))) != 1 ||
+            EVP_DigestFinal_ex(ctx.get(), digest, &length) != 1)
+            return {};
+        out.append(reinterpret_cast<const char*>(digest), kDigestSize);
+    }
+    return out;
 }
 
-int write(const QString& folder, const QList<Entry>& entries) {
+bool isOriginalStretch(const Entry& e, qint64 offset, const char* bytes, qint64 length) {
+    if (offset % kStretch != 0 || length != qMin(kStretch, e.originalSize - offset) || length <= 0 ||
+        e.originalDigests.size() < (offset / kStretch + 1) * kDigestSize)
+        return false;
+    const QByteArray digest = digestsOf(QByteArray::fromRawData(bytes, length));
+    return digest.size() == kDigestSize &&
+           std::memcmp(digest.constData(), e.originalDigests.constData() + offset / kStretch * kDigestSize,
+                       kDigestSize) == 0;
+}
+
+QString path(const QString& folder) {
+    return folder + kName;
+}
+
+bool isLogName(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral("^\\.zq4e-log(-[1-9][0-9]?)?$"));
+    return pattern.match(name).hasMatch();
+}
+
+QString usablePath(const QString& folder, const QStringList& keep) {
+    return OwnFile::usablePath(folder, kName, keep);
+}
+
+int write(const QString& logPath, const QList<Entry>& entries) {
     struct stat before {};
-    const bool created = ::lstat(NativeName::encode(path(folder)).constData(), &before) != 0;
-    const int fd = OwnFile::openOwnForWriting(path(folder));
+    const bool created = ::lstat(NativeName::encode(logPath).constData(), &before) != 0;
+    const int fd = OwnFile::openOwnForWriting(logPath);
     if (fd < 0)
         return errno == ENOSPC || errno == EDQUOT ? -9 : -7;
     qint64 at = 0;
@@ -55,14 +153,18 @@ int write(const QString& folder, const QList<Entry>& entries) {
         return done;
     };
     bool ok = ::ftruncate(fd, 0) == 0 && append(kHeader);
-    for (const Entry& e : entries)
-        ok = ok && append(entryLine(e)) && append(e.result);
+    for (const Entry& e : entries) {
+        const QByteArray fields = fieldsOf(e);
+        ok = ok && append(fields + ' ' + entryChecksum(fields, e) + '\n') && append(e.result) &&
+             append(e.originalDigests);
+    }
     ok = ok && ::fdatasync(fd) == 0;
     const int err = errno;
     ::close(fd);
     if (ok)
-        DiskTrace::note(DiskTrace::Step::SyncFile, path(folder));
+        DiskTrace::note(DiskTrace::Step::SyncFile, logPath);
     if (ok && created) {
+        const QString folder = QFileInfo(logPath).absolutePath();
         const int dir = ::open(NativeName::encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ok = dir >= 0 && ::fsync(dir) == 0;
         if (dir >= 0)
@@ -70,57 +172,46 @@ int write(const QString& folder, const QList<Entry>& entries) {
     }
     if (ok)
         return 0;
-    clear(folder);
+    // Nothing of it may be believed later, and an empty log is of no use to anyone.
+    remove(logPath);
     return err == ENOSPC || err == EDQUOT ? -9 : -7;
 }
 
-void clear(const QString& folder) {
-    const int fd = OwnFile::openOwnForWriting(path(folder));
+void clear(const QString& logPath) {
+    const int fd = OwnFile::openOwnForWriting(logPath);
     if (fd < 0)
         return;
-    if (::ftruncate(fd, 0) != 0) {
-        // Whatever it holds must not be believed later.
-        ::close(fd);
-        remove(folder);
-        return;
-    }
+    const bool emptied = ::ftruncate(fd, 0) == 0;
     ::close(fd);
+    if (!emptied)
+        remove(logPath); // whatever it holds must not be believed later
 }
 
-Found read(const QString& folder, QList<Entry>& entries) {
+Found read(const QString& logPath, QList<Entry>& entries) {
     entries.clear();
     QFile f;
-    if (const Found found = OwnFile::openIfOwn(path(folder), f); found != Found::Own || !f.isOpen())
+    if (const Found found = OwnFile::openIfOwn(logPath, f); found != Found::Own || !f.isOpen())
         return found;
-    if (f.read(kHeader.size()) != kHeader)
+    const QByteArray header = f.read(kHeader.size());
+    const bool v1 = header == kHeaderV1;
+    if (header != kHeader && !v1)
         return Found::Own;
     for (;;) {
         const QList<QByteArray> fields = f.readLine(1024).trimmed().split(' ');
-        if (fields.size() != 7 || (fields[0] != "E" && fields[0] != "D"))
+        if (fields.first() != "E" && fields.first() != "D")
             break;
         Entry e;
-        e.encrypt = fields[0] == "E";
-        e.name = NativeName::decode(QByteArray::fromHex(fields[1]));
-        bool sized = false;
-        const qint64 size = fields[2].toLongLong(&sized);
-        e.originalSize = fields[3].toLongLong();
-        e.originalModifiedNs = fields[4].toLongLong();
-        e.originalAccessedNs = fields[5].toLongLong();
         // Only plain names of this folder, so that a damaged log cannot point anywhere else.
-        if (!sized || size < 0 || size > (qint64(64) << 20) || e.name.isEmpty() || e.name.contains(QLatin1Char('/')) ||
-            e.name == QStringLiteral(".") || e.name == QStringLiteral(".."))
-            break;
-        e.result = f.read(size);
-        if (e.result.size() != size || checksum(e.result) != fields[6])
+        if (!(v1 ? readEntryV1(f, fields, e) : readEntryV2(f, fields, e)) || !plainName(e.name))
             break;
         entries << e;
     }
     return Found::Own;
 }
 
-void remove(const QString& folder) {
-    if (OwnFile::isOwn(path(folder)))
-        ::unlink(NativeName::encode(path(folder)).constData());
+void remove(const QString& logPath) {
+    if (OwnFile::isOwn(logPath))
+        ::unlink(NativeName::encode(logPath).constData());
 }
 
 } // namespace InPlaceLog

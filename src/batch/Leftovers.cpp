@@ -10,6 +10,7 @@
 #include "files/FileProc.h"
 #include "platform/filekit/PosixFile.h"
 #include "platform/os/NativeName.h"
+#include "platform/os/PathEntry.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,24 +47,27 @@ QString keepAside(const QString& temp, const QString& original) {
         return {};
     return aside;
 }
+QString shown(const QString& name) {
+    return NativeName::shown(name);
+}
 QString interrupted(const QString& name) {
-    return QStringLiteral("Found the result of an interrupted operation on ") + name;
+    return QStringLiteral("Found the result of an interrupted operation on ") + shown(name);
 }
 
 // One journal entry whose name the run covers and whose result is still under its temporary name.
 void recoverEntry(const QString& folder, const InPlaceJournal::Entry& e, Outcome& out) {
     const QString temp = folder + e.tempName, original = folder + e.name;
     const FileStamp now = FileStamp::of(original);
-    const bool complete = OwnFile::holdsResult(temp, e.resultSize, e.encrypt);
+    const bool complete = OwnFile::holdsResult(temp, e.resultSize, e.encrypt, e.resultOwner);
     if (!exists(original) || (now.valid && complete && overwrittenByPurge(original, e, now))) {
         if (complete && ::rename(NativeName::encode(temp).constData(), NativeName::encode(original).constData()) == 0) {
             out.restoredNames << e.name;
-            out.lines << QStringLiteral("Found the complete result of an interrupted operation on ") + e.name +
+            out.lines << QStringLiteral("Found the complete result of an interrupted operation on ") + shown(e.name) +
                              QStringLiteral(" and put it back under that name.");
         } else {
             const QString aside = keepAside(temp, original);
             out.lines << interrupted(e.name) + QStringLiteral(", but could not put it back; it is in the file ") +
-                             (aside.isEmpty() ? temp : aside) + QLatin1Char('.');
+                             shown(aside.isEmpty() ? temp : aside) + QLatin1Char('.');
         }
     } else if (now.valid && now.size == e.originalSize && now.modifiedNs == e.originalModifiedNs) {
         QFile::remove(temp);
@@ -73,25 +77,53 @@ void recoverEntry(const QString& folder, const InPlaceJournal::Entry& e, Outcome
         out.lines << interrupted(e.name) +
                          QStringLiteral("; the original has changed since and was left as it is, the result is in "
                                         "the file ") +
-                         (aside.isEmpty() ? temp : aside) + QLatin1Char('.');
+                         shown(aside.isEmpty() ? temp : aside) + QLatin1Char('.');
     }
 }
 
-// Whether the file holds some of the result where the result has it, which only the writing back can have put
-// there: 16 bytes or more of the result at their place within one 512-byte stretch, or (a decryption, whose
-// result is shorter than its original) the whole result at the start of a file not yet cut to it. Every stretch
-// is compared, not the first bytes alone, as a machine that went down may have kept any of the blocks written.
-bool holdsPartOf(const QByteArray& now, const InPlaceLog::Entry& e) {
+// What a file is against a logged result: the result itself (written back, its times perhaps not yet given), the
+// original untouched, a state only the writing back can have left (each 512-byte stretch the result's or the
+// original's at that place, the size between theirs, the same file), or anything else.
+enum class State { Complete, Intact, Partial, Other };
+
+// Whether the stretch of `now` at `at` is the result's, or the original's with (past the original's end) the
+// result's bytes, as a machine that went down while the result was written may have kept either of any block.
+bool stretchIsOurs(const QByteArray& now, qsizetype at, const InPlaceLog::Entry& e, bool& original) {
+    const qsizetype length = qMin(InPlaceLog::kStretch, now.size() - at);
     const QByteArray& result = e.result;
-    if (!result.isEmpty() && now.size() == e.originalSize && now.startsWith(result))
+    if (at + length <= result.size() && std::memcmp(now.constData() + at, result.constData() + at, size_t(length)) == 0)
         return true;
-    constexpr qsizetype kStretch = 512, kLeast = 16;
-    for (qsizetype at = 0; at < result.size() && at < now.size(); at += kStretch) {
-        const qsizetype length = qMin(kStretch, qMin(result.size(), now.size()) - at);
-        if (length >= kLeast && std::memcmp(now.constData() + at, result.constData() + at, std::size_t(length)) == 0)
-            return true;
+    original = true;
+    if (at >= e.originalSize)
+        return false;
+    const qsizetype inOriginal = qMin(InPlaceLog::kStretch, e.originalSize - at);
+    if (length < inOriginal || !InPlaceLog::isOriginalStretch(e, at, now.constData() + at, inOriginal))
+        return false;
+    const qsizetype rest = length - inOriginal;
+    return rest == 0 || (at + length <= result.size() && std::memcmp(now.constData() + at + inOriginal,
+                                                                      result.constData() + at + inOriginal,
+                                                                      size_t(rest)) == 0);
+}
+
+State stateOf(const QByteArray& now, const struct stat& st, const InPlaceLog::Entry& e) {
+    if (!S_ISREG(st.st_mode) || (e.inode != 0 && (quint64(st.st_ino) != e.inode || quint64(st.st_dev) != e.device)))
+        return State::Other;
+    if (now == e.result)
+        return State::Complete;
+    const qint64 modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    if (e.originalDigests.isEmpty()) // a log of an earlier build tells no more than this
+        return now.size() == e.originalSize && modifiedNs == e.originalModifiedNs ? State::Intact : State::Other;
+    if (now.size() < qMin(e.originalSize, qint64(e.result.size())) ||
+        now.size() > qMax(e.originalSize, qint64(e.result.size())))
+        return State::Other;
+    bool anyResult = false;
+    for (qsizetype at = 0; at < now.size(); at += InPlaceLog::kStretch) {
+        bool original = false;
+        if (!stretchIsOurs(now, at, e, original))
+            return State::Other;
+        anyResult = anyResult || !original;
     }
-    return false;
+    return !anyResult && now.size() == e.originalSize ? State::Intact : State::Partial;
 }
 
 QByteArray readUpTo(int fd, qint64 limit) {
@@ -100,74 +132,127 @@ QByteArray readUpTo(int fd, qint64 limit) {
     return bytes;
 }
 
-// One result of the folder's log: written over its original, unless the writing back had not begun (the original
-// intact) or the file has changed since (the result goes beside it).
-void recoverWrittenBack(const QString& folder, const InPlaceLog::Entry& e, Outcome& out) {
+void giveMode(int fd, const InPlaceLog::Entry& e) {
+    if (e.mode != 0)
+        ::fchmod(fd, mode_t(e.mode));
+}
+
+// One result of the folder's log, where the run covers its name: written over its original when the file is in a
+// state only the writing back can have left; given its times and mode when it was written whole; dropped when the
+// original is intact; otherwise the file is left exactly as it is and the result goes beside it. False when the
+// result could be kept nowhere but in the log.
+bool recoverWrittenBack(const QString& folder, const QString& logPath, const InPlaceLog::Entry& e, Outcome& out) {
     const QString original = folder + e.name;
     const QByteArray native = NativeName::encode(original);
+    // Whoever owns it: what the writing back could write, recovery may finish, once its contents prove it ours.
+    // Never through a link, never waiting on a FIFO.
+    const int fd = ::open(native.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     struct stat st {};
     const bool present = ::lstat(native.constData(), &st) == 0;
-    const int fd = !present ? ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)
-                   : OwnFile::isOwn(st) ? ::open(native.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)
-                                        : -1;
+    const bool opened = fd >= 0 && ::fstat(fd, &st) == 0;
     const QByteArray now =
-        fd >= 0 && present ? readUpTo(fd, qMax(e.originalSize, qint64(e.result.size())) + 1) : QByteArray();
-    const bool ours = !present || (fd >= 0 && holdsPartOf(now, e));
-    if (fd >= 0 && present && now == e.result) {
-        // Written back before the run ended; the times may not have been given yet.
-        WriteBack::giveTimes(fd, e.originalAccessedNs, e.originalModifiedNs);
-    } else if (fd >= 0 && ours && WriteBack::writeWhole(fd, e.result, e.originalAccessedNs, e.originalModifiedNs)) {
+        opened && S_ISREG(st.st_mode) ? readUpTo(fd, qMax(e.originalSize, qint64(e.result.size())) + 1) : QByteArray();
+    const State state = opened ? stateOf(now, st, e) : State::Other;
+    bool settled = true;
+    if (state == State::Complete) {
+        const qint64 modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        if (modifiedNs != e.originalModifiedNs)
+            WriteBack::giveTimes(fd, e.originalAccessedNs, e.originalModifiedNs);
+        giveMode(fd, e);
+    } else if (state == State::Partial && WriteBack::writeWhole(fd, e.result, e.originalAccessedNs, e.originalModifiedNs)) {
+        giveMode(fd, e);
         out.restoredNames << e.name;
-        out.lines << QStringLiteral("Found the complete result of an interrupted operation on ") + e.name +
+        out.lines << QStringLiteral("Found the complete result of an interrupted operation on ") + shown(e.name) +
                          QStringLiteral(" and put it back under that name.");
-    } else if (present && fd >= 0 && !ours && st.st_size == e.originalSize &&
-               qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec == e.originalModifiedNs) {
+    } else if (state == State::Intact) {
+        giveMode(fd, e);
         out.lines << interrupted(e.name) + QStringLiteral("; the original is intact, so the result was removed.");
     } else {
-        if (!present && fd >= 0)
-            ::unlink(native.constData());
         const QString aside = InPlaceFiles::keepInFile(e.result, original + QStringLiteral(".recovered"),
-                                                       e.originalAccessedNs, e.originalModifiedNs);
+                                                       e.originalAccessedNs, e.originalModifiedNs,
+                                                       present ? &st : nullptr);
+        settled = !aside.isEmpty();
+        const QString where = shown(aside.isEmpty() ? logPath : aside);
         out.lines << interrupted(e.name) +
-                         QStringLiteral("; the original has changed since and was left as it is, the result is in "
-                                        "the file ") +
-                         (aside.isEmpty() ? InPlaceLog::path(folder) : aside) + QLatin1Char('.');
+                         (present ? QStringLiteral("; the original has changed since and was left as it is, the "
+                                                   "result is in the file ")
+                                  : QStringLiteral("; the original is no longer there, the result is in the file ")) +
+                         where + QLatin1Char('.');
     }
     if (fd >= 0)
         ::close(fd);
+    return settled;
 }
 
-// What the folder's log holds (InPlaceLog.h); true when there was anything to put right. The log is acted on
-// whatever the run's file pattern: no step of it loses anything, and a file left half written must not wait.
-bool recoverLog(const QString& folder, Outcome& out) {
-    QList<InPlaceLog::Entry> entries;
-    const InPlaceLog::Found found = InPlaceLog::read(folder, entries);
-    if (found == InPlaceLog::Found::NotOwn)
-        out.lines << QStringLiteral("The file ") + QFileInfo(InPlaceLog::path(folder)).fileName() +
-                         QStringLiteral(" in this folder is not a log of this user's (it is a link, not a regular "
-                                        "file, or another user's file) and was left as it is.");
-    if (found != InPlaceLog::Found::Own)
+// One log of the folder (InPlaceLog.h). Entries for names the run does not cover, and results that could be
+// kept nowhere else, stay in a log; the log path that keeps them is added to out.keptLogs.
+bool recoverLog(const QString& folder, const QString& logPath, const QString& spec, Outcome& out) {
+    QList<InPlaceLog::Entry> entries, kept;
+    if (InPlaceLog::read(logPath, entries) != InPlaceLog::Found::Own)
         return false;
-    for (const InPlaceLog::Entry& e : std::as_const(entries))
-        recoverWrittenBack(folder, e, out);
+    bool acted = false;
+    for (const InPlaceLog::Entry& e : std::as_const(entries)) {
+        if (!FileProc::FileNameMatchesSpec(e.name, spec, false)) {
+            kept << e;
+            continue;
+        }
+        acted = true;
+        if (!recoverWrittenBack(folder, logPath, e, out))
+            kept << e;
+    }
     // What was written is on the disk before the log that could write it again goes.
-    if (!entries.isEmpty())
+    if (acted)
         ResultCheck::syncFileSystem(folder + QStringLiteral("."));
-    InPlaceLog::remove(folder);
+    if (kept.isEmpty()) {
+        InPlaceLog::remove(logPath);
+    } else if (kept.size() < entries.size()) {
+        // The rest under another name first: the log goes only once they are safe.
+        const QString rest = InPlaceLog::usablePath(folder, out.keptLogs + QStringList{logPath});
+        if (!rest.isEmpty() && InPlaceLog::write(rest, kept) == 0) {
+            InPlaceLog::remove(logPath);
+            out.keptLogs << rest;
+        } else {
+            out.keptLogs << logPath;
+        }
+    } else {
+        out.keptLogs << logPath;
+    }
     return true;
+}
+
+QString notOursLine(const QString& name, const QString& what) {
+    return QStringLiteral("The file ") + shown(name) + QStringLiteral(" in this folder is not a ") + what +
+           QStringLiteral(" of this user's (it is a link, not a regular file, or another user's file) and was left "
+                          "as it is.");
 }
 } // namespace
 
 Outcome recover(const QString& folder, const QString& spec) {
     Outcome out;
-    bool changed = recoverLog(folder, out);
+    // Only our own names are asked for: a folder of many files is not listed and sorted again.
+    const QStringList ours = QDir(folder).entryList({QStringLiteral(".zq4e-*")},
+                                                     QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    bool changed = false;
+    if (OwnFile::usablePath(folder, QStringLiteral(".zq4e-log")) != InPlaceLog::path(folder) &&
+        PathEntry::exists(InPlaceLog::path(folder)))
+        out.lines << notOursLine(QFileInfo(InPlaceLog::path(folder)).fileName(), QStringLiteral("log"));
+    for (const QString& name : ours)
+        if (InPlaceLog::isLogName(name))
+            changed = recoverLog(folder, folder + name, spec, out) || changed;
+
+    if (OwnFile::usablePath(folder, QStringLiteral(".zq4e-journal")) != InPlaceJournal::path(folder) &&
+        PathEntry::exists(InPlaceJournal::path(folder)))
+        out.lines << notOursLine(QFileInfo(InPlaceJournal::path(folder)).fileName(), QStringLiteral("journal"));
     QList<InPlaceJournal::Entry> entries;
+    QStringList journals;
+    for (const QString& name : ours) {
+        QList<InPlaceJournal::Entry> more;
+        if (InPlaceJournal::isJournalName(name) && InPlaceJournal::read(folder + name, more) == InPlaceJournal::Found::Own) {
+            journals << folder + name;
+            entries << more;
+        }
+    }
     QList<InPlaceJournal::Entry>& kept = out.kept;
-    const InPlaceJournal::Found journal = InPlaceJournal::read(folder, entries);
-    if (journal == InPlaceJournal::Found::NotOwn)
-        out.lines << QStringLiteral("The file ") + QFileInfo(InPlaceJournal::path(folder)).fileName() +
-                         QStringLiteral(" in this folder is not a journal of this user's (it is a link, not a regular "
-                                        "file, or another user's file) and was left as it is.");
     QSet<QString> vouched;
     for (const InPlaceJournal::Entry& e : std::as_const(entries)) {
         vouched.insert(e.tempName);
@@ -181,7 +266,10 @@ Outcome recover(const QString& folder, const QString& spec) {
                                             "are.");
             continue;
         }
-        if (!OwnFile::isOwn(st)) {
+        // The run's own result, or one it gave the original's owner (as root): one name, a regular file.
+        const bool given = e.resultOwner >= 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 &&
+                           qint64(st.st_uid) == e.resultOwner;
+        if (!OwnFile::isOwn(st) && !given) {
             out.lines << QStringLiteral("The file ") + e.tempName +
                              QStringLiteral(" named in this folder's journal is not a file of this user's (it is a "
                                             "link, not a regular file, or another user's file) and was left as it is.");
@@ -190,17 +278,16 @@ Outcome recover(const QString& folder, const QString& spec) {
         recoverEntry(folder, e, out);
         changed = true;
     }
-    if (journal == InPlaceJournal::Found::Own) {
-        if (kept.isEmpty())
-            InPlaceJournal::remove(folder);
-        else
+    if (!journals.isEmpty()) {
+        if (!kept.isEmpty())
             InPlaceJournal::write(folder, kept, true);
+        const QString keptIn = kept.isEmpty() ? QString() : OwnFile::usablePath(folder, QStringLiteral(".zq4e-journal"));
+        for (const QString& journal : std::as_const(journals))
+            if (journal != keptIn)
+                InPlaceJournal::remove(journal);
         changed = true;
     }
-    // Only our own temporary names are asked for: a folder of many files is not listed and sorted again.
-    const QStringList hidden =
-        QDir(folder).entryList({QStringLiteral(".zq4e-*.tmp")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    for (const QString& name : hidden) {
+    for (const QString& name : ours) {
         if (!InPlaceJournal::isTemporaryName(name) || vouched.contains(name) || !OwnFile::isOwn(folder + name))
             continue;
         if (QFile::remove(folder + name)) {

@@ -12,7 +12,7 @@
 namespace OwnFile {
 
 bool isOwn(const struct stat& st) {
-    return S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
+    return S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1;
 }
 
 bool isOwn(const QString& path) {
@@ -20,14 +20,16 @@ bool isOwn(const QString& path) {
     return ::lstat(NativeName::encode(path).constData(), &st) == 0 && isOwn(st);
 }
 
-int openOwn(const QString& path) {
+int openOwn(const QString& path, qint64 alsoOwner) {
     // Not following a link, and not waiting on a FIFO: what the name holds is checked on the open file itself.
     const int fd =
         ::open(NativeName::encode(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return -1;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !isOwn(st)) {
+    const bool examined = ::fstat(fd, &st) == 0;
+    const bool given = S_ISREG(st.st_mode) && st.st_nlink == 1 && alsoOwner >= 0 && qint64(st.st_uid) == alsoOwner;
+    if (!examined || !(isOwn(st) || given)) {
         ::close(fd);
         return -1;
     }
@@ -60,8 +62,19 @@ int openOwnForWriting(const QString& path) {
     return fd;
 }
 
-bool holdsResult(const QString& path, qint64 size, bool withHeader) {
-    const int fd = openOwn(path);
+QString usablePath(const QString& folder, const QString& base, const QStringList& keep) {
+    for (int n = 0; n < 16; ++n) {
+        const QString path = folder + base + (n == 0 ? QString() : QLatin1Char('-') + QString::number(n));
+        struct stat st {};
+        const bool free = ::lstat(NativeName::encode(path).constData(), &st) != 0 && errno == ENOENT;
+        if ((free || isOwn(st)) && !keep.contains(path))
+            return path;
+    }
+    return {};
+}
+
+bool holdsResult(const QString& path, qint64 size, bool withHeader, qint64 alsoOwner) {
+    const int fd = openOwn(path, alsoOwner);
     if (fd < 0)
         return false;
     struct stat st {};

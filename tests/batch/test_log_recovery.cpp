@@ -1,0 +1,171 @@
+// What a run killed after a group's log was written left in the folder is acted on only where the file can be
+// nothing but the writing back's work: a file the user edited, replaced or removed since keeps exactly what it
+// holds, its times and mode, whatever run comes next; a file the writing back left half written is completed.
+#include "batch/InPlaceLog.h"
+#include "batch/Leftovers.h"
+#include "files/FileProc.h"
+#include "support/RunHarness.h"
+
+#include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+enum class Now { Intact, HalfWritten, WrittenUntimed, ResultEdited, ResultAppended, OtherFile, Gone };
+enum class LogDamage { None, FlippedResultByte, CutShort };
+
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+struct stat statOf(const QString& path) {
+    struct stat st {};
+    ::lstat(native(path).constData(), &st);
+    return st;
+}
+qint64 modifiedNs(const struct stat& st) {
+    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+constexpr qint64 kOriginalTime = qint64(1600000000) * 1000000000 + 123456789;
+} // namespace
+
+class TestLogRecovery : public QObject {
+    Q_OBJECT
+    RunHarness h;
+
+private slots:
+    void initTestCase() { QVERIFY(h.start()); }
+    void cleanupTestCase() { h.stop(); }
+
+    void eachFileByWhatItIs_data() {
+        QTest::addColumn<Now>("now");
+        QTest::addColumn<LogDamage>("damage");
+        // The next run's: one covering the name (the recovery it begins with), or runs of one other file of the
+        // folder, in place and to a new file elsewhere.
+        QTest::addColumn<QString>("spec");
+        QTest::addColumn<bool>("resultThere"); // the file ends as the logged result
+        QTest::addColumn<bool>("aside");       // the result is kept beside the file
+        QTest::addColumn<QString>("line");
+        const QString all = QStringLiteral("*.txt"), other = QStringLiteral("/unrelated.txt");
+        QTest::newRow("intact") << Now::Intact << LogDamage::None << all << false << false << "original is intact";
+        QTest::newRow("half written") << Now::HalfWritten << LogDamage::None << all << true << false << "put it back";
+        QTest::newRow("written whole, times not yet given")
+            << Now::WrittenUntimed << LogDamage::None << all << true << false << "";
+        QTest::newRow("edited after the kill, same size")
+            << Now::ResultEdited << LogDamage::None << all << false << true << "has changed since";
+        QTest::newRow("a paragraph added after the kill")
+            << Now::ResultAppended << LogDamage::None << all << false << true << "has changed since";
+        QTest::newRow("another file under the name")
+            << Now::OtherFile << LogDamage::None << all << false << true << "has changed since";
+        QTest::newRow("removed after the kill") << Now::Gone << LogDamage::None << all << false << true
+                                                << "no longer there";
+        // A run that does not cover the name leaves file and log alone, however the file looks.
+        QTest::newRow("half written, a run of one other file")
+            << Now::HalfWritten << LogDamage::None << other << false << false << "";
+        QTest::newRow("edited, a run of one other file")
+            << Now::ResultAppended << LogDamage::None << other << false << false << "";
+        // A log that is not whole is not believed: nothing is written from it.
+        QTest::newRow("one byte of the logged result flipped")
+            << Now::HalfWritten << LogDamage::FlippedResultByte << all << false << false << "";
+        QTest::newRow("the log cut short") << Now::HalfWritten << LogDamage::CutShort << all << false << false << "";
+    }
+    void eachFileByWhatItIs() {
+        QFETCH(Now, now);
+        QFETCH(LogDamage, damage);
+        QFETCH(QString, spec);
+        QFETCH(bool, resultThere);
+        QFETCH(bool, aside);
+        QFETCH(QString, line);
+        const QString d = h.newFolder(), f = d + "f05.txt";
+        // A decryption's write-back: the original longer than its result, read-only as the user had it.
+        const QByteArray original = TestSupport::pseudoRandomBytes(5000, 5), result = TestSupport::pseudoRandomBytes(3300, 6);
+        QVERIFY(TestSupport::writeFile(f, original));
+        const struct timespec times[2] = {{1600000000, 0}, {1600000000, 123456789}};
+        QCOMPARE(::utimensat(AT_FDCWD, native(f).constData(), times, 0), 0);
+        QCOMPARE(::chmod(native(f).constData(), 0440), 0);
+        const struct stat was = statOf(f);
+        InPlaceLog::Entry e;
+        e.encrypt = false;
+        e.name = "f05.txt";
+        e.originalSize = original.size();
+        e.originalModifiedNs = kOriginalTime;
+        e.originalAccessedNs = qint64(1600000000) * 1000000000;
+        e.mode = 0440;
+        e.device = was.st_dev;
+        e.inode = was.st_ino;
+        e.originalDigests = InPlaceLog::digestsOf(original);
+        e.result = result;
+        QCOMPARE(InPlaceLog::write(InPlaceLog::path(d), {e}), 0);
+        if (damage != LogDamage::None) {
+            QByteArray log = TestSupport::readFile(InPlaceLog::path(d));
+            if (damage == LogDamage::FlippedResultByte)
+                log[log.size() - e.originalDigests.size() - 100] ^= 1;
+            else
+                log.chop(e.originalDigests.size() + 10);
+            QVERIFY(TestSupport::writeFile(InPlaceLog::path(d), log));
+        }
+
+        // What the kill and the user left. The writing back made the read-only file writable for itself.
+        QCOMPARE(::chmod(native(f).constData(), 0640), 0);
+        QByteArray left = original;
+        if (now == Now::HalfWritten)
+            left = result.left(2048) + original.mid(2048);
+        if (now == Now::WrittenUntimed || now == Now::ResultEdited || now == Now::ResultAppended)
+            left = result;
+        if (now == Now::ResultEdited)
+            left[1000] = 'x';
+        if (now == Now::ResultAppended)
+            left += "\nA paragraph the user added.\n";
+        if (now == Now::OtherFile) {
+            // Even a copy of a half-written file is not the file the writing back wrote.
+            left = result.left(2048) + original.mid(2048);
+            QVERIFY(TestSupport::writeFile(f + ".copy", left));
+            QCOMPARE(::rename(native(f + ".copy").constData(), native(f).constData()), 0);
+        }
+        if (now != Now::Intact && now != Now::Gone && now != Now::OtherFile)
+            QVERIFY(TestSupport::writeFile(f, left));
+        if (now == Now::Gone)
+            QVERIFY(QFile::remove(f));
+        const struct stat before = statOf(f);
+
+        QString report;
+        if (spec == all()) {
+            report = Leftovers::recover(d, spec).lines.join(QLatin1Char('\n'));
+        } else {
+            QVERIFY(TestSupport::writeFile(d + "unrelated.txt", "a file of the next run"));
+            h.process(d, spec, d, spec, true);
+            QCOMPARE(h.run->intFilesProcessed, 1);
+            h.process(d, spec, h.newFolder(), FileProc::AddedExtensionSpec("enc"), false);
+            report = h.report();
+        }
+        QVERIFY2(line.isEmpty() || report.contains(line), qPrintable(report));
+
+        const QByteArray after = TestSupport::readFile(f);
+        const struct stat st = statOf(f);
+        if (resultThere) {
+            QCOMPARE(after, result);
+            QCOMPARE(modifiedNs(st), kOriginalTime);
+            QCOMPARE(st.st_mode & 07777, mode_t(0440));
+        } else if (now != Now::Gone) {
+            // Exactly as it was: contents, time, mode (an intact original gets its mode back).
+            QCOMPARE(after, left);
+            QCOMPARE(modifiedNs(st), modifiedNs(before));
+            QCOMPARE(st.st_mode & 07777, now == Now::Intact && spec == all() ? mode_t(0440) : before.st_mode & 07777);
+        }
+        const QStringList kept = QDir(d).entryList({"f05.txt.recovered*"}, QDir::Files);
+        QCOMPARE(kept.size(), aside ? 1 : 0);
+        if (aside) {
+            QCOMPARE(TestSupport::readFile(d + kept.first()), result);
+            QCOMPARE(statOf(d + kept.first()).st_mode & 07777, now == Now::Gone ? mode_t(0600) : before.st_mode & 07777);
+        }
+        // A log a covering run settled is gone; one it did not cover stays for a run that does.
+        QCOMPARE(QFileInfo::exists(InPlaceLog::path(d)), spec != all() && damage == LogDamage::None);
+    }
+
+private:
+    static QString all() { return QStringLiteral("*.txt"); }
+};
+
+QTEST_GUILESS_MAIN(TestLogRecovery)
+#include "test_log_recovery.moc"

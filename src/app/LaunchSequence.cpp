@@ -111,6 +111,10 @@ bool CheckSetup(OperationSetup& setup, const frmKeyFrom& key, const Front& front
                          error, MessageBox::Warning);
         return false;
     }
+    if (outputs.tooLong > 0) {
+        MessageBox::show(OutputSurvey::tooLongText(outputs), error, MessageBox::Warning);
+        return false;
+    }
     return true;
 }
 

@@ -11,10 +11,20 @@
 #include <QHash>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr qsizetype kNamesShown = 3;
+
+// The longest name, in bytes, the file system of the folder takes (of the output root, for a subfolder still to
+// be made).
+qint64 nameMaxOf(const QString& folder, const QString& root) {
+    long most = ::pathconf(NativeName::encode(folder).constData(), _PC_NAME_MAX);
+    if (most <= 0)
+        most = ::pathconf(NativeName::encode(root).constData(), _PC_NAME_MAX);
+    return most > 0 ? most : 255;
+}
 
 // below: the folder's path under the input (and output) folder, "" or ending in '/'.
 void surveyFolder(const OutputSurvey::Plan& plan, const QString& below, OutputSurvey::Result& r) {
@@ -29,6 +39,7 @@ void surveyFolder(const OutputSurvey::Plan& plan, const QString& below, OutputSu
     Folder::keepMatching(names, plan.inputSpec);
     r.inputs += names.size();
     const FolderNames outputsThere(names.isEmpty() ? QString() : out);
+    const qint64 nameMax = names.isEmpty() ? 0 : nameMaxOf(out, plan.outputDir);
     const auto outputName = [&](qsizetype i) {
         int code = 0;
         return FileProc::OutputName(names[i], plan.outputSpec, plan.encrypt, code);
@@ -49,6 +60,14 @@ void surveyFolder(const OutputSurvey::Plan& plan, const QString& below, OutputSu
         if (outName.isEmpty())
             continue;
         const QString outPath = out + outName;
+        if (const qint64 bytes = NativeName::encode(outName).size(); bytes > nameMax) {
+            if (r.tooLong++ == 0) {
+                r.firstTooLong = below + name;
+                r.firstTooLongBytes = bytes;
+                r.nameMax = nameMax;
+            }
+            continue;
+        }
         if (plan.each)
             plan.each(in + name, outPath);
         struct stat st {};
@@ -90,6 +109,17 @@ Plan planOf(const OperationSetup& setup) {
 
 Result survey(const QString& inputDir, const QString& inputSpec, const QString& outputDir, const QString& outputSpec) {
     return survey(Plan{inputDir, inputSpec, outputDir, outputSpec, true, false, nullptr});
+}
+
+QString tooLongText(const Result& r) {
+    return QStringLiteral("The output name of ") + NativeName::shown(r.firstTooLong) + QStringLiteral(" would be ") +
+           QString::number(r.firstTooLongBytes) + QStringLiteral(" bytes long, more than the ") +
+           QString::number(r.nameMax) + QStringLiteral(" bytes the output folder's file system takes") +
+           (r.tooLong > 1 ? QStringLiteral(" (") + QString::number(r.tooLong - 1) +
+                                QLatin1String(r.tooLong == 2 ? " more file is" : " more files are") +
+                                QStringLiteral(" alike)")
+                          : QString()) +
+           QLatin1Char('.');
 }
 
 QString duplicateNamesText(const Result& r, const QString& outputSpecShown) {

@@ -30,6 +30,11 @@ struct Result {
     // The first two inputs that would give one output name (letter case aside), below the input folder, and
     // that name; empty when there are none.
     QString clashFirst, clashSecond, clashOutput, clashSecondOutput;
+    // Inputs whose output names are longer than the output folder's file system allows, and the first of them
+    // (below the input folder) with its output name's length and the limit.
+    qint64 tooLong = 0;
+    QString firstTooLong;
+    qint64 firstTooLongBytes = 0, nameMax = 0;
 };
 
 Result survey(const Plan& plan);
@@ -37,6 +42,8 @@ Result survey(const Plan& plan);
 Plan planOf(const OperationSetup& setup);
 Result survey(const QString& inputDir, const QString& inputSpec, const QString& outputDir, const QString& outputSpec);
 
+// The message for output names longer than the file system takes.
+QString tooLongText(const Result& r);
 // The message for output names that two inputs would share, and which inputs they are.
 QString duplicateNamesText(const Result& r, const QString& outputSpecShown);
 

@@ -307,10 +307,9 @@ void FileStep::commitNewFiles() {
     for (const NewFileGroup::Failure& f : m_newFiles.commit(zq4e::sync_output())) {
         const QString name = QFileInfo(f.outputPath).fileName();
         const int code = f.resultPath.isEmpty() ? -7 : renameFailureCode(f.outputPath);
-        if (!ResultTexts::CountsAsProcessed(code)) {
-            --m_run.intFilesProcessed;
-            m_run.lngTotalBytesProcessed -= f.bytes;
-        }
+        // The file's line was written when its result was; the result not at its name, it is not done.
+        --m_run.intFilesProcessed;
+        m_run.lngTotalBytesProcessed -= f.bytes;
         add(NativeName::shown(name).leftJustified(12) + QStringLiteral("  ") +
                 ResultTexts::StepResultText(code, setup().blnEncrypt, NativeName::shown(f.outputPath),
                                             NativeName::shown(f.resultPath)) +

@@ -45,10 +45,16 @@ bool NewFileGroup::name(const Waiting& w) {
 }
 
 // The name was taken meanwhile: the result goes beside it, under the first free name of the output path followed
-// by 1, 2, ...
+// by 1, 2, ... Where even that fails, the result goes (its input is untouched): a temporary name of ours would be
+// taken for a leftover and removed by the next run.
 QString NewFileGroup::keepAside(const Waiting& w) {
-    if (!w.unnamed.isOpen())
-        return InPlaceFiles::keepAside(w.from, w.to);
+    if (!w.unnamed.isOpen()) {
+        const QString aside = InPlaceFiles::keepAside(w.from, w.to);
+        if (aside != w.from)
+            return aside;
+        PathEntry::remove(w.from);
+        return {};
+    }
     const QString aside = FileProc::NewFilePath(w.to);
     return !aside.isEmpty() && w.unnamed.link(aside) ? aside : QString();
 }

@@ -1,5 +1,9 @@
 #include "app/LaunchChecks.h"
 #include "app/LaunchSequence.h"
+#include "app/OperationSetup.h"
+#include "files/FileProc.h"
+#include "key/frmKeyFrom.h"
+#include "platform/os/MessageBox.h"
 
 #include <QtTest>
 
@@ -89,6 +93,42 @@ private slots:
         QVERIFY(QDir(dir.path()).mkpath("Data") && QDir(dir.path()).mkpath("data"));
         QVERIFY(QFile::link(dir.filePath("Data"), dir.filePath("link")));
         QTEST(LaunchSequence::SameFolder(dir.filePath(a), dir.filePath(b)), "same");
+    }
+
+    // An output name the file system cannot hold is refused before anything is touched, naming its input: the
+    // run would otherwise report a result under a name it never got.
+    void outputNamesTheFileSystemCannotHold_data() {
+        QTest::addColumn<int>("length"); // of the input's name; the output adds ".enc"
+        QTest::addColumn<bool>("inPlace");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("output name of 255 bytes") << 251 << false << true;
+        QTest::newRow("output name of 256 bytes") << 252 << false << false;
+        QTest::newRow("input of 255 bytes") << 255 << false << false;
+        QTest::newRow("in place, the names stay") << 255 << true << true;
+    }
+    void outputNamesTheFileSystemCannotHold() {
+        QFETCH(int, length);
+        QFETCH(bool, inPlace);
+        QTemporaryDir dir;
+        const QString folder = dir.path() + '/', name = QString(length - 4, QLatin1Char('n')) + ".txt";
+        QFile f(folder + name);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("x") == 1);
+        f.close();
+        OperationSetup setup;
+        setup.strDirpath[0] = setup.strDirpath[1] = folder;
+        setup.strFilespec[0] = "*.txt";
+        setup.strFilespec[1] = FileProc::AddedExtensionSpec("enc");
+        setup.blnOutputFilesSame = inPlace;
+        if (inPlace)
+            setup.CopyInputToOutput();
+        frmKeyFrom key;
+        key.intKeyFrom = frmKeyFrom::FromKeyboard;
+        MessageBox::reset();
+        QFETCH(bool, accepted);
+        QCOMPARE(LaunchSequence::CheckSetup(setup, key, {}), accepted);
+        QCOMPARE(MessageBox::history().isEmpty(), accepted);
+        if (!accepted)
+            QVERIFY2(MessageBox::last().text.contains(name), qPrintable(MessageBox::last().text));
     }
 };
 

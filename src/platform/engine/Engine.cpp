@@ -478,8 +478,10 @@ int decrypt_file(const QString& inputPath, const QString& outputPath) {
         rc = commitResult(s, out);
     } else if (keepsPartialOutput(rc) && d.committed > 0) {
         // Only whole, authenticated plaintext stays: cut anything a failed write may have left behind.
-        if (out.commit(s.sync, s.syncFolder, static_cast<long long>(d.committed),
-                       OutputFile::Placing::BesideExisting) != Ok)
+        // A caller that names results itself (its output names hold complete results only) finds it aside.
+        const OutputFile::Placing placing =
+            s.renameOutput || inMemory(s) ? OutputFile::Placing::BesideExisting : OutputFile::Placing::Aside;
+        if (out.commit(s.sync, s.syncFolder, static_cast<long long>(d.committed), placing) != Ok)
             out.discard();
         else
             s.lastOutput = NativeName::decode(out.path());

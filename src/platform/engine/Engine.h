@@ -140,7 +140,9 @@ void set_write_behind(bool on);
 
 // Whether a complete result is given its output name (default true). Off, a result that waits under a temporary
 // name stays there (last_output_path() gives it) and an unnamed one stays unnamed and open (take_unnamed_output()
-// hands it over), for a caller that makes many results durable together and then names them.
+// hands it over), for a caller that makes many results durable together and then names them; partial plaintext of
+// a failed decryption then never takes the output path itself, only the first free name of the output path
+// followed by 1, 2, ... (last_output_path() tells which).
 void set_rename_output(bool on);
 // The descriptor of the last result when it was left unnamed, handed over to the caller, who names it
 // (UnnamedFile::link) or closes it; -1 when the last result has a name. One not taken is closed, and so lost,

@@ -245,7 +245,7 @@ int OutputFile::commit(bool sync, bool alsoFolder, long long length, Placing pla
         } else if (placing == Placing::Leave) {
             m_path = m_tempPath;
         } else {
-            code = placeBesideExisting();
+            code = placeBesideExisting(placing == Placing::Aside ? 1 : 0);
         }
     }
     if (code != Ok) {
@@ -289,7 +289,7 @@ int OutputFile::commitUnnamed(int code, bool alsoFolder, Placing placing) {
         return Ok;
     }
     if (code == Ok)
-        code = placing == Placing::Replace ? placeUnnamed() : placeBesideExisting();
+        code = placing == Placing::Replace ? placeUnnamed() : placeBesideExisting(placing == Placing::Aside ? 1 : 0);
     const bool closed = ::close(m_fd) == 0;
     const int closeError = errno;
     m_fd = -1;
@@ -331,8 +331,8 @@ int OutputFile::placeUnnamed() {
 
 // Puts the file under the output path if that is free, else under the first free name of the output path
 // followed by 1, 2, ...: a failed result must not replace a file that is there.
-int OutputFile::placeBesideExisting() {
-    for (int n = 0; n < 100000; ++n) {
+int OutputFile::placeBesideExisting(int first) {
+    for (int n = first; n < 100000; ++n) {
         const QByteArray candidate = n == 0 ? m_path : m_path + QByteArray::number(n);
         const int err = takeFreeName(candidate);
         if (err == 0) {

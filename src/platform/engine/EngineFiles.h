@@ -55,9 +55,11 @@ public:
     static constexpr std::uint64_t kWriteBehind = std::uint64_t(16) << 20;
     // Replace: the result takes the output path, whatever is there. BesideExisting: an existing file at the
     // output path is kept and the result takes the first free name of the path followed by 1, 2, ...
+    // Aside: the result never takes the output path itself, only the first free name of the path followed by 1,
+    // 2, ... (what is not the result asked for must not be found under its name).
     // Leave: the result stays under its temporary name (path() tells it) for the caller to rename, or an
     // unnamed result stays open, unnamed, for the caller to take (releaseUnnamed) and name.
-    enum class Placing { Replace, BesideExisting, Leave };
+    enum class Placing { Replace, BesideExisting, Aside, Leave };
     // Truncates to `length` (unless negative), gives the input's permission bits and its access and modification
     // times (as a copy that keeps them does, so a round trip gives a file its times back), syncs the file when asked,
     // renames it onto the output path (as `placing` says) and then syncs the folder when both are asked.
@@ -74,7 +76,7 @@ private:
     int commitUnnamed(int code, bool alsoFolder, Placing placing);
     // A result in memory that is to have a name after all: copied to a file of the output's folder.
     int toDisk();
-    int placeBesideExisting();
+    int placeBesideExisting(int first = 0);
     int placeUnnamed();
     // Gives the result `name` unless something stands there (EEXIST); 0 or an errno value.
     int takeFreeName(const QByteArray& name);

@@ -16,6 +16,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -39,6 +40,20 @@ InPlaceJournal::Entry entryFor(bool encrypt, const QString& path, const QString&
 
 bool unchanged(const QString& path, const FileStamp& original) {
     return FileStamp::of(path).unchangedSince(original);
+}
+
+// The original's access control list, where it has one, goes with its result, as it does for a result written
+// over its original: those the user let read the file may read the result, and no one else.
+void copyAccessList(const QString& path, const QString& tempPath) {
+    static const char kName[] = "system.posix_acl_access";
+    const QByteArray from = NativeName::encode(path), to = NativeName::encode(tempPath);
+    const ssize_t size = ::lgetxattr(from.constData(), kName, nullptr, 0);
+    if (size <= 0)
+        return;
+    QByteArray list(size, '\0');
+    const ssize_t got = ::lgetxattr(from.constData(), kName, list.data(), std::size_t(list.size()));
+    if (got > 0)
+        ::lsetxattr(to.constData(), kName, list.constData(), std::size_t(got), 0);
 }
 
 // What the folder's log says of an original: its file, times, mode and the digests of its stretches, read from
@@ -93,7 +108,9 @@ int InPlaceFiles::checkResult(const QString& path, const QString& tempPath, cons
         struct stat st {};
         if (::stat(temp.constData(), &st) == 0)
             ::chmod(temp.constData(), st.st_mode & 0700);
+        return 0;
     }
+    copyAccessList(path, tempPath);
     return 0;
 }
 

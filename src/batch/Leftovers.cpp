@@ -223,7 +223,7 @@ bool recoverLog(const QString& folder, const QString& logPath, const QString& sp
 QString notOursLine(const QString& name, const QString& what) {
     return QStringLiteral("The file ") + shown(name) + QStringLiteral(" in this folder is not a ") + what +
            QStringLiteral(" of this user's (it is a link, not a regular file, or another user's file) and was left "
-                          "as it is.");
+                          "as it is; this user's runs use another name for it here.");
 }
 } // namespace
 

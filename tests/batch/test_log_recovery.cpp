@@ -163,6 +163,45 @@ private slots:
         QCOMPARE(QFileInfo::exists(InPlaceLog::path(d)), spec != all() && damage == LogDamage::None);
     }
 
+    // A log or journal name that leads to a user's file (a link, a second name) is never written, emptied or
+    // removed through, and does not keep the run from working in the folder: it takes a name of its own.
+    void ourNamesNeverWriteThroughToAUsersFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("ourName");
+        QTest::newRow("log is a symbolic link") << "symlink" << ".zq4e-log";
+        QTest::newRow("log is a second name of the file") << "hardlink" << ".zq4e-log";
+        QTest::newRow("journal is a symbolic link") << "symlink" << ".zq4e-journal";
+        QTest::newRow("journal is a second name of the file") << "hardlink" << ".zq4e-journal";
+    }
+    void ourNamesNeverWriteThroughToAUsersFile() {
+        QFETCH(QString, kind);
+        QFETCH(QString, ourName);
+        const QString d = h.newFolder(), users = h.newFolder() + "notes";
+        const QByteArray notes = "the user's notes";
+        QVERIFY(TestSupport::writeFile(users, notes));
+        const QByteArray target = native(users), link = native(d + ourName);
+        QCOMPARE(kind == "symlink" ? ::symlink(target.constData(), link.constData())
+                                   : ::link(target.constData(), link.constData()),
+                 0);
+        InPlaceLog::Entry e;
+        e.name = "a.txt";
+        e.result = "a result";
+        QVERIFY(InPlaceLog::write(d + ourName, {e}) != 0);
+        InPlaceLog::clear(d + ourName);
+        InPlaceLog::remove(d + ourName);
+        QCOMPARE(TestSupport::readFile(users), notes);
+        QVERIFY(QFileInfo::exists(d + ourName) || QFileInfo(d + ourName).isSymLink());
+
+        // A run in place over the folder: a small file (through the log) and a large one (through the journal).
+        QVERIFY(TestSupport::writeFile(d + "a.txt", "small"));
+        QVERIFY(TestSupport::writeFile(d + "b.txt", TestSupport::pseudoRandomBytes(3 << 20, 2)));
+        h.process(d, "*.txt", d, "*.txt", true);
+        QVERIFY2(h.run->intFilesProcessed == 2, qPrintable(h.report()));
+        QVERIFY2(h.report().contains("use another name"), qPrintable(h.report()));
+        QCOMPARE(TestSupport::readFile(users), notes);
+        QCOMPARE(QDir(d).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList({ourName, "a.txt", "b.txt"}));
+    }
+
 private:
     static QString all() { return QStringLiteral("*.txt"); }
 };

@@ -44,6 +44,17 @@ bool setImmutable(const QString& path, bool on) {
     ::close(fd);
     return ok;
 }
+// Rewrites the file, keeping its size, once a group's log is on the disk: after the file's result was checked and
+// logged, before it is written over the file.
+QString g_editWhenLogged;
+void editWhenLogged(DiskTrace::Step step, const QString& path) {
+    if (step != DiskTrace::Step::SyncFile || !path.contains(".zq4e-log") || g_editWhenLogged.isEmpty())
+        return;
+    QFile f(g_editWhenLogged);
+    if (f.open(QIODevice::ReadWrite))
+        f.write("EDITED");
+    g_editWhenLogged.clear();
+}
 } // namespace
 
 class TestSealedRun : public QObject {
@@ -324,6 +335,7 @@ private slots:
         QTest::newRow("edited while encrypted to a new file") << false << "edit" << changed;
         QTest::newRow("encrypted twice, to a new file") << false << "encrypted" << twice;
         QTest::newRow("encrypted twice, in place") << true << "encrypted" << twice;
+        QTest::newRow("edited in place once logged, same size") << true << "edit logged" << changed;
         QTest::newRow("a file appeared at the output name meanwhile") << false << "appeared"
                                                                       << "Error when renaming temporary output file. ";
         QTest::newRow("a file appeared meanwhile, no unnamed files") << false << "appeared, no unnamed files"
@@ -340,6 +352,10 @@ private slots:
         if (seam == "encrypted") {
             run(d, "x.dat", d, "x.dat", true, true);
             plain = TestSupport::readFile(d + "x.dat");
+        } else if (seam == "edit logged") {
+            g_editWhenLogged = d + "x.dat";
+            DiskTrace::setRecorder(editWhenLogged);
+            plain.replace(0, 6, "EDITED");
         } else if (seam.startsWith("appeared")) {
             m_ctx->afterResultWritten = [out](const QString&, const QString&) {
                 QVERIFY(TestSupport::writeFile(out + "x.dat", "someone else's"));
@@ -354,8 +370,12 @@ private slots:
         }
         run(d, "x.dat", out, "x.dat", true, same);
         UnnamedFile::setAvailable(true);
+        DiskTrace::setRecorder(nullptr);
         QVERIFY2(text().contains(line), qPrintable(text()));
-        if (seam == "edit") {
+        if (seam == "edit logged") {
+            QCOMPARE(TestSupport::readFile(d + "x.dat"), plain);
+            QCOMPARE(m_run->intFilesProcessed, 0);
+        } else if (seam == "edit") {
             QCOMPARE(files(out), QStringList());
             QCOMPARE(TestSupport::readFile(d + "x.dat"), plain);
             QCOMPARE(m_run->intFilesProcessed, 0);

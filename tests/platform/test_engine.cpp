@@ -431,6 +431,11 @@ private slots:
         QVERIFY(QDir(m_dir.path()).mkdir("folder"));
         QCOMPARE(encrypt("folder", "out"), int(CannotOpenInput));
         QCOMPARE(decrypt("folder", "out"), int(CannotOpenInput));
+        // A FIFO without a writer reads as empty: only a regular file is an input.
+        QCOMPARE(::mkfifo(QFile::encodeName(at("pipe")).constData(), 0600), 0);
+        QCOMPARE(encrypt("pipe", "out"), int(CannotOpenInput));
+        QCOMPARE(decrypt("pipe", "out"), int(CannotOpenInput));
+        QVERIFY(QFile::remove(at("pipe")));
         QCOMPARE(encrypt("plain", "no-folder/out"), int(CannotOpenOutput));
         QCOMPARE(encrypt("plain", "folder"), int(CannotOpenOutput));
         QCOMPARE(encrypt("plain", "plain"), int(CannotOpenOutput));

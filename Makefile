@@ -4,8 +4,9 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # The icons drawn at build time, the Debian package and the checks of it and of the desktop files.
 DESKTOP_PACKAGES := librsvg2-bin dpkg-dev lintian appstream desktop-file-utils shared-mime-info xdg-utils \
 	libfile-mimeinfo-perl
-# Debian packages the build, the tests and the real-window runs need.
-PACKAGES := cmake make g++ qt6-base-dev libgl-dev libssl-dev xvfb xauth fonts-dejavu-core clang libclang-rt-14-dev \
+# Debian packages the build, the tests and the real-window runs need (strace: the test that reads the order of
+# the real syncs).
+PACKAGES := cmake make g++ qt6-base-dev libgl-dev libssl-dev xvfb xauth fonts-dejavu-core clang libclang-rt-14-dev strace \
 	$(DESKTOP_PACKAGES)
 # Debian packages the benchmarks compare with.
 BENCH_PACKAGES := ccrypt

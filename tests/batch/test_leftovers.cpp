@@ -11,7 +11,7 @@
 
 namespace {
 enum class Journal { None, Own, Foreign, Link };
-enum class Temp { Result, ForeignResult, LinkToResult, NoHeader };
+enum class Temp { Result, ForeignResult, GivenToOwner, LinkToResult, NoHeader };
 constexpr uid_t kOtherUser = 65534;
 const QString kOurTemp = QStringLiteral(".zq4e-0123456789abcdef.tmp");
 
@@ -31,8 +31,6 @@ class TestLeftovers : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(h.start());
-        if (::geteuid() != 0)
-            QSKIP("Files of another user can only be planted by root.");
     }
     void cleanupTestCase() { h.stop(); }
 
@@ -50,6 +48,9 @@ private slots:
         QTest::newRow("journal is a link") << Journal::Link << kOurTemp << Temp::Result << "b.txt" << false << false;
         QTest::newRow("result is another user's")
             << Journal::Own << kOurTemp << Temp::ForeignResult << "b.txt" << false << true;
+        // As root, the run gives a result its original's owner; the journal says so, and the result comes back.
+        QTest::newRow("result given the original's owner")
+            << Journal::Own << kOurTemp << Temp::GivenToOwner << "b.txt" << true << false;
         QTest::newRow("result is a link") << Journal::Own << kOurTemp << Temp::LinkToResult << "b.txt" << false << true;
         QTest::newRow("result without our header")
             << Journal::Own << kOurTemp << Temp::NoHeader << "b.txt" << false << false;
@@ -73,6 +74,9 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, putBack);
         QFETCH(bool, tempKept);
+        if ((journal == Journal::Foreign || temp == Temp::ForeignResult || temp == Temp::GivenToOwner) &&
+            ::geteuid() != 0)
+            QSKIP("Files of another user can only be planted by root.");
         // A shared folder, as /tmp is; the original was purged just before the kill.
         const QString d = h.newFolder(), elsewhere = h.newFolder();
         QCOMPARE(::chmod(native(d).constData(), 01777), 0);
@@ -83,7 +87,7 @@ private slots:
         const qint64 size = QFileInfo(result).size();
         if (temp == Temp::NoHeader)
             QVERIFY(TestSupport::writeFile(result, TestSupport::pseudoRandomBytes(size, 3)));
-        if (temp == Temp::ForeignResult)
+        if (temp == Temp::ForeignResult || temp == Temp::GivenToOwner)
             QCOMPARE(::chown(native(result).constData(), kOtherUser, kOtherUser), 0);
         if (temp == Temp::LinkToResult)
             QCOMPARE(::symlink(native(result).constData(), native(d + tempName).constData()), 0);
@@ -93,6 +97,8 @@ private slots:
         e.name = name;
         e.resultSize = size;
         e.originalSize = 23;
+        if (temp == Temp::GivenToOwner)
+            e.resultOwner = kOtherUser;
         if (journal == Journal::Own || journal == Journal::Foreign)
             QVERIFY(InPlaceJournal::write(d, {e}, false));
         if (journal == Journal::Foreign)

@@ -47,28 +47,34 @@ private slots:
         QTest::addColumn<bool>("resultThere"); // the file ends as the logged result
         QTest::addColumn<bool>("aside");       // the result is kept beside the file
         QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("foreign"); // the file is another user's (the run is root's, in a shared folder)
         const QString all = QStringLiteral("*.txt"), other = QStringLiteral("/unrelated.txt");
-        QTest::newRow("intact") << Now::Intact << LogDamage::None << all << false << false << "original is intact";
-        QTest::newRow("half written") << Now::HalfWritten << LogDamage::None << all << true << false << "put it back";
+        QTest::newRow("intact") << Now::Intact << LogDamage::None << all << false << false << "original is intact" << false;
+        QTest::newRow("half written") << Now::HalfWritten << LogDamage::None << all << true << false << "put it back" << false;
         QTest::newRow("written whole, times not yet given")
-            << Now::WrittenUntimed << LogDamage::None << all << true << false << "";
+            << Now::WrittenUntimed << LogDamage::None << all << true << false << "" << false;
         QTest::newRow("edited after the kill, same size")
-            << Now::ResultEdited << LogDamage::None << all << false << true << "has changed since";
+            << Now::ResultEdited << LogDamage::None << all << false << true << "has changed since" << false;
         QTest::newRow("a paragraph added after the kill")
-            << Now::ResultAppended << LogDamage::None << all << false << true << "has changed since";
+            << Now::ResultAppended << LogDamage::None << all << false << true << "has changed since" << false;
         QTest::newRow("another file under the name")
-            << Now::OtherFile << LogDamage::None << all << false << true << "has changed since";
+            << Now::OtherFile << LogDamage::None << all << false << true << "has changed since" << false;
         QTest::newRow("removed after the kill") << Now::Gone << LogDamage::None << all << false << true
-                                                << "no longer there";
+                                                << "no longer there" << false;
         // A run that does not cover the name leaves file and log alone, however the file looks.
         QTest::newRow("half written, a run of one other file")
-            << Now::HalfWritten << LogDamage::None << other << false << false << "";
+            << Now::HalfWritten << LogDamage::None << other << false << false << "" << false;
         QTest::newRow("edited, a run of one other file")
-            << Now::ResultAppended << LogDamage::None << other << false << false << "";
+            << Now::ResultAppended << LogDamage::None << other << false << false << "" << false;
         // A log that is not whole is not believed: nothing is written from it.
         QTest::newRow("one byte of the logged result flipped")
-            << Now::HalfWritten << LogDamage::FlippedResultByte << all << false << false << "";
-        QTest::newRow("the log cut short") << Now::HalfWritten << LogDamage::CutShort << all << false << false << "";
+            << Now::HalfWritten << LogDamage::FlippedResultByte << all << false << false << "" << false;
+        QTest::newRow("the log cut short") << Now::HalfWritten << LogDamage::CutShort << all << false << false << "" << false;
+        // What the writing back could write, recovery finishes; a copy beside keeps the owner and mode.
+        QTest::newRow("another user's file, half written")
+            << Now::HalfWritten << LogDamage::None << all << true << false << "put it back" << true;
+        QTest::newRow("another user's file, edited")
+            << Now::ResultAppended << LogDamage::None << all << false << true << "has changed since" << true;
     }
     void eachFileByWhatItIs() {
         QFETCH(Now, now);
@@ -77,6 +83,9 @@ private slots:
         QFETCH(bool, resultThere);
         QFETCH(bool, aside);
         QFETCH(QString, line);
+        QFETCH(bool, foreign);
+        if (foreign && ::geteuid() != 0)
+            QSKIP("Files of another user can only be made by root.");
         const QString d = h.newFolder(), f = d + "f05.txt";
         // A decryption's write-back: the original longer than its result, read-only as the user had it.
         const QByteArray original = TestSupport::pseudoRandomBytes(5000, 5), result = TestSupport::pseudoRandomBytes(3300, 6);
@@ -127,6 +136,8 @@ private slots:
             QVERIFY(TestSupport::writeFile(f, left));
         if (now == Now::Gone)
             QVERIFY(QFile::remove(f));
+        if (foreign)
+            QCOMPARE(::chown(native(f).constData(), 65534, 65534), 0);
         const struct stat before = statOf(f);
 
         QString report;
@@ -145,6 +156,7 @@ private slots:
         const struct stat st = statOf(f);
         if (resultThere) {
             QCOMPARE(after, result);
+            QCOMPARE(st.st_uid, before.st_uid);
             QCOMPARE(modifiedNs(st), kOriginalTime);
             QCOMPARE(st.st_mode & 07777, mode_t(0440));
         } else if (now != Now::Gone) {
@@ -157,6 +169,7 @@ private slots:
         QCOMPARE(kept.size(), aside ? 1 : 0);
         if (aside) {
             QCOMPARE(TestSupport::readFile(d + kept.first()), result);
+            QCOMPARE(statOf(d + kept.first()).st_uid, now == Now::Gone ? ::geteuid() : before.st_uid);
             QCOMPARE(statOf(d + kept.first()).st_mode & 07777, now == Now::Gone ? mode_t(0600) : before.st_mode & 07777);
         }
         // A log a covering run settled is gone; one it did not cover stays for a run that does.

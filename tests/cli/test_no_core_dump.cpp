@@ -1,5 +1,5 @@
 // The program, window or command line, makes itself non-dumpable and sets its core-file limit to zero before
-// it reads a key. Checked on the real executable, run as an ordinary user: a non-dumpable process's /proc files
+// it reads a key. Checked on the real executable, run as an ordinary user (another one when the test runs as root): a non-dumpable process's /proc files
 // belong to root instead of to it.
 #include "support/TestSupport.h"
 
@@ -37,9 +37,9 @@ class TestNoCoreDump : public QObject {
 private slots:
     void initTestCase() {
         TestSupport::prepareEnvironment(m_home);
-        if (::geteuid() != 0)
-            QSKIP("Needs root to run the program as another user.");
-        QCOMPARE(::chmod(QFile::encodeName(m_home.path()).constData(), 0777), 0);
+        // As root the program runs as an ordinary user; otherwise as the user the test runs as.
+        if (::geteuid() == 0)
+            QCOMPARE(::chmod(QFile::encodeName(m_home.path()).constData(), 0777), 0);
     }
 
     void startUpForbidsCoreDumps_data() {
@@ -63,7 +63,8 @@ private slots:
         p.setChildProcessModifier([] {
             // A limit the program must lower itself, whatever the test runs under.
             const rlimit some{1 << 20, 1 << 20};
-            if (::setrlimit(RLIMIT_CORE, &some) != 0 || ::setgid(kUser) != 0 || ::setuid(kUser) != 0)
+            if (::setrlimit(RLIMIT_CORE, &some) != 0 ||
+                (::geteuid() == 0 && (::setgid(kUser) != 0 || ::setuid(kUser) != 0)))
                 ::_exit(121);
         });
         p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zq4"),

@@ -58,7 +58,7 @@ void copyAccessList(const QString& path, const QString& tempPath) {
 
 // What the folder's log says of an original: its file, times, mode and the digests of its stretches, read from
 // the file itself while it is still the original the result was made from. False when it no longer is.
-bool describeOriginal(const QString& path, const FileStamp& original, InPlaceLog::Entry& e) {
+bool describeOriginal(const QString& path, const FileStamp& original, qint64 resultSize, InPlaceLog::Entry& e) {
     const int fd = ::open(NativeName::encode(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return false;
@@ -67,7 +67,7 @@ bool describeOriginal(const QString& path, const FileStamp& original, InPlaceLog
                       filekit::posix::preadFull(fd, bytes.data(), bytes.size(), 0) == bytes.size();
     ::close(fd);
     if (read)
-        e.originalDigests = InPlaceLog::digestsOf(bytes);
+        e.originalDigests = InPlaceLog::digestsOf(bytes, resultSize);
     OPENSSL_cleanse(bytes.data(), std::size_t(bytes.size())); // plaintext, when encrypting
     e.mode = quint32(original.mode & 07777);
     e.device = quint64(original.device);
@@ -223,7 +223,7 @@ int InPlaceFiles::commitLogged(const QString& folder, QList<InPlaceGroup::Member
         e.originalSize = m.original.size;
         e.originalModifiedNs = m.original.modifiedNs;
         e.originalAccessedNs = m.original.accessedNs;
-        described << describeOriginal(m.path, m.original, e);
+        described << describeOriginal(m.path, m.original, m.result.size(), e);
         if (described.last()) {
             e.result = m.result;
             entries << e;

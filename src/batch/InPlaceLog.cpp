@@ -75,7 +75,7 @@ bool readEntryV2(QFile& f, const QList<QByteArray>& fields, Entry& e) {
     const qint64 digests = number(9);
     const qint64 stretches = (e.originalSize + kStretch - 1) / kStretch;
     ok = ok && modeOk && size <= kMaxResult && e.originalSize <= kMaxResult &&
-         (digests == 0 || digests == stretches * kDigestSize);
+         (digests == 0 || digests == stretches * kDigestSize || digests == (stretches + 1) * kDigestSize);
     if (!ok)
         return false;
     e.result = f.read(size);
@@ -101,30 +101,55 @@ bool readEntryV1(QFile& f, const QList<QByteArray>& fields, Entry& e) {
 }
 } // namespace
 
-QByteArray digestsOf(const QByteArray& bytes) {
+namespace {
+// The digest of each piece [from[i], to[i]) of the bytes.
+QByteArray digestsOfPieces(const char* bytes, const QList<std::pair<qint64, qint64>>& pieces) {
     QByteArray out;
-    out.reserve((bytes.size() + kStretch - 1) / kStretch * kDigestSize);
+    out.reserve(pieces.size() * kDigestSize);
     const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(), EVP_MD_CTX_free);
     unsigned char digest[EVP_MAX_MD_SIZE];
-    for (qsizetype at = 0; at < bytes.size(); at += kStretch) {
+    for (const auto& [from, to] : pieces) {
         unsigned int length = 0;
         if (!ctx || EVP_DigestInit_ex(ctx.get(), EVP_sha256(), nullptr) != 1 ||
-            EVP_DigestUpdate(ctx.get(), bytes.constData() + at, std::size_t(qMin(kStretch, bytes.size() - at))) != 1 ||
+            EVP_DigestUpdate(ctx.get(), bytes + from, std::size_t(to - from)) != 1 ||
             EVP_DigestFinal_ex(ctx.get(), digest, &length) != 1)
             return {};
         out.append(reinterpret_cast<const char*>(digest), kDigestSize);
     }
     return out;
 }
+// Where a result shorter than its original ends inside a stretch: the original's bytes from there to the
+// stretch's end, which a write-back stopped before the file was cut to the result's length leaves behind it.
+bool endsInsideAStretch(qint64 resultSize, qint64 originalSize) {
+    return resultSize < originalSize && resultSize % kStretch != 0;
+}
+qint64 boundaryEnd(qint64 resultSize, qint64 originalSize) {
+    return qMin((resultSize / kStretch + 1) * kStretch, originalSize);
+}
+} // namespace
+
+QByteArray digestsOf(const QByteArray& original, qint64 resultSize) {
+    QList<std::pair<qint64, qint64>> pieces;
+    for (qint64 at = 0; at < original.size(); at += kStretch)
+        pieces.append({at, qMin(at + kStretch, qint64(original.size()))});
+    if (endsInsideAStretch(resultSize, original.size()))
+        pieces.append({resultSize, boundaryEnd(resultSize, original.size())});
+    return digestsOfPieces(original.constData(), pieces);
+}
 
 bool isOriginalStretch(const Entry& e, qint64 offset, const char* bytes, qint64 length) {
-    if (offset % kStretch != 0 || length != qMin(kStretch, e.originalSize - offset) || length <= 0 ||
-        e.originalDigests.size() < (offset / kStretch + 1) * kDigestSize)
+    const qint64 stretches = (e.originalSize + kStretch - 1) / kStretch;
+    qint64 index = -1;
+    if (offset % kStretch == 0 && length == qMin(kStretch, e.originalSize - offset) && length > 0)
+        index = offset / kStretch;
+    else if (endsInsideAStretch(e.result.size(), e.originalSize) && offset == e.result.size() &&
+             length == boundaryEnd(offset, e.originalSize) - offset)
+        index = stretches;
+    if (index < 0 || e.originalDigests.size() < (index + 1) * kDigestSize)
         return false;
-    const QByteArray digest = digestsOf(QByteArray::fromRawData(bytes, length));
+    const QByteArray digest = digestsOfPieces(bytes, {{0, length}});
     return digest.size() == kDigestSize &&
-           std::memcmp(digest.constData(), e.originalDigests.constData() + offset / kStretch * kDigestSize,
-                       kDigestSize) == 0;
+           std::memcmp(digest.constData(), e.originalDigests.constData() + index * kDigestSize, kDigestSize) == 0;
 }
 
 QString path(const QString& folder) {

@@ -28,15 +28,18 @@ struct Entry {
     qint64 originalAccessedNs = 0;
     quint32 mode = 0;                 // the original's permissions (0: not known, a log of an earlier build)
     quint64 device = 0, inode = 0;    // the original's file (0: not known)
-    QByteArray originalDigests;       // kDigestSize bytes per stretch of the original (empty: not known)
+    // kDigestSize bytes per stretch of the original (empty: not known), then, where a shorter result ends inside a
+    // stretch, the digest of the original's bytes from the result's end to that stretch's end.
+    QByteArray originalDigests;
     QByteArray result;
 };
 
 constexpr qint64 kStretch = 512;
 constexpr int kDigestSize = 8;
-// The digests of every kStretch bytes of these bytes.
-QByteArray digestsOf(const QByteArray& bytes);
-// Whether the bytes at `offset` (at most kStretch, within the original) are the original's there.
+// The digests an entry keeps of an original whose result has resultSize bytes.
+QByteArray digestsOf(const QByteArray& original, qint64 resultSize);
+// Whether the bytes at `offset` (a whole stretch of the original, or from a shorter result's end to the end of its
+// stretch) are the original's there.
 bool isOriginalStretch(const Entry& e, qint64 offset, const char* bytes, qint64 length);
 
 // The default log of a folder (a path ending with '/'), and whether a name in a folder is one of the log's names.

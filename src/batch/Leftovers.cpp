@@ -91,18 +91,25 @@ enum class State { Complete, Intact, Partial, Other };
 bool stretchIsOurs(const QByteArray& now, qsizetype at, const InPlaceLog::Entry& e, bool& original) {
     const qsizetype length = qMin(InPlaceLog::kStretch, now.size() - at);
     const QByteArray& result = e.result;
-    if (at + length <= result.size() && std::memcmp(now.constData() + at, result.constData() + at, size_t(length)) == 0)
+    const auto isResult = [&](qsizetype from, qsizetype count) {
+        return from + count <= result.size() &&
+               std::memcmp(now.constData() + from, result.constData() + from, size_t(count)) == 0;
+    };
+    if (isResult(at, length))
         return true;
     original = true;
     if (at >= e.originalSize)
         return false;
+    // The whole of a shorter result written, the file not yet cut to its length: the result, then the original.
+    if (at < result.size() && at + length > result.size() && isResult(at, result.size() - at) &&
+        InPlaceLog::isOriginalStretch(e, result.size(), now.constData() + result.size(), at + length - result.size())) {
+        original = false;
+        return true;
+    }
     const qsizetype inOriginal = qMin(InPlaceLog::kStretch, e.originalSize - at);
     if (length < inOriginal || !InPlaceLog::isOriginalStretch(e, at, now.constData() + at, inOriginal))
         return false;
-    const qsizetype rest = length - inOriginal;
-    return rest == 0 || (at + length <= result.size() && std::memcmp(now.constData() + at + inOriginal,
-                                                                      result.constData() + at + inOriginal,
-                                                                      size_t(rest)) == 0);
+    return length == inOriginal || isResult(at + inOriginal, length - inOriginal);
 }
 
 State stateOf(const QByteArray& now, const struct stat& st, const InPlaceLog::Entry& e) {

@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 namespace {
-enum class Now { Intact, HalfWritten, WrittenUntimed, ResultEdited, ResultAppended, OtherFile, Gone };
+enum class Now { Intact, HalfWritten, WrittenUncut, WrittenUntimed, ResultEdited, ResultAppended, OtherFile, Gone };
 enum class LogDamage { None, FlippedResultByte, CutShort };
 
 QByteArray native(const QString& path) {
@@ -50,6 +50,8 @@ private slots:
         QTest::addColumn<bool>("foreign"); // the file is another user's (the run is root's, in a shared folder)
         const QString all = QStringLiteral("*.txt"), other = QStringLiteral("/unrelated.txt");
         QTest::newRow("intact") << Now::Intact << LogDamage::None << all << false << false << "original is intact" << false;
+        QTest::newRow("written whole, not yet cut to its length")
+            << Now::WrittenUncut << LogDamage::None << all << true << false << "put it back" << false;
         QTest::newRow("half written") << Now::HalfWritten << LogDamage::None << all << true << false << "put it back" << false;
         QTest::newRow("written whole, times not yet given")
             << Now::WrittenUntimed << LogDamage::None << all << true << false << "" << false;
@@ -103,7 +105,7 @@ private slots:
         e.mode = 0440;
         e.device = was.st_dev;
         e.inode = was.st_ino;
-        e.originalDigests = InPlaceLog::digestsOf(original);
+        e.originalDigests = InPlaceLog::digestsOf(original, result.size());
         e.result = result;
         QCOMPARE(InPlaceLog::write(InPlaceLog::path(d), {e}), 0);
         if (damage != LogDamage::None) {
@@ -120,6 +122,8 @@ private slots:
         QByteArray left = original;
         if (now == Now::HalfWritten)
             left = result.left(2048) + original.mid(2048);
+        if (now == Now::WrittenUncut)
+            left = result + original.mid(result.size());
         if (now == Now::WrittenUntimed || now == Now::ResultEdited || now == Now::ResultAppended)
             left = result;
         if (now == Now::ResultEdited)

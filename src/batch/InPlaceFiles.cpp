@@ -32,9 +32,8 @@ InPlaceJournal::Entry entryFor(bool encrypt, const QString& path, const QString&
     e.resultSize = PathEntry::size(tempPath);
     e.originalSize = original.size;
     e.originalModifiedNs = original.modifiedNs;
-    struct stat st {};
-    if (::lstat(NativeName::encode(tempPath).constData(), &st) == 0)
-        e.resultOwner = st.st_uid;
+    // The owner the result is given once the journal vouches for it (InPlaceFiles::giveOwner), where it can be.
+    e.resultOwner = original.owner;
     return e;
 }
 
@@ -100,6 +99,10 @@ int InPlaceFiles::checkResult(const QString& path, const QString& tempPath, cons
         PathEntry::remove(tempPath);
         return code;
     }
+    return 0;
+}
+
+void InPlaceFiles::giveOwner(const QString& path, const QString& tempPath, const FileStamp& original) {
     // The original's owner and group where we may give them; a group we cannot give takes the group's and
     // others' permissions with it, so the result is never readable by more people than the original.
     const QByteArray temp = NativeName::encode(tempPath);
@@ -108,10 +111,9 @@ int InPlaceFiles::checkResult(const QString& path, const QString& tempPath, cons
         struct stat st {};
         if (::stat(temp.constData(), &st) == 0)
             ::chmod(temp.constData(), st.st_mode & 0700);
-        return 0;
+        return;
     }
     copyAccessList(path, tempPath);
-    return 0;
 }
 
 int InPlaceFiles::purgeCode(int purgeResult) {
@@ -170,6 +172,9 @@ int InPlaceFiles::replace(const QString& path, const QString& tempPath, const Fi
         closeJournal(folder);
         return ChangedDuringOperation;
     }
+    // Only now that the journal vouches for it may the result belong to someone else: a result no journal
+    // names is removed by the next run only when it is the user's own.
+    giveOwner(path, tempPath, original);
     if (beforePurge)
         beforePurge(path);
     DiskTrace::note(DiskTrace::Step::Purge, path);

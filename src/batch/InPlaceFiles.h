@@ -34,13 +34,14 @@ public:
     static QString temporaryPathFor(const QString& path);
 
     // After the engine wrote tempPath from path: the original must be as it was before (`original`) and the result
-    // must read back as the original (readBack). Then the result takes the original's owner and group where it
-    // may. 0, or the result is removed and the code says why (ChangedDuringOperation, -7 for a failed check).
+    // must read back as the original (readBack). 0, or the result is removed and the code says why
+    // (ChangedDuringOperation, -7 for a failed check).
     int checkResult(const QString& path, const QString& tempPath, const FileStamp& original,
                     const std::function<bool()>& readBack);
 
     // One checked result made final on its own: it and its folder reach the disk before the original is purged,
-    // and the original must still be unchanged. 0, ChangedDuringOperation, PurgeFailed, -7, or a rename failure
+    // and the original must still be unchanged; once the journal names it, it takes the original's owner, group
+    // and access control list where it may. 0, ChangedDuringOperation, PurgeFailed, -7, or a rename failure
     // code; resultPath tells where the result is when it could not take the original's name.
     int replace(const QString& path, const QString& tempPath, const FileStamp& original, bool encrypt,
                 QString& resultPath);
@@ -76,6 +77,7 @@ public:
                               const struct stat* like = nullptr);
 
 private:
+    static void giveOwner(const QString& path, const QString& tempPath, const FileStamp& original);
     bool writeJournal(const QString& folder, const QList<InPlaceJournal::Entry>& entries, bool sync);
     void closeJournal(const QString& folder);
     // The purge of one original: 0 when it is gone (or overwritten and about to be replaced), else PurgeFailed.

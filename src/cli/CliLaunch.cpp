@@ -120,6 +120,10 @@ int run(Session& session, QList<Planned>& planned, const CliOptions::Options& op
         printError(QString::number(run.filesNotDone()) +
                    (run.filesNotDone() == 1 ? QStringLiteral(" file was") : QStringLiteral(" files were")) +
                    QStringLiteral(" not done."));
+    if (how.output != CliRun::Output::Report && run.filesEncryptedTwice() > 0)
+        printError(QString::number(run.filesEncryptedTwice()) +
+                   (run.filesEncryptedTwice() == 1 ? QStringLiteral(" file was") : QStringLiteral(" files were")) +
+                   QStringLiteral(" encrypted twice."));
     if (reportFile.wanted() && !reportFile.write(reportText) && status == CommandLine::AllDone)
         status = CommandLine::SomeNotDone;
     return afterStandardOutput(status);

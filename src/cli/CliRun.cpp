@@ -54,6 +54,20 @@ void CliRun::fileFinished() {
 }
 
 void CliRun::fileLineDone(int code) {
+    if (code == 0) {
+        // Done, but encrypted a second time: most likely not what was meant, and the status says so.
+        static const QString twice = ResultTexts::EncryptedTwiceLine().trimmed();
+        if (!(m_recent + report().text().mid(m_printed)).trimmed().endsWith(twice))
+            return;
+        noteProblem();
+        ++m_twice;
+        if (m_output == Output::Failures) {
+            showProgress(QString());
+            Console::err(QStringLiteral("zq4: ") + NativeName::shown(m_filePath) + QStringLiteral(": ") +
+                         Console::sentence(twice) + QLatin1Char('\n'));
+        }
+        return;
+    }
     if (ResultTexts::CountsAsProcessed(code))
         return;
     ++m_notDone;

@@ -41,6 +41,8 @@ public:
     void fileLineDone(int code);
     // Files whose line said they were not done.
     qint64 filesNotDone() const { return m_notDone; }
+    // Files that were ours already and are now encrypted twice (done, but the status is 1).
+    qint64 filesEncryptedTwice() const { return m_twice; }
 
 protected:
     void runStarted() override;
@@ -57,6 +59,7 @@ private:
     Output m_output;
     bool m_progress;
     qint64 m_notDone = 0;
+    qint64 m_twice = 0;
     QString m_filePath; // the file in progress
     QString m_recent;   // the last whole lines of the report printed (or passed over)
     bool m_progressShown = false;

@@ -283,6 +283,16 @@ private slots:
         QCOMPARE(failed.err.count('\n'), 2);
         QVERIFY2(failed.err.startsWith(expand({"zq4: IN/damaged.enc: "}).constFirst()), qPrintable(failed.err));
         QVERIFY2(failed.err.endsWith("zq4: 1 file was not done.\n"), qPrintable(failed.err));
+
+        // A file of ours encrypted again is done, but most likely by mistake: said, and the status is 1.
+        const CliProcess::Outcome twice = zq4({"encrypt", "--key-stdin", "-o", "BACK", "OUT/notes.txt.enc"});
+        QCOMPARE(twice.status, 1);
+        QVERIFY2(
+            twice.err.contains(
+                expand({"zq4: OUT/notes.txt.enc: this file was ZQ4-encrypted already; it is now encrypted twice.\n"})
+                    .constFirst()),
+            qPrintable(twice.err));
+        QVERIFY(rawTree(m_back).contains("notes.txt.enc.enc"));
     }
 
     // A report that cannot reach standard output (a full device, a reader gone) is a run not done as asked.

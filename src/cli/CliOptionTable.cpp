@@ -11,7 +11,7 @@ namespace {
 
 const OptionSpec kTable[] = {
     {"output", 'o', "DIR", kFiles, Field::Output,
-     "put the results in DIR (with -r, in its same subfolders); with -, the file"},
+     "put the results in DIR (with -r, in its same subfolders); of one file or -, the result"},
     {"recursive", 'r', nullptr, kFiles | kVerify, Field::Recursive,
      "take folders with their subfolders (otherwise a folder's own files only)"},
     {"in-place", 0, nullptr, kFiles, Field::InPlace, "replace each input by its result (the original is purged)"},

@@ -27,6 +27,8 @@ struct Options {
     bool verbose = false;
     bool keepGoing = false;
     bool help = false; // with a subcommand: its help
+    // Set by encrypt and decrypt, not by the parser: -o names the result of the one file named.
+    bool outputIsFile = false;
 
     bool encrypt() const { return command == Command::Encrypt; }
     // "-" as the one path: standard input to standard output (or -o FILE).

@@ -69,13 +69,15 @@ bool setupFor(const CliOptions::Options& r, const QString& given, OperationSetup
         setup.strFilespec[0] = FileProc::ExactNameSpec(name);
         // A file named for decryption must have a name to be decrypted to: a path check like any other.
         int code = 0;
-        if (!r.encrypt() && !r.inPlace &&
+        if (!r.encrypt() && !r.inPlace && !r.outputIsFile &&
             FileProc::OutputName(name, FileProc::AddedExtensionSpec(QLatin1String(kExtension)), false, code)
                 .isEmpty()) {
             const bool bare = name.compare(QLatin1String(".enc"), Qt::CaseInsensitive) == 0;
-            wrong = NativeName::shown(given) +
-                    (bare ? QStringLiteral(": the name is .enc alone, so it has no name to be decrypted to.")
-                          : QStringLiteral(": the name does not end in .enc, so it has no name to be decrypted to."));
+            wrong =
+                NativeName::shown(given) +
+                (bare ? QStringLiteral(": the name is .enc alone, so it has no name to be decrypted to; give -o FILE.")
+                      : QStringLiteral(
+                            ": the name does not end in .enc, so it has no name to be decrypted to; give -o FILE."));
             return false;
         }
     }
@@ -86,6 +88,13 @@ bool setupFor(const CliOptions::Options& r, const QString& given, OperationSetup
         setup.strDirpath[1] = r.output.isEmpty() ? setup.strDirpath[0]
                                                  : withTrailingSlash(absolutePath(withoutTrailingSlashes(r.output)));
         setup.strFilespec[1] = FileProc::AddedExtensionSpec(QLatin1String(kExtension));
+        if (r.outputIsFile) {
+            // The one result under the name -o gives it (an output pattern without wildcards is that name).
+            const QString output = absolutePath(r.output);
+            const qsizetype slash = output.lastIndexOf(QLatin1Char('/'));
+            setup.strDirpath[1] = output.left(slash + 1);
+            setup.strFilespec[1] = output.mid(slash + 1);
+        }
     }
     return true;
 }

@@ -11,7 +11,7 @@
 #include "platform/os/NativeName.h"
 #include "platform/os/PathEntry.h"
 
-#include <QHash>
+#include <QFileInfo>
 
 using namespace CliSession;
 
@@ -31,6 +31,22 @@ bool outputFolderIsThere(const QString& given) {
     return problem.isEmpty();
 }
 
+// -o names the result itself: one file is named, and -o is no folder. A name that a pattern would read otherwise
+// (wildcards, blanks at its ends) is refused, since the result would not get it.
+bool outputNamesTheFile(const CliOptions::Options& options, QString& wrong) {
+    if (options.output.isEmpty() || options.inPlace || options.paths.size() != 1 ||
+        !PathEntry::isFile(OneLineCommand::absolute(options.paths.first())) ||
+        PathEntry::isFolder(OneLineCommand::absolute(options.output)) || options.output.endsWith(QLatin1Char('/')))
+        return false;
+    const QString path = OneLineCommand::absolute(options.output);
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    if (name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')) || name != name.trimmed() ||
+        name == QLatin1String(".") || name == QLatin1String(".."))
+        wrong = NativeName::shown(options.output) +
+                QStringLiteral(": a result cannot be given this name here (it holds * or ?, or blanks at its ends).");
+    return true;
+}
+
 } // namespace
 
 namespace OneLineCommand {
@@ -40,21 +56,27 @@ int run(const CliOptions::Options& options) {
         return StreamCommand::run(options);
     if (options.command == CliOptions::Command::Verify)
         return VerifyCommand::run(options);
-    if (!options.output.isEmpty() && !outputFolderIsThere(options.output))
+    CliOptions::Options request = options;
+    QString wrong;
+    request.outputIsFile = outputNamesTheFile(options, wrong);
+    if (!wrong.isEmpty()) {
+        printError(wrong);
+        return CommandLine::Refused;
+    }
+    const QString outputFolder = request.outputIsFile ? QFileInfo(options.output).path() : options.output;
+    if (!outputFolder.isEmpty() && !outputFolderIsThere(outputFolder))
         return CommandLine::Refused;
     Session session;
     // Every path is looked at before a key is asked for or a file touched: each named once, none inside another.
     NamedPaths named(options.recursive);
     for (const QString& path : std::as_const(options.paths)) {
         OperationSetup one;
-        QString wrong;
-        if (!OneLineCommand::setupFor(options, path, one, wrong)) {
+        if (!OneLineCommand::setupFor(request, path, one, wrong)) {
             printError(wrong);
             return CommandLine::Refused;
         }
         named.add(path, one);
     }
-    QString wrong;
     if (!named.apart(wrong)) {
         printError(wrong);
         return CommandLine::Refused;

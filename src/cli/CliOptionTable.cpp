@@ -24,7 +24,7 @@ const OptionSpec kTable[] = {
      "decrypt on when the first three files all fail to open with the key"},
     {"quiet", 'q', nullptr, kAll, Field::Quiet, "write nothing to standard output"},
     {"verbose", 'v', nullptr, kFiles | kVerify, Field::Verbose, "write the report of every file to standard output"},
-    {"report", 0, "FILE", kAll, Field::Report, "also write the report to FILE"},
+    {"report", 0, "FILE", kFiles | kTopLevel, Field::Report, "also write the report to FILE"},
     {"run", 0, "FILE", kTopLevel, Field::Run, "run the operation the operation file FILE describes"},
     {"randomness", 0, "FOLDER", kTopLevel, Field::Randomness, "list the randomness of the files of FOLDER"},
     {"help", 'h', nullptr, kAll, Field::Help, "this text"},

@@ -149,8 +149,8 @@ QString combination(const Options& o) {
             return QStringLiteral("--in-place and -o exclude each other: in place, each result replaces its input.");
         if (o.paths.contains(QStringLiteral("-")) && o.paths.size() > 1)
             return QStringLiteral("- (standard input) is a command of its own: name no other path with it.");
-        if (o.stream() && (o.inPlace || o.recursive))
-            return QStringLiteral("- (standard input) takes neither --in-place nor -r.");
+        if (o.stream() && (o.inPlace || o.recursive || !o.reportFile.isEmpty() || o.verbose))
+            return QStringLiteral("- (standard input) takes none of --in-place, -r, -v and --report.");
         return QString();
     case Command::Run:
         if (!o.paths.isEmpty())

@@ -12,12 +12,24 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
 using namespace CliSession;
 
 namespace {
+
+// The temporary file of -o FILE, removed when a signal ends the program before it is complete.
+char g_temp[4096] = {0};
+
+extern "C" void removeTempAndDie(int sig) {
+    if (g_temp[0])
+        ::unlink(g_temp);
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+}
 
 // -o FILE: written under a private temporary name beside it and renamed onto it only when complete, so a
 // failure never leaves part of a result (or of unauthenticated plaintext) under its name.
@@ -34,6 +46,11 @@ public:
             if (m_fd < 0 && errno != EEXIST)
                 break;
         }
+        if (m_fd >= 0 && size_t(m_temp.size()) < sizeof g_temp) {
+            std::memcpy(g_temp, m_temp.constData(), size_t(m_temp.size()) + 1);
+            for (int sig : {SIGINT, SIGTERM, SIGHUP})
+                ::signal(sig, removeTempAndDie);
+        }
         return m_fd >= 0;
     }
     int fd() const { return m_fd; }
@@ -42,6 +59,7 @@ public:
         m_fd = -1;
         if (!ok || ::rename(m_temp.constData(), m_path.constData()) != 0)
             return false;
+        g_temp[0] = 0;
         m_temp.clear();
         return true;
     }
@@ -51,6 +69,7 @@ public:
         m_fd = -1;
         if (!m_temp.isEmpty())
             ::unlink(m_temp.constData());
+        g_temp[0] = 0;
         m_temp.clear();
     }
 

@@ -84,8 +84,11 @@ int run(const CliOptions::Options& options) {
     QByteArray key = frmKeyFrom::stretchedKey(session.key.strKey);
     qint64 bad = 0;
     for (const QString& file : std::as_const(files)) {
-        const int fd = ::open(NativeName::encode(file).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+        // Opened without waiting (a FIFO named by mistake is refused, not waited on), then read as usual.
+        const int fd = ::open(NativeName::encode(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         QString why = openRefusal(fd);
+        if (why.isEmpty())
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
         if (why.isEmpty()) {
             const zq4e::StreamOutcome r = zq4e::decrypt_stream(key, fd, -1);
             if (r.code != 0)

@@ -633,6 +633,13 @@ private slots:
         for (const char* option :
              {"--run", "--randomness", "--keyfile", "--key-stdin", "--yes", "--overwrite", "--report", "--quiet"})
             QVERIFY2(help.out.contains(QLatin1String(option)), option);
+        // One style for the program and its commands, from one table of options, none of the toolkit's own.
+        const Outcome encryptHelp = run({"encrypt", "--help"});
+        QCOMPARE(encryptHelp.status, 0);
+        for (const Outcome* o : {&help, &encryptHelp}) {
+            QVERIFY2(o->out.startsWith("Usage: zq4 encrypt [options] PATH..."), qPrintable(o->out));
+            QVERIFY(o->out.contains("\nOptions:\n  ") && !o->out.contains("help-all"));
+        }
         const Outcome version = run({"--version"});
         QCOMPARE(version.status, 0);
         QCOMPARE(version.out, QStringLiteral("zq4 7.77\n"));

@@ -65,20 +65,38 @@ for size in 16 32 48 64 128 256; do
     [ -s "$prefix/share/icons/hicolor/${size}x${size}/apps/zq4.png" ] || fail "${size}x${size} icon missing"
 done
 
-# The file type is registered in the prefix: the database built there knows a file by its first bytes, and by
-# its name when nothing else claims it.
+# The file type is registered in the prefix: the database built there knows a file by its first bytes, and only
+# by them: another tool's .enc file is not ours.
 [ -s "$prefix/share/mime/packages/zq4.xml" ] || fail "file type missing"
 [ -s "$prefix/share/mime/mime.cache" ] || fail "file type database not built in the prefix"
 files=$(mktemp -d)
 trap 'rm -rf "$prefix" "$prefix.log" "$files"' EXIT
 printf 'ZQ4E\001\001\020\021' >"$files/backup"
-head -c 200 /dev/urandom >"$files/notes.txt.enc"
+printf 'ZQ4E\001\001\020\021' >"$files/notes.txt.enc"
+head -c 200 /dev/urandom | tr -d 'Z' >"$files/rand.enc"
 printf 'plain text\n' >"$files/notes.txt"
 filetype() { XDG_DATA_DIRS="$prefix/share:/usr/share" XDG_DATA_HOME="$files/none" xdg-mime query filetype "$1"; }
 for f in backup notes.txt.enc; do
     [ "$(filetype "$files/$f")" = application/x-zq4-encrypted ] || fail "$f is $(filetype "$files/$f")"
 done
+[ "$(filetype "$files/rand.enc")" != application/x-zq4-encrypted ] || fail "another tool's rand.enc is taken for ours"
 [ "$(filetype "$files/notes.txt")" = text/plain ] || fail "a text file is $(filetype "$files/notes.txt")"
+
+# The completions are where each shell looks, and bash completes with them: the commands, a command's options,
+# and for decrypt the encrypted files.
+for f in share/bash-completion/completions/zq4 share/zsh/vendor-completions/_zq4 \
+    share/fish/vendor_completions.d/zq4.fish; do
+    [ -s "$prefix/$f" ] || fail "completion $f missing"
+done
+complete_words() { # the words bash offers for the command line "$@" (the last word being completed)
+    (cd "$files" && bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"
+        _zq4 zq4 "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"; printf "%s\n" "${COMPREPLY[@]}"' \
+        _ "$prefix/share/bash-completion/completions/zq4" "$@" 2>/dev/null | sort | tr '\n' ' ')
+}
+[ "$(complete_words zq4 '')" = "decrypt encrypt verify " ] || fail "commands completed as: $(complete_words zq4 '')"
+complete_words zq4 encrypt --ov | grep -q -- '--overwrite' || fail "encrypt's options not completed"
+[ "$(complete_words zq4 decrypt '')" = "notes.txt.enc rand.enc " ] ||
+    fail "decrypt completes files as: $(complete_words zq4 decrypt '')"
 
 # Installing again over an existing installation works (the link is replaced).
 quietly cmake --install "$build" --prefix "$prefix" || fail "second install failed"

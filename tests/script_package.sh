@@ -44,6 +44,9 @@ expect /usr/lib/zq4/report-window.png
 expect /usr/share/man/man1/zq4.1.gz
 expect /usr/share/applications/zq4.desktop
 expect /usr/share/mime/packages/zq4.xml
+expect /usr/share/bash-completion/completions/zq4
+expect /usr/share/zsh/vendor-completions/_zq4
+expect /usr/share/fish/vendor_completions.d/zq4.fish
 expect /usr/share/metainfo/org.zq4.zq4.metainfo.xml
 expect /usr/share/doc/zq4/copyright
 expect /usr/share/doc/zq4/changelog.gz

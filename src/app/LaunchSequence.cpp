@@ -61,7 +61,7 @@ bool CheckSetup(OperationSetup& setup, const frmKeyFrom& key, const Front& front
                          QStringLiteral("Nothing to do"), MessageBox::Warning);
         return false;
     }
-    if (key.intKeyFrom == frmKeyFrom::NoKey) {
+    if (key.intKeyFrom == frmKeyFrom::NoKey && !front.keyFollows) {
         const bool encrypt = setup.blnEncrypt;
         MessageBox::show(QStringLiteral("Please specify the ") + TxtEncDec(QStringLiteral("encryption"), encrypt) +
                              QStringLiteral(" key."),

@@ -23,6 +23,8 @@ struct Front {
     // The confirmation; false declines the operation. Unset: confirmed.
     std::function<bool()> confirm;
     bool reliabilityTestRunning = false;
+    // The key is read only once every check has passed (the command line): its absence is no failed check.
+    bool keyFollows = false;
 };
 
 // From "Input file(s) not specified." to the subfolder rule; then, for new output files, the output folder

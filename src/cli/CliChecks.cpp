@@ -2,7 +2,6 @@
 
 #include "app/OperationSetup.h"
 #include "app/OutputSurvey.h"
-#include "batch/ConfirmationText.h"
 #include "cli/Console.h"
 #include "files/Folder.h"
 #include "files/FolderListing.h"
@@ -14,10 +13,6 @@ namespace {
 
 const QString crlf = QStringLiteral("\r\n");
 
-void printError(const QString& text) {
-    Console::err(QCoreApplication::applicationName() + QStringLiteral(": ") + text + QLatin1Char('\n'));
-}
-
 } // namespace
 
 namespace CliChecks {
@@ -27,38 +22,25 @@ bool confirmed(const OperationSetup& setup, bool yes, bool overwrite) {
     if (!setup.blnOutputFilesSame)
         outputs = OutputSurvey::survey(OutputSurvey::planOf(setup));
     const bool inPlace = setup.blnOutputFilesSame || outputs.ownInputs > 0;
+    // One line, no question: nobody is there to answer it.
     if (inPlace && !yes) {
-        const qint64 n = Folder::CountMatchingFiles(setup.strDirpath[0], setup.strFilespec[0], true);
-        if (n < 0) {
-            MessageBox::show(QStringLiteral("Error when attempting to count files in ") + setup.strDirpath[0] +
-                                 QLatin1Char('.'),
-                             QStringLiteral("Error"), MessageBox::Warning);
-            return false;
-        }
-        ConfirmationText::Operation op;
-        op.inputDirpath = setup.strDirpath[0];
-        op.inputFilespec = setup.strFilespec[0];
-        op.outputDirpath = setup.strDirpath[1];
-        op.outputFilespec = setup.strFilespec[1];
-        op.matchingFiles = n;
-        op.subdirectories = setup.blnSubdirectories;
-        op.outputFilesSame = setup.blnOutputFilesSame;
-        op.encrypt = setup.blnEncrypt;
-        op.existingOutputs = outputs.ownInputs + outputs.existing;
-        Console::err(ConfirmationText::Description(op) + QLatin1Char('\n') + ConfirmationText::Question(op.encrypt) +
-                     QLatin1Char('\n'));
-        printError(QStringLiteral("the operation works in place; give --yes to perform it."));
+        MessageBox::show(QStringLiteral("the operation works in place (each file is replaced by its result); give "
+                                        "--yes to perform it."),
+                         QString(), MessageBox::Warning);
         return false;
     }
     if (outputs.existing > 0 && !overwrite) {
         QString names = outputs.firstExisting.join(QStringLiteral(", "));
         if (outputs.existing > outputs.firstExisting.size())
             names += QStringLiteral(", ...");
-        printError((outputs.existing == 1
-                        ? QStringLiteral("1 output file exists already")
-                        : QString::number(outputs.existing) + QStringLiteral(" output files exist already")) +
-                   QStringLiteral(" and would be replaced (") + names +
-                   QStringLiteral("); give --overwrite to replace them. Nothing was done."));
+        MessageBox::show((outputs.existing == 1
+                              ? QStringLiteral("1 output file exists already")
+                              : QString::number(outputs.existing) + QStringLiteral(" output files exist already")) +
+                             QStringLiteral(" and would be replaced (") + names +
+                             QStringLiteral("); give --overwrite to replace ") +
+                             (outputs.existing == 1 ? QStringLiteral("it") : QStringLiteral("them")) +
+                             QStringLiteral(". Nothing was done."),
+                         QString(), MessageBox::Warning);
         return false;
     }
     return true;

@@ -15,7 +15,12 @@ class QTimer;
 // answered so that the run goes on, and counted when it means a file was not done.
 class CliRun : public BatchRun {
 public:
-    CliRun(RunContext& context, bool quiet);
+    // Report: the report on standard output as it grows (--run, --randomness). Quiet: nothing there.
+    // Failures: nothing there either, but each file not done is one line on standard error, "zq4: PATH: why."
+    // (encrypt and decrypt, unless -v asks for the report). Only Report shows a file's line as it is written on
+    // a terminal; the others show a long file's progress alone, cleared when it ends.
+    enum class Output { Report, Quiet, Failures };
+    CliRun(RunContext& context, Output output);
     ~CliRun() override;
 
     // A stop as by the Stop button; before the run has started it keeps the run from starting.
@@ -32,6 +37,12 @@ public:
     // Off: what has been printed is let go, so a run of a million files holds its last lines only. On (the
     // default) the whole report stays, for a report file.
     void setKeepWholeReport(bool keep) { m_keepWhole = keep; }
+    // After each file's line, with its step code: in Failures, a file not done is said on standard error.
+    void fileLineDone(int code);
+    // Files whose line said they were not done.
+    qint64 filesNotDone() const { return m_notDone; }
+    // Files that were ours already and are now encrypted twice (done, but the status is 1).
+    qint64 filesEncryptedTwice() const { return m_twice; }
 
 protected:
     void runStarted() override;
@@ -43,8 +54,14 @@ protected:
 private:
     void showProgress(const QString& partial);
 
-    bool m_quiet;
+    QString failureLine() const;
+
+    Output m_output;
     bool m_progress;
+    qint64 m_notDone = 0;
+    qint64 m_twice = 0;
+    QString m_filePath; // the file in progress
+    QString m_recent;   // the last whole lines of the report printed (or passed over)
     bool m_progressShown = false;
     bool m_stopWanted = false;
     bool m_keepWhole = true;

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace CliSession {
@@ -17,8 +18,8 @@ void printError(const QString& text) {
     Console::err(QCoreApplication::applicationName() + QStringLiteral(": ") + text + QLatin1Char('\n'));
 }
 
-PrintedMessages::PrintedMessages(CliRun*& run, const QString& about) {
-    MessageBox::setPresenter([&run, &about](const MessageBox::Shown& shown) {
+PrintedMessages::PrintedMessages(CliRun*& run, const QString& about, const bool& plain) {
+    MessageBox::setPresenter([&run, &about, &plain](const MessageBox::Shown& shown) {
         MessageBox::Button answer = MessageBox::Ok;
         if (shown.defaultButton != MessageBox::NoButton)
             answer = shown.defaultButton;
@@ -27,7 +28,9 @@ PrintedMessages::PrintedMessages(CliRun*& run, const QString& about) {
         else if (!(shown.buttons & MessageBox::Ok) && shown.buttons != MessageBox::NoButton)
             answer = static_cast<MessageBox::Button>(shown.buttons & -shown.buttons);
         QString text = Console::unixLines(shown.text);
-        if (!shown.title.isEmpty())
+        if (plain)
+            text = Console::sentence(text.replace(QStringLiteral("\n\n"), QStringLiteral(" ")));
+        else if (!shown.title.isEmpty())
             text = shown.title + QStringLiteral(": ") + text;
         if (!about.isEmpty() && !(run && run->isRunning()))
             text = about + QStringLiteral(": ") + text;
@@ -47,22 +50,33 @@ PrintedMessages::~PrintedMessages() {
     MessageBox::setPresenter(nullptr);
 }
 
-bool readKey(frmKeyFrom& key, const QString& keyfile, bool fromStdin, bool askTerminal, bool encrypt) {
+bool readKey(frmKeyFrom& key, const QString& keyfile, bool fromStdin, KeyAsk ask, bool encrypt) {
     QString message;
     bool ok = true;
-    if (!keyfile.isEmpty())
+    if (!keyfile.isEmpty()) {
         ok = KeyInput::fromKeyfile(key, keyfile, message);
-    else if (fromStdin)
+    } else if (fromStdin) {
         ok = KeyInput::fromStandardInput(key, encrypt, message);
-    else if (askTerminal && ::isatty(STDIN_FILENO))
+    } else if (ask == KeyAsk::OnStandardInput && ::isatty(STDIN_FILENO)) {
         ok = KeyInput::fromStandardInput(key, encrypt, message);
-    else if (askTerminal)
+    } else if (ask == KeyAsk::OnTerminal) {
+        // Standard input carries the data: the key is typed on the terminal the command runs in.
+        const int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ok = fd >= 0 && ::isatty(fd);
+        if (ok)
+            ok = KeyInput::fromStandardInput(key, encrypt, message, fd);
+        else
+            message = QStringLiteral("no key: give --keyfile or --key-stdin (there is no terminal to type it on).");
+        if (fd >= 0)
+            ::close(fd);
+    } else if (ask == KeyAsk::OnStandardInput) {
         ok = false, message = QStringLiteral("no key: give --keyfile or --key-stdin (standard input is not a "
                                              "terminal to type it on).");
+    }
     if (!ok)
         printError(message);
     // The key's derivation (a third of a second or more) goes on while the launch checks look at the files.
-    else if (encrypt)
+    else if (encrypt && ask != KeyAsk::OnTerminal)
         LaunchSequence::BeginKeyDerivation(key);
     return ok;
 }
@@ -121,17 +135,22 @@ std::function<void(int)> stopHandler(CliRun& run) {
     };
 }
 
-Runner::Runner(Session& session, bool quiet, bool keepWholeReport, bool watchFirstFailures)
-    : run(session.context, quiet), m_signals(stopHandler(run)) {
+Runner::Runner(Session& session, CliRun::Output output, bool keepWholeReport, bool watchFirstFailures)
+    : run(session.context, output), m_signals(stopHandler(run)) {
     run.setKeepWholeReport(keepWholeReport);
     session.current = &run;
     if (watchFirstFailures)
         firstFailures.watch(session.context);
+    // Each file's line is seen by the run (a file not done is said) before the watch on the first files.
+    session.context.afterFileLine = [this, watch = session.context.afterFileLine](int code) {
+        run.fileLineDone(code);
+        return !watch || watch(code);
+    };
 }
 
 bool Runner::ready() const {
     if (!m_engine.ok)
-        printError(QStringLiteral("Attempt to allocate buffers was unsuccessful!"));
+        printError(QStringLiteral("the engine's buffers could not be allocated."));
     return m_engine.ok;
 }
 

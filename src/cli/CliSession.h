@@ -25,7 +25,8 @@ void printError(const QString& text);
 // about: what the checks under way are about (a path of a one-line command), named before their messages.
 class PrintedMessages {
 public:
-    PrintedMessages(CliRun*& run, const QString& about);
+    // plain: in the command line's own voice, "zq4: ABOUT: what is wrong." (no title, lower case, a full stop).
+    PrintedMessages(CliRun*& run, const QString& about, const bool& plain);
     ~PrintedMessages();
 };
 
@@ -36,14 +37,19 @@ struct Session {
     RunContext context{setup, key};
     CliRun* current = nullptr; // the run under way, for the printed messages
     QString messagesAbout;
-    PrintedMessages messages{current, messagesAbout};
+    bool plainMessages = false;
+    PrintedMessages messages{current, messagesAbout, plainMessages};
     // Whichever way the program ends, no key material is left behind in its memory.
     ~Session() { EraseKeyMaterial(key); }
 };
 
+// Where a key given neither by --keyfile nor --key-stdin is asked for: nowhere (--run), on standard input when
+// it is a terminal (encrypt, decrypt), on the command's terminal (a stream, whose standard input is the data).
+enum class KeyAsk { No, OnStandardInput, OnTerminal };
+
 // The key of a run: a keyfile, a line of standard input, or (where asked for) typed on the terminal. False with
-// the message printed. For an encryption, the key's derivation begins as soon as the key is read.
-bool readKey(frmKeyFrom& key, const QString& keyfile, bool fromStdin, bool askTerminal, bool encrypt);
+// the message printed. For an encryption of files, the key's derivation begins as soon as the key is read.
+bool readKey(frmKeyFrom& key, const QString& keyfile, bool fromStdin, KeyAsk ask, bool encrypt);
 
 // A decryption whose first files all fail to open stops there: the key is almost certainly the wrong one, and
 // trying it on thousands more files only fills the report with the same line.
@@ -98,7 +104,7 @@ struct EngineBuffers {
 // files.
 class Runner {
 public:
-    Runner(Session& session, bool quiet, bool keepWholeReport, bool watchFirstFailures);
+    Runner(Session& session, CliRun::Output output, bool keepWholeReport, bool watchFirstFailures);
     // False, with the message printed, when the engine's buffers could not be had.
     bool ready() const;
 

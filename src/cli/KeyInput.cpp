@@ -6,6 +6,7 @@
 #include "key/KeyMaterial.h"
 #include "key/Keyfile.h"
 #include "key/frmKeyFrom.h"
+#include "platform/os/NativeName.h"
 
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -22,20 +23,22 @@ constexpr qsizetype kMaxLineBytes = 4096;
 
 struct termios g_savedTerminal;
 volatile sig_atomic_t g_echoOff = 0;
+volatile sig_atomic_t g_terminalFd = STDIN_FILENO;
 struct sigaction g_previousInt, g_previousTerm, g_previousHup;
 
 // Interrupted while the echo is off: give the terminal its echo back before the signal does its work.
 extern "C" void restoreEchoAndDie(int sig) {
     if (g_echoOff)
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_savedTerminal);
+        ::tcsetattr(g_terminalFd, TCSAFLUSH, &g_savedTerminal);
     ::signal(sig, SIG_DFL);
     ::raise(sig);
 }
 
 class EchoOff {
 public:
-    EchoOff() {
-        if (::tcgetattr(STDIN_FILENO, &g_savedTerminal) != 0)
+    explicit EchoOff(int fd) {
+        g_terminalFd = fd;
+        if (::tcgetattr(fd, &g_savedTerminal) != 0)
             return;
         struct sigaction action {};
         action.sa_handler = restoreEchoAndDie;
@@ -46,11 +49,11 @@ public:
         struct termios quiet = g_savedTerminal;
         quiet.c_lflag &= ~tcflag_t(ECHO);
         quiet.c_lflag |= ECHONL;
-        g_echoOff = ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
+        g_echoOff = ::tcsetattr(fd, TCSAFLUSH, &quiet) == 0;
     }
     ~EchoOff() {
         if (g_echoOff)
-            ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_savedTerminal);
+            ::tcsetattr(g_terminalFd, TCSAFLUSH, &g_savedTerminal);
         g_echoOff = 0;
         ::sigaction(SIGINT, &g_previousInt, nullptr);
         ::sigaction(SIGTERM, &g_previousTerm, nullptr);
@@ -60,11 +63,11 @@ public:
 
 // One line without its line end; false when the line is too long. Read byte by byte so that nothing
 // after the line is taken from standard input.
-bool readLine(QByteArray& line) {
+bool readLine(int fd, QByteArray& line) {
     line.reserve(kMaxLineBytes + 1);
     char c;
     for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+        const ssize_t n = ::read(fd, &c, 1);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0 || c == '\n')
@@ -108,11 +111,11 @@ bool reducedKeyOf(frmKeyFrom& key, QByteArray& line, QByteArray& reduced, QStrin
     KeyMaterial::wipe(line);
     bool ok = false;
     if (!latin1)
-        message = QStringLiteral("The key may hold only characters of the Latin-1 character set.");
+        message = QStringLiteral("the key may hold only characters of the Latin-1 character set.");
     else if (text.size() > key.intMaxKeyLength)
-        message = QStringLiteral("The key has more than %1 characters.").arg(key.intMaxKeyLength);
+        message = QStringLiteral("the key has more than %1 characters.").arg(key.intMaxKeyLength);
     else if (!key.KeyIsAdmissible(text))
-        message = QStringLiteral("The key needs at least %1 characters other than blanks.").arg(key.intMinKeyLength);
+        message = QStringLiteral("the key needs at least %1 characters other than blanks.").arg(key.intMinKeyLength);
     else
         ok = true;
     if (ok)
@@ -133,10 +136,11 @@ bool fromKeyfile(frmKeyFrom& key, const QString& path, QString& message) {
     case Keyfile::ReadStatus::Ok:
         break;
     case Keyfile::ReadStatus::ReadFailed:
-        message = QStringLiteral("Keyfile error: ") + read.errorText;
+        message = NativeName::shown(path) + QStringLiteral(": the keyfile cannot be read (") +
+                  Console::sentence(read.errorText).chopped(1).toLower() + QStringLiteral(").");
         return false;
     case Keyfile::ReadStatus::Unsuitable:
-        message = QStringLiteral("Unsuitable keyfile: ") + Keyfile::unsuitableText(key.strKeyFile);
+        message = Console::sentence(Keyfile::unsuitableText(key.strKeyFile));
         return false;
     }
     key.blnNewRandomKeyFileCreated = false;
@@ -157,53 +161,48 @@ bool fromTypedLine(frmKeyFrom& key, QByteArray& line, QString& message) {
     return true;
 }
 
-bool fromStandardInput(frmKeyFrom& key, bool encrypt, QString& message) {
-    const bool terminal = ::isatty(STDIN_FILENO) == 1;
+bool fromStandardInput(frmKeyFrom& key, bool encrypt, QString& message, int fd) {
+    const bool terminal = ::isatty(fd) == 1;
     QByteArray line;
-    bool complete = false;
-    // On a terminal an encryption key is typed twice, as in the window: a typo would otherwise encrypt under a
-    // key nobody knows. A key from a pipe or a file is one line.
-    QByteArray again;
-    bool againComplete = true;
-    if (terminal) {
-        // The echo goes off (and what was typed ahead is dropped) before the prompt shows, so that nothing
-        // typed after the prompt is lost.
-        EchoOff echoOff;
-        Console::err(
-            QStringLiteral("Enter the ") + (encrypt ? QStringLiteral("encryption") : QStringLiteral("decryption")) +
-            QStringLiteral(" key, 16-64 non-space characters (which will not be displayed):") + QLatin1Char(' '));
-        complete = readLine(line);
-        if (complete && encrypt) {
-            Console::err(QStringLiteral("Re-enter the key exactly as above:") + QLatin1Char(' '));
-            againComplete = readLine(again);
+    if (!terminal) {
+        const bool complete = readLine(fd, line);
+        if (!complete) {
+            KeyMaterial::wipe(line);
+            message = QStringLiteral("the key line on standard input is too long.");
+            return false;
         }
-    } else {
-        complete = readLine(line);
+        return fromTypedLine(key, line, message);
     }
-    if (!complete || !againComplete) {
+    // On a terminal an encryption key is typed twice, as in the window: a typo would otherwise encrypt under a
+    // key nobody knows. The first entry must keep the key's rules before the second is asked for.
+    // The echo goes off (and what was typed ahead is dropped) before the prompt shows, so that nothing typed
+    // after the prompt is lost.
+    EchoOff echoOff(fd);
+    Console::err(QStringLiteral("Enter the ") +
+                 (encrypt ? QStringLiteral("encryption") : QStringLiteral("decryption")) +
+                 QStringLiteral(" key, 16-64 non-space characters (which will not be displayed):") + QLatin1Char(' '));
+    if (!readLine(fd, line)) {
         KeyMaterial::wipe(line);
+        message = QStringLiteral("the key is longer than a line may be.");
+        return false;
+    }
+    if (!fromTypedLine(key, line, message))
+        return false;
+    if (encrypt) {
+        Console::err(QStringLiteral("Re-enter the key exactly as above:") + QLatin1Char(' '));
+        QByteArray again, reducedAgain;
+        QString ignored;
+        const bool againValid = readLine(fd, again) && reducedKeyOf(key, again, reducedAgain, ignored);
         KeyMaterial::wipe(again);
-        message = QStringLiteral("The key line on standard input is too long.");
-        return false;
-    }
-    QByteArray reducedAgain;
-    QString ignored;
-    const bool twice = terminal && encrypt;
-    const bool againValid = twice && reducedKeyOf(key, again, reducedAgain, ignored);
-    KeyMaterial::wipe(again);
-    if (!fromTypedLine(key, line, message)) {
+        const bool match = againValid && reducedAgain == key.strKey;
         KeyMaterial::wipe(reducedAgain);
-        return false;
+        if (!match) {
+            EraseKeyMaterial(key);
+            message = QStringLiteral("the key entries do not match.");
+            return false;
+        }
     }
-    const bool match = !twice || (againValid && reducedAgain == key.strKey);
-    KeyMaterial::wipe(reducedAgain);
-    if (!match) {
-        EraseKeyMaterial(key);
-        message = QStringLiteral("The key entries do not match!");
-        return false;
-    }
-    if (terminal)
-        Console::err(QStringLiteral("Checksum is ") + QString::number(key.intKeyChecksum) + QStringLiteral(".\n"));
+    Console::err(QStringLiteral("Checksum is ") + QString::number(key.intKeyChecksum) + QStringLiteral(".\n"));
     return true;
 }
 

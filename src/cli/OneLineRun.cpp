@@ -1,138 +1,95 @@
 #include "cli/OneLineCommand.h"
 
-#include "app/OutputSurvey.h"
-#include "cli/CliChecks.h"
-#include "cli/CliRun.h"
+#include "cli/CliLaunch.h"
 #include "cli/CliSession.h"
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
-#include "cli/ReportFile.h"
-#include "files/FileIdentity.h"
+#include "cli/NamedPaths.h"
+#include "cli/StreamCommand.h"
+#include "cli/VerifyCommand.h"
+#include "files/FileProc.h"
 #include "platform/os/NativeName.h"
+#include "platform/os/PathEntry.h"
 
-#include <QHash>
-#include <QPair>
+#include <QFileInfo>
 
 using namespace CliSession;
 
 namespace {
 
-// The runs of one command do not write one output twice (or over another run's input): each run checks its
-// own outputs, this checks them across the runs. False with the message printed.
-bool outputsAreApart(const QList<OperationSetup>& setups) {
-    QHash<QString, QString> taken; // case-folded output path -> input path
-    QString clash;
-    for (const OperationSetup& one : setups) {
-        OutputSurvey::Plan plan = OutputSurvey::planOf(one);
-        if (one.blnOutputFilesSame)
-            plan.outputSpec = QStringLiteral("*.*");
-        plan.each = [&](const QString& input, const QString& output) {
-            const QString key = output.toCaseFolded();
-            const auto earlier = taken.constFind(key);
-            if (clash.isEmpty() && earlier != taken.cend() && *earlier != input)
-                clash = NativeName::shown(*earlier) + QStringLiteral(" and ") + NativeName::shown(input) +
-                        QStringLiteral(" would both be written to ") + NativeName::shown(output) +
-                        QStringLiteral("; nothing was done.");
-            taken.insert(key, input);
-        };
-        OutputSurvey::survey(plan);
-    }
-    if (!clash.isEmpty())
-        printError(clash);
-    return clash.isEmpty();
+// -o names a folder that is there and can be entered; said once for the whole command.
+bool outputFolderIsThere(const QString& given) {
+    const QString path = OneLineCommand::absolute(given);
+    const PathEntry::Info entry = PathEntry::of(path, true);
+    QString problem;
+    if (entry.kind == PathEntry::Kind::Missing)
+        problem = QStringLiteral("the output folder does not exist.");
+    else if (entry.kind != PathEntry::Kind::Folder)
+        problem = QStringLiteral("the output folder is not a folder.");
+    if (!problem.isEmpty())
+        printError(NativeName::shown(withTrailingSlash(given)) + QStringLiteral(": ") + problem);
+    return problem.isEmpty();
+}
+
+// -o names the result itself: one file is named, and -o is no folder. A name that a pattern would read otherwise
+// (wildcards, blanks at its ends) is refused, since the result would not get it.
+bool outputNamesTheFile(const CliOptions::Options& options, QString& wrong) {
+    if (options.output.isEmpty() || options.inPlace || options.paths.size() != 1 ||
+        !PathEntry::isFile(OneLineCommand::absolute(options.paths.first())) ||
+        PathEntry::isFolder(OneLineCommand::absolute(options.output)) || options.output.endsWith(QLatin1Char('/')))
+        return false;
+    const QString path = OneLineCommand::absolute(options.output);
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    if (name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')) || name != name.trimmed() ||
+        name == QLatin1String(".") || name == QLatin1String(".."))
+        wrong = NativeName::shown(options.output) +
+                QStringLiteral(": a result cannot be given this name here (it holds * or ?, or blanks at its ends).");
+    return true;
 }
 
 } // namespace
 
 namespace OneLineCommand {
 
-int run(int argc, char* argv[]) {
-    OneLineCommand::Request request;
+int run(const CliOptions::Options& options) {
+    if (options.stream())
+        return StreamCommand::run(options);
+    if (options.command == CliOptions::Command::Verify)
+        return VerifyCommand::run(options);
+    CliOptions::Options request = options;
     QString wrong;
-    if (!OneLineCommand::parse(argc, argv, request, wrong)) {
+    request.outputIsFile = outputNamesTheFile(options, wrong);
+    if (!wrong.isEmpty()) {
         printError(wrong);
         return CommandLine::Refused;
     }
-    if (request.help) {
-        Console::out(OneLineCommand::helpText());
-        return CommandLine::AllDone;
-    }
+    const QString outputFolder = request.outputIsFile ? QFileInfo(options.output).path() : options.output;
+    if (!outputFolder.isEmpty() && !outputFolderIsThere(outputFolder))
+        return CommandLine::Refused;
     Session session;
-    // Every path is looked at before a key is asked for or a file touched.
-    QList<OperationSetup> setups;
-    QStringList shownPaths;
-    QList<QPair<dev_t, ino_t>> seen;
-    for (const QString& path : std::as_const(request.paths)) {
+    // Every path is looked at before a key is asked for or a file touched: each named once, none inside another.
+    NamedPaths named(options.recursive);
+    for (const QString& path : std::as_const(options.paths)) {
         OperationSetup one;
         if (!OneLineCommand::setupFor(request, path, one, wrong)) {
             printError(wrong);
             return CommandLine::Refused;
         }
-        // A path named twice (or by two spellings) is one run.
-        const FileStamp stamp = FileStamp::of(path);
-        if (stamp.valid && seen.contains(qMakePair(stamp.device, stamp.inode)))
-            continue;
-        seen << qMakePair(stamp.device, stamp.inode);
-        setups << one;
-        shownPaths << NativeName::shown(path);
+        named.add(path, one);
     }
-    const ReportFile reportFile(request.reportFile);
-    if (reportFile.wanted()) {
-        QStringList folders, below;
-        for (const OperationSetup& one : std::as_const(setups)) {
-            folders << one.strDirpath[0] << one.strDirpath[1];
-            if (one.blnSubdirectories)
-                below << one.strDirpath[0] << one.strDirpath[1];
-        }
-        const QString why = reportFile.refusal({request.keyfile}, folders, below);
-        if (!why.isEmpty()) {
-            printError(why);
-            return CommandLine::Refused;
-        }
-    }
-    if (!readKey(session.key, request.keyfile, request.keyFromStdin, true, request.encrypt))
+    if (!named.apart(wrong)) {
+        printError(wrong);
         return CommandLine::Refused;
-
-    Runner runner(session, request.quiet, reportFile.wanted(), !request.encrypt && !request.keepGoing);
-    if (!runner.ready())
-        return CommandLine::Refused;
-    CliRun& run = runner.run;
-    const FirstFailures& firstFailures = runner.firstFailures;
-    LaunchSequence::Front front;
-    front.confirm = [&] { return CliChecks::confirmed(session.setup, request.yes, request.overwrite); };
-
-    // Every launch check of every path before the first file is touched: exit 2 leaves everything as it was.
-    if (setups.size() > 1 && !outputsAreApart(setups))
-        return CommandLine::Refused;
-    for (qsizetype i = 0; i < setups.size(); ++i) {
-        session.setup = setups[i];
-        session.messagesAbout = shownPaths[i];
-        if (!LaunchSequence::CheckSetup(session.setup, session.key, front) || !front.confirm())
-            return CommandLine::Refused;
-        setups[i] = session.setup;
     }
-    QString reportText;
-    int status = CommandLine::AllDone;
-    for (qsizetype i = 0; i < setups.size(); ++i) {
-        session.setup = setups[i];
-        session.messagesAbout = shownPaths[i];
-        bool refused = false;
-        const int one = launchAndRun(session, run, front, reportText, refused);
-        // After the first run a refusal is no longer "nothing touched".
-        status = worse(status, refused && i > 0 ? CommandLine::SomeNotDone : one);
-        if (refused && i == 0)
-            return one;
-        if (firstFailures.stopped()) {
-            printError(FirstFailures::text());
-            status = worse(status, CommandLine::SomeNotDone);
-            break;
-        }
-        if (run.stopWanted() || status == CommandLine::FolderInUse)
-            break;
-    }
-    if (reportFile.wanted() && !reportFile.write(reportText) && status == CommandLine::AllDone)
-        status = CommandLine::SomeNotDone;
-    return status;
+    QList<CliLaunch::Planned> planned;
+    for (const NamedPaths::Run& one : named.runs())
+        planned << CliLaunch::Planned{one.setup, one.about};
+    CliLaunch::Front front;
+    front.ownFiles = {options.keyfile};
+    front.ask = KeyAsk::OnStandardInput;
+    front.output = options.verbose ? CliRun::Output::Report : CliRun::Output::Failures;
+    front.plainMessages = true;
+    return CliLaunch::run(session, planned, options, front);
 }
 
 } // namespace OneLineCommand

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // File-name rules (which names a file specification selects, how output names are derived), path and size
 // texts, temporary file names, and the wrappers through which the program calls the auxiliary file library.
@@ -52,6 +53,8 @@ QString OutputSpecShown(const QString& outputSpec, bool encrypt);
 // An input pattern that selects exactly one name, its wildcard characters and letter case included: "/"
 // before the name (no name holds "/").
 QString ExactNameSpec(const QString& name);
+// A pattern that selects these names and no other (ExactNameSpec of several names: "/" cannot be in a name).
+QString ExactNamesSpec(const QStringList& names);
 // How an input pattern is shown: without that "/".
 QString InputSpecShown(const QString& inputSpec);
 

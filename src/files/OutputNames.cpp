@@ -137,8 +137,18 @@ QString ExactNameSpec(const QString& name) {
     return QLatin1Char('/') + name;
 }
 
+QString ExactNamesSpec(const QStringList& names) {
+    return QLatin1Char('/') + names.join(QLatin1Char('/'));
+}
+
 QString InputSpecShown(const QString& inputSpec) {
-    return inputSpec.startsWith(QLatin1Char('/')) ? inputSpec.mid(1) : inputSpec;
+    if (!inputSpec.startsWith(QLatin1Char('/')))
+        return inputSpec;
+    // Several exact names: the first few of them.
+    const QStringList names = inputSpec.mid(1).split(QLatin1Char('/'));
+    constexpr qsizetype kShown = 3;
+    return names.size() <= kShown ? names.join(QStringLiteral(", "))
+                                  : names.first(kShown).join(QStringLiteral(", ")) + QStringLiteral(", ...");
 }
 
 QString OutputSpecFolderText() {

@@ -3,6 +3,7 @@
 #include "platform/os/NativeName.h"
 
 #include <QList>
+#include <QSet>
 
 #include <vector>
 
@@ -81,9 +82,20 @@ bool FileNameMatchesSpec(const QString& name, const QString& spec, bool caseSens
     // "?", "*", ":" and the backslash are characters like any other in a name here; only "/" cannot be part of one.
     if (name.contains(QLatin1Char('/')))
         return false;
-    // One exact name (ExactNameSpec): its "*" and "?" are its own, and so is its letter case.
-    if (spec.startsWith(QLatin1Char('/')))
-        return name == QStringView(spec).mid(1);
+    // One exact name (ExactNameSpec): its "*" and "?" are its own, and so is its letter case. Several
+    // (ExactNamesSpec): a set, made once per pattern, so a folder is matched against thousands in linear time.
+    if (spec.startsWith(QLatin1Char('/'))) {
+        if (spec.indexOf(QLatin1Char('/'), 1) < 0)
+            return name == QStringView(spec).mid(1);
+        thread_local QString setOf;
+        thread_local QSet<QString> names;
+        if (setOf.constData() != spec.constData() || setOf != spec) {
+            setOf = spec;
+            const QStringList list = spec.mid(1).split(QLatin1Char('/'));
+            names = QSet<QString>(list.cbegin(), list.cend());
+        }
+        return names.contains(name);
+    }
 
     const qsizetype nameDot = name.lastIndexOf(QLatin1Char('.'));
     const qsizetype specDot = spec.lastIndexOf(QLatin1Char('.'));

@@ -191,20 +191,20 @@ private slots:
                                         << "Error: Input file(s) not specified.";
         QTest::newRow("in place without --yes")
             << "no yes"
-            << "(so the input files will be overwritten)\nPerform this encryption operation?\n";
+            << ".opn: the operation works in place (each file is replaced by its result); give --yes to perform it.";
         QTest::newRow("no key") << "no key"
                                 << "Encryption key not specified: Please specify the encryption key.";
         QTest::newRow("unsuitable keyfile") << "short keyfile"
                                             << " is not a suitable keyfile.";
         QTest::newRow("missing keyfile") << "no keyfile"
-                                         << "Keyfile error: ";
+                                         << "nokey.bin: the keyfile cannot be read (no such file or directory).";
         QTest::newRow("short key on stdin") << "short key"
-                                            << "The key needs at least 16 characters other than blanks.";
+                                            << "zq4: the key needs at least 16 characters other than blanks.";
         QTest::newRow("key on stdin too long") << "long key"
-                                               << "The key has more than 64 characters.";
+                                               << "zq4: the key has more than 64 characters.";
         QTest::newRow("decryption in place without --yes")
             << "no yes, decrypting"
-            << "(so the input files will be overwritten)\nPerform this decryption operation?\n";
+            << ".opn: the operation works in place (each file is replaced by its result); give --yes to perform it.";
         QTest::newRow("output that is another input") << "output is an input"
                                                       << "would replace the input file ";
         QTest::newRow("nothing matches")
@@ -214,11 +214,11 @@ private slots:
             << "duplicates"
             << "produces duplicate output filenames!\n\na.txt and b.doc would both become same.enc.";
         QTest::newRow("unknown option") << "bad option"
-                                        << "Unknown option 'colour'.";
+                                        << "unknown option --colour (see zq4 --help).";
         QTest::newRow("two keys") << "two keys"
                                   << "either with --keyfile or with --key-stdin";
         QTest::newRow("no operation") << "no operation"
-                                      << "give either --run or --randomness";
+                                      << "give a command: zq4 encrypt, decrypt or verify, --run or --randomness";
         QTest::newRow("report cannot be written") << "bad report"
                                                   << "cannot write the report to ";
         QTest::newRow("output specification with a folder") << "spec with folder"
@@ -503,7 +503,8 @@ private slots:
         QTest::addColumn<QString>("outSpec");
         QTest::addColumn<bool>("subfolders");
         QTest::addColumn<QString>("message");
-        const QString yes = "the operation works in place; give --yes to perform it.";
+        const QString yes =
+            "the operation works in place (each file is replaced by its result); give --yes to perform it.";
         QTest::newRow("another spelling") << "in/./"
                                           << "*.txt"
                                           << "*.*" << false << yes;
@@ -570,16 +571,24 @@ private slots:
     }
 
     // A key typed on a terminal for encryption is asked for twice; two different entries refuse the run with
-    // nothing touched. Only standard input is the terminal; the prompts come on standard error.
+    // nothing touched, and a first entry that breaks the key's rules ends it before the second is asked for. Only
+    // standard input is the terminal; the prompts come on standard error.
     void typedKeyIsConfirmed_data() {
-        QTest::addColumn<QByteArray>("second");
+        QTest::addColumn<QByteArray>("first");
+        QTest::addColumn<QByteArray>("second"); // empty: the second entry must not be asked for
         QTest::addColumn<int>("status");
-        QTest::newRow("the same key") << kKey << 0;
-        QTest::newRow("a typo") << QByteArray("correct horse battery stable") << 2;
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("the same key") << kKey << kKey << 0 << QByteArray("Checksum is ");
+        QTest::newRow("a typo") << kKey << QByteArray("correct horse battery stable") << 2
+                                << QByteArray("zq4: the key entries do not match.\n");
+        QTest::newRow("too short, said at once")
+            << QByteArray("short") << QByteArray() << 2 << QByteArray("zq4: the key needs at least 16 characters");
     }
     void typedKeyIsConfirmed() {
+        QFETCH(QByteArray, first);
         QFETCH(QByteArray, second);
         QFETCH(int, status);
+        QFETCH(QByteArray, message);
         const QString in = freshFolder();
         TestSupport::writeFile(in + "a.txt", "alpha");
         const QString out = freshFolder();
@@ -603,18 +612,18 @@ private slots:
             QVERIFY2(err.contains(prompt), err.constData());
             QCOMPARE(::write(master, line.constData(), size_t(line.size())), ssize_t(line.size()));
         };
-        typeAfter("(which will not be displayed): ", kKey + "\n");
-        typeAfter("Re-enter the key exactly as above: ", second + "\n");
+        typeAfter("(which will not be displayed): ", first + "\n");
+        if (!second.isEmpty())
+            typeAfter("Re-enter the key exactly as above: ", second + "\n");
         QVERIFY(p.waitForFinished(120000));
         ::close(master);
         err += p.readAllStandardError();
         QCOMPARE(p.exitCode(), status);
-        if (status == 0) {
-            QVERIFY(TestSupport::readFile(out + "a.enc").startsWith("ZQ4E"));
-        } else {
-            QVERIFY2(err.contains("The key entries do not match!"), err.constData());
+        QVERIFY2(err.contains(message), err.constData());
+        QCOMPARE(err.contains("Re-enter"), !second.isEmpty());
+        QCOMPARE(TestSupport::readFile(out + "a.enc").startsWith("ZQ4E"), status == 0);
+        if (status != 0)
             QVERIFY(treeOf(out).isEmpty());
-        }
         QCOMPARE(TestSupport::readFile(in + "a.txt"), QByteArray("alpha"));
     }
 
@@ -624,6 +633,13 @@ private slots:
         for (const char* option :
              {"--run", "--randomness", "--keyfile", "--key-stdin", "--yes", "--overwrite", "--report", "--quiet"})
             QVERIFY2(help.out.contains(QLatin1String(option)), option);
+        // One style for the program and its commands, from one table of options, none of the toolkit's own.
+        const Outcome encryptHelp = run({"encrypt", "--help"});
+        QCOMPARE(encryptHelp.status, 0);
+        for (const Outcome* o : {&help, &encryptHelp}) {
+            QVERIFY2(o->out.startsWith("Usage: zq4 encrypt [options] PATH..."), qPrintable(o->out));
+            QVERIFY(o->out.contains("\nOptions:\n  ") && !o->out.contains("help-all"));
+        }
         const Outcome version = run({"--version"});
         QCOMPARE(version.status, 0);
         QCOMPARE(version.out, QStringLiteral("zq4 7.77\n"));

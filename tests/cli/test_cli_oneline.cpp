@@ -3,6 +3,7 @@
 #include "support/CliProcess.h"
 #include "support/TestSupport.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -101,6 +102,10 @@ private slots:
         QTest::newRow("one file") << QStringList{"--key-stdin", "-o", "OUT", "IN/notes.txt"}
                                   << QStringList{"--key-stdin", "-o", "BACK", "OUT/notes.txt.enc"} << "OUT"
                                   << QList<QByteArray>{"notes.txt.enc"} << Tree{{"notes.txt", "the notes"}};
+        QTest::newRow("one file to a name of its own, and back")
+            << QStringList{"--key-stdin", "-o", "OUT/secret.bin", "IN/notes.txt"}
+            << QStringList{"--key-stdin", "-o", "BACK/notes.txt", "OUT/secret.bin"} << "OUT"
+            << QList<QByteArray>{"secret.bin"} << Tree{{"notes.txt", "the notes"}};
         QTest::newRow("a name with wildcards is that file only")
             << QStringList{"--key-stdin", "-o", "OUT", "IN/a*b.txt"} << QStringList{"--key-stdin", "-o", "BACK", "OUT"}
             << "OUT" << QList<QByteArray>{"a*b.txt.enc"} << Tree{{"a*b.txt", "a star in the name"}};
@@ -154,6 +159,7 @@ private slots:
         QVERIFY2(enc.status == 0, qPrintable(enc.out + enc.err));
         // Standard error is no terminal here: no progress line, nothing else either.
         QCOMPARE(enc.err, QString());
+        QCOMPARE(enc.out, QString());
         const bool inPlace = encrypt.contains("--in-place");
         const Tree made = rawTree(encryptedIn == "IN" ? m_in : m_out);
         QCOMPARE(made.keys(), encrypted);
@@ -176,19 +182,19 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("a path that is not there")
             << QStringList{"encrypt", "--key-stdin", "IN/notes.txt", "IN/nothere.txt"} << true
-            << "/nothere.txt: No such file or directory.";
+            << "zq4: IN/nothere.txt: no such file or directory.\n";
         QTest::newRow("an output folder that is not there")
-            << QStringList{"encrypt", "--key-stdin", "-o", "IN/none", "IN/notes.txt"} << true
-            << "The output folder IN/none/ does not exist.";
+            << QStringList{"encrypt", "--key-stdin", "-o", "IN/none", "IN/notes.txt", "IN/axb.txt"} << true
+            << "zq4: IN/none/: the output folder does not exist.\n";
         QTest::newRow("an output folder that is a file")
-            << QStringList{"encrypt", "--key-stdin", "-o", "IN/notes.odt", "IN/notes.txt"} << true
-            << "The output folder IN/notes.odt/ is not a folder.";
+            << QStringList{"encrypt", "--key-stdin", "-o", "IN/notes.odt", "IN/notes.txt", "IN/axb.txt"} << true
+            << "zq4: IN/notes.odt/: the output folder is not a folder.\n";
         QTest::newRow("the output inside the input, with subfolders")
             << QStringList{"encrypt", "--key-stdin", "-r", "-o", "IN/sub", "IN"} << true
-            << "The output folder IN/sub/ is inside the input folder IN/";
+            << "zq4: IN: the output folder IN/sub/ is inside the input folder IN/";
         QTest::newRow("an output that exists, after a path that is fine")
             << QStringList{"encrypt", "--key-stdin", "IN/notes.odt", "IN/notes.txt"} << true
-            << "1 output file exists already and would be replaced (notes.txt.enc); give --overwrite";
+            << "1 output file exists already and would be replaced (notes.txt.enc); give --overwrite to replace it.";
         QTest::newRow("two inputs for one output name")
             << QStringList{"encrypt", "--key-stdin", "-o", "OUT", "IN"} << true
             << "NOTES.txt and notes.txt would become NOTES.txt.enc and notes.txt.enc, names that differ only in "
@@ -196,14 +202,35 @@ private slots:
         QTest::newRow("two paths for one output")
             << QStringList{"encrypt", "--key-stdin", "-o", "OUT", "IN/notes.txt", "IN/sub/notes.txt"} << true
             << "IN/notes.txt and IN/sub/notes.txt would both be written to OUT/notes.txt.enc; nothing was done.";
-        QTest::newRow("in place without --yes") << QStringList{"encrypt", "--key-stdin", "--in-place", "IN/notes.txt"}
-                                                << true << "the operation works in place; give --yes to perform it.";
+        QTest::newRow("in place without --yes")
+            << QStringList{"encrypt", "--key-stdin", "--in-place", "IN/notes.txt"} << true
+            << "zq4: IN/notes.txt: the operation works in place (each "
+               "file is replaced by its result); give --yes to perform it.";
         QTest::newRow("no key, and no terminal to ask on")
-            << QStringList{"encrypt", "IN/notes.txt"} << false << "no key: give --keyfile or --key-stdin";
+            << QStringList{"encrypt", "IN/notes.odt"} << false << "no key: give --keyfile or --key-stdin";
         QTest::newRow("in place and -o") << QStringList{"decrypt", "--key-stdin", "--in-place", "-o", "OUT", "IN"}
                                          << true << "--in-place and -o exclude each other";
         QTest::newRow("an unknown option")
             << QStringList{"encrypt", "--key-stdin", "--shred", "IN"} << true << "unknown option --shred";
+        QTest::newRow("a command written as an option") << QStringList{"--encrypt", "IN/notes.odt"} << true
+                                                        << "unknown option --encrypt; did you mean zq4 encrypt?";
+        QTest::newRow("a one-letter option for a command")
+            << QStringList{"-e", "IN/notes.odt"} << true << "unknown option -e; did you mean zq4 encrypt?";
+        QTest::newRow("a command misspelled") << QStringList{"chek", "IN/notes.odt"} << true
+                                              << "unknown command chek; the commands are encrypt, decrypt and verify";
+        QTest::newRow("an option misspelled") << QStringList{"encrypt", "--key-stdn", "IN"} << true
+                                              << "unknown option --key-stdn; did you mean --key-stdin?";
+        QTest::newRow("decrypting a name without .enc") << QStringList{"decrypt", "--key-stdin", "IN/notes.txt"} << true
+                                                        << "zq4: IN/notes.txt: the name does not end in .enc, so it "
+                                                           "has no name to be decrypted to; give -o FILE.\n";
+        QTest::newRow("decrypting .enc alone") << QStringList{"decrypt", "--key-stdin", "IN/.enc"} << true
+                                               << "zq4: IN/.enc: the name is .enc alone, so it has no name";
+        QTest::newRow("a file of a named folder")
+            << QStringList{"encrypt", "--key-stdin", "-o", "OUT", "IN", "IN/notes.odt"} << true
+            << "zq4: IN/notes.odt: is inside the folder IN/, which this command takes as well; name each file once.";
+        QTest::newRow("a subfolder of a folder taken with -r")
+            << QStringList{"encrypt", "--key-stdin", "-r", "-o", "OUT", "IN/sub", "IN"} << true
+            << "zq4: IN/sub: is inside the folder IN/, which this command takes as well";
         QTest::newRow("nothing named") << QStringList{"decrypt", "--key-stdin"} << true
                                        << "name the files or folders to decrypt";
     }
@@ -214,6 +241,7 @@ private slots:
         QVERIFY(writeRaw(m_in + "/notes.txt.enc", "an older result"));
         QVERIFY(writeRaw(m_in + "/NOTES.txt", "the notes in capitals"));
         QVERIFY(writeRaw(m_in + "/sub/notes.txt", "other notes"));
+        QVERIFY(writeRaw(m_in + "/.enc", "a name that is an extension only"));
         const Tree before = rawTree(m_in);
 
         const CliProcess::Outcome o = zq4(args, keyOnStdin ? kKey : QByteArray());
@@ -224,9 +252,35 @@ private slots:
         QCOMPARE(rawTree(m_out), Tree{});
     }
 
-    // With standard error on a terminal the line of the file in progress is shown there, rewritten in place,
-    // while the report goes to standard output as ever.
-    void aTerminalShowsTheLineInProgress() {
+    // With the key to be typed on a terminal, a check that fails ends the command before the key is asked for.
+    void theKeyIsAskedAfterTheChecks() {
+        QVERIFY(writeRaw(m_in + "/notes.txt.enc", "an older result"));
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const QByteArray terminal = ::ptsname(master);
+        QProcess p;
+        p.setChildProcessModifier([terminal] {
+            noDisplay();
+            ::setsid();
+            const int fd = ::open(terminal.constData(), O_RDWR);
+            ::dup2(fd, STDIN_FILENO);
+        });
+        p.start(CliProcess::program(), expand({"encrypt", "IN/notes.txt"}));
+        // A prompt would wait for a key that never comes: the command must end on its own.
+        const bool ended = p.waitForFinished(60000);
+        if (!ended)
+            p.kill(), p.waitForFinished();
+        ::close(master);
+        const QByteArray err = p.readAllStandardError();
+        QVERIFY2(ended, err.constData());
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY2(err.contains("exists already") && !err.contains("Enter the"), err.constData());
+    }
+
+    // Success is quiet, on a terminal as through a pipe: nothing on standard output and nothing of the report on
+    // the terminal either; -v gives the report, and a file not done is one line
+    // on standard error naming it.
+    void successIsQuiet() {
         const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
         QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
         const QByteArray terminal = ::ptsname(master);
@@ -243,13 +297,66 @@ private slots:
         const ssize_t n = ::read(master, shown.data(), size_t(shown.size()));
         ::close(master);
         shown.truncate(qMax<ssize_t>(0, n));
-        QVERIFY2(shown.contains("\r\x1b[Knotes.txt     9 bytes   "), shown.constData());
-        QVERIFY(o.out.contains("notes.txt     9 bytes   -> notes.txt.enc"));
+        // No piece of the report on the terminal: at most the progress of a file that took long (waiting for the
+        // key's derivation on a busy machine), redrawn in place and cleared at the end.
+        QVERIFY2(!shown.contains("9 bytes   ") && !shown.contains("->"), shown.constData());
+        QVERIFY2(shown.isEmpty() || shown.endsWith("\r\x1b[K"), shown.constData());
+        QCOMPARE(shown.count('\n'), 0);
+        QCOMPARE(o.out, QString());
+        QVERIFY(rawTree(m_out).contains("notes.txt.enc"));
+
+        const CliProcess::Outcome verbose = zq4({"encrypt", "-v", "--key-stdin", "-o", "BACK", "IN/notes.txt"});
+        QCOMPARE(verbose.status, 0);
+        QVERIFY2(verbose.out.contains("notes.txt     9 bytes   -> notes.txt.enc"), qPrintable(verbose.out));
+        QCOMPARE(verbose.err, QString());
+
+        QVERIFY(writeRaw(m_in + "/damaged.enc", "ZQ4E but nothing more of a file of ours"));
+        const CliProcess::Outcome failed = zq4({"decrypt", "-q", "--key-stdin", "-o", "BACK", "IN/damaged.enc"});
+        QCOMPARE(failed.status, 1);
+        QCOMPARE(failed.out, QString());
+        QCOMPARE(failed.err.count('\n'), 2);
+        QVERIFY2(failed.err.startsWith(expand({"zq4: IN/damaged.enc: "}).constFirst()), qPrintable(failed.err));
+        QVERIFY2(failed.err.endsWith("zq4: 1 file was not done.\n"), qPrintable(failed.err));
+
+        // A file of ours encrypted again is done, but most likely by mistake: said, and the status is 1.
+        const CliProcess::Outcome twice = zq4({"encrypt", "--key-stdin", "-o", "BACK", "OUT/notes.txt.enc"});
+        QCOMPARE(twice.status, 1);
+        QVERIFY2(
+            twice.err.contains(
+                expand({"zq4: OUT/notes.txt.enc: this file was ZQ4-encrypted already; it is now encrypted twice.\n"})
+                    .constFirst()),
+            qPrintable(twice.err));
+        QVERIFY(rawTree(m_back).contains("notes.txt.enc.enc"));
+    }
+
+    // A report that cannot reach standard output (a full device, a reader gone) is a run not done as asked.
+    void anUnwritableStandardOutputIsNotDone_data() {
+        QTest::addColumn<bool>("closedPipe");
+        QTest::newRow("a full device") << false;
+        QTest::newRow("a closed pipe") << true;
+    }
+    void anUnwritableStandardOutputIsNotDone() {
+        QFETCH(bool, closedPipe);
+        const CliProcess::Outcome o =
+            CliProcess::run(expand({"encrypt", "-v", "--key-stdin", "-o", "OUT", "IN"}), kKey + '\n', [closedPipe] {
+                noDisplay();
+                int fd = -1;
+                if (closedPipe) {
+                    int ends[2];
+                    if (::pipe(ends) == 0)
+                        ::close(ends[0]), fd = ends[1];
+                } else {
+                    fd = ::open("/dev/full", O_WRONLY);
+                }
+                ::dup2(fd, STDOUT_FILENO);
+            });
+        QCOMPARE(o.status, 1);
+        QVERIFY2(o.err.contains("zq4: standard output: the report could not be written ("), qPrintable(o.err));
+        QCOMPARE(rawTree(m_out).size(), topLevel(kOriginals).size());
     }
 
     // A decryption whose first three files do not open with the key stops there, says why and exits 1;
-    // --keep-going tries every file. Either way the summary says the key is probably the wrong one, and a file
-    // whose name does not end in .enc gets a line of its own.
+    // --keep-going tries every file. Either way the report (-v) says the key is probably the wrong one.
     void aWrongKeyIsSaidPlainlyOnce_data() {
         QTest::addColumn<bool>("keepGoing");
         QTest::newRow("stops after three") << false;
@@ -264,16 +371,16 @@ private slots:
             args << "--keep-going";
         const CliProcess::Outcome dec = zq4(args, "not the key these were encrypted with");
         QCOMPARE(dec.status, 1);
-        QCOMPARE(dec.out.count("Decryption key is incorrect"), keepGoing ? topLevel(kOriginals).size() : 3);
-        QVERIFY(dec.out.contains("No file could be decrypted with this key: it is probably not the key these files "
-                                 "were encrypted with."));
+        // One line on standard error for each file tried; the report only with -v.
+        QCOMPARE(dec.err.count("Decryption key is incorrect"), keepGoing ? topLevel(kOriginals).size() : 3);
+        QCOMPARE(dec.out, QString());
         QCOMPARE(dec.err.contains("so the run was stopped; give --keep-going to try every file."), !keepGoing);
         QCOMPARE(rawTree(m_back), Tree{});
 
-        const CliProcess::Outcome plain = zq4({"decrypt", "--key-stdin", "-o", "BACK", "IN/notes.txt"});
-        QCOMPARE(plain.status, 1);
-        QVERIFY(
-            plain.out.contains("notes.txt     The name does not end in .enc, so it has no name to be decrypted to"));
+        args << "-v";
+        const CliProcess::Outcome report = zq4(args, "not the key these were encrypted with");
+        QVERIFY(report.out.contains("No file could be decrypted with this key: it is probably not the key these "
+                                    "files were encrypted with."));
         QCOMPARE(rawTree(m_back), Tree{});
     }
 };

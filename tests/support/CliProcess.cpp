@@ -29,7 +29,8 @@ Outcome run(const QStringList& args, const QByteArray& input, const std::functio
     p.waitForFinished(600000);
     Outcome o;
     o.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    o.out = QString::fromUtf8(p.readAllStandardOutput());
+    o.rawOut = p.readAllStandardOutput();
+    o.out = QString::fromUtf8(o.rawOut);
     o.err = QString::fromUtf8(p.readAllStandardError());
     return o;
 }

@@ -15,6 +15,7 @@ struct Outcome {
     int status = -1; // the exit status, or -1 when the process did not end normally
     QString out;
     QString err;
+    QByteArray rawOut; // standard output as its bytes (a stream's data)
 };
 
 // The program beside the test executable.

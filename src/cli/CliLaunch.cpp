@@ -1,0 +1,132 @@
+#include "cli/CliLaunch.h"
+
+#include "app/LaunchSequence.h"
+#include "app/OutputSurvey.h"
+#include "cli/CliChecks.h"
+#include "cli/CommandLine.h"
+#include "cli/Console.h"
+#include "cli/ReportFile.h"
+#include "platform/os/MessageBox.h"
+#include "platform/os/NativeName.h"
+
+#include <QHash>
+
+#include <cstring>
+
+using namespace CliSession;
+
+namespace {
+
+// The runs of one command do not write one output twice (or over another run's input): each run checks its
+// own outputs, this checks them across the runs. False with the message printed.
+bool outputsAreApart(const QList<CliLaunch::Planned>& planned) {
+    QHash<QString, QString> taken; // case-folded output path -> input path
+    QString clash;
+    for (const CliLaunch::Planned& one : planned) {
+        OutputSurvey::Plan plan = OutputSurvey::planOf(one.setup);
+        if (one.setup.blnOutputFilesSame)
+            plan.outputSpec = QStringLiteral("*.*");
+        plan.each = [&](const QString& input, const QString& output) {
+            const QString key = output.toCaseFolded();
+            const auto earlier = taken.constFind(key);
+            if (clash.isEmpty() && earlier != taken.cend() && *earlier != input)
+                clash = NativeName::shown(*earlier) + QStringLiteral(" and ") + NativeName::shown(input) +
+                        QStringLiteral(" would both be written to ") + NativeName::shown(output) +
+                        QStringLiteral("; nothing was done.");
+            taken.insert(key, input);
+        };
+        OutputSurvey::survey(plan);
+    }
+    if (!clash.isEmpty())
+        printError(clash);
+    return clash.isEmpty();
+}
+
+// Standard output could not take what was written to it: the run is not done as asked.
+int afterStandardOutput(int status) {
+    if (!Console::outFailed())
+        return status;
+    printError(QStringLiteral("standard output: the report could not be written (") +
+               QString::fromLocal8Bit(std::strerror(Console::outError())) + QStringLiteral(")."));
+    return worse(status, CommandLine::SomeNotDone);
+}
+
+} // namespace
+
+namespace CliLaunch {
+
+int run(Session& session, QList<Planned>& planned, const CliOptions::Options& options, const Front& how) {
+    session.plainMessages = how.plainMessages;
+    // Before anything else: the report must not land on a file of the run or among the files it works on.
+    const ReportFile reportFile(options.reportFile);
+    if (reportFile.wanted()) {
+        QStringList folders, below;
+        for (const Planned& one : std::as_const(planned)) {
+            folders << one.setup.strDirpath[0] << one.setup.strDirpath[1];
+            if (one.setup.blnSubdirectories)
+                below << one.setup.strDirpath[0] << one.setup.strDirpath[1];
+        }
+        const QString why = reportFile.refusal(how.ownFiles, folders, below);
+        if (!why.isEmpty()) {
+            printError(why);
+            return CommandLine::Refused;
+        }
+    }
+    const bool keyFollows = !options.keyfile.isEmpty() || options.keyFromStdin || how.ask != KeyAsk::No;
+    LaunchSequence::Front front;
+    front.keyFollows = keyFollows;
+    front.confirm = [&] { return CliChecks::confirmed(session.setup, options.yes, options.overwrite); };
+    // Every launch check of every setup before the key is read and the first file touched: exit 2 leaves
+    // everything as it was.
+    if (planned.size() > 1 && !outputsAreApart(planned))
+        return CommandLine::Refused;
+    for (Planned& one : planned) {
+        session.setup = one.setup;
+        session.messagesAbout = one.about;
+        if (!LaunchSequence::CheckSetup(session.setup, session.key, front) || !front.confirm())
+            return CommandLine::Refused;
+        one.setup = session.setup;
+    }
+    const bool encrypt = !planned.isEmpty() && planned.first().setup.blnEncrypt;
+    session.messagesAbout.clear();
+    if (keyFollows && !readKey(session.key, options.keyfile, options.keyFromStdin, how.ask, encrypt))
+        return CommandLine::Refused;
+
+    Runner runner(session, how.output, reportFile.wanted(), !encrypt && !options.keepGoing);
+    if (!runner.ready())
+        return CommandLine::Refused;
+    CliRun& run = runner.run;
+    QString reportText;
+    int status = CommandLine::AllDone;
+    for (qsizetype i = 0; i < planned.size(); ++i) {
+        session.setup = planned[i].setup;
+        session.messagesAbout = planned[i].about;
+        bool refused = false;
+        const int one = launchAndRun(session, run, front, reportText, refused);
+        // After the first run a refusal is no longer "nothing touched".
+        status = worse(status, refused && i > 0 ? CommandLine::SomeNotDone : one);
+        if (refused && i == 0)
+            return afterStandardOutput(one);
+        if (runner.firstFailures.stopped()) {
+            printError(FirstFailures::text());
+            status = worse(status, CommandLine::SomeNotDone);
+            break;
+        }
+        if (run.stopWanted() || status == CommandLine::FolderInUse)
+            break;
+    }
+    // Quiet success: a summary only when something was not done.
+    if (how.output != CliRun::Output::Report && run.filesNotDone() > 0)
+        printError(QString::number(run.filesNotDone()) +
+                   (run.filesNotDone() == 1 ? QStringLiteral(" file was") : QStringLiteral(" files were")) +
+                   QStringLiteral(" not done."));
+    if (how.output != CliRun::Output::Report && run.filesEncryptedTwice() > 0)
+        printError(QString::number(run.filesEncryptedTwice()) +
+                   (run.filesEncryptedTwice() == 1 ? QStringLiteral(" file was") : QStringLiteral(" files were")) +
+                   QStringLiteral(" encrypted twice."));
+    if (reportFile.wanted() && !reportFile.write(reportText) && status == CommandLine::AllDone)
+        status = CommandLine::SomeNotDone;
+    return afterStandardOutput(status);
+}
+
+} // namespace CliLaunch

@@ -189,17 +189,30 @@ private slots:
         QTest::newRow("log is a second name of the file") << "hardlink" << ".zq4e-log";
         QTest::newRow("journal is a symbolic link") << "symlink" << ".zq4e-journal";
         QTest::newRow("journal is a second name of the file") << "hardlink" << ".zq4e-journal";
+        QTest::newRow("log is another user's") << "foreign" << ".zq4e-log";
+        QTest::newRow("journal is another user's") << "foreign" << ".zq4e-journal";
     }
     void ourNamesNeverWriteThroughToAUsersFile() {
         QFETCH(QString, kind);
         QFETCH(QString, ourName);
-        const QString d = h.newFolder(), users = h.newFolder() + "notes";
+        const QString d = h.newFolder();
+        QString users = h.newFolder() + "notes";
         const QByteArray notes = "the user's notes";
         QVERIFY(TestSupport::writeFile(users, notes));
         const QByteArray target = native(users), link = native(d + ourName);
-        QCOMPARE(kind == "symlink" ? ::symlink(target.constData(), link.constData())
-                                   : ::link(target.constData(), link.constData()),
-                 0);
+        if (kind == "foreign") {
+            if (::geteuid() != 0)
+                QSKIP("Files of another user can only be made by root.");
+            // Planted in a shared folder by someone else.
+            QCOMPARE(::chmod(native(d).constData(), 01777), 0);
+            QVERIFY(QFile::copy(users, d + ourName));
+            QCOMPARE(::chown(link.constData(), 65534, 65534), 0);
+            users = d + ourName;
+        } else {
+            QCOMPARE(kind == "symlink" ? ::symlink(target.constData(), link.constData())
+                                       : ::link(target.constData(), link.constData()),
+                     0);
+        }
         InPlaceLog::Entry e;
         e.name = "a.txt";
         e.result = "a result";

@@ -498,11 +498,14 @@ private slots:
     // also when the disk fills while its result is being written over it (the original is put back from memory).
     void fullDiskKeepsTheOriginal_data() {
         QTest::addColumn<bool>("halfWay");
-        QTest::newRow("no room for the result") << false;
-        QTest::newRow("full half way through writing it over the original") << true;
+        QTest::addColumn<bool>("alone"); // the file that does not fit is the folder's only one: no log is ever written
+        QTest::newRow("no room for the result") << false << false;
+        QTest::newRow("no room for the result, nor for a log") << false << true;
+        QTest::newRow("full half way through writing it over the original") << true << false;
     }
     void fullDiskKeepsTheOriginal() {
         QFETCH(bool, halfWay);
+        QFETCH(bool, alone);
         if (::geteuid() != 0)
             QSKIP("needs root to mount a small tmpfs");
         const QString d = newFolder();
@@ -510,7 +513,8 @@ private slots:
             QSKIP("cannot mount a tmpfs here");
         // Half way: 125 pages of 4 KiB, whose result needs a 126th; the log has room, and then nothing has.
         const QByteArray large = TestSupport::pseudoRandomBytes(halfWay ? 125 * 4096 : 700 * 1024, 8);
-        const bool written = TestSupport::writeFile(d + "a.dat", "fits") && TestSupport::writeFile(d + "b.dat", large);
+        const bool written =
+            (alone || TestSupport::writeFile(d + "a.dat", "fits")) && TestSupport::writeFile(d + "b.dat", large);
         static QString filler;
         filler = d + "filler";
         if (halfWay)
@@ -531,10 +535,12 @@ private slots:
         ::umount(native(d).constData());
         QVERIFY(written);
         QCOMPARE(b, large);
-        QCOMPARE(a, QByteArray("fits"));
-        QCOMPARE(left, (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
+        QCOMPARE(a, alone ? QByteArray() : QByteArray("fits"));
+        // Nothing of ours left behind, not even a log that could not be written.
+        QCOMPARE(left, alone ? QStringList{QStringLiteral("b.dat")}
+                             : (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.dat")}));
         QVERIFY2(text().contains("b.dat") && text().contains("Write error: disk full."), qPrintable(text()));
-        QCOMPARE(m_run->intFilesProcessed, 1);
+        QCOMPARE(m_run->intFilesProcessed, alone ? 0 : 1);
     }
 
     // A folder another run holds is not touched, and the user is told.

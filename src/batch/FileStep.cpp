@@ -116,7 +116,7 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
                        : writeNewFile(path, outPath, size, partialPath, resultSize);
         if (inPlace)
             partialPath = tempPath;
-        if (code == 0 && encrypt && zq4e::last_input_was_encrypted())
+        if (code == 0 && encrypt && m_inputWasOurs)
             m_encryptedTwice.insert(path);
         if (!run.blnReportSuspended && run.m_report.removeTail(progress))
             run.reportChanged(false);
@@ -144,21 +144,20 @@ int FileStep::writeNewFile(const QString& path, const QString& outPath, qint64 s
     const FileStamp original = FileStamp::of(path);
     // Only a file that is there now was counted by the launch check (and confirmed, or allowed by --overwrite).
     const bool replace = PathEntry::exists(outPath);
-    const bool syncing = zq4e::sync_output();
-    zq4e::set_sync_output(false);
-    zq4e::set_rename_output(false);
+    zq4e::FileOptions options = zq4e::default_file_options();
+    options.sync = false;
+    options.name = false;
     RunContext& ctx = m_run.m_ctx;
     UnnamedFile unnamed;
     int code = WorkerCall::run(size, [&] {
-        const int r = m_run.m_fileOps.ProcessFile(path, outPath, false, size);
-        unnamed = UnnamedFile(zq4e::take_unnamed_output());
-        partialPath = zq4e::last_output_path();
-        if (r == 0 && ctx.afterResultWritten)
+        zq4e::FileResult made = m_run.m_fileOps.Process(path, outPath, false, size, options);
+        unnamed = UnnamedFile(std::exchange(made.unnamed, -1));
+        partialPath = made.path;
+        m_inputWasOurs = made.inputWasOurs;
+        if (made.code == 0 && ctx.afterResultWritten)
             ctx.afterResultWritten(path, partialPath);
-        return r;
+        return made.code;
     });
-    zq4e::set_rename_output(true);
-    zq4e::set_sync_output(syncing);
     // A file written to while it was read gives a result that is neither its old nor its new contents.
     if (code == 0 && !FileStamp::of(path).unchangedSince(original)) {
         if (!unnamed.isOpen())
@@ -202,34 +201,30 @@ int FileStep::prepareInPlace(const QString& path, const QString& tempPath, const
     // until then a crash leaves the original, or the complete result under its temporary name. In memory, the
     // group writes the result to the folder's log and then over the original; only partial plaintext of a failed
     // decryption reaches the disk, under tempPath.
-    const bool syncing = zq4e::sync_output(), syncingFolder = zq4e::sync_output_folder();
-    zq4e::set_sync_output_folder(false);
+    zq4e::FileOptions options = zq4e::default_file_options();
+    options.syncFolder = false;
     if (inMemory) {
-        zq4e::set_sync_output(false);
-        zq4e::set_rename_output(false);
-        zq4e::set_output_in_memory(true);
+        options.sync = false;
+        options.name = false;
+        options.inMemory = true;
     }
     const int code = WorkerCall::run(size, [&] {
-        int r = m_run.m_fileOps.ProcessFile(path, tempPath, true, size);
-        const UnnamedFile made(inMemory ? zq4e::take_unnamed_output() : -1);
-        const QString result = inMemory ? NativeName::decode(UnnamedFile::pathOf(made.fd())) : tempPath;
+        zq4e::FileResult made = m_run.m_fileOps.Process(path, tempPath, true, size, options);
+        m_inputWasOurs = made.inputWasOurs;
+        int r = made.code;
+        const UnnamedFile result(std::exchange(made.unnamed, -1));
+        const QString resultPath = inMemory ? NativeName::decode(UnnamedFile::pathOf(result.fd())) : tempPath;
         if (r == 0 && ctx.afterResultWritten)
-            ctx.afterResultWritten(path, result);
+            ctx.afterResultWritten(path, resultPath);
         if (r == 0)
-            r = m_inPlace.checkResult(path, result, original,
-                                      [&] { return ResultCheck::resultMatches(path, result, encrypt, ctx); });
-        if (r == 0 && inMemory && !made.readAll(*inMemory))
+            r = m_inPlace.checkResult(path, resultPath, original,
+                                      [&] { return ResultCheck::resultMatches(path, resultPath, encrypt, ctx); });
+        if (r == 0 && inMemory && !result.readAll(*inMemory))
             r = -7;
         if (r == 0 && ctx.afterResultChecked)
             ctx.afterResultChecked(path);
         return r;
     });
-    if (inMemory) {
-        zq4e::set_output_in_memory(false);
-        zq4e::set_rename_output(true);
-        zq4e::set_sync_output(syncing);
-    }
-    zq4e::set_sync_output_folder(syncingFolder);
     return code;
 }
 
@@ -268,7 +263,7 @@ void FileStep::finishLine(int code, qint64 size, bool inPlace, const QString& pa
     }
     add(result);
     add(crlf, true);
-    if (code == zq4e::InvalidCipherFile && !setup().blnEncrypt && zq4e::last_input_was_encrypted())
+    if (code == zq4e::InvalidCipherFile && !setup().blnEncrypt && m_inputWasOurs)
         ++m_run.intWrongKeyFiles;
     if (m_run.m_ctx.afterFileLine && !m_run.m_ctx.afterFileLine(code))
         m_run.blnStop = true;
@@ -304,7 +299,7 @@ void FileStep::commitGroup() {
 }
 
 void FileStep::commitNewFiles() {
-    for (const NewFileGroup::Failure& f : m_newFiles.commit(zq4e::sync_output())) {
+    for (const NewFileGroup::Failure& f : m_newFiles.commit(zq4e::default_file_options().sync)) {
         const QString name = QFileInfo(f.outputPath).fileName();
         const int code = f.resultPath.isEmpty() ? -7 : renameFailureCode(f.outputPath);
         // The file's line was written when its result was; the result not at its name, it is not done.

@@ -65,4 +65,5 @@ private:
     NewFileGroup m_newFiles;
     QStringList m_groupLines;       // the held line starts of the in-place group's files
     QSet<QString> m_encryptedTwice; // files that were encrypted already, until their line is written
+    bool m_inputWasOurs = false;    // the last file the engine read began with a header of ours
 };

@@ -22,6 +22,22 @@ int frmFileOps::ProcessFile(const QString& inputPath, const QString& outputPath,
     return encrypt ? zq4e::encrypt_file(inputPath, outputPath) : zq4e::decrypt_file(inputPath, outputPath);
 }
 
+zq4e::FileResult frmFileOps::Process(const QString& inputPath, const QString& outputPath, bool inPlace,
+                                     qint64 inputSize, const zq4e::FileOptions& options) {
+    if (inPlace) {
+        zq4e::FileResult excluded;
+        excluded.code = ExcludedFile(inputPath);
+        excluded.path = outputPath;
+        if (excluded.code != 0)
+            return excluded;
+    }
+    const bool encrypt = m_ctx.runSetup.blnEncrypt;
+    zq4e::operation_initialization(m_ctx.runKey, encrypt ? 1 : 0,
+                                   inputSize >= 0 ? inputSize : PathEntry::size(inputPath), 0);
+    return encrypt ? zq4e::encrypt_file(inputPath, outputPath, options)
+                   : zq4e::decrypt_file(inputPath, outputPath, options);
+}
+
 int frmFileOps::ExcludedFile(const QString& path) const {
     const FileStamp file = FileStamp::of(path);
     if (path == programFilePath() || file.sameFileAs(stampOf(programFilePath(), m_program)))

@@ -684,6 +684,46 @@ private slots:
         QCOMPARE(leftovers({"plain", "cipher", "damaged", "back", "back1", "back2", "free"}), QStringList());
     }
 
+    // Options given with a call are that call's: a result left unnamed or in memory is handed back with the call,
+    // nothing is created under the output name, and the engine-wide settings and getters are left as they were.
+    void optionsArePerCall() {
+        const QByteArray plain = TestSupport::pseudoRandomBytes(3 * kSeg, 45);
+        QVERIFY(put("plain", plain));
+        FileOptions o;
+        o.sync = false;
+        o.name = false;
+        for (const bool memory : {false, true}) {
+            o.inMemory = memory;
+            operation_initialization(kKey, 1, plain.size(), 0);
+            FileResult r = encrypt_file(at("plain"), at("cipher"), o);
+            QCOMPARE(r.code, 0);
+            QVERIFY(r.unnamed >= 0);
+            QVERIFY(!exists("cipher"));
+            QCOMPARE(take_unnamed_output(), -1);
+            const UnnamedFile made(r.unnamed);
+            QByteArray bytes;
+            QVERIFY(memory ? made.readAll(bytes) && put("cipher", bytes) : made.link(at("cipher")));
+            QCOMPARE(decrypt("cipher", "back"), 0);
+            QCOMPARE(get("back"), plain);
+            QVERIFY(QFile::remove(at("cipher")) && QFile::remove(at("back")));
+        }
+        QVERIFY(default_file_options().name);
+        QVERIFY(!default_file_options().inMemory);
+        // Damaged, the partial plaintext of a call that names its results itself is never under the output name.
+        QCOMPARE(encrypt("plain", "cipher"), 0);
+        QByteArray damaged = get("cipher");
+        damaged[damaged.size() - 1] = char(damaged[damaged.size() - 1] ^ 1);
+        QVERIFY(put("damaged", damaged));
+        o.inMemory = false;
+        operation_initialization(kKey, 0, damaged.size(), 0);
+        const FileResult r = decrypt_file(at("damaged"), at("back"), o);
+        QCOMPARE(r.code, -21);
+        QVERIFY(r.inputWasOurs);
+        QCOMPARE(r.path, at("back1"));
+        QVERIFY(!exists("back"));
+        QCOMPARE(get("back1"), plain.left(2 * kSeg));
+    }
+
     // A cancelled file ends at its next batch of segments and leaves nothing; the input is untouched.
     void cancelAbandonsTheFileInProgress() {
         const QByteArray plain = TestSupport::pseudoRandomBytes(48 << 20, 43);

@@ -411,84 +411,115 @@ void deallocate_buffers() {
 }
 
 namespace {
-bool inMemory(const EngineState& s) {
-    return s.outputInMemory && !s.renameOutput;
+bool inMemory(const FileOptions& o) {
+    return o.inMemory && !o.name;
+}
+
+// What every call does first: the engine ready, the input open and the result's path noted. Ok, or the code.
+int begin(EngineState& s, const QString& inputPath, const QString& outputPath, InputFile& in, FileResult& r) {
+    r.path = s.lastOutput = outputPath;
+    s.lastInputOurs = false;
+    if (const int rc = checkReady(s))
+        return rc;
+    return in.open(inputPath);
 }
 
 // A complete result takes its name, or stays under its temporary name (or unnamed) for a caller that names many
 // at once.
-int commitResult(EngineState& s, OutputFile& out) {
-    const int rc = out.commit(s.sync, s.syncFolder, -1,
-                              s.renameOutput ? OutputFile::Placing::Replace : OutputFile::Placing::Leave);
+int commitResult(OutputFile& out, const FileOptions& o, FileResult& r) {
+    const int rc = out.commit(o.sync, o.syncFolder, -1, o.name ? OutputFile::Placing::Replace : OutputFile::Placing::Leave);
     if (rc == Ok) {
-        s.lastOutput = NativeName::decode(out.path());
-        s.unnamedOutput = out.releaseUnnamed();
+        r.path = NativeName::decode(out.path());
+        r.unnamed = out.releaseUnnamed();
     }
     return rc;
 }
-} // namespace
 
-int encrypt_file(const QString& inputPath, const QString& outputPath) {
-    EngineState& s = state();
-    std::lock_guard lock(s.mutex);
-    if (const int rc = checkReady(s))
-        return rc;
-    InputFile in;
-    if (const int rc = in.open(inputPath))
-        return rc;
-    OutputFile out;
-    s.lastOutput = outputPath;
-    s.lastInputOurs = false;
-    // A result to a free name has no name until it is complete: a kill leaves nothing under the name.
-    const bool direct = qint64(in.info().st_size) < s.directWriteLimit;
-    if (const int rc = out.create(outputPath, in.info(),
-                                  inMemory(s) ? OutputFile::Creation::InMemory
-                                  : direct    ? OutputFile::Creation::DirectWhenNew
-                                              : OutputFile::Creation::UnnamedWhenNew))
-        return rc;
-    out.setWriteBehind(s.writeBehind);
-    int rc = encryptStream(s, in, out);
-    endFile(s);
-    if (rc == Ok)
-        rc = commitResult(s, out);
-    if (rc != Ok)
-        out.discard();
-    return rc;
+FileResult finished(EngineState& s, FileResult r) {
+    s.lastOutput = r.path;
+    r.inputWasOurs = s.lastInputOurs;
+    return r;
 }
 
-int decrypt_file(const QString& inputPath, const QString& outputPath) {
+// The engine-wide way of encrypt_file(in, out): the result's descriptor, left unnamed, waits for
+// take_unnamed_output().
+int keptForTheCaller(FileResult r) {
+    locked([&r](EngineState& s) {
+        dropUnnamedOutput(s);
+        s.unnamedOutput = r.unnamed;
+    });
+    return r.code;
+}
+} // namespace
+
+FileOptions default_file_options() {
+    return locked([](EngineState& s) { return FileOptions{s.sync, s.syncFolder, s.renameOutput, s.outputInMemory}; });
+}
+
+FileResult encrypt_file(const QString& inputPath, const QString& outputPath, const FileOptions& o) {
     EngineState& s = state();
     std::lock_guard lock(s.mutex);
-    if (const int rc = checkReady(s))
-        return rc;
+    FileResult r;
     InputFile in;
-    if (const int rc = in.open(inputPath))
-        return rc;
+    if ((r.code = begin(s, inputPath, outputPath, in, r)) != Ok)
+        return finished(s, r);
     OutputFile out;
-    s.lastOutput = outputPath;
-    if (const int rc = out.create(outputPath, in.info(),
-                                  inMemory(s) ? OutputFile::Creation::InMemory : OutputFile::Creation::ViaTemporary))
-        return rc;
+    // A result to a free name has no name until it is complete: a kill leaves nothing under the name.
+    const bool direct = qint64(in.info().st_size) < s.directWriteLimit;
+    if ((r.code = out.create(outputPath, in.info(),
+                             inMemory(o) ? OutputFile::Creation::InMemory
+                             : direct    ? OutputFile::Creation::DirectWhenNew
+                                         : OutputFile::Creation::UnnamedWhenNew)) != Ok)
+        return finished(s, r);
+    out.setWriteBehind(s.writeBehind);
+    r.code = encryptStream(s, in, out);
+    endFile(s);
+    if (r.code == Ok)
+        r.code = commitResult(out, o, r);
+    if (r.code != Ok)
+        out.discard();
+    return finished(s, r);
+}
+
+FileResult decrypt_file(const QString& inputPath, const QString& outputPath, const FileOptions& o) {
+    EngineState& s = state();
+    std::lock_guard lock(s.mutex);
+    FileResult r;
+    InputFile in;
+    if ((r.code = begin(s, inputPath, outputPath, in, r)) != Ok)
+        return finished(s, r);
+    OutputFile out;
+    if ((r.code = out.create(outputPath, in.info(),
+                             inMemory(o) ? OutputFile::Creation::InMemory : OutputFile::Creation::ViaTemporary)) != Ok)
+        return finished(s, r);
     out.setWriteBehind(s.writeBehind);
     const DecryptOutcome d = decryptStream(s, in, out);
     endFile(s);
     s.lastInputOurs = d.ours;
-    int rc = d.code;
-    if (rc == Ok) {
-        rc = commitResult(s, out);
-    } else if (keepsPartialOutput(rc) && d.committed > 0) {
+    r.code = d.code;
+    if (r.code == Ok) {
+        r.code = commitResult(out, o, r);
+    } else if (keepsPartialOutput(r.code) && d.committed > 0) {
         // Only whole, authenticated plaintext stays: cut anything a failed write may have left behind.
         // A caller that names results itself (its output names hold complete results only) finds it aside.
         const OutputFile::Placing placing =
-            s.renameOutput || inMemory(s) ? OutputFile::Placing::BesideExisting : OutputFile::Placing::Aside;
-        if (out.commit(s.sync, s.syncFolder, static_cast<long long>(d.committed), placing) != Ok)
+            o.name || inMemory(o) ? OutputFile::Placing::BesideExisting : OutputFile::Placing::Aside;
+        if (out.commit(o.sync, o.syncFolder, static_cast<long long>(d.committed), placing) != Ok)
             out.discard();
         else
-            s.lastOutput = NativeName::decode(out.path());
+            r.path = NativeName::decode(out.path());
     } else {
         out.discard();
     }
-    return rc;
+    return finished(s, r);
+}
+
+int encrypt_file(const QString& inputPath, const QString& outputPath) {
+    return keptForTheCaller(encrypt_file(inputPath, outputPath, default_file_options()));
+}
+
+int decrypt_file(const QString& inputPath, const QString& outputPath) {
+    return keptForTheCaller(decrypt_file(inputPath, outputPath, default_file_options()));
 }
 
 int verify_file(const QString& cipherPath, const QString& plainPath) {

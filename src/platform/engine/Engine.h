@@ -100,9 +100,36 @@ void operation_initialization(const QByteArray& key, int encrypt, qint64 inputLe
 // thread that may not derive (set_no_derivation_on_this_thread) gets DerivationNeeded until it is done.
 // Nothing happens when it is derived already or the key is empty.
 void prepare_encryption(const QByteArray& key);
-// Encrypt / decrypt one file into a different file. 0 = success, negative codes as listed above.
+// Encrypt / decrypt one file into a different file. 0 = success, negative codes as listed above. The result is
+// written as the engine-wide settings say (set_sync_output, set_sync_output_folder, set_rename_output,
+// set_output_in_memory); last_output_path(), take_unnamed_output() and last_input_was_encrypted() tell the rest.
 int encrypt_file(const QString& inputPath, const QString& outputPath);
 int decrypt_file(const QString& inputPath, const QString& outputPath);
+
+// How one call writes its result, for a caller that chooses per file rather than through the engine-wide settings.
+struct FileOptions {
+    bool sync = true;       // the result synced to the disk before it is named
+    bool syncFolder = true; // with sync, its folder synced after the rename
+    // The result takes the output path. False: it stays under a temporary name or unnamed and open, for a caller
+    // that makes many results durable together and then names them (FileResult says where); partial plaintext
+    // of a failed decryption then never takes the output path itself, only the first free name of the output
+    // path followed by 1, 2, ...
+    bool name = true;
+    // With name false: the result is made in memory, nothing created on the disk (except partial plaintext of a
+    // failed decryption, beside the output path as always).
+    bool inMemory = false;
+};
+// What one call did.
+struct FileResult {
+    int code = NotAllocated;
+    QString path;              // where the output is (see last_output_path())
+    int unnamed = -1;          // a result left unnamed, handed over: the caller names it (UnnamedFile) or closes it
+    bool inputWasOurs = false; // the input began with a valid header of ours (see last_input_was_encrypted())
+};
+// The options encrypt_file and decrypt_file use: the engine-wide settings.
+[[nodiscard]] FileOptions default_file_options();
+[[nodiscard]] FileResult encrypt_file(const QString& inputPath, const QString& outputPath, const FileOptions& options);
+[[nodiscard]] FileResult decrypt_file(const QString& inputPath, const QString& outputPath, const FileOptions& options);
 // Checks a result against its original without writing anything: decrypts cipherPath with the current key,
 // streaming, and compares the plaintext with plainPath byte by byte. 0 when every segment authenticates and
 // the plaintext is exactly the file's contents; -30 when they differ (in content or length) or plainPath

@@ -115,10 +115,10 @@ QString tooLongText(const Result& r) {
     return QStringLiteral("The output name of ") + NativeName::shown(r.firstTooLong) + QStringLiteral(" would be ") +
            QString::number(r.firstTooLongBytes) + QStringLiteral(" bytes long, more than the ") +
            QString::number(r.nameMax) + QStringLiteral(" bytes the output folder's file system takes") +
-           (r.tooLong > 1 ? QStringLiteral(" (") + QString::number(r.tooLong - 1) +
-                                QLatin1String(r.tooLong == 2 ? " more file is" : " more files are") +
-                                QStringLiteral(" alike)")
-                          : QString()) +
+           (r.tooLong > 1
+                ? QStringLiteral(" (") + QString::number(r.tooLong - 1) +
+                      QLatin1String(r.tooLong == 2 ? " more file is" : " more files are") + QStringLiteral(" alike)")
+                : QString()) +
            QLatin1Char('.');
 }
 

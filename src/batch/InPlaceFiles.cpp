@@ -58,7 +58,8 @@ void copyAccessList(const QString& path, const QString& tempPath) {
 // What the folder's log says of an original: its file, times, mode and the digests of its stretches, read from
 // the file itself while it is still the original the result was made from. False when it no longer is.
 bool describeOriginal(const QString& path, const FileStamp& original, qint64 resultSize, InPlaceLog::Entry& e) {
-    const int fd = ::open(NativeName::encode(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd =
+        ::open(NativeName::encode(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return false;
     QByteArray bytes(original.size, Qt::Uninitialized);

@@ -26,8 +26,8 @@ struct Entry {
     qint64 originalSize = 0;       // the original as its result was checked
     qint64 originalModifiedNs = 0; // and the times the result is given, the original's
     qint64 originalAccessedNs = 0;
-    quint32 mode = 0;                 // the original's permissions (0: not known, a log of an earlier build)
-    quint64 device = 0, inode = 0;    // the original's file (0: not known)
+    quint32 mode = 0;              // the original's permissions (0: not known, a log of an earlier build)
+    quint64 device = 0, inode = 0; // the original's file (0: not known)
     // kDigestSize bytes per stretch of the original (empty: not known), then, where a shorter result ends inside a
     // stretch, the digest of the original's bytes from the result's end to that stretch's end.
     QByteArray originalDigests;

@@ -166,7 +166,8 @@ bool recoverWrittenBack(const QString& folder, const QString& logPath, const InP
         if (modifiedNs != e.originalModifiedNs)
             WriteBack::giveTimes(fd, e.originalAccessedNs, e.originalModifiedNs);
         giveMode(fd, e);
-    } else if (state == State::Partial && WriteBack::writeWhole(fd, e.result, e.originalAccessedNs, e.originalModifiedNs)) {
+    } else if (state == State::Partial &&
+               WriteBack::writeWhole(fd, e.result, e.originalAccessedNs, e.originalModifiedNs)) {
         giveMode(fd, e);
         out.restoredNames << e.name;
         out.lines << QStringLiteral("Found the complete result of an interrupted operation on ") + shown(e.name) +
@@ -175,9 +176,9 @@ bool recoverWrittenBack(const QString& folder, const QString& logPath, const InP
         giveMode(fd, e);
         out.lines << interrupted(e.name) + QStringLiteral("; the original is intact, so the result was removed.");
     } else {
-        const QString aside = InPlaceFiles::keepInFile(e.result, original + QStringLiteral(".recovered"),
-                                                       e.originalAccessedNs, e.originalModifiedNs,
-                                                       present ? &st : nullptr);
+        const QString aside =
+            InPlaceFiles::keepInFile(e.result, original + QStringLiteral(".recovered"), e.originalAccessedNs,
+                                     e.originalModifiedNs, present ? &st : nullptr);
         settled = !aside.isEmpty();
         const QString where = shown(aside.isEmpty() ? logPath : aside);
         out.lines << interrupted(e.name) +
@@ -237,8 +238,8 @@ QString notOursLine(const QString& name, const QString& what) {
 Outcome recover(const QString& folder, const QString& spec) {
     Outcome out;
     // Only our own names are asked for: a folder of many files is not listed and sorted again.
-    const QStringList ours = QDir(folder).entryList({QStringLiteral(".zq4e-*")},
-                                                     QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    const QStringList ours =
+        QDir(folder).entryList({QStringLiteral(".zq4e-*")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     bool changed = false;
     if (OwnFile::usablePath(folder, QStringLiteral(".zq4e-log")) != InPlaceLog::path(folder) &&
         PathEntry::exists(InPlaceLog::path(folder)))
@@ -254,7 +255,8 @@ Outcome recover(const QString& folder, const QString& spec) {
     QStringList journals;
     for (const QString& name : ours) {
         QList<InPlaceJournal::Entry> more;
-        if (InPlaceJournal::isJournalName(name) && InPlaceJournal::read(folder + name, more) == InPlaceJournal::Found::Own) {
+        if (InPlaceJournal::isJournalName(name) &&
+            InPlaceJournal::read(folder + name, more) == InPlaceJournal::Found::Own) {
             journals << folder + name;
             entries << more;
         }
@@ -274,8 +276,8 @@ Outcome recover(const QString& folder, const QString& spec) {
             continue;
         }
         // The run's own result, or one it gave the original's owner (as root): one name, a regular file.
-        const bool given = e.resultOwner >= 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 &&
-                           qint64(st.st_uid) == e.resultOwner;
+        const bool given =
+            e.resultOwner >= 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 && qint64(st.st_uid) == e.resultOwner;
         if (!OwnFile::isOwn(st) && !given) {
             out.lines << QStringLiteral("The file ") + e.tempName +
                              QStringLiteral(" named in this folder's journal is not a file of this user's (it is a "
@@ -288,7 +290,8 @@ Outcome recover(const QString& folder, const QString& spec) {
     if (!journals.isEmpty()) {
         if (!kept.isEmpty())
             InPlaceJournal::write(folder, kept, true);
-        const QString keptIn = kept.isEmpty() ? QString() : OwnFile::usablePath(folder, QStringLiteral(".zq4e-journal"));
+        const QString keptIn =
+            kept.isEmpty() ? QString() : OwnFile::usablePath(folder, QStringLiteral(".zq4e-journal"));
         for (const QString& journal : std::as_const(journals))
             if (journal != keptIn)
                 InPlaceJournal::remove(journal);

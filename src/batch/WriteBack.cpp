@@ -92,8 +92,8 @@ Outcome over(const QString& path, const FileStamp& original, const QByteArray& r
     if (outcome == Outcome::Written) {
         // The hook's half ends on a 512-byte boundary, as a write cut short by a kill (the kernel copies page by
         // page) or by a crash (the disk keeps whole sectors) does.
-        const qint64 half = g_halfWay ? qMin<qint64>(result.size(), qMax<qint64>(512, result.size() / 1024 * 512))
-                                      : result.size();
+        const qint64 half =
+            g_halfWay ? qMin<qint64>(result.size(), qMax<qint64>(512, result.size() / 1024 * 512)) : result.size();
         bool ok = filekit::posix::pwriteFull(fd, result.constData(), half, 0);
         if (ok && g_halfWay)
             g_halfWay();

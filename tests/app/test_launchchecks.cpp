@@ -79,12 +79,18 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<bool>("same");
-        QTest::newRow("one folder, with and without the final slash") << "Data/" << "Data" << true;
-        QTest::newRow("one folder through a link") << "Data/" << "link/" << true;
-        QTest::newRow("names differing only in case") << "Data/" << "data/" << false;
-        QTest::newRow("neither exists, same text") << "gone/" << "gone" << true;
-        QTest::newRow("neither exists, case differs") << "gone/" << "Gone/" << false;
-        QTest::newRow("only one exists") << "Data/" << "gone/" << false;
+        QTest::newRow("one folder, with and without the final slash") << "Data/"
+                                                                      << "Data" << true;
+        QTest::newRow("one folder through a link") << "Data/"
+                                                   << "link/" << true;
+        QTest::newRow("names differing only in case") << "Data/"
+                                                      << "data/" << false;
+        QTest::newRow("neither exists, same text") << "gone/"
+                                                   << "gone" << true;
+        QTest::newRow("neither exists, case differs") << "gone/"
+                                                      << "Gone/" << false;
+        QTest::newRow("only one exists") << "Data/"
+                                         << "gone/" << false;
     }
     void sameFolder() {
         QFETCH(QString, a);

@@ -29,9 +29,7 @@ class TestLeftovers : public QObject {
     RunHarness h;
 
 private slots:
-    void initTestCase() {
-        QVERIFY(h.start());
-    }
+    void initTestCase() { QVERIFY(h.start()); }
     void cleanupTestCase() { h.stop(); }
 
     void recoveryActsOnlyOnItsOwn_data() {

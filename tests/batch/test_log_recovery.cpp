@@ -49,10 +49,12 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<bool>("foreign"); // the file is another user's (the run is root's, in a shared folder)
         const QString all = QStringLiteral("*.txt"), other = QStringLiteral("/unrelated.txt");
-        QTest::newRow("intact") << Now::Intact << LogDamage::None << all << false << false << "original is intact" << false;
+        QTest::newRow("intact") << Now::Intact << LogDamage::None << all << false << false << "original is intact"
+                                << false;
         QTest::newRow("written whole, not yet cut to its length")
             << Now::WrittenUncut << LogDamage::None << all << true << false << "put it back" << false;
-        QTest::newRow("half written") << Now::HalfWritten << LogDamage::None << all << true << false << "put it back" << false;
+        QTest::newRow("half written") << Now::HalfWritten << LogDamage::None << all << true << false << "put it back"
+                                      << false;
         QTest::newRow("written whole, times not yet given")
             << Now::WrittenUntimed << LogDamage::None << all << true << false << "" << false;
         QTest::newRow("edited after the kill, same size")
@@ -61,8 +63,8 @@ private slots:
             << Now::ResultAppended << LogDamage::None << all << false << true << "has changed since" << false;
         QTest::newRow("another file under the name")
             << Now::OtherFile << LogDamage::None << all << false << true << "has changed since" << false;
-        QTest::newRow("removed after the kill") << Now::Gone << LogDamage::None << all << false << true
-                                                << "no longer there" << false;
+        QTest::newRow("removed after the kill")
+            << Now::Gone << LogDamage::None << all << false << true << "no longer there" << false;
         // A run that does not cover the name leaves file and log alone, however the file looks.
         QTest::newRow("half written, a run of one other file")
             << Now::HalfWritten << LogDamage::None << other << false << false << "" << false;
@@ -71,7 +73,8 @@ private slots:
         // A log that is not whole is not believed: nothing is written from it.
         QTest::newRow("one byte of the logged result flipped")
             << Now::HalfWritten << LogDamage::FlippedResultByte << all << false << false << "" << false;
-        QTest::newRow("the log cut short") << Now::HalfWritten << LogDamage::CutShort << all << false << false << "" << false;
+        QTest::newRow("the log cut short")
+            << Now::HalfWritten << LogDamage::CutShort << all << false << false << "" << false;
         // What the writing back could write, recovery finishes; a copy beside keeps the owner and mode.
         QTest::newRow("another user's file, half written")
             << Now::HalfWritten << LogDamage::None << all << true << false << "put it back" << true;
@@ -90,7 +93,8 @@ private slots:
             QSKIP("Files of another user can only be made by root.");
         const QString d = h.newFolder(), f = d + "f05.txt";
         // A decryption's write-back: the original longer than its result, read-only as the user had it.
-        const QByteArray original = TestSupport::pseudoRandomBytes(5000, 5), result = TestSupport::pseudoRandomBytes(3300, 6);
+        const QByteArray original = TestSupport::pseudoRandomBytes(5000, 5),
+                         result = TestSupport::pseudoRandomBytes(3300, 6);
         QVERIFY(TestSupport::writeFile(f, original));
         const struct timespec times[2] = {{1600000000, 0}, {1600000000, 123456789}};
         QCOMPARE(::utimensat(AT_FDCWD, native(f).constData(), times, 0), 0);
@@ -174,7 +178,8 @@ private slots:
         if (aside) {
             QCOMPARE(TestSupport::readFile(d + kept.first()), result);
             QCOMPARE(statOf(d + kept.first()).st_uid, now == Now::Gone ? ::geteuid() : before.st_uid);
-            QCOMPARE(statOf(d + kept.first()).st_mode & 07777, now == Now::Gone ? mode_t(0600) : before.st_mode & 07777);
+            QCOMPARE(statOf(d + kept.first()).st_mode & 07777,
+                     now == Now::Gone ? mode_t(0600) : before.st_mode & 07777);
         }
         // A log a covering run settled is gone; one it did not cover stays for a run that does.
         QCOMPARE(QFileInfo::exists(InPlaceLog::path(d)), spec != all() && damage == LogDamage::None);
@@ -185,12 +190,18 @@ private slots:
     void ourNamesNeverWriteThroughToAUsersFile_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("ourName");
-        QTest::newRow("log is a symbolic link") << "symlink" << ".zq4e-log";
-        QTest::newRow("log is a second name of the file") << "hardlink" << ".zq4e-log";
-        QTest::newRow("journal is a symbolic link") << "symlink" << ".zq4e-journal";
-        QTest::newRow("journal is a second name of the file") << "hardlink" << ".zq4e-journal";
-        QTest::newRow("log is another user's") << "foreign" << ".zq4e-log";
-        QTest::newRow("journal is another user's") << "foreign" << ".zq4e-journal";
+        QTest::newRow("log is a symbolic link") << "symlink"
+                                                << ".zq4e-log";
+        QTest::newRow("log is a second name of the file") << "hardlink"
+                                                          << ".zq4e-log";
+        QTest::newRow("journal is a symbolic link") << "symlink"
+                                                    << ".zq4e-journal";
+        QTest::newRow("journal is a second name of the file") << "hardlink"
+                                                              << ".zq4e-journal";
+        QTest::newRow("log is another user's") << "foreign"
+                                               << ".zq4e-log";
+        QTest::newRow("journal is another user's") << "foreign"
+                                                   << ".zq4e-journal";
     }
     void ourNamesNeverWriteThroughToAUsersFile() {
         QFETCH(QString, kind);
@@ -229,7 +240,8 @@ private slots:
         QVERIFY2(h.run->intFilesProcessed == 2, qPrintable(h.report()));
         QVERIFY2(h.report().contains("use another name"), qPrintable(h.report()));
         QCOMPARE(TestSupport::readFile(users), notes);
-        QCOMPARE(QDir(d).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList({ourName, "a.txt", "b.txt"}));
+        QCOMPARE(QDir(d).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList({ourName, "a.txt", "b.txt"}));
     }
 
     // As root over another user's file: the result is the run's own until the journal names it, so that a kill

@@ -1,6 +1,6 @@
 // The program, window or command line, makes itself non-dumpable and sets its core-file limit to zero before
-// it reads a key. Checked on the real executable, run as an ordinary user (another one when the test runs as root): a non-dumpable process's /proc files
-// belong to root instead of to it.
+// it reads a key. Checked on the real executable, run as an ordinary user (another one when the test runs as root): a
+// non-dumpable process's /proc files belong to root instead of to it.
 #include "support/TestSupport.h"
 
 #include <QDeadlineTimer>

@@ -40,7 +40,8 @@ QList<Call> readTrace(const QString& path) {
 // (the traced descriptor shows its path), or -1.
 qsizetype find(const QList<Call>& calls, const QString& name, const QRegularExpression& fdPath, qsizetype from = 0) {
     for (qsizetype i = qMax<qsizetype>(from, 0); i < calls.size(); ++i)
-        if (calls[i].name == name && calls[i].result >= 0 && fdPath.match(calls[i].args.section(QLatin1Char(','), 0, 0)).hasMatch())
+        if (calls[i].name == name && calls[i].result >= 0 &&
+            fdPath.match(calls[i].args.section(QLatin1Char(','), 0, 0)).hasMatch())
             return i;
     return -1;
 }
@@ -99,7 +100,8 @@ private slots:
         QVERIFY(purged >= 0);
         const qsizetype journalSynced = find(calls, "fsync", ending(QStringLiteral("/.zq4e-journal")));
         const qsizetype folderSynced = find(calls, "fsync", ending(QStringLiteral("/data")), journalSynced);
-        const qsizetype resultSynced = find(calls, "fsync", QRegularExpression(QStringLiteral("(deleted\\)|\\.tmp>)\\)?$")));
+        const qsizetype resultSynced =
+            find(calls, "fsync", QRegularExpression(QStringLiteral("(deleted\\)|\\.tmp>)\\)?$")));
         QVERIFY2(resultSynced >= 0 && resultSynced < purged, "the original was purged before its result was synced");
         QVERIFY2(journalSynced >= 0 && journalSynced < purged, "the original was purged before the journal was synced");
         QVERIFY2(folderSynced >= 0 && folderSynced < purged, "the original was purged before its folder was synced");

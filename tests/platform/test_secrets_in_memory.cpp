@@ -17,9 +17,9 @@
 
 #include <cstring>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace zq4e;
@@ -31,8 +31,8 @@ constexpr unsigned char kMask = 0xA5;
 // An ordinary user's limit on locked memory may be too small for the secrets' pages (root has none).
 bool lockMayBeRefused() {
     rlimit limit{};
-    return ::geteuid() != 0 &&
-           (::getrlimit(RLIMIT_MEMLOCK, &limit) != 0 || (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < (4u << 20)));
+    return ::geteuid() != 0 && (::getrlimit(RLIMIT_MEMLOCK, &limit) != 0 ||
+                                (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < (4u << 20)));
 }
 
 // A secret kept only masked, so that the search does not find the test's own copy.

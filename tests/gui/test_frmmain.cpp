@@ -594,8 +594,13 @@ private slots:
         w->setup.strFilespec = {"*.txt", "*.enc"};
         setKey("ABCDEFGHIJKLMNOP");
         QString description;
+        bool noIsTheDefault = false;
         whenModal([&](QWidget* modal) {
             description = modal->findChild<QLabel*>("lblDescr")->text();
+            // Files will be replaced: Enter must not be Yes.
+            auto* no = modal->findChild<QPushButton*>("cmdNo");
+            noIsTheDefault = no->isDefault() && modal->focusWidget() == no &&
+                             !modal->findChild<QPushButton*>("cmdYes")->isDefault();
             static_cast<QDialog*>(modal)->reject();
         });
         w->cmdDoIt_MouseUp(Qt::LeftButton);
@@ -603,6 +608,7 @@ private slots:
                                   " (3 files) .  The output files are specified "
                                   "as *.enc in the folder " +
                                   out + ".  2 output files exist already and will be replaced.");
+        QVERIFY(noIsTheDefault);
         QCOMPARE(TestSupport::readFile(out + "a.enc"), QByteArray("old a"));
     }
 
@@ -673,12 +679,15 @@ private slots:
         QVERIFY(zq4e::allocate_buffers() != 0);
         zq4e::erase_key();
         const qint64 derived = zq4e::key_derivations();
-        whenModal([](QWidget* modal) {
+        bool yesIsTheDefault = false;
+        whenModal([&](QWidget* modal) {
             auto* yes = modal->findChild<QPushButton*>("cmdYes");
             QVERIFY(yes);
+            yesIsTheDefault = yes->isDefault(); // nothing is replaced
             yes->click();
         });
         w->cmdDoIt_MouseUp(Qt::LeftButton);
+        QVERIFY(yesIsTheDefault);
         QVERIFY2(MessageBox::history().isEmpty(), qPrintable(MessageBox::last().text));
         QCOMPARE(w->key.strKey, QByteArray("ABCDEFGHIJKLMNOP").repeated(4));
         // The key derived while the files were sized is the run's key: the run derives nothing more.
@@ -695,6 +704,41 @@ private slots:
         w->cmdReportScreen_MouseUp(Qt::LeftButton);
         QVERIFY(w->reportWindow().isVisible());
         QVERIFY(MessageBox::history().isEmpty());
+    }
+
+    // While a run goes on the main window says so, and Do it! is off with a reason; neither window hides the other
+    // where the screen has room for both.
+    void theMainWindowShowsTheRun() {
+        const QString in = folderWith({{"a.bin", TestSupport::pseudoRandomBytes(16 << 20, 3)}, {"b.bin", "b"}});
+        const QString out = tmp("running-out/");
+        QDir().mkpath(out);
+        w->setup.strDirpath = {in, out};
+        w->setup.strFilespec = {"*.bin", "*.enc"};
+        setKey("ABCDEFGHIJKLMNOP");
+        QVERIFY(zq4e::allocate_buffers() != 0);
+        whenModal([](QWidget* modal) { modal->findChild<QPushButton*>("cmdYes")->click(); });
+        QString during, tip;
+        bool doItOn = true, reportIsOwnWindow = false;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (!during.isEmpty() || !w->reportWindow().isRunning() || zq4e::progress_bytes() < (2 << 20))
+                return;
+            during = text(w->lblRunning);
+            doItOn = w->cmdDoIt->isEnabled();
+            tip = w->cmdDoIt->toolTip();
+            reportIsOwnWindow = w->reportWindow().parentWidget() == nullptr;
+        });
+        watch.start(2);
+        w->cmdDoIt_MouseUp(Qt::LeftButton);
+        watch.stop();
+        QCOMPARE(during, QStringLiteral("Running: 1 of 2 files"));
+        QVERIFY(!doItOn);
+        QVERIFY(tip.contains(QStringLiteral("in progress")));
+        QVERIFY(reportIsOwnWindow);
+        QCOMPARE(text(w->lblRunning), QString());
+        QVERIFY(w->cmdDoIt->isEnabled());
+        QVERIFY(w->cmdDoIt->toolTip().isEmpty());
+        QVERIFY(QFile::exists(out + "b.enc"));
     }
 
     void keyButtonOpensTheKeyPanel() {

@@ -79,7 +79,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), context(setup, keyObjec
     installReliabilityTest(*this);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    delete m_report;
+}
 
 MenuButton* frmMain::menuButton(const char* name, const QString& caption, int heading) {
     auto* button = named(new MenuButton(caption, fraMenu), QLatin1String(name));
@@ -172,6 +174,7 @@ void frmMain::buildControls() {
     grid->addWidget(lblKeyFrom, 8, 0, 1, 2);
     lblPerformingReliabilityTest = statusLabel(status, QStringLiteral("lblPerformingReliabilityTest"));
     grid->addWidget(lblPerformingReliabilityTest, 9, 0, 1, 2);
+    buildRunLine(grid, 10);
     // Under the menu's texts, level with "Setup".
     lblSetupFilename = statusLabel(status, QStringLiteral("lblSetupFilename"));
     grid->addWidget(lblSetupFilename, 12, 0, 1, 2);
@@ -274,6 +277,7 @@ void frmMain::buildControls() {
     cmdOutputFilesSame->showsValueIn({lblOutputFilesSame, lblOutputFilesSame2});
     cmdKeyFrom->showsValueIn({lblKeyFrom});
     cmdDoIt->showsValueIn({lblPerformingReliabilityTest});
+    cmdReportScreen->showsValueIn({lblRunning});
     cmdSetup->showsValueIn({lblSetupFilename});
 
     picKeyFrom->attach({lblKeyFrom, fraMenu, fraSetup, cmdKeyFrom});

@@ -15,6 +15,7 @@
 
 class MenuButton;
 class QFrame;
+class QGridLayout;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -87,6 +88,7 @@ public:
     QLabel* lblSetupFilename;
     QLabel* lblOnlineDocumentation;
     QLabel* lblPerformingReliabilityTest;
+    QLabel* lblRunning; // the run in progress, beside Report screen
 
     QFrame* fraSetup;
     QPushButton* cmdLoadSetup;
@@ -197,9 +199,17 @@ private:
     // What choosing a single file, or the input (0) or output (1) folder, does once the dialog has given it.
     void takeSingleFile(const QString& path);
     void takeFolder(int index, const QString& path);
+    // Starting from paths: the output beside the inputs, named by the added extension (or as the input when the
+    // output files are the same); `singleName` is the single file's name, empty for a folder.
+    void presetNewFileOutput(const QString& singleName);
     void openPanel(QWidget* panel, QWidget* focus);
     void setKeyNotSpecified();
     void runOperation();
+    void buildRunLine(QGridLayout* grid, int row);
+    // The run line and Do it! follow the report window's run.
+    void showRunState();
+    // Beside this window, when it is not shown already.
+    void placeReportWindow(frmReport& report);
     // How the launch checks of "Do it!" reach this window.
     LaunchSequence::Front launchFront();
     bool reportVisible() const;

@@ -1,5 +1,6 @@
 #include "batch/gui/frmReport.h"
 
+#include "batch/MatchingCount.h"
 #include "batch/RunContext.h"
 #include "batch/gui/ProgressPanel.h"
 #include "batch/gui/ReportView.h"
@@ -15,6 +16,7 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -198,9 +200,26 @@ void frmReport::runStarted() {
     cmdStop->show();
     cmdPauseContinue->setText(QStringLiteral("Pause at next file"));
     cmdPauseContinue->setVisible(!context().blnPerformingReliabilityTest);
+    m_filesStarted = 0;
+    const bool realRun = blnPerformingOperation && !blnGettingInputFilesizes && !blnRandomnessReport;
+    intMatchingFiles =
+        realRun ? MatchingCount::filesBelow(strInputDirpath, strInputFilespec, context().runSetup.blnSubdirectories) : -1;
+    emit runProgress();
+}
+
+QString frmReport::runningText() const {
+    if (!isRunning() || intMatchingFiles < 0)
+        return QString();
+    QString text = QStringLiteral("Running: ") + QLocale().toString(qMin(m_filesStarted, intMatchingFiles)) +
+                   QStringLiteral(" of ") + QLocale().toString(intMatchingFiles) +
+                   (intMatchingFiles == 1 ? QStringLiteral(" file") : QStringLiteral(" files"));
+    if (!status().isEmpty())
+        text += QStringLiteral(" (") + status() + QLatin1Char(')');
+    return text;
 }
 
 void frmReport::runEnded() {
+    m_filesStarted = 0;
     fraProgress->runEnded();
     cmdStop->hide();
     cmdPauseContinue->hide();
@@ -222,6 +241,7 @@ void frmReport::reportChanged(bool scroll) {
 
 void frmReport::statusChanged() {
     lblPausedDone->setText(status());
+    emit runProgress();
 }
 
 void frmReport::setClockEnabled(bool on) {
@@ -268,6 +288,8 @@ void frmReport::fitNow() {
 
 void frmReport::fileStarted(qsizetype index, const QString& path, qint64 size, bool inPlace) {
     // The path is the folder's path followed by the name; taken apart here, not looked up, for every file.
+    ++m_filesStarted;
+    emit runProgress();
     const QString& name = strInputNames.at(index);
     const QString folder = path.chopped(name.size() + 1);
     fraProgress->fileStarted(NativeName::shown(name), size, inPlace, index + 1, strInputNames.size(),

@@ -69,26 +69,57 @@ void frmSpecifyOutputFiles::Prepare() {
                                                   : QStringLiteral("Extension to remove"));
     lblFilespec->setText(blnEncrypt ? QStringLiteral("e.g., a*.e*:") : QStringLiteral("e.g., a*.d*:"));
     resetForShowing(intNumFiles != 0);
+    leaveOutInputs();
+    // Writing over an existing file is never the answer given for the user: it is chosen, or nothing is.
+    optExtension->setChecked(true);
+}
+
+void frmSpecifyOutputFiles::leaveOutInputs() {
+    const auto withSlash = [](const QString& d) { return d.endsWith(QLatin1Char('/')) ? d : d + QLatin1Char('/'); };
+    if (strInputFilespec.isEmpty() || File->Path().isEmpty() || withSlash(File->Path()) != withSlash(strInputDirpath))
+        return;
+    for (int row = File->count() - 1; row >= 0; --row)
+        if (FileProc::FileNameMatchesSpec(File->item(row)->data(Qt::UserRole).toString(), strInputFilespec, false))
+            delete File->takeItem(row);
+    if (File->count() == 0) {
+        optSingleFile->setEnabled(false);
+        File->setEnabled(false);
+    }
+}
+
+void frmSpecifyOutputFiles::askFor(const QString& missing) {
+    MessageBox::show(missing, windowTitle(), MessageBox::Warning);
 }
 
 void frmSpecifyOutputFiles::cmdAccept_Click() {
     bool accept = false;
+    QString missing;
     if (optSingleFile->isChecked()) {
         accept = !File->FileName().isEmpty();
+        missing = QStringLiteral("Select the existing file in the list, or choose another option.");
     } else if (optNewFile->isChecked()) {
         txbNewFile->setText(txbNewFile->text().trimmed());
         accept = !txbNewFile->text().isEmpty();
+        missing = QStringLiteral("Type the name of the new file.");
     } else if (optExtension->isChecked()) {
         if (!NormalizeExtension())
             return;
         accept = !txbExtension->text().isEmpty();
+        missing = QStringLiteral("Type the extension of the output files (for example enc).");
     } else if (optAddExtension->isChecked()) {
         if (!NormalizeExtension(txbAddExtension))
             return;
         accept = !txbAddExtension->text().isEmpty();
+        missing = blnEncrypt ? QStringLiteral("Type the extension to add (for example enc).")
+                             : QStringLiteral("Type the extension to remove (for example enc).");
     } else if (optMultipleFiles->isChecked()) {
         txbFilespec->setText(txbFilespec->text().trimmed());
         accept = !txbFilespec->text().isEmpty();
+        missing = QStringLiteral("Type the file specification of the output files.");
+    }
+    if (!accept) {
+        askFor(missing);
+        return;
     }
     if (accept && !optSingleFile->isChecked() && FileProc::OutputSpecNamesFolder(ChosenFilespec())) {
         MessageBox::show(FileProc::OutputSpecFolderText(), QStringLiteral("Error"), MessageBox::Warning);

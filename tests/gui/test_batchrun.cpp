@@ -680,7 +680,7 @@ private slots:
         run(d, "*", d, "*.out");
         QVERIFY(text().contains("a0            This file is empty (0 bytes).\r\n"));
         QVERIFY(text().contains("a2            This file is too small to have been ZQ4-encrypted.\r\n"));
-        QVERIFY(text().contains("a3            3 bytes   Invalid block size.\r\n              Decryption key"));
+        QVERIFY(text().contains("a3            3 bytes   Decryption key is incorrect or ciphertext is corrupt.\r\n"));
         QCOMPARE(m_report->intFilesProcessed, 0);
         QVERIFY(text().contains("Number of files decrypted: 0"));
     }

@@ -3,6 +3,7 @@
 #include "app/Language2.h"
 #include "app/gui/MenuButton.h"
 #include "app/gui/frmMain.h"
+#include "batch/gui/ProgressPanel.h"
 #include "batch/gui/frmAntiVirusQuery.h"
 #include "batch/gui/frmConfirmOperation.h"
 #include "batch/gui/frmPurgeWarning.h"
@@ -30,6 +31,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QRadioButton>
 #include <QScreen>
 #include <QtTest>
 
@@ -137,6 +139,22 @@ private slots:
         }
         QVERIFY2(nameless.isEmpty(),
                  qPrintable(QStringLiteral("without a name: ") + nameless.join(QStringLiteral(", "))));
+    }
+
+    // Buttons with no value beside them say what they do; panels and the overwrite warning are heard too.
+    void descriptionsAndPanelNames() {
+        frmMain& w = *m_main;
+        for (MenuButton* b : {w.cmdDoIt, w.cmdReportScreen, w.cmdHelp, w.cmdQuit})
+            QVERIFY2(!accessible(b, QAccessible::Description).isEmpty(), qPrintable(b->objectName()));
+        for (QWidget* panel : {static_cast<QWidget*>(w.fraMenu), static_cast<QWidget*>(w.fraSetup),
+                               static_cast<QWidget*>(w.picSaveSetup), static_cast<QWidget*>(w.picKeyFrom),
+                               static_cast<QWidget*>(w.picRandomnessReport),
+                               static_cast<QWidget*>(w.reportWindow().fraProgress)})
+            QVERIFY2(!accessible(panel, QAccessible::Name).isEmpty(), qPrintable(panel->objectName()));
+        frmSpecifyOutputFiles& output = w.outputFilesDialog();
+        output.show();
+        output.hide();
+        QVERIFY(accessible(output.optSingleFile, QAccessible::Description).contains(QStringLiteral("overwritten")));
     }
 
     // A menu button whose value is shown beside it says that value, as it is now.

@@ -191,10 +191,28 @@ private slots:
     }
 
     void mouseOverAButtonGivesItTheFocus() {
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
         w->cmdFunction->setFocus();
         QTest::mouseMove(w->cmdSetup);
-        QCoreApplication::sendEvent(w->cmdSetup, new QEvent(QEvent::Enter));
+        QEvent enter(QEvent::Enter);
+        QCoreApplication::sendEvent(w->cmdSetup, &enter);
         QCOMPARE(w->focusWidget(), w->cmdSetup);
+
+        // Back from a dialog with the pointer resting over Quit: the focus stays where it was (Space must not end
+        // the program), until the pointer really moves.
+        const QPoint overQuit = w->cmdQuit->mapToGlobal(w->cmdQuit->rect().center());
+        QCursor::setPos(overQuit);
+        QEvent activated(QEvent::ActivationChange);
+        QCoreApplication::sendEvent(w.get(), &activated);
+        const QPointF local = w->cmdQuit->rect().center();
+        QEnterEvent entered(local, local, overQuit);
+        QCoreApplication::sendEvent(w->cmdQuit, &entered);
+        QMouseEvent moved(QEvent::MouseMove, local, local, overQuit, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w->cmdQuit, &moved);
+        QCOMPARE(w->focusWidget(), w->cmdSetup);
+        QTest::mouseMove(w->cmdHelp);
+        QCOMPARE(w->focusWidget(), w->cmdHelp);
     }
 
     void singleFileDescriptions_data() {
@@ -408,6 +426,15 @@ private slots:
         QCOMPARE(w->setup.strFilespec[0], QStringLiteral("a, b.txt"));
         QCOMPARE(w->key.intKeyFrom, frmKeyFrom::NoKey);
         QCOMPARE(text(w->lblKeyFrom), QStringLiteral("Not specified"));
+
+        // A name typed without an extension is saved with ".opn", and Load offers every file besides.
+        FileDialog::setNextFileName(tmp("setups/plain"));
+        w->cmdSaveSetupAsOperationFile_Click();
+        QVERIFY(QFile::exists(tmp("setups/plain.opn")));
+        QVERIFY(!QFile::exists(tmp("setups/plain")));
+        FileDialog::setNextFileName(tmp("setups/plain.opn"));
+        w->cmdLoadSetup_Click();
+        QCOMPARE(FileDialog::last().filter, QStringLiteral("Operation files (*.opn);;All files (*)"));
     }
 
     void clearThenRestoreBringsTheSetupBack() {

@@ -5,6 +5,7 @@
 #include "platform/os/MessageBox.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -227,6 +228,27 @@ private slots:
         QVERIFY(!dlg.blnAccept);
         QCOMPARE(MessageBox::last().text, missing);
         QCOMPARE(MessageBox::last().title, QStringLiteral("Specify output files"));
+    }
+
+    // Tab goes down the output dialog as it is laid out, and passing through a field chooses nothing.
+    void outputDialogTabOrder() {
+        frmSpecifyOutputFiles dlg;
+        dlg.intNumFiles = 2;
+        dlg.File->setPath(m_full);
+        QStringList visited;
+        bool optionKept = false;
+        run(dlg, [&] {
+            dlg.activateWindow();
+            dlg.txbNewFile->setFocus();
+            for (int i = 0; i < 8; ++i) {
+                QTest::keyClick(dlg.focusWidget(), Qt::Key_Tab);
+                visited << dlg.focusWidget()->objectName();
+            }
+            optionKept = dlg.optExtension->isChecked();
+        });
+        QCOMPARE(visited, QStringList({"optExtension", "txbExtension", "optAddExtension", "txbAddExtension",
+                                       "optMultipleFiles", "txbFilespec", "cmdAccept", "cmdCancel"}));
+        QVERIFY(optionKept);
     }
 
     // An output specification names files of the output folder: one that reaches into another folder is

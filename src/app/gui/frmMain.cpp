@@ -27,7 +27,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -278,6 +277,17 @@ void frmMain::buildControls() {
     cmdKeyFrom->showsValueIn({lblKeyFrom});
     cmdDoIt->showsValueIn({lblPerformingReliabilityTest});
     cmdReportScreen->showsValueIn({lblRunning});
+    cmdDoIt->whatItDoes = QStringLiteral("Checks the setup, asks for confirmation and runs the operation.");
+    cmdReportScreen->whatItDoes = QStringLiteral("Shows the report of the last operation again.");
+    cmdHelp->whatItDoes = QStringLiteral("Opens the help window.  The right mouse button or F1 on any menu button "
+                                         "opens help about that button.");
+    cmdQuit->whatItDoes = QStringLiteral("Ends the program.");
+    // Panels are named for assistive technology, as a window's title names the window.
+    fraMenu->setAccessibleName(QStringLiteral("Menu"));
+    fraSetup->setAccessibleName(QStringLiteral("Setup"));
+    picSaveSetup->setAccessibleName(QStringLiteral("Save setup"));
+    picKeyFrom->setAccessibleName(QStringLiteral("Key"));
+    picRandomnessReport->setAccessibleName(QStringLiteral("Randomness report"));
     cmdSetup->showsValueIn({lblSetupFilename});
 
     picKeyFrom->attach({lblKeyFrom, fraMenu, fraSetup, cmdKeyFrom});
@@ -295,28 +305,6 @@ void frmMain::buildControls() {
     Clock = new QTimer(this);
     Clock->setObjectName(QStringLiteral("Clock"));
     connect(Clock, &QTimer::timeout, this, &frmMain::Clock_Timer);
-}
-
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (watched == lblOnlineDocumentation) {
-        if (type == QEvent::MouseButtonRelease)
-            lblOnlineDocumentation_Click();
-        if (type == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
-                lblOnlineDocumentation_Click();
-                return true;
-            }
-        }
-        return QMainWindow::eventFilter(watched, event);
-    }
-    if ((type == QEvent::Enter || type == QEvent::MouseMove) && watched->isWidgetType()) {
-        auto* button = static_cast<QWidget*>(watched);
-        if (button->isEnabled() && button->isVisible() && !(button == cmdReportScreen && reportVisible()))
-            button->setFocus(Qt::MouseFocusReason);
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 bool frmMain::Form_Load() {
@@ -379,32 +367,6 @@ void frmMain::Initialize() {
 void frmMain::Clock_Timer() {
     Clock->setInterval(intClockInterval);
     context.blnGenerateNextKey = true;
-}
-
-namespace {
-// Without a browser the user can still open the manual by hand, once told where it is.
-QString manualWhereabouts(const QUrl& url) {
-    if (!url.isLocalFile())
-        return QStringLiteral("\r\n\r\nThe documentation is at ") + url.toString() + QLatin1Char('.');
-    const QString path = url.toLocalFile();
-    return QFileInfo::exists(path) ? QStringLiteral("\r\n\r\nThe manual is the file ") + path + QLatin1Char('.')
-                                   : QStringLiteral("\r\n\r\nThe manual should be the file ") + path +
-                                         QStringLiteral(", which is missing.");
-}
-} // namespace
-
-void frmMain::lblOnlineDocumentation_Click() {
-    // A relative address names a page bundled beside the program, so the manual opens without a network.
-    QUrl url(strOnlineDocumentation);
-    if (url.isRelative())
-        url = QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath(strOnlineDocumentation));
-    if (!openUrl || !openUrl(url))
-        MessageBox::show(QStringLiteral("Error launching web browser.\r\n\r\n"
-                                        "Please make sure that your web browser is correctly installed,\r\n"
-                                        "that '.htm' files are associated with it, and that there is\r\n"
-                                        "sufficient memory available.") +
-                             manualWhereabouts(url),
-                         QStringLiteral("Cannot launch web browser"), MessageBox::Warning);
 }
 
 void frmMain::cmdQuit_MouseUp(Qt::MouseButton button) {

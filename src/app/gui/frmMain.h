@@ -8,9 +8,11 @@
 #include "randomness/gui/RandomnessPanel.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QUrl>
 
 #include <array>
+#include <optional>
 #include <functional>
 
 class MenuButton;
@@ -185,6 +187,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -216,6 +219,8 @@ private:
     // While a run is in progress its key and setup stay as they are: changing them is refused with a message.
     bool refusedDuringRun();
 
+    // Where the pointer rested when the window last got the focus back (see frmMainFocus.cpp).
+    std::optional<QPoint> m_restingPointer;
     bool m_shutDown = false;
     bool m_replaying = false;
     frmReport* m_report = nullptr;

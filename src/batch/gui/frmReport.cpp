@@ -75,6 +75,8 @@ frmReport::frmReport(RunContext& context, QWidget* parent) : QDialog(parent), Ba
     buttons->addWidget(cmdStop);
     buttons->addWidget(cmdClose);
     fraProgress = new ProgressPanel(this);
+    fraProgress->setAccessibleName(QStringLiteral("Progress"));
+    lblPausedDone->setAccessibleName(QStringLiteral("Status"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(txbText);
     layout->addWidget(fraProgress);

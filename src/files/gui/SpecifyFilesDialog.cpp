@@ -74,12 +74,17 @@ bool SpecifyFilesDialog::eventFilter(QObject* watched, QEvent* event) {
             b.box->setFocus();
             break;
         case QEvent::KeyPress: {
-            b.option->setChecked(true);
             const auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                b.option->setChecked(true);
                 cmdAccept_Click();
                 return true;
             }
+            // Typing chooses the option; moving through the field (Tab, arrows, Shift) does not.
+            const bool edits = (!key->text().isEmpty() && key->text().at(0).isPrint()) ||
+                               key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete;
+            if (edits)
+                b.option->setChecked(true);
             break;
         }
         default:

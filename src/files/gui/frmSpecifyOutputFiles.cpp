@@ -45,6 +45,12 @@ frmSpecifyOutputFiles::frmSpecifyOutputFiles(QWidget* parent) : SpecifyFilesDial
     m_grid->addWidget(cmdCancel, 9, 2);
     m_grid->setColumnMinimumWidth(0, 20);
 
+    // Tab goes down the dialog as it is laid out, each option followed by its field.
+    QWidget* order[] = {optSingleFile,   File,          optNewFile,       txbNewFile,  optExtension, txbExtension,
+                        optAddExtension, txbAddExtension, optMultipleFiles, txbFilespec, cmdAccept,    cmdCancel};
+    for (size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+
     bindTextBox(txbNewFile, optNewFile);
     bindTextBox(txbExtension, optExtension, lblExtension);
     bindTextBox(txbAddExtension, optAddExtension, lblAddExtension);
@@ -62,6 +68,8 @@ void frmSpecifyOutputFiles::Prepare() {
                                         : QStringLiteral("Decrypt to the input names with an added extension removed"));
     optMultipleFiles->setText(word + QStringLiteral(" to files satisfying a file specification"));
     lblSingleFile->setText(QStringLiteral("(which will be overwritten):"));
+    // The warning belongs to its option, for those who hear the option rather than see the label beside it.
+    optSingleFile->setAccessibleDescription(QStringLiteral("The file will be overwritten."));
     lblExtension->setText(blnEncrypt ? QStringLiteral("e.g., enc:") : QStringLiteral("e.g., txt or doc:"));
     lblAddExtension->setText(blnEncrypt ? QStringLiteral("e.g., enc (notes.txt gives notes.txt.enc):")
                                         : QStringLiteral("e.g., enc (notes.txt.enc gives notes.txt):"));

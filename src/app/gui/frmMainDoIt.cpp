@@ -50,7 +50,12 @@ void frmMain::placeReportWindow(frmReport& report) {
     const QScreen* screen = this->screen();
     if (!screen)
         return;
-    report.move(OnScreen::besideOther(report.frameGeometry(), frameGeometry(), screen->availableGeometry()));
+    // Placed once shown, when its frame (title bar and borders) is known, and then kept whole on the screen.
+    report.show();
+    const QPoint frameTopLeft =
+        OnScreen::besideOther(report.frameGeometry(), frameGeometry(), screen->availableGeometry());
+    report.move(report.pos() + (frameTopLeft - report.frameGeometry().topLeft()));
+    OnScreen::keepOnScreen(&report, this);
 }
 
 bool frmMain::reportVisible() const {

@@ -403,6 +403,8 @@ void frmMain::Shutdown() {
     zq4e::request_cancel();
     if (m_report)
         m_report->blnStop = true;
+    // A reliability test waiting for its next pass wakes and ends.
+    context.blnGenerateNextKey = true;
     EraseKeyMaterial();
     zq4e::deallocate_buffers();
     zq4e::clear_cancel();

@@ -282,10 +282,20 @@ void frmReport::fitNow() {
     if (layout())
         layout()->activate();
     // Every line, the empty line after the last line break (the caret's) included; the window only ever shrinks.
-    const int wanted = txbText->fittingHeight();
+    int wanted = txbText->fittingHeight();
+    if (context().blnPerformingReliabilityTest)
+        wanted = qMax(wanted, txbText->heightForLines(kComparisonLines));
     const int diff = txbText->height() - wanted;
     if (diff > 0)
         resize(width(), height() - diff);
+}
+
+void frmReport::showAtLeastLines(int lines) {
+    if (layout())
+        layout()->activate();
+    const int missing = txbText->heightForLines(lines) - txbText->height();
+    if (missing > 0)
+        resize(width(), OnScreen::boundedByScreen(QSize(width(), height() + missing), this).height());
 }
 
 void frmReport::fileStarted(qsizetype index, const QString& path, qint64 size, bool inPlace) {

@@ -47,6 +47,11 @@ public:
     // Brings the text box up to date with the report now (the clock does this while a run goes on).
     void refreshText();
 
+    // Grows the window (as far as the screen allows) until the text box shows this many lines.
+    void showAtLeastLines(int lines);
+    // A reliability test's report never shrinks below this.
+    static constexpr int kComparisonLines = 12;
+
     // What another window shows of the run in progress: "Running: 3 of 8 files" and the status beside it; empty
     // when no run is under way.
     QString runningText() const;

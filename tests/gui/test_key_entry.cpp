@@ -367,11 +367,14 @@ void TestKeyEntry::panelButtonsForEachDirection() {
             visible << b;
     QCOMPARE(visible.size(), encrypt ? 6 : 5);
     QCOMPARE(m_panel->cmdKeyFile[1]->isVisible(), encrypt);
-    const int h = m_panel->cmdKeyboardWithDisplay->height();
-    const int t = m_panel->cmdKeyFile[0]->geometry().bottom() + 1;
+    // Each button is one button and one gap below the last; none touches another or the frame.
+    const int gap = KeyPanel::kGap;
+    const int h = m_panel->cmdKeyboardWithDisplay->height() + gap;
+    const int t = m_panel->cmdKeyFile[0]->geometry().bottom() + 1 + gap;
     QCOMPARE(m_panel->cmdEraseKey->y(), encrypt ? t + h : t);
     QCOMPARE(m_panel->cmdDontSpecifyKeyNow->y(), encrypt ? t + 2 * h : t + h);
-    QCOMPARE(m_panel->contentsRect().height(), (encrypt ? 6 : 5) * h);
+    QCOMPARE(m_panel->contentsRect().height(), (encrypt ? 6 : 5) * h + gap);
+    QVERIFY(m_panel->cmdKeyboardWithDisplay->y() >= m_panel->contentsRect().top() + gap);
     m_panel->cmdDontSpecifyKeyNow->click();
 }
 

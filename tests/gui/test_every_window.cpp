@@ -151,6 +151,17 @@ private slots:
                                static_cast<QWidget*>(w.picRandomnessReport),
                                static_cast<QWidget*>(w.reportWindow().fraProgress)})
             QVERIFY2(!accessible(panel, QAccessible::Name).isEmpty(), qPrintable(panel->objectName()));
+        // The manual's link is a link, and pressing it opens the manual.
+        QAccessibleInterface* link = QAccessible::queryAccessibleInterface(w.lblOnlineDocumentation);
+        QCOMPARE(link->role(), QAccessible::Link);
+        QCOMPARE(link->text(QAccessible::Name), QStringLiteral("Online documentation"));
+        QList<QUrl> opened;
+        w.openUrl = [&](const QUrl& u) {
+            opened << u;
+            return true;
+        };
+        link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(opened.size(), 1);
         frmSpecifyOutputFiles& output = w.outputFilesDialog();
         output.show();
         output.hide();

@@ -2,6 +2,7 @@
 
 #include "app/DiskProc.h"
 #include "app/Language2.h"
+#include "app/gui/LinkLabelAccessible.h"
 #include "app/gui/MenuButton.h"
 #include "app/gui/ProgramIcon.h"
 #include "batch/OperationWording.h"
@@ -228,6 +229,7 @@ void frmMain::buildControls() {
     lblOnlineDocumentation->installEventFilter(this);
     // Reached with Tab and opened with Enter or Space, like a link.
     lblOnlineDocumentation->setFocusPolicy(Qt::StrongFocus);
+    LinkLabelAccessible::makeLink(lblOnlineDocumentation, [this] { lblOnlineDocumentation_Click(); });
     outer->addWidget(lblOnlineDocumentation, 1, 0, 1, 2, Qt::AlignLeft);
 
     for (QPushButton* b :

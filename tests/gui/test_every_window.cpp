@@ -33,6 +33,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -96,6 +97,42 @@ private slots:
     void cleanupTestCase() {
         m_inspection.reset();
         m_main.reset();
+    }
+
+    // The files dialogs as the main window places them, the main window at the screen's right edge: their captions,
+    // set as they open, widen them, and they still open whole. First, while the dialogs have never been shown.
+    void filesDialogsOpenWholeBesideTheMainWindow() {
+        frmMain& w = *m_main;
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        const QString folder = QDir(m_home.path()).filePath(QStringLiteral("placed/"));
+        QVERIFY(TestSupport::writeFile(folder + "a.txt", "a"));
+        w.setup.strDirpath = {folder, folder};
+        w.setup.strFilespec = {QStringLiteral("*.txt"), QString()};
+        w.setup.blnOutputFilesSame = false;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCoreApplication::processEvents();
+        const QPoint before = w.pos();
+        w.move(area.right() + 1 - w.frameGeometry().width(), area.top());
+        for (int side = 0; side < 2; ++side) {
+            QRect frame;
+            QTimer::singleShot(0, [&] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                QVERIFY(dialog);
+                frame = dialog->frameGeometry();
+                static_cast<QDialog*>(dialog)->reject();
+            });
+            w.cmdSpecifyFiles_MouseUp(side, Qt::LeftButton);
+            QVERIFY2(area.contains(frame), qPrintable(QStringLiteral("side %1: %2x%3 at %4,%5")
+                                                          .arg(side)
+                                                          .arg(frame.width())
+                                                          .arg(frame.height())
+                                                          .arg(frame.x())
+                                                          .arg(frame.y())));
+        }
+        w.move(before);
+        w.hide();
+        w.setup.strDirpath = {};
     }
 
     void theScreenIsTheOneAsked() {

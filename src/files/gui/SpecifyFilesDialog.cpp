@@ -2,6 +2,7 @@
 
 #include "files/gui/FileListBox.h"
 #include "platform/os/MessageBox.h"
+#include "platform/os/gui/OnScreen.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -97,6 +98,9 @@ bool SpecifyFilesDialog::eventFilter(QObject* watched, QEvent* event) {
 void SpecifyFilesDialog::showEvent(QShowEvent* event) {
     blnAccept = false;
     Prepare();
+    // The captions set just now may widen the dialog past where it was placed: it is kept whole on the screen.
+    adjustSize();
+    OnScreen::keepOnScreen(this, parentWidget());
     QDialog::showEvent(event);
 }
 

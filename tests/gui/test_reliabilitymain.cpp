@@ -86,14 +86,16 @@ private slots:
         w.ShowAllFileStatus();
 
         bool labelShown = false;
-        bool menuDisabled = false, quitReachable = true;
+        bool menuDisabled = false, quitReachable = true, doItStayedOff = true;
         int reportLines = 0;
         QTimer watch;
         QObject::connect(&watch, &QTimer::timeout, [&] {
             labelShown = labelShown || w.lblPerformingReliabilityTest->isVisibleTo(&w);
             // The menu is closed to the test's setup, but the program can still be ended.
-            if (!w.cmdDoIt->isEnabled() && !w.cmdFunction->isEnabled()) {
-                menuDisabled = true;
+            if (w.context.blnPerformingReliabilityTest) {
+                // Do it! too, between the test's runs: another operation must not start inside the test.
+                menuDisabled = menuDisabled || (!w.cmdDoIt->isEnabled() && !w.cmdFunction->isEnabled());
+                doItStayedOff = doItStayedOff && !w.cmdDoIt->isEnabled();
                 quitReachable = quitReachable && w.cmdQuit->isEnabled();
             }
         });
@@ -111,6 +113,8 @@ private slots:
         QVERIFY(labelShown);
         QVERIFY(menuDisabled);
         QVERIFY(quitReachable);
+        QVERIFY(doItStayedOff);
+        QVERIFY(w.cmdDoIt->isEnabled());
         // The comparison is shown in a window tall enough to read it.
         QVERIFY(w.reportWindow().blnComparisonReport);
         w.reportWindow().layout()->activate();

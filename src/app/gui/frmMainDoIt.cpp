@@ -37,7 +37,10 @@ void frmMain::buildRunLine(QGridLayout* grid, int row) {
 void frmMain::showRunState() {
     const bool running = m_report && m_report->isRunning() && !m_report->blnGettingInputFilesizes;
     lblRunning->setText(running ? m_report->runningText() : QString());
-    // Another run cannot start while one goes on; the button says why instead of doing nothing.
+    // Another run cannot start while one goes on; the button says why instead of doing nothing. A reliability test
+    // keeps the menu closed itself from its first run to its last.
+    if (context.blnPerformingReliabilityTest)
+        return;
     cmdDoIt->setEnabled(!running);
     cmdDoIt->setToolTip(running ? QStringLiteral("An operation is in progress.  Do it! is available again when it has "
                                                  "ended or has been stopped (Report screen shows it).")

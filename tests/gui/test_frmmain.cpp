@@ -766,6 +766,13 @@ private slots:
         QVERIFY(w->cmdDoIt->isEnabled());
         QVERIFY(w->cmdDoIt->toolTip().isEmpty());
         QVERIFY(QFile::exists(out + "b.enc"));
+
+        // A randomness listing in the same window gives Do it! back when it is over, too.
+        w->setup.strFilespec[0] = "*.bin";
+        w->cmdSpecifyFiles_MouseUp(2, Qt::LeftButton);
+        QVERIFY(!w->reportWindow().isRunning());
+        QCoreApplication::processEvents();
+        QVERIFY(w->cmdDoIt->isEnabled());
     }
 
     void keyButtonOpensTheKeyPanel() {

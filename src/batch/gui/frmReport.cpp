@@ -222,6 +222,8 @@ QString frmReport::runningText() const {
 
 void frmReport::runEnded() {
     m_filesStarted = 0;
+    // Said once the run has returned, whoever started it (an operation, a randomness listing, a test).
+    QTimer::singleShot(0, this, [this] { emit runProgress(); });
     fraProgress->runEnded();
     cmdStop->hide();
     cmdPauseContinue->hide();

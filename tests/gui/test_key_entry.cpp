@@ -344,8 +344,10 @@ void TestKeyEntry::secondEntryWaitsForFirst() {
         })
         .run([&] { m_operations->KeyboardWithoutDisplay(); });
     m_operations->setEncrypt(true);
+    // The prompt as it has always read, and below it what the rule counts.
     QCOMPARE(d.lblEntertheKey->text(),
-             QStringLiteral("Enter the decryption key, 16-64 non-space characters (which will not be displayed):"));
+             QStringLiteral("Enter the decryption key, 16-64 non-space characters (which will not be displayed):\n"
+                            "(Spaces, tabs and other blanks do not count; letter case does not matter.)"));
     QVERIFY(m_key.blnCancel);
 }
 

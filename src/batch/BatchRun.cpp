@@ -161,16 +161,30 @@ void BatchRun::ReportBufferFull() {
 void BatchRun::requestStop() {
     blnStop = true;
     m_ctx.blnGenerateNextKey = true;
-    setClockEnabled(false);
     if (m_ctx.stopOwnerClock)
         m_ctx.stopOwnerClock();
     stopPressed();
+    // A file in progress is finished first: the window says so until the run has really stopped.
+    if (m_inFile) {
+        setStatus(statusStopping());
+        return;
+    }
+    setClockEnabled(false);
     setStatus(statusStopped());
 }
 
 void BatchRun::togglePause() {
     blnPaused = !blnPaused;
     pauseToggled();
+    if (blnPaused && m_inFile)
+        setStatus(statusPausing());
+    else if (!blnPaused && (m_status == statusPaused() || m_status == statusPausing()))
+        setStatus(QString());
+}
+
+QString BatchRun::notReachedLine(qint64 notReached) {
+    return notReached == 1 ? QStringLiteral("1 matching file was not reached.")
+                           : QString::number(notReached) + QStringLiteral(" matching files were not reached.");
 }
 
 void BatchRun::OfferPurgeAdvice(const QString& path) {
@@ -231,8 +245,13 @@ void BatchRun::ProcessFiles() {
         }
         runEnded();
         setClockEnabled(false);
-        if (!survey && !m_ctx.blnPerformingReliabilityTest)
+        if (!survey && !m_ctx.blnPerformingReliabilityTest) {
             writeSummary(elapsed);
+            if (blnStop && blnPerformingOperation && intMatchingFiles > intFilesAttempted)
+                writeDirect(notReachedLine(intMatchingFiles - intFilesAttempted) + crlf);
+        }
+        if (m_status == statusStopping() || (blnStop && m_status == statusPausing()))
+            setStatus(statusStopped());
         fitToReport();
         if (intOperationResult == -1) {
             hideWindow();
@@ -323,6 +342,8 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
             others << entry;
     contents = {};
     m_ctx.intNumFiles = matching.size();
+    // Taken before the names move on: the folder's lines end with an empty line.
+    const bool anyLines = !matching.isEmpty() || !others.isEmpty();
 
     if ((!matching.isEmpty() || !others.isEmpty()) && !survey && !blnReportSuspended && !m_abandon) {
         const QString header = TxtEncDec(QStringLiteral("Encrypting")) + QLatin1Char(' ') +
@@ -377,7 +398,9 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
                 else
                     lngTotalInputFilesize += len;
             } else {
+                m_inFile = true;
                 const bool goOn = m_step.process(i, inputDir, outputDir);
+                m_inFile = false;
                 fileFinished();
                 if (!goOn || m_abandon) {
                     m_step.commitGroup();
@@ -402,7 +425,7 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
             strOutputNames.clear();
         }
     }
-    if (!survey && (!matching.isEmpty() || !others.isEmpty())) {
+    if (!survey && anyLines) {
         reportOtherEntries(others);
         AddToReport(crlf);
     }
@@ -496,6 +519,7 @@ void BatchRun::CheckPauseAndStop() {
         return;
     reportChanged(true);
     setClockEnabled(false);
+    setStatus(statusPaused());
     sngPauseStart = RunClock::secondsOfDay();
     m_step.syncPendingFolder();
     while (blnPaused && !blnStop)

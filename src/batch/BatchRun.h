@@ -38,6 +38,9 @@ public:
     // -3: an output file would be another input file of the same folder.
     int intOperationResult = 0;
     qint64 lngTotalInputFilesize = 0;
+    // The matching files of the whole run, counted by a window as the run starts (-1: not counted); a stopped run
+    // then says how many of them it did not reach.
+    qint64 intMatchingFiles = -1;
 
     // Run state.
     bool blnPaused = false;
@@ -80,6 +83,11 @@ public:
     static QString statusPaused() { return QStringLiteral("Paused"); }
     static QString statusStopped() { return QStringLiteral("Stopped"); }
     static QString statusDone() { return QStringLiteral("Done"); }
+    // While the file in progress finishes after Stop or Pause.
+    static QString statusStopping() { return QStringLiteral("Stopping after this file..."); }
+    static QString statusPausing() { return QStringLiteral("Pausing after this file..."); }
+    // "6 matching files were not reached."
+    static QString notReachedLine(qint64 notReached);
 
 protected:
     // How the run shows itself; a window overrides these.
@@ -141,6 +149,7 @@ private:
     QString m_status;
     bool m_running = false;
     bool m_abandon = false; // a failure ended the run's folder procedure
+    bool m_inFile = false;  // a file's step is under way (Stop and Pause act after it)
     double m_elapsed = 0;
     // Each file's step; small files wait in its groups until they are made final, which happens before anything
     // else is reported or asked, and before a pause, a stop or the next folder.

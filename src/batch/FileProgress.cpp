@@ -43,12 +43,31 @@ qint64 FileProgress::secondsLeft() const {
     return qint64(std::ceil(double(total() - done()) / speed));
 }
 
+namespace {
+// Sizes while a file goes by, in units of 1024 written as such, as the report's byte counts are exact: "1.5 GiB",
+// not a "1500.0 MB" that is really mebibytes.
+QString binaryText(qint64 bytes, int decimals) {
+    static const char* const units[] = {" KiB", " MiB", " GiB", " TiB"};
+    if (bytes < 1024)
+        return QString::number(bytes) + QStringLiteral(" bytes");
+    double value = double(bytes) / 1024.0;
+    int unit = 0;
+    while (value >= 1024.0 && unit < 3) {
+        value /= 1024.0;
+        ++unit;
+    }
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'f', decimals) + QLatin1String(units[unit]);
+}
+} // namespace
+
 QString FileProgress::fileLine(const QString& name) const {
     QString line = name + QStringLiteral(": ");
     if (checking())
         line += QStringLiteral("checking the result, ");
-    line += FileProc::ByteCountText(m_read, 1) + QStringLiteral(" of ") + FileProc::ByteCountText(m_size, 1) +
-            QStringLiteral(", ") + FileProc::ByteCountText(qint64(bytesPerSecond()), 1) + QStringLiteral("/s");
+    line += binaryText(m_read, 1) + QStringLiteral(" of ") + binaryText(m_size, 1) +
+            QStringLiteral(", ") + binaryText(qint64(bytesPerSecond()), 1) + QStringLiteral("/s");
     const qint64 left = secondsLeft();
     if (left >= 0)
         line += QStringLiteral(", ") + StrProc::SecondsToText(left, false) + QStringLiteral(" left");
@@ -57,6 +76,6 @@ QString FileProgress::fileLine(const QString& name) const {
 
 QString FileProgress::folderLine(qint64 fileNumber, qint64 files, qint64 bytesDone, qint64 folderBytes) {
     return QStringLiteral("File ") + QLocale().toString(fileNumber) + QStringLiteral(" of ") +
-           QLocale().toString(files) + QStringLiteral(" in this folder, ") + FileProc::ByteCountText(bytesDone, 1) +
-           QStringLiteral(" of ") + FileProc::ByteCountText(folderBytes, 1) + QStringLiteral(" done.");
+           QLocale().toString(files) + QStringLiteral(" in this folder, ") + binaryText(bytesDone, 1) +
+           QStringLiteral(" of ") + binaryText(folderBytes, 1) + QStringLiteral(" done.");
 }

@@ -35,6 +35,8 @@ QString EngineText(int code) {
     case -11:
         return QStringLiteral("Abandoned when the program was told to end; nothing was written.");
     case -8:
+        // Found before anything was written: nearly always the wrong key, which is what the user needs to read.
+        return QStringLiteral("Decryption key is incorrect or ciphertext is corrupt.");
     case -18:
         return QStringLiteral("Invalid block size.") + cont +
                QStringLiteral("Decryption key is incorrect or ciphertext is corrupt.");

@@ -67,7 +67,8 @@ void showSingleFileMessage(const SingleFile& outcome, const QString& spec, qint6
 
 QString listingCaption(int side, const QString& spec) {
     return QStringLiteral("Randomness report for ") +
-           (side == 0 ? QStringLiteral("input files") : QStringLiteral("output files")) + QLatin1Char(' ') + spec;
+           (side == 0 ? QStringLiteral("input files") : QStringLiteral("output files")) + QLatin1Char(' ') +
+           FileProc::InputSpecShown(spec);
 }
 
 QPoint graphicPosition(const QRect& mainFrame, int graphicWidth) {
@@ -80,13 +81,16 @@ QRect listingGeometry(const QRect& mainFrame, int reportHeight) {
 
 void ShowRandomnessReport(int side, const QString& folder, const QString& spec, bool subdirectories,
                           const Hooks& hooks) {
-    const bool wildcard = hasWildcard(spec);
+    // A single file's pattern is its exact name behind a mark of ours: the user sees the name only, and its "*"
+    // or "?" are letters of it.
+    const QString shown = FileProc::InputSpecShown(spec);
+    const bool wildcard = shown == spec && hasWildcard(spec);
     if (!subdirectories) {
         const qint64 n = hooks.countMatchingFiles ? hooks.countMatchingFiles(folder, spec) : 0;
         if (n == 0)
             MessageBox::show(wildcard ? QStringLiteral("There are no files in ") + folder +
                                             QStringLiteral(" matching ") + spec + QLatin1Char('.')
-                                      : QStringLiteral("File ") + spec + QStringLiteral(" not found."),
+                                      : QStringLiteral("File ") + shown + QStringLiteral(" not found."),
                              kTitle, MessageBox::Warning);
         // A folder that cannot be read has had its message already.
         if (n <= 0) {
@@ -98,7 +102,7 @@ void ShowRandomnessReport(int side, const QString& folder, const QString& spec, 
     call(hooks.hidePanelAndDisableFrames);
     bool reportVisible = false;
     if (!wildcard && !subdirectories) {
-        const QString path = folder + spec;
+        const QString path = folder + shown;
         const qint64 length = PathEntry::size(path);
         call(hooks.setCurrentFile, path, length);
         call(hooks.showChecking, true);
@@ -110,7 +114,7 @@ void ShowRandomnessReport(int side, const QString& folder, const QString& spec, 
             call(hooks.setCurrentFile, path, outcome.graphicLength);
             call(hooks.showGraphic, outcome);
         } else {
-            showSingleFileMessage(outcome, spec, length);
+            showSingleFileMessage(outcome, shown, length);
         }
     } else if (hooks.runListing) {
         reportVisible = hooks.runListing(folder, spec, listingCaption(side, spec));

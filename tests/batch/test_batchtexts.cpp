@@ -129,10 +129,12 @@ private slots:
         QTest::newRow("-16") << -16 << "Read error." << true;
         QTest::newRow("-17") << -17 << "Write error." << true;
         QTest::newRow("-9") << -9 << "Write error: disk full." << false;
-        QTest::newRow("-8") << -8
-                            << QStringLiteral("Invalid block size.") + cont +
-                                   "Decryption key is incorrect or ciphertext is corrupt."
-                            << false;
+        // The wrong key is said at once, with nothing before it.
+        QTest::newRow("-8") << -8 << "Decryption key is incorrect or ciphertext is corrupt." << false;
+        QTest::newRow("-18") << -18
+                             << QStringLiteral("Invalid block size.") + cont +
+                                    "Decryption key is incorrect or ciphertext is corrupt."
+                             << true;
         QTest::newRow("-21") << -21
                              << QStringLiteral("One block expansion error occurred.") + cont +
                                     "Ciphertext is corrupt or decryption key is incorrect."

@@ -226,6 +226,14 @@ private slots:
         for (const QString& a : absent)
             QVERIFY2(!text().contains(a), qPrintable(a + " in\n" + text()));
         QCOMPARE(m_ctx->intNumFiles, qint64(files));
+        // The folder's last line is followed by an empty line before the summary.
+        if (files > 0) {
+            const QString last = QStringLiteral("f%1.txt").arg(files - 1);
+            QVERIFY2(QRegularExpression(last + QStringLiteral(" [^\r\n]*\r\n\r\n(\r\nNumber|Total)"))
+                         .match(text())
+                         .hasMatch(),
+                     qPrintable(text()));
+        }
         QVERIFY(QRegularExpression(QStringLiteral("\r\n[^\r\n]+, \\d\\d:\\d\\d\r\n$")).match(text()).hasMatch());
         QCOMPARE(m_report->status(), files ? QStringLiteral("Done") : QString());
     }
@@ -435,28 +443,57 @@ private slots:
         m_report->hide();
     }
 
-    // Stop during a large file lets it finish, its progress still followed, and ends the run after it.
-    void stopDuringALargeFile() {
+    // Stop, or Pause, during a large file lets it finish, its progress still followed and the window saying so;
+    // "Stopped" or "Paused" comes when the run has really stopped or paused, and the report says what was not
+    // reached.
+    void stopOrPauseDuringALargeFile_data() {
+        QTest::addColumn<bool>("pauseFirst");
+        QTest::newRow("Stop") << false;
+        QTest::newRow("Pause, then Stop once paused") << true;
+    }
+    void stopOrPauseDuringALargeFile() {
+        QFETCH(bool, pauseFirst);
         const QString d = newFolder();
         QVERIFY(TestSupport::writeFile(d + "a_large.bin", TestSupport::pseudoRandomBytes(48 << 20, 5)));
         TestSupport::writeFile(d + "b_after.bin", "not reached");
-        bool stopped = false, followed = false;
+        TestSupport::writeFile(d + "c_after.bin", "not reached");
+        bool acted = false, followed = false, stoppedWhenPaused = false;
+        QString statusInFile, statusLater, pausedButtons;
         QTimer watch;
         QObject::connect(&watch, &QTimer::timeout, this, [&] {
-            if (stopped || !m_report->isRunning() || zq4e::progress_bytes() < (4 << 20))
+            if (!m_report->isRunning())
                 return;
-            stopped = true;
-            m_report->cmdStop->click();
-            followed = m_report->fraProgress->ticking();
+            if (!acted && zq4e::progress_bytes() >= (4 << 20)) {
+                acted = true;
+                (pauseFirst ? m_report->cmdPauseContinue : m_report->cmdStop)->click();
+                statusInFile = m_report->lblPausedDone->text();
+                followed = m_report->fraProgress->ticking();
+            } else if (acted && m_report->fraProgress->fileActive()) {
+                statusLater = m_report->lblPausedDone->text();
+            } else if (pauseFirst && !stoppedWhenPaused && m_report->status() == BatchRun::statusPaused()) {
+                stoppedWhenPaused = true;
+                pausedButtons = m_report->cmdPauseContinue->text() + "/" + m_report->cmdStop->text();
+                m_report->cmdStop->click();
+            }
         });
         watch.start(2);
         run(d, "*.bin", d, "*.enc");
         watch.stop();
-        QVERIFY(stopped);
+        QVERIFY(acted);
         QVERIFY(followed);
+        const QString finishing = pauseFirst ? QStringLiteral("Pausing after this file...")
+                                             : QStringLiteral("Stopping after this file...");
+        QCOMPARE(statusInFile, finishing);
+        QCOMPARE(statusLater, finishing);
+        if (pauseFirst) {
+            QVERIFY(stoppedWhenPaused);
+            QCOMPARE(pausedButtons, QStringLiteral("Continue/Stop"));
+        }
         QCOMPARE(m_report->status(), QStringLiteral("Stopped"));
+        QCOMPARE(m_report->lblPausedDone->text(), QStringLiteral("Stopped"));
         QCOMPARE(m_report->intFilesProcessed, qint64(1));
         QVERIFY(text().contains(QStringLiteral("-> a_large.enc  ")));
+        QVERIFY2(text().contains(crlf + QStringLiteral("2 matching files were not reached.") + crlf), qPrintable(text()));
         QVERIFY(QFileInfo(d + "a_large.enc").size() > (48 << 20));
         QVERIFY(!QFileInfo::exists(d + "b_after.enc"));
         QVERIFY(!m_report->fraProgress->ticking());
@@ -643,7 +680,7 @@ private slots:
         run(d, "*", d, "*.out");
         QVERIFY(text().contains("a0            This file is empty (0 bytes).\r\n"));
         QVERIFY(text().contains("a2            This file is too small to have been ZQ4-encrypted.\r\n"));
-        QVERIFY(text().contains("a3            3 bytes   Invalid block size.\r\n              Decryption key"));
+        QVERIFY(text().contains("a3            3 bytes   Decryption key is incorrect or ciphertext is corrupt.\r\n"));
         QCOMPARE(m_report->intFilesProcessed, 0);
         QVERIFY(text().contains("Number of files decrypted: 0"));
     }

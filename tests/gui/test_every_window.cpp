@@ -3,6 +3,7 @@
 #include "app/Language2.h"
 #include "app/gui/MenuButton.h"
 #include "app/gui/frmMain.h"
+#include "batch/gui/ProgressPanel.h"
 #include "batch/gui/frmAntiVirusQuery.h"
 #include "batch/gui/frmConfirmOperation.h"
 #include "batch/gui/frmPurgeWarning.h"
@@ -30,7 +31,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -96,6 +99,42 @@ private slots:
         m_main.reset();
     }
 
+    // The files dialogs as the main window places them, the main window at the screen's right edge: their captions,
+    // set as they open, widen them, and they still open whole. First, while the dialogs have never been shown.
+    void filesDialogsOpenWholeBesideTheMainWindow() {
+        frmMain& w = *m_main;
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        const QString folder = QDir(m_home.path()).filePath(QStringLiteral("placed/"));
+        QVERIFY(TestSupport::writeFile(folder + "a.txt", "a"));
+        w.setup.strDirpath = {folder, folder};
+        w.setup.strFilespec = {QStringLiteral("*.txt"), QString()};
+        w.setup.blnOutputFilesSame = false;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCoreApplication::processEvents();
+        const QPoint before = w.pos();
+        w.move(area.right() + 1 - w.frameGeometry().width(), area.top());
+        for (int side = 0; side < 2; ++side) {
+            QRect frame;
+            QTimer::singleShot(0, [&] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                QVERIFY(dialog);
+                frame = dialog->frameGeometry();
+                static_cast<QDialog*>(dialog)->reject();
+            });
+            w.cmdSpecifyFiles_MouseUp(side, Qt::LeftButton);
+            QVERIFY2(area.contains(frame), qPrintable(QStringLiteral("side %1: %2x%3 at %4,%5")
+                                                          .arg(side)
+                                                          .arg(frame.width())
+                                                          .arg(frame.height())
+                                                          .arg(frame.x())
+                                                          .arg(frame.y())));
+        }
+        w.move(before);
+        w.hide();
+        w.setup.strDirpath = {};
+    }
+
     void theScreenIsTheOneAsked() {
         QScreen* screen = QGuiApplication::primaryScreen();
         QCOMPARE(screen->devicePixelRatio(), 2.0);
@@ -137,6 +176,33 @@ private slots:
         }
         QVERIFY2(nameless.isEmpty(),
                  qPrintable(QStringLiteral("without a name: ") + nameless.join(QStringLiteral(", "))));
+    }
+
+    // Buttons with no value beside them say what they do; panels and the overwrite warning are heard too.
+    void descriptionsAndPanelNames() {
+        frmMain& w = *m_main;
+        for (MenuButton* b : {w.cmdDoIt, w.cmdReportScreen, w.cmdHelp, w.cmdQuit})
+            QVERIFY2(!accessible(b, QAccessible::Description).isEmpty(), qPrintable(b->objectName()));
+        for (QWidget* panel : {static_cast<QWidget*>(w.fraMenu), static_cast<QWidget*>(w.fraSetup),
+                               static_cast<QWidget*>(w.picSaveSetup), static_cast<QWidget*>(w.picKeyFrom),
+                               static_cast<QWidget*>(w.picRandomnessReport),
+                               static_cast<QWidget*>(w.reportWindow().fraProgress)})
+            QVERIFY2(!accessible(panel, QAccessible::Name).isEmpty(), qPrintable(panel->objectName()));
+        // The manual's link is a link, and pressing it opens the manual.
+        QAccessibleInterface* link = QAccessible::queryAccessibleInterface(w.lblOnlineDocumentation);
+        QCOMPARE(link->role(), QAccessible::Link);
+        QCOMPARE(link->text(QAccessible::Name), QStringLiteral("Online documentation"));
+        QList<QUrl> opened;
+        w.openUrl = [&](const QUrl& u) {
+            opened << u;
+            return true;
+        };
+        link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(opened.size(), 1);
+        frmSpecifyOutputFiles& output = w.outputFilesDialog();
+        output.show();
+        output.hide();
+        QVERIFY(accessible(output.optSingleFile, QAccessible::Description).contains(QStringLiteral("overwritten")));
     }
 
     // A menu button whose value is shown beside it says that value, as it is now.

@@ -191,10 +191,28 @@ private slots:
     }
 
     void mouseOverAButtonGivesItTheFocus() {
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
         w->cmdFunction->setFocus();
         QTest::mouseMove(w->cmdSetup);
-        QCoreApplication::sendEvent(w->cmdSetup, new QEvent(QEvent::Enter));
+        QEvent enter(QEvent::Enter);
+        QCoreApplication::sendEvent(w->cmdSetup, &enter);
         QCOMPARE(w->focusWidget(), w->cmdSetup);
+
+        // Back from a dialog with the pointer resting over Quit: the focus stays where it was (Space must not end
+        // the program), until the pointer really moves.
+        const QPoint overQuit = w->cmdQuit->mapToGlobal(w->cmdQuit->rect().center());
+        QCursor::setPos(overQuit);
+        QEvent activated(QEvent::ActivationChange);
+        QCoreApplication::sendEvent(w.get(), &activated);
+        const QPointF local = w->cmdQuit->rect().center();
+        QEnterEvent entered(local, local, overQuit);
+        QCoreApplication::sendEvent(w->cmdQuit, &entered);
+        QMouseEvent moved(QEvent::MouseMove, local, local, overQuit, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w->cmdQuit, &moved);
+        QCOMPARE(w->focusWidget(), w->cmdSetup);
+        QTest::mouseMove(w->cmdHelp);
+        QCOMPARE(w->focusWidget(), w->cmdHelp);
     }
 
     void singleFileDescriptions_data() {
@@ -408,6 +426,15 @@ private slots:
         QCOMPARE(w->setup.strFilespec[0], QStringLiteral("a, b.txt"));
         QCOMPARE(w->key.intKeyFrom, frmKeyFrom::NoKey);
         QCOMPARE(text(w->lblKeyFrom), QStringLiteral("Not specified"));
+
+        // A name typed without an extension is saved with ".opn", and Load offers every file besides.
+        FileDialog::setNextFileName(tmp("setups/plain"));
+        w->cmdSaveSetupAsOperationFile_Click();
+        QVERIFY(QFile::exists(tmp("setups/plain.opn")));
+        QVERIFY(!QFile::exists(tmp("setups/plain")));
+        FileDialog::setNextFileName(tmp("setups/plain.opn"));
+        w->cmdLoadSetup_Click();
+        QCOMPARE(FileDialog::last().filter, QStringLiteral("Operation files (*.opn);;All files (*)"));
     }
 
     void clearThenRestoreBringsTheSetupBack() {
@@ -594,8 +621,13 @@ private slots:
         w->setup.strFilespec = {"*.txt", "*.enc"};
         setKey("ABCDEFGHIJKLMNOP");
         QString description;
+        bool noIsTheDefault = false;
         whenModal([&](QWidget* modal) {
             description = modal->findChild<QLabel*>("lblDescr")->text();
+            // Files will be replaced: Enter must not be Yes.
+            auto* no = modal->findChild<QPushButton*>("cmdNo");
+            noIsTheDefault = no->isDefault() && modal->focusWidget() == no &&
+                             !modal->findChild<QPushButton*>("cmdYes")->isDefault();
             static_cast<QDialog*>(modal)->reject();
         });
         w->cmdDoIt_MouseUp(Qt::LeftButton);
@@ -603,6 +635,7 @@ private slots:
                                   " (3 files) .  The output files are specified "
                                   "as *.enc in the folder " +
                                   out + ".  2 output files exist already and will be replaced.");
+        QVERIFY(noIsTheDefault);
         QCOMPARE(TestSupport::readFile(out + "a.enc"), QByteArray("old a"));
     }
 
@@ -673,12 +706,15 @@ private slots:
         QVERIFY(zq4e::allocate_buffers() != 0);
         zq4e::erase_key();
         const qint64 derived = zq4e::key_derivations();
-        whenModal([](QWidget* modal) {
+        bool yesIsTheDefault = false;
+        whenModal([&](QWidget* modal) {
             auto* yes = modal->findChild<QPushButton*>("cmdYes");
             QVERIFY(yes);
+            yesIsTheDefault = yes->isDefault(); // nothing is replaced
             yes->click();
         });
         w->cmdDoIt_MouseUp(Qt::LeftButton);
+        QVERIFY(yesIsTheDefault);
         QVERIFY2(MessageBox::history().isEmpty(), qPrintable(MessageBox::last().text));
         QCOMPARE(w->key.strKey, QByteArray("ABCDEFGHIJKLMNOP").repeated(4));
         // The key derived while the files were sized is the run's key: the run derives nothing more.
@@ -695,6 +731,48 @@ private slots:
         w->cmdReportScreen_MouseUp(Qt::LeftButton);
         QVERIFY(w->reportWindow().isVisible());
         QVERIFY(MessageBox::history().isEmpty());
+    }
+
+    // While a run goes on the main window says so, and Do it! is off with a reason; neither window hides the other
+    // where the screen has room for both.
+    void theMainWindowShowsTheRun() {
+        const QString in = folderWith({{"a.bin", TestSupport::pseudoRandomBytes(16 << 20, 3)}, {"b.bin", "b"}});
+        const QString out = tmp("running-out/");
+        QDir().mkpath(out);
+        w->setup.strDirpath = {in, out};
+        w->setup.strFilespec = {"*.bin", "*.enc"};
+        setKey("ABCDEFGHIJKLMNOP");
+        QVERIFY(zq4e::allocate_buffers() != 0);
+        whenModal([](QWidget* modal) { modal->findChild<QPushButton*>("cmdYes")->click(); });
+        QString during, tip;
+        bool doItOn = true, reportIsOwnWindow = false;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (!during.isEmpty() || !w->reportWindow().isRunning() || zq4e::progress_bytes() < (2 << 20))
+                return;
+            during = text(w->lblRunning);
+            doItOn = w->cmdDoIt->isEnabled();
+            tip = w->cmdDoIt->toolTip();
+            reportIsOwnWindow = w->reportWindow().parentWidget() == nullptr;
+        });
+        watch.start(2);
+        w->cmdDoIt_MouseUp(Qt::LeftButton);
+        watch.stop();
+        QCOMPARE(during, QStringLiteral("Running: 1 of 2 files"));
+        QVERIFY(!doItOn);
+        QVERIFY(tip.contains(QStringLiteral("in progress")));
+        QVERIFY(reportIsOwnWindow);
+        QCOMPARE(text(w->lblRunning), QString());
+        QVERIFY(w->cmdDoIt->isEnabled());
+        QVERIFY(w->cmdDoIt->toolTip().isEmpty());
+        QVERIFY(QFile::exists(out + "b.enc"));
+
+        // A randomness listing in the same window gives Do it! back when it is over, too.
+        w->setup.strFilespec[0] = "*.bin";
+        w->cmdSpecifyFiles_MouseUp(2, Qt::LeftButton);
+        QVERIFY(!w->reportWindow().isRunning());
+        QCoreApplication::processEvents();
+        QVERIFY(w->cmdDoIt->isEnabled());
     }
 
     void keyButtonOpensTheKeyPanel() {

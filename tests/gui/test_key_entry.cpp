@@ -344,8 +344,10 @@ void TestKeyEntry::secondEntryWaitsForFirst() {
         })
         .run([&] { m_operations->KeyboardWithoutDisplay(); });
     m_operations->setEncrypt(true);
+    // The prompt as it has always read, and below it what the rule counts.
     QCOMPARE(d.lblEntertheKey->text(),
-             QStringLiteral("Enter the decryption key, 16-64 non-space characters (which will not be displayed):"));
+             QStringLiteral("Enter the decryption key, 16-64 non-space characters (which will not be displayed):\n"
+                            "(Spaces, tabs and other blanks do not count; letter case does not matter.)"));
     QVERIFY(m_key.blnCancel);
 }
 
@@ -367,11 +369,14 @@ void TestKeyEntry::panelButtonsForEachDirection() {
             visible << b;
     QCOMPARE(visible.size(), encrypt ? 6 : 5);
     QCOMPARE(m_panel->cmdKeyFile[1]->isVisible(), encrypt);
-    const int h = m_panel->cmdKeyboardWithDisplay->height();
-    const int t = m_panel->cmdKeyFile[0]->geometry().bottom() + 1;
+    // Each button is one button and one gap below the last; none touches another or the frame.
+    const int gap = KeyPanel::kGap;
+    const int h = m_panel->cmdKeyboardWithDisplay->height() + gap;
+    const int t = m_panel->cmdKeyFile[0]->geometry().bottom() + 1 + gap;
     QCOMPARE(m_panel->cmdEraseKey->y(), encrypt ? t + h : t);
     QCOMPARE(m_panel->cmdDontSpecifyKeyNow->y(), encrypt ? t + 2 * h : t + h);
-    QCOMPARE(m_panel->contentsRect().height(), (encrypt ? 6 : 5) * h);
+    QCOMPARE(m_panel->contentsRect().height(), (encrypt ? 6 : 5) * h + gap);
+    QVERIFY(m_panel->cmdKeyboardWithDisplay->y() >= m_panel->contentsRect().top() + gap);
     m_panel->cmdDontSpecifyKeyNow->click();
 }
 

@@ -86,7 +86,8 @@ private slots:
     }
 
     // Choose a file, work in place, type a key, confirm, and the file is encrypted: that file alone, though its
-    // name holds a "?" that other names match and another name differs from it only in letter case.
+    // name holds a "?" that other names match and another name differs from it only in letter case. Then it is
+    // decrypted again, still by keyboard alone.
     void encryptAFileInPlace() {
         const QDir home(m_home.path());
         const QString file = home.filePath(QStringLiteral("n?tes.txt"));
@@ -116,18 +117,36 @@ private slots:
         QCOMPARE(w->key.intKeyFrom, frmKeyFrom::FromKeyboard);
         QCOMPARE(focus(), w->cmdKeyFrom);
 
+        // The file is replaced: the confirmation's default is No, so Yes is reached on purpose.
+        const auto confirmWithYes = [this] {
+            ModalScript confirming;
+            confirming.then([this](QWidget* confirm) {
+                QCOMPARE(confirm->objectName(), QStringLiteral("frmConfirmOperation"));
+                QCOMPARE(confirm->focusWidget()->objectName(), QStringLiteral("cmdNo"));
+                press(Qt::Key_Backtab, confirm);
+                QCOMPARE(confirm->focusWidget()->objectName(), QStringLiteral("cmdYes"));
+                press(Qt::Key_Return, confirm);
+            });
+            confirming.run([this] { press(Qt::Key_Return); });
+        };
         tabTo(w->cmdDoIt);
-        ModalScript confirming;
-        confirming.then([this](QWidget* confirm) {
-            QCOMPARE(confirm->objectName(), QStringLiteral("frmConfirmOperation"));
-            press(Qt::Key_Return, confirm);
-        });
-        confirming.run([this] { press(Qt::Key_Return); });
+        confirmWithYes();
         QVERIFY2(MessageBox::history().isEmpty(), qPrintable(MessageBox::last().text));
         QVERIFY(TestSupport::readFile(file).startsWith("ZQ4E"));
         for (const char* other : {"notes.txt", "N?TES.txt"})
             QCOMPARE(TestSupport::readFile(home.filePath(other)), QByteArray("left alone"));
         QVERIFY(w->reportWindow().isVisible());
+
+        // And back: the function switched with the keyboard, the same file decrypted in place.
+        w->reportWindow().hide();
+        w->activateWindow();
+        tabTo(w->cmdFunction);
+        press(Qt::Key_Space);
+        QVERIFY(!w->setup.blnEncrypt);
+        tabTo(w->cmdDoIt);
+        confirmWithYes();
+        QVERIFY2(MessageBox::history().isEmpty(), qPrintable(MessageBox::last().text));
+        QCOMPARE(TestSupport::readFile(file), QByteArray("meeting notes ").repeated(50));
     }
 
     // A panel opened from the keyboard takes the focus, and "Not now" gives it back to its menu button.

@@ -34,6 +34,21 @@ private slots:
         QCOMPARE(OnScreen::insideArea(frame, QRect(0, 0, 800, 600)), expected);
     }
 
+    // The report window beside the main window, never over it where the screen has room; whole on the screen.
+    void besideOther_data() {
+        QTest::addColumn<QRect>("other");
+        QTest::addColumn<QPoint>("expected");
+        // A 600x400 frame on a 1920x1000 area.
+        QTest::newRow("room on the right") << QRect(100, 50, 700, 500) << QPoint(808, 50);
+        QTest::newRow("room on the left only") << QRect(1300, 50, 600, 500) << QPoint(692, 50);
+        QTest::newRow("room on neither side: the roomier, clamped") << QRect(500, 800, 1000, 150) << QPoint(0, 600);
+    }
+    void besideOther() {
+        QFETCH(QRect, other);
+        QFETCH(QPoint, expected);
+        QCOMPARE(OnScreen::besideOther(QRect(0, 0, 600, 400), other, QRect(0, 0, 1920, 1000)), expected);
+    }
+
     // The main window half off the screen: the key dialogs and a message box are still seen whole.
     void placedWindowsStayOnScreen() {
         QMainWindow main;

@@ -29,13 +29,13 @@ private slots:
         p.takeReading(60 * MiB, 1500);
         QVERIFY(!p.isHidden());
         QCOMPARE(p.barFile->value(), 30);
-        QCOMPARE(p.lblFile->text(), QStringLiteral("big.iso: 60.0 MB of 100.0 MB, 40.0 MB/s, 4s left"));
-        QCOMPARE(p.lblFolder->text(), QStringLiteral("File 3 of 12 in this folder, 80.0 MB of 500.0 MB done."));
+        QCOMPARE(p.lblFile->text(), QStringLiteral("big.iso: 60.0 MiB of 100.0 MiB, 40.0 MiB/s, 4s left"));
+        QCOMPARE(p.lblFolder->text(), QStringLiteral("File 3 of 12 in this folder, 80.0 MiB of 500.0 MiB done."));
         // The count starts again: the result is being read back.
         p.takeReading(10 * MiB, 2000);
         QCOMPARE(p.barFile->value(), 55);
         QCOMPARE(p.lblFile->text(),
-                 QStringLiteral("big.iso: checking the result, 10.0 MB of 100.0 MB, 55.0 MB/s, 2s left"));
+                 QStringLiteral("big.iso: checking the result, 10.0 MiB of 100.0 MiB, 55.0 MiB/s, 2s left"));
         QCOMPARE(asked, 1);
         // Done, it is not shown again while the run waits before the next file (a pause).
         p.fileEnded();

@@ -1,7 +1,9 @@
 #include "app/Language2.h"
+#include "app/gui/MenuButton.h"
 #include "app/gui/frmMain.h"
 #include "batch/gui/ReliabilityTestWindows.h"
 #include "batch/gui/frmReliabilityTest.h"
+#include "batch/gui/ReportView.h"
 #include "batch/gui/frmReport.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
@@ -12,6 +14,8 @@
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QTimer>
 #include <QtTest>
@@ -82,11 +86,18 @@ private slots:
         w.ShowAllFileStatus();
 
         bool labelShown = false;
-        bool menuDisabled = false;
+        bool menuDisabled = false, quitReachable = true, doItStayedOff = true;
+        int reportLines = 0;
         QTimer watch;
         QObject::connect(&watch, &QTimer::timeout, [&] {
             labelShown = labelShown || w.lblPerformingReliabilityTest->isVisibleTo(&w);
-            menuDisabled = menuDisabled || !w.fraMenu->isEnabled();
+            // The menu is closed to the test's setup, but the program can still be ended.
+            if (w.context.blnPerformingReliabilityTest) {
+                // Do it! too, between the test's runs: another operation must not start inside the test.
+                menuDisabled = menuDisabled || (!w.cmdDoIt->isEnabled() && !w.cmdFunction->isEnabled());
+                doItStayedOff = doItStayedOff && !w.cmdDoIt->isEnabled();
+                quitReachable = quitReachable && w.cmdQuit->isEnabled();
+            }
         });
         watch.start(5);
         answer(passes);
@@ -101,6 +112,14 @@ private slots:
         QVERIFY(MessageBox::history().isEmpty());
         QVERIFY(labelShown);
         QVERIFY(menuDisabled);
+        QVERIFY(quitReachable);
+        QVERIFY(doItStayedOff);
+        QVERIFY(w.cmdDoIt->isEnabled());
+        // The comparison is shown in a window tall enough to read it.
+        QVERIFY(w.reportWindow().blnComparisonReport);
+        w.reportWindow().layout()->activate();
+        reportLines = w.reportWindow().txbText->height() / w.reportWindow().txbText->fontMetrics().height();
+        QVERIFY2(reportLines >= 12, qPrintable(QString::number(reportLines)));
         QVERIFY(!w.lblPerformingReliabilityTest->isVisibleTo(&w));
         QVERIFY(w.fraMenu->isEnabled());
         QVERIFY(!w.Clock->isActive());

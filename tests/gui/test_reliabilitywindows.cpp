@@ -175,13 +175,15 @@ private slots:
                                 "exists then the test stops at that point."));
     }
 
-    // Letters typed into the count do nothing; Enter continues with the digits.
+    // The count shown is replaced by what is typed; letters typed into it do nothing; Enter continues with the
+    // digits.
     void typedCountAndEnter() {
         frmReliabilityTest dialog;
         showAndDo(dialog, false, [&] {
             QCOMPARE(dialog.txbNumTests->text(), QStringLiteral("1"));
+            QCOMPARE(dialog.txbNumTests->cursorPosition(), 1);
             QVERIFY(dialog.optPerformTest->isChecked());
-            QTest::keyClicks(dialog.txbNumTests, QStringLiteral("a2 x-5"));
+            QTest::keyClicks(dialog.txbNumTests, QStringLiteral("a1 x-25"));
             QCOMPARE(dialog.txbNumTests->text(), QStringLiteral("125"));
             dialog.txbNumTests->insert(QStringLiteral("oops")); // as pasted: refused too
             QCOMPARE(dialog.txbNumTests->text(), QStringLiteral("125"));

@@ -1,9 +1,11 @@
+#include "files/FileProc.h"
 #include "files/gui/FileListBox.h"
 #include "files/gui/frmSpecifyInputFiles.h"
 #include "files/gui/frmSpecifyOutputFiles.h"
 #include "platform/os/MessageBox.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -117,7 +119,13 @@ private slots:
             QVERIFY(!dlg->isVisible());
             if (accepted)
                 QTEST(dlg->ChosenFilespec(), "spec");
-            QVERIFY(MessageBox::history().isEmpty());
+            // The output dialog says what is missing rather than closing as if answered.
+            if (output && !accepted)
+                QCOMPARE(MessageBox::last().text,
+                         QStringLiteral("Type the extension of the output files (for example enc)."));
+            else
+                QVERIFY(MessageBox::history().isEmpty());
+            MessageBox::clearHistory();
         }
     }
 
@@ -178,9 +186,69 @@ private slots:
         QCOMPARE(dlg.ChosenFilespec(), QStringLiteral("new name.enc"));
         run(dlg, [&] {
             QVERIFY(dlg.txbNewFile->text().isEmpty());
-            QVERIFY(dlg.optSingleFile->isChecked());
+            QVERIFY(dlg.optExtension->isChecked());
         });
         QVERIFY(!dlg.blnAccept);
+    }
+
+    // The output dialog never answers for the user with a file to write over: the input itself is not in its
+    // list, no option that overwrites is chosen for them, and Accept with nothing chosen says what is missing.
+    void outputDialogNeverOverwritesByDefault_data() {
+        QTest::addColumn<int>("option"); // 0 existing file, 1 new file, 2 extension, 3 added extension, 4 pattern
+        QTest::addColumn<QString>("missing");
+        QTest::newRow("existing file") << 0 << "Select the existing file in the list, or choose another option.";
+        QTest::newRow("new file") << 1 << "Type the name of the new file.";
+        QTest::newRow("extension") << 2 << "Type the extension of the output files (for example enc).";
+        QTest::newRow("added extension") << 3 << "Type the extension to add (for example enc).";
+        QTest::newRow("file specification") << 4 << "Type the file specification of the output files.";
+    }
+    void outputDialogNeverOverwritesByDefault() {
+        QFETCH(int, option);
+        QFETCH(QString, missing);
+        frmSpecifyOutputFiles dlg;
+        dlg.intNumFiles = 2;
+        dlg.File->setPath(m_full);
+        dlg.strInputDirpath = m_full;
+        dlg.strInputFilespec = FileProc::ExactNameSpec(QStringLiteral("b.txt"));
+        QStringList listed;
+        bool overwriteChosen = true, stayed = false;
+        run(dlg, [&] {
+            for (int i = 0; i < dlg.File->count(); ++i)
+                listed << dlg.File->item(i)->text();
+            overwriteChosen = dlg.optSingleFile->isChecked();
+            QRadioButton* chosen[] = {dlg.optSingleFile, dlg.optNewFile, dlg.optExtension, dlg.optAddExtension,
+                                      dlg.optMultipleFiles};
+            chosen[option]->setChecked(true);
+            dlg.cmdAccept->click();
+            stayed = dlg.isVisible();
+        });
+        QCOMPARE(listed, QStringList{"A.doc"});
+        QVERIFY(!overwriteChosen);
+        QVERIFY(stayed);
+        QVERIFY(!dlg.blnAccept);
+        QCOMPARE(MessageBox::last().text, missing);
+        QCOMPARE(MessageBox::last().title, QStringLiteral("Specify output files"));
+    }
+
+    // Tab goes down the output dialog as it is laid out, and passing through a field chooses nothing.
+    void outputDialogTabOrder() {
+        frmSpecifyOutputFiles dlg;
+        dlg.intNumFiles = 2;
+        dlg.File->setPath(m_full);
+        QStringList visited;
+        bool optionKept = false;
+        run(dlg, [&] {
+            dlg.activateWindow();
+            dlg.txbNewFile->setFocus();
+            for (int i = 0; i < 8; ++i) {
+                QTest::keyClick(dlg.focusWidget(), Qt::Key_Tab);
+                visited << dlg.focusWidget()->objectName();
+            }
+            optionKept = dlg.optExtension->isChecked();
+        });
+        QCOMPARE(visited, QStringList({"optExtension", "txbExtension", "optAddExtension", "txbAddExtension",
+                                       "optMultipleFiles", "txbFilespec", "cmdAccept", "cmdCancel"}));
+        QVERIFY(optionKept);
     }
 
     // An output specification names files of the output folder: one that reaches into another folder is

@@ -116,6 +116,9 @@ private slots:
         QStringList paths;
         for (const QString& n : names)
             paths << m_files + n;
+        // What an earlier job left: its results went elsewhere.
+        w->setup.strDirpath[1] = m_files + "earlier-out/";
+        w->setup.strFilespec[1] = QStringLiteral("*.x");
         if (dropped)
             QVERIFY(drop(paths));
         else
@@ -128,6 +131,9 @@ private slots:
             QCOMPARE(FileProc::InputSpecShown(w->setup.strFilespec[0]), spec);
             QCOMPARE(w->lblDirectory[0]->text(), m_files + folder);
             QVERIFY(!w->setup.blnSubdirectories);
+            // Beside the inputs, named so that nothing existing is written over.
+            QCOMPARE(w->setup.strDirpath[1], w->setup.strDirpath[0]);
+            QCOMPARE(w->setup.strFilespec[1], FileProc::AddedExtensionSpec(QStringLiteral("enc")));
         } else {
             QVERIFY(w->setup.strDirpath[0].isEmpty());
         }
@@ -137,6 +143,17 @@ private slots:
             QCOMPARE(MessageBox::last().text, message.contains(QLatin1String("%1")) ? message.arg(m_files) : message);
             QCOMPARE(MessageBox::last().title, QStringLiteral("Input"));
         }
+    }
+
+    // In place, the output side shows the single file's name as the input side does, nothing of how it is kept.
+    void inPlaceShowsTheNameOnly() {
+        w->setup.blnOutputFilesSame = false;
+        w->cmdOutputFilesSame_MouseUp(Qt::LeftButton);
+        QVERIFY(w->setup.blnOutputFilesSame);
+        w->StartFrom(StartPaths::from({m_files + "plain.txt"}));
+        QCOMPARE(w->lblFiles[0]->text(), QStringLiteral("plain.txt"));
+        QCOMPARE(w->lblFiles[1]->text(), QStringLiteral("plain.txt"));
+        QCOMPARE(w->lblFiles2[1]->text(), QString());
     }
 
     // With a panel open the menu is closed, and so is the window to drops.

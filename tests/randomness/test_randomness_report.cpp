@@ -81,6 +81,9 @@ private slots:
         QTest::addColumn<QString>("message"); // empty: none
         QTest::newRow("single file missing")
             << QStringLiteral("gone.txt") << qint64(0) << QStringLiteral("File gone.txt not found.");
+        // A single file chosen by name carries our mark before its name: never shown.
+        QTest::newRow("single file by name missing")
+            << QStringLiteral("/gone.txt") << qint64(0) << QStringLiteral("File gone.txt not found.");
         QTest::newRow("no match") << QStringLiteral("*.txt") << qint64(0)
                                   << QStringLiteral("There are no files in %1 matching *.txt.");
         QTest::newRow("folder unreadable") << QStringLiteral("*.txt") << qint64(-1) << QString();
@@ -113,6 +116,10 @@ private slots:
         QTest::newRow("too small") << 0 << QStringLiteral("small.txt") << -15.0
                                    << QStringLiteral("small.txt is too small (255 bytes) to have a randomness value.")
                                    << QStringLiteral("Randomness report") << int(MessageBox::NoIcon);
+        QTest::newRow("too small, by name") << 0 << QStringLiteral("/small.txt") << -15.0
+                                            << QStringLiteral("small.txt is too small (255 bytes) to have a randomness "
+                                                              "value.")
+                                            << QStringLiteral("Randomness report") << int(MessageBox::NoIcon);
         QTest::newRow("read error") << 1 << QStringLiteral("odd.bin") << -12.0
                                     << QStringLiteral("Cannot give a randomness report for this file.")
                                     << QStringLiteral("Error") << int(MessageBox::Warning);
@@ -179,6 +186,8 @@ private slots:
                                   << QStringLiteral("Randomness report for input files *.txt");
         QTest::newRow("one name through subfolders")
             << 1 << QStringLiteral("odd.bin") << true << QStringLiteral("Randomness report for output files odd.bin");
+        QTest::newRow("a name by itself through subfolders")
+            << 0 << QStringLiteral("/odd.bin") << true << QStringLiteral("Randomness report for input files odd.bin");
     }
     void severalFilesGoToTheListing() {
         QFETCH(int, side);

@@ -22,6 +22,8 @@ public:
     void showsValueIn(const QList<QLabel*>& labels);
     // Their texts, in order, the empty ones left out.
     QString valueText() const;
+    // What the button does, said to assistive technology when no value is shown beside it.
+    QString whatItDoes;
     // What a left-button release does.
     void activate() { emit mouseUp(Qt::LeftButton); }
 

@@ -32,8 +32,10 @@ QString MenuButtonAccessible::text(QAccessible::Text t) const {
         return caption.remove(QLatin1Char('&'));
     }
     // Read when asked, so it always says what the labels say now.
-    if (t == QAccessible::Description && button()->accessibleDescription().isEmpty())
-        return button()->valueText();
+    if (t == QAccessible::Description && button()->accessibleDescription().isEmpty()) {
+        const QString value = button()->valueText();
+        return value.isEmpty() ? button()->whatItDoes : value;
+    }
     return QAccessibleWidget::text(t);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/DiskProc.h"
 #include "app/Language2.h"
+#include "app/gui/LinkLabelAccessible.h"
 #include "app/gui/MenuButton.h"
 #include "app/gui/ProgramIcon.h"
 #include "batch/OperationWording.h"
@@ -27,7 +28,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -79,7 +79,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), context(setup, keyObjec
     installReliabilityTest(*this);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    delete m_report;
+}
 
 MenuButton* frmMain::menuButton(const char* name, const QString& caption, int heading) {
     auto* button = named(new MenuButton(caption, fraMenu), QLatin1String(name));
@@ -172,6 +174,7 @@ void frmMain::buildControls() {
     grid->addWidget(lblKeyFrom, 8, 0, 1, 2);
     lblPerformingReliabilityTest = statusLabel(status, QStringLiteral("lblPerformingReliabilityTest"));
     grid->addWidget(lblPerformingReliabilityTest, 9, 0, 1, 2);
+    buildRunLine(grid, 10);
     // Under the menu's texts, level with "Setup".
     lblSetupFilename = statusLabel(status, QStringLiteral("lblSetupFilename"));
     grid->addWidget(lblSetupFilename, 12, 0, 1, 2);
@@ -226,6 +229,7 @@ void frmMain::buildControls() {
     lblOnlineDocumentation->installEventFilter(this);
     // Reached with Tab and opened with Enter or Space, like a link.
     lblOnlineDocumentation->setFocusPolicy(Qt::StrongFocus);
+    LinkLabelAccessible::makeLink(lblOnlineDocumentation, [this] { lblOnlineDocumentation_Click(); });
     outer->addWidget(lblOnlineDocumentation, 1, 0, 1, 2, Qt::AlignLeft);
 
     for (QPushButton* b :
@@ -274,6 +278,18 @@ void frmMain::buildControls() {
     cmdOutputFilesSame->showsValueIn({lblOutputFilesSame, lblOutputFilesSame2});
     cmdKeyFrom->showsValueIn({lblKeyFrom});
     cmdDoIt->showsValueIn({lblPerformingReliabilityTest});
+    cmdReportScreen->showsValueIn({lblRunning});
+    cmdDoIt->whatItDoes = QStringLiteral("Checks the setup, asks for confirmation and runs the operation.");
+    cmdReportScreen->whatItDoes = QStringLiteral("Shows the report of the last operation again.");
+    cmdHelp->whatItDoes = QStringLiteral("Opens the help window.  The right mouse button or F1 on any menu button "
+                                         "opens help about that button.");
+    cmdQuit->whatItDoes = QStringLiteral("Ends the program.");
+    // Panels are named for assistive technology, as a window's title names the window.
+    fraMenu->setAccessibleName(QStringLiteral("Menu"));
+    fraSetup->setAccessibleName(QStringLiteral("Setup"));
+    picSaveSetup->setAccessibleName(QStringLiteral("Save setup"));
+    picKeyFrom->setAccessibleName(QStringLiteral("Key"));
+    picRandomnessReport->setAccessibleName(QStringLiteral("Randomness report"));
     cmdSetup->showsValueIn({lblSetupFilename});
 
     picKeyFrom->attach({lblKeyFrom, fraMenu, fraSetup, cmdKeyFrom});
@@ -291,28 +307,6 @@ void frmMain::buildControls() {
     Clock = new QTimer(this);
     Clock->setObjectName(QStringLiteral("Clock"));
     connect(Clock, &QTimer::timeout, this, &frmMain::Clock_Timer);
-}
-
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (watched == lblOnlineDocumentation) {
-        if (type == QEvent::MouseButtonRelease)
-            lblOnlineDocumentation_Click();
-        if (type == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
-                lblOnlineDocumentation_Click();
-                return true;
-            }
-        }
-        return QMainWindow::eventFilter(watched, event);
-    }
-    if ((type == QEvent::Enter || type == QEvent::MouseMove) && watched->isWidgetType()) {
-        auto* button = static_cast<QWidget*>(watched);
-        if (button->isEnabled() && button->isVisible() && !(button == cmdReportScreen && reportVisible()))
-            button->setFocus(Qt::MouseFocusReason);
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 bool frmMain::Form_Load() {
@@ -377,32 +371,6 @@ void frmMain::Clock_Timer() {
     context.blnGenerateNextKey = true;
 }
 
-namespace {
-// Without a browser the user can still open the manual by hand, once told where it is.
-QString manualWhereabouts(const QUrl& url) {
-    if (!url.isLocalFile())
-        return QStringLiteral("\r\n\r\nThe documentation is at ") + url.toString() + QLatin1Char('.');
-    const QString path = url.toLocalFile();
-    return QFileInfo::exists(path) ? QStringLiteral("\r\n\r\nThe manual is the file ") + path + QLatin1Char('.')
-                                   : QStringLiteral("\r\n\r\nThe manual should be the file ") + path +
-                                         QStringLiteral(", which is missing.");
-}
-} // namespace
-
-void frmMain::lblOnlineDocumentation_Click() {
-    // A relative address names a page bundled beside the program, so the manual opens without a network.
-    QUrl url(strOnlineDocumentation);
-    if (url.isRelative())
-        url = QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath(strOnlineDocumentation));
-    if (!openUrl || !openUrl(url))
-        MessageBox::show(QStringLiteral("Error launching web browser.\r\n\r\n"
-                                        "Please make sure that your web browser is correctly installed,\r\n"
-                                        "that '.htm' files are associated with it, and that there is\r\n"
-                                        "sufficient memory available.") +
-                             manualWhereabouts(url),
-                         QStringLiteral("Cannot launch web browser"), MessageBox::Warning);
-}
-
 void frmMain::cmdQuit_MouseUp(Qt::MouseButton button) {
     if (button == Qt::RightButton) {
         ShowHelp(14);
@@ -437,6 +405,8 @@ void frmMain::Shutdown() {
     zq4e::request_cancel();
     if (m_report)
         m_report->blnStop = true;
+    // A reliability test waiting for its next pass wakes and ends.
+    context.blnGenerateNextKey = true;
     EraseKeyMaterial();
     zq4e::deallocate_buffers();
     zq4e::clear_cancel();

@@ -8,13 +8,16 @@
 #include "randomness/gui/RandomnessPanel.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QUrl>
 
 #include <array>
+#include <optional>
 #include <functional>
 
 class MenuButton;
 class QFrame;
+class QGridLayout;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -87,6 +90,7 @@ public:
     QLabel* lblSetupFilename;
     QLabel* lblOnlineDocumentation;
     QLabel* lblPerformingReliabilityTest;
+    QLabel* lblRunning; // the run in progress, beside Report screen
 
     QFrame* fraSetup;
     QPushButton* cmdLoadSetup;
@@ -183,6 +187,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -197,15 +202,25 @@ private:
     // What choosing a single file, or the input (0) or output (1) folder, does once the dialog has given it.
     void takeSingleFile(const QString& path);
     void takeFolder(int index, const QString& path);
+    // Starting from paths: the output beside the inputs, named by the added extension (or as the input when the
+    // output files are the same); `singleName` is the single file's name, empty for a folder.
+    void presetNewFileOutput(const QString& singleName);
     void openPanel(QWidget* panel, QWidget* focus);
     void setKeyNotSpecified();
     void runOperation();
+    void buildRunLine(QGridLayout* grid, int row);
+    // The run line and Do it! follow the report window's run.
+    void showRunState();
+    // Beside this window, when it is not shown already.
+    void placeReportWindow(frmReport& report);
     // How the launch checks of "Do it!" reach this window.
     LaunchSequence::Front launchFront();
     bool reportVisible() const;
     // While a run is in progress its key and setup stay as they are: changing them is refused with a message.
     bool refusedDuringRun();
 
+    // Where the pointer rested when the window last got the focus back (see frmMainFocus.cpp).
+    std::optional<QPoint> m_restingPointer;
     bool m_shutDown = false;
     bool m_replaying = false;
     frmReport* m_report = nullptr;

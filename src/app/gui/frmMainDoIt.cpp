@@ -10,14 +10,55 @@
 #include "platform/os/gui/OnScreen.h"
 
 #include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QScreen>
 #include <QPushButton>
 
 frmReport& frmMain::reportWindow() {
     if (!m_report) {
-        m_report = new frmReport(context, this);
+        // A window of its own, not one kept above this one: the main window (and Quit) can always be raised.
+        m_report = new frmReport(context, nullptr);
+        m_report->setWindowIcon(windowIcon());
         randomness.report = m_report;
+        connect(m_report, &frmReport::runProgress, this, &frmMain::showRunState);
     }
     return *m_report;
+}
+
+void frmMain::buildRunLine(QGridLayout* grid, int row) {
+    lblRunning = new QLabel(grid->parentWidget());
+    lblRunning->setObjectName(QStringLiteral("lblRunning"));
+    lblRunning->setFixedHeight(kRowHeight);
+    lblRunning->setTextFormat(Qt::PlainText);
+    grid->addWidget(lblRunning, row, 0, 1, 2);
+}
+
+void frmMain::showRunState() {
+    const bool running = m_report && m_report->isRunning() && !m_report->blnGettingInputFilesizes;
+    lblRunning->setText(running ? m_report->runningText() : QString());
+    // Another run cannot start while one goes on; the button says why instead of doing nothing. A reliability test
+    // keeps the menu closed itself from its first run to its last.
+    if (context.blnPerformingReliabilityTest)
+        return;
+    cmdDoIt->setEnabled(!running);
+    cmdDoIt->setToolTip(running ? QStringLiteral("An operation is in progress.  Do it! is available again when it has "
+                                                 "ended or has been stopped (Report screen shows it).")
+                                : QString());
+}
+
+void frmMain::placeReportWindow(frmReport& report) {
+    if (report.isVisible())
+        return;
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    // Placed once shown, when its frame (title bar and borders) is known, and then kept whole on the screen.
+    report.show();
+    const QPoint frameTopLeft =
+        OnScreen::besideOther(report.frameGeometry(), frameGeometry(), screen->availableGeometry());
+    report.move(report.pos() + (frameTopLeft - report.frameGeometry().topLeft()));
+    OnScreen::keepOnScreen(&report, this);
 }
 
 bool frmMain::reportVisible() const {
@@ -79,9 +120,11 @@ void frmMain::runOperation() {
         blnDoItAborted = true;
     if (prepared != LaunchSequence::Prepared::Launch)
         return;
+    placeReportWindow(report);
     report.show();
     report.raise();
     report.ProcessFiles();
+    showRunState();
     report.cmdCopyToClipboard->setText(QStringLiteral("Copy to clipboard"));
     report.cmdCopyToClipboard->setFixedWidth(2115 / 15);
 }
@@ -98,12 +141,14 @@ void frmMain::cmdReportScreen_MouseUp(Qt::MouseButton button) {
     }
     frmReport& report = *m_report;
     if (report.isRunning()) {
+        placeReportWindow(report);
         report.show();
         report.raise();
         return;
     }
     report.blnPerformingOperation = false;
     report.blnRandomnessReport = false;
+    placeReportWindow(report);
     report.show();
     report.ProcessFiles();
     report.refreshText();

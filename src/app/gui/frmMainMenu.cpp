@@ -154,6 +154,10 @@ void frmMain::cmdSpecifyFiles_MouseUp(int index, Qt::MouseButton button) {
     dialog.blnEncrypt = setup.blnEncrypt;
     dialog.intNumFiles = context.intNumFiles;
     dialog.File->setPath(setup.strDirpath[side]);
+    if (index == 1) {
+        outputFilesDialog().strInputDirpath = setup.strDirpath[0];
+        outputFilesDialog().strInputFilespec = setup.strFilespec[0];
+    }
     // Beside the menu: the input dialog level with its files button, the output dialog at the window's right.
     const QPoint menuTopLeft = fraMenu->mapToGlobal(QPoint(0, 0));
     dialog.adjustSize();
@@ -310,13 +314,15 @@ void frmMain::ShowFileStatus(int side) {
         lblDirectory[size_t(side)]->setText(FileProc::ShortenPath(d, 70));
     else
         lblDirectory[size_t(side)]->setText(d.isEmpty() ? strNotSpecified : d);
-    const QString shown = side == 1 ? FileProc::OutputSpecShown(s, setup.blnEncrypt) : FileProc::InputSpecShown(s);
+    // With the output files the same, the output side holds the input's pattern (a single file's "/" mark too).
+    const bool outputPattern = side == 1 && !setup.blnOutputFilesSame;
+    const QString shown = outputPattern ? FileProc::OutputSpecShown(s, setup.blnEncrypt) : FileProc::InputSpecShown(s);
     lblFiles[size_t(side)]->setText(s.isEmpty() ? strNotSpecified : shown);
     lblFiles[size_t(side)]->raise();
 
     const bool wildcard = hasWildcard(s);
     const QChar quote = QLatin1Char('"');
-    const QString added = FileProc::AddedExtension(s);
+    const QString added = outputPattern ? FileProc::AddedExtension(s) : QString();
     if (side == 1 && !added.isEmpty()) {
         description->setText(
             setup.blnEncrypt ? QStringLiteral("(Each input file's name with .") + added + QStringLiteral(" added.)")

@@ -2,6 +2,7 @@
 #include "app/SetupFile.h"
 #include "app/gui/MenuButton.h"
 #include "app/gui/frmMain.h"
+#include "files/FileProc.h"
 #include "files/Folder.h"
 #include "key/frmKeyFrom.h"
 #include "platform/os/FileDialog.h"
@@ -12,6 +13,14 @@
 
 namespace {
 const QString kOperationFiles = QStringLiteral("Operation files (*.opn)");
+// A setup saved under another name is still found.
+// A name without an extension gets the operation files' own, so that Load lists it.
+QString withOpnExtension(const QString& path) {
+    if (path.isEmpty() || !FileProc::FileExtension(path, false).isEmpty())
+        return path;
+    return path + QStringLiteral(".opn");
+}
+const QString kOperationOrAnyFiles = QStringLiteral("Operation files (*.opn);;All files (*)");
 }
 
 bool frmMain::SaveSetupFile(const QString& path) {
@@ -64,7 +73,8 @@ void frmMain::cmdLoadSetup_Click() {
         return;
     fraSetup->hide();
     const QString path =
-        FileDialog::getOpenFileName(QStringLiteral("Specify operation file to be loaded"), QString(), kOperationFiles);
+        FileDialog::getOpenFileName(QStringLiteral("Specify operation file to be loaded"), QString(),
+                                    kOperationOrAnyFiles);
     if (!path.isEmpty()) {
         if (!Folder::FileExists(path)) {
             MessageBox::show(QStringLiteral("File ") + path + QStringLiteral(" not found!"),
@@ -103,7 +113,8 @@ void frmMain::cmdSaveSetupForNextRun_Click() {
 void frmMain::cmdSaveSetupAsOperationFile_Click() {
     picSaveSetup->hide();
     const QString path =
-        FileDialog::getSaveFileName(QStringLiteral("Specify operation file to be saved"), QString(), kOperationFiles);
+        withOpnExtension(FileDialog::getSaveFileName(QStringLiteral("Specify operation file to be saved"), QString(),
+                                                     kOperationFiles));
     bool saving = !path.isEmpty();
     if (saving && Folder::FileExists(path))
         saving = MessageBox::show(QStringLiteral("Overwrite existing file ") + path + QStringLiteral("?"),

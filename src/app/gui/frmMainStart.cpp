@@ -1,6 +1,7 @@
 // The window set up from paths: those given on the command line (the desktop's "Open with" among them) and
 // those dropped on it. Each goes the way the menu buttons go, so the status texts and switches agree.
 #include "app/gui/frmMain.h"
+#include "files/FileProc.h"
 #include "platform/os/MessageBox.h"
 
 #include <QDragEnterEvent>
@@ -29,16 +30,14 @@ void frmMain::StartFrom(const StartPaths& start) {
         if (start.encrypt != setup.blnEncrypt)
             cmdFunction_MouseUp(Qt::LeftButton);
         takeSingleFile(start.path);
+        presetNewFileOutput(FileProc::FileNamePart(start.path, false));
         lblSetupFilename->clear();
     } else if (start.kind == StartPaths::Folder) {
         takeFolder(0, start.path);
         // As if "*.*" had been chosen in the input files dialog.
         setup.strFilespec[0] = QStringLiteral("*.*");
         ShowFileStatus(0);
-        if (setup.blnOutputFilesSame) {
-            CopyInputToOutput();
-            ShowFileStatus(1);
-        }
+        presetNewFileOutput(QString());
         lblSetupFilename->clear();
         CheckInputFolder(setup.strFilespec[0]);
     }
@@ -46,6 +45,22 @@ void frmMain::StartFrom(const StartPaths& start) {
     if (!text.isEmpty())
         MessageBox::show(text, QStringLiteral("Input"),
                          start.kind == StartPaths::Unusable ? MessageBox::Warning : MessageBox::Information);
+}
+
+void frmMain::presetNewFileOutput(const QString& singleName) {
+    // Beside the inputs, whatever folder an earlier job wrote to.
+    setup.strDirpath[1] = setup.strDirpath[0];
+    if (setup.blnOutputFilesSame) {
+        CopyInputToOutput();
+    } else {
+        // The results never take an existing name of the user's own choosing: the extension is added, or taken off
+        // when decrypting (a single file that does not end in it is left for the user to name).
+        const QString added = FileProc::AddedExtensionSpec(QStringLiteral("enc"));
+        const bool fits = setup.blnEncrypt || singleName.isEmpty() ||
+                          singleName.endsWith(added.mid(1), Qt::CaseInsensitive);
+        setup.strFilespec[1] = fits ? added : QString();
+    }
+    ShowFileStatus(1);
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event) {

@@ -31,6 +31,8 @@ public:
     void setDisplayOn(bool on);
     // Whether the engine's count is being read (all through a run, also after Stop).
     bool ticking() const;
+    // A file of the run is being worked on.
+    bool fileActive() const { return m_fileActive; }
 
     void runStarted();
     void runEnded();

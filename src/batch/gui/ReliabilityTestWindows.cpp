@@ -9,6 +9,7 @@
 #include "files/Folder.h"
 #include "key/frmKeyFrom.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -69,9 +70,19 @@ frmKeyFrom& ReliabilityTestWindows::key() {
     return m_ctx.key;
 }
 
+namespace {
+// Every menu button but Quit: the program can always be ended.
+void setMenuEnabled(QWidget* menu, bool on) {
+    if (!menu)
+        return;
+    for (QAbstractButton* b : menu->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly))
+        if (b->objectName() != QLatin1String("cmdQuit"))
+            b->setEnabled(on);
+}
+} // namespace
+
 void ReliabilityTestWindows::testStarted() {
-    if (m_main.fraMenu)
-        m_main.fraMenu->setEnabled(false);
+    setMenuEnabled(m_main.fraMenu, false);
     if (m_main.lblPerformingReliabilityTest) {
         m_main.lblPerformingReliabilityTest->setText(Language2::ProgramText(5));
         m_main.lblPerformingReliabilityTest->show();
@@ -83,8 +94,7 @@ void ReliabilityTestWindows::testStarted() {
 void ReliabilityTestWindows::testEnded() {
     if (m_main.lblPerformingReliabilityTest)
         m_main.lblPerformingReliabilityTest->hide();
-    if (m_main.fraMenu)
-        m_main.fraMenu->setEnabled(true);
+    setMenuEnabled(m_main.fraMenu, true);
 }
 
 void ReliabilityTestWindows::ReplaySwitches() {
@@ -140,6 +150,7 @@ bool ReliabilityTestWindows::FileComparison(const QString& extension) {
     m_report.lblPausedDone->clear();
     m_report.report().clear();
     m_report.blnComparisonReport = true;
+    m_report.showAtLeastLines(frmReport::kComparisonLines);
 
     ReliabilityTest::Comparison c;
     c.outputFolder = withTrailingSlash(m_report.strOutputDirpath);

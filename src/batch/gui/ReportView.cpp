@@ -167,6 +167,10 @@ int ReportView::fittingHeight() const {
     return wanted;
 }
 
+int ReportView::heightForLines(int lines) const {
+    return lines * lineHeight() + 2 * kMargin + 2 * frameWidth();
+}
+
 void ReportView::updateScrollBars() {
     const int page = pageLines();
     QScrollBar* vertical = verticalScrollBar();

@@ -39,6 +39,8 @@ public:
     // The height at which the view shows every line without scrolling up and down, with a horizontal scroll bar if
     // the widest line is wider than the view. Measures every line: for short texts.
     int fittingHeight() const;
+    // The height that shows this many lines without scrolling.
+    int heightForLines(int lines) const;
     int lineHeight() const;
 
     static constexpr int kMargin = 4; // around the text, inside the frame

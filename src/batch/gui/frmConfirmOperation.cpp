@@ -69,6 +69,7 @@ bool frmConfirmOperation::prepare() {
             {dir, op.inputFilespec, op.outputDirpath, op.outputFilespec, op.encrypt, op.subdirectories, nullptr});
         op.existingOutputs = outputs.ownInputs + outputs.existing;
     }
+    m_replacesFiles = op.outputFilesSame || op.existingOutputs > 0;
     lblDescr->setText(ConfirmationText::Description(op));
     lblPerformOperation->setText(ConfirmationText::Question(op.encrypt));
     // About 6 twips a character of description, and room for the buttons.
@@ -83,6 +84,10 @@ int frmConfirmOperation::exec() {
         return QDialog::Rejected;
     if (place)
         place(*this);
-    cmdYes->setFocus();
+    // Enter (or a hasty Space) must not replace or purge files: then No has the focus and is the default.
+    QPushButton* answer = m_replacesFiles ? cmdNo : cmdYes;
+    cmdYes->setDefault(answer == cmdYes);
+    cmdNo->setDefault(answer == cmdNo);
+    answer->setFocus();
     return QDialog::exec();
 }

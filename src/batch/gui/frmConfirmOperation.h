@@ -29,8 +29,12 @@ public:
     // message and blnDoIt false without showing anything.
     int exec() override;
 
+    // Files will be replaced or purged: No is then the default answer.
+    bool replacesFiles() const { return m_replacesFiles; }
+
 private:
     bool prepare();
 
+    bool m_replacesFiles = false;
     frmReport& m_report;
 };

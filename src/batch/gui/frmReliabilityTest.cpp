@@ -106,16 +106,14 @@ int frmReliabilityTest::exec(bool inPlace) {
     return QDialog::exec();
 }
 
-// The caret goes after the count, so a digit typed at once adds to it instead of replacing it.
-// (Showing a dialog selects the whole text of its focus widget, hence after it.)
+// The caret goes after the count with the count selected: a number typed at once replaces it ("3" gives 3
+// passes, not 13), and the arrow keys still reach the end.
 void frmReliabilityTest::setVisible(bool visible) {
     if (visible)
         txbNumTests->setFocus(Qt::OtherFocusReason);
     QDialog::setVisible(visible);
-    if (visible) {
-        txbNumTests->deselect();
-        txbNumTests->end(false);
-    }
+    if (visible)
+        txbNumTests->selectAll();
 }
 
 void frmReliabilityTest::optionChosen() {

@@ -1,5 +1,6 @@
 #include "batch/gui/frmReport.h"
 
+#include "batch/MatchingCount.h"
 #include "batch/RunContext.h"
 #include "batch/gui/ProgressPanel.h"
 #include "batch/gui/ReportView.h"
@@ -15,6 +16,7 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -73,6 +75,8 @@ frmReport::frmReport(RunContext& context, QWidget* parent) : QDialog(parent), Ba
     buttons->addWidget(cmdStop);
     buttons->addWidget(cmdClose);
     fraProgress = new ProgressPanel(this);
+    fraProgress->setAccessibleName(QStringLiteral("Progress"));
+    lblPausedDone->setAccessibleName(QStringLiteral("Status"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(txbText);
     layout->addWidget(fraProgress);
@@ -198,9 +202,28 @@ void frmReport::runStarted() {
     cmdStop->show();
     cmdPauseContinue->setText(QStringLiteral("Pause at next file"));
     cmdPauseContinue->setVisible(!context().blnPerformingReliabilityTest);
+    m_filesStarted = 0;
+    const bool realRun = blnPerformingOperation && !blnGettingInputFilesizes && !blnRandomnessReport;
+    intMatchingFiles =
+        realRun ? MatchingCount::filesBelow(strInputDirpath, strInputFilespec, context().runSetup.blnSubdirectories) : -1;
+    emit runProgress();
+}
+
+QString frmReport::runningText() const {
+    if (!isRunning() || intMatchingFiles < 0)
+        return QString();
+    QString text = QStringLiteral("Running: ") + QLocale().toString(qMin(m_filesStarted, intMatchingFiles)) +
+                   QStringLiteral(" of ") + QLocale().toString(intMatchingFiles) +
+                   (intMatchingFiles == 1 ? QStringLiteral(" file") : QStringLiteral(" files"));
+    if (!status().isEmpty())
+        text += QStringLiteral(" (") + status() + QLatin1Char(')');
+    return text;
 }
 
 void frmReport::runEnded() {
+    m_filesStarted = 0;
+    // Said once the run has returned, whoever started it (an operation, a randomness listing, a test).
+    QTimer::singleShot(0, this, [this] { emit runProgress(); });
     fraProgress->runEnded();
     cmdStop->hide();
     cmdPauseContinue->hide();
@@ -222,6 +245,7 @@ void frmReport::reportChanged(bool scroll) {
 
 void frmReport::statusChanged() {
     lblPausedDone->setText(status());
+    emit runProgress();
 }
 
 void frmReport::setClockEnabled(bool on) {
@@ -260,14 +284,26 @@ void frmReport::fitNow() {
     if (layout())
         layout()->activate();
     // Every line, the empty line after the last line break (the caret's) included; the window only ever shrinks.
-    const int wanted = txbText->fittingHeight();
+    int wanted = txbText->fittingHeight();
+    if (context().blnPerformingReliabilityTest)
+        wanted = qMax(wanted, txbText->heightForLines(kComparisonLines));
     const int diff = txbText->height() - wanted;
     if (diff > 0)
         resize(width(), height() - diff);
 }
 
+void frmReport::showAtLeastLines(int lines) {
+    if (layout())
+        layout()->activate();
+    const int missing = txbText->heightForLines(lines) - txbText->height();
+    if (missing > 0)
+        resize(width(), OnScreen::boundedByScreen(QSize(width(), height() + missing), this).height());
+}
+
 void frmReport::fileStarted(qsizetype index, const QString& path, qint64 size, bool inPlace) {
     // The path is the folder's path followed by the name; taken apart here, not looked up, for every file.
+    ++m_filesStarted;
+    emit runProgress();
     const QString& name = strInputNames.at(index);
     const QString folder = path.chopped(name.size() + 1);
     fraProgress->fileStarted(NativeName::shown(name), size, inPlace, index + 1, strInputNames.size(),

@@ -47,6 +47,19 @@ public:
     // Brings the text box up to date with the report now (the clock does this while a run goes on).
     void refreshText();
 
+    // Grows the window (as far as the screen allows) until the text box shows this many lines.
+    void showAtLeastLines(int lines);
+    // A reliability test's report never shrinks below this.
+    static constexpr int kComparisonLines = 12;
+
+    // What another window shows of the run in progress: "Running: 3 of 8 files" and the status beside it; empty
+    // when no run is under way.
+    QString runningText() const;
+
+signals:
+    // A run began or ended, a file began, or the status changed.
+    void runProgress();
+
 protected:
     void runStarted() override;
     void runEnded() override;
@@ -85,4 +98,5 @@ private:
     bool m_fitPending = false; // the run asked for the fit; the date line is still to come
     QString m_sizesFolder;     // the folder whose sizes m_sizesBefore holds
     QList<qint64> m_sizesBefore;
+    qint64 m_filesStarted = 0; // the files of this run whose step has begun
 };

@@ -2,6 +2,7 @@
 
 #include "files/gui/FileListBox.h"
 #include "platform/os/MessageBox.h"
+#include "platform/os/gui/OnScreen.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -74,12 +75,17 @@ bool SpecifyFilesDialog::eventFilter(QObject* watched, QEvent* event) {
             b.box->setFocus();
             break;
         case QEvent::KeyPress: {
-            b.option->setChecked(true);
             const auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                b.option->setChecked(true);
                 cmdAccept_Click();
                 return true;
             }
+            // Typing chooses the option; moving through the field (Tab, arrows, Shift) does not.
+            const bool edits = (!key->text().isEmpty() && key->text().at(0).isPrint()) ||
+                               key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete;
+            if (edits)
+                b.option->setChecked(true);
             break;
         }
         default:
@@ -92,6 +98,9 @@ bool SpecifyFilesDialog::eventFilter(QObject* watched, QEvent* event) {
 void SpecifyFilesDialog::showEvent(QShowEvent* event) {
     blnAccept = false;
     Prepare();
+    // The captions set just now may widen the dialog past where it was placed: it is kept whole on the screen.
+    adjustSize();
+    OnScreen::keepOnScreen(this, parentWidget());
     QDialog::showEvent(event);
 }
 

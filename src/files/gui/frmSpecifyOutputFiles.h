@@ -17,9 +17,18 @@ public:
     QLabel* lblAddExtension;
     QLineEdit* txbAddExtension;
 
+    // The operation's input, set by the caller: those files are not offered as an existing file to write over.
+    QString strInputDirpath, strInputFilespec;
+
     QString ChosenFilespec() const override;
 
 protected:
     void Prepare() override;
     void cmdAccept_Click() override;
+
+private:
+    // Takes the input files out of the list when it shows the input folder.
+    void leaveOutInputs();
+    // The answer is empty: says what is missing and keeps the dialog open.
+    void askFor(const QString& missing);
 };

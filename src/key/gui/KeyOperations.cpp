@@ -88,11 +88,17 @@ void KeyOperations::KeyboardWithDisplay() {
     dialog.clearEntry();
 }
 
+namespace {
+// What "non-space" means: every blank and control character is left out of the key, and letter case is not kept.
+const QString kBlanksNote = QStringLiteral("\n(Spaces, tabs and other blanks do not count; letter case does not "
+                                           "matter.)");
+} // namespace
+
 void KeyOperations::KeyboardWithoutDisplay() {
     frmKeyboardWithoutDisplay& dialog = keyboardWithoutDisplay();
     dialog.lblEntertheKey->setText(QStringLiteral("Enter the ") + operationWord() + QStringLiteral(" key, ") +
                                    QStringLiteral("16-64 non-space characters (which will not be displayed)") +
-                                   QStringLiteral(":"));
+                                   QStringLiteral(":") + kBlanksNote);
     const int checksumBefore = m_key.intKeyChecksum;
     const QByteArray digestBefore = m_key.strKeyDigest;
     dialog.adjustSize();

@@ -40,10 +40,11 @@ KeyPanel::KeyPanel(KeyOperations& operations, QWidget* parent)
     cmdEraseKey = button(QStringLiteral("cmdEraseKey"), QStringLiteral("Erase key"));
     cmdDontSpecifyKeyNow = button(QStringLiteral("cmdDontSpecifyKeyNow"), QStringLiteral("Not now"));
 
-    // Stacked without gaps: hiding "Create random key" moves the two below it up by one button.
+    // Stacked with a small gap, none touching another or the frame: hiding "Create random key" moves the two
+    // below it up by one button and its gap.
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    layout->setContentsMargins(kGap, kGap, kGap, kGap);
+    layout->setSpacing(kGap);
     for (QPushButton* b : {cmdKeyboardWithDisplay, cmdKeyboardWithoutDisplay, cmdKeyFile[0], cmdKeyFile[1], cmdEraseKey,
                            cmdDontSpecifyKeyNow})
         layout->addWidget(b);

@@ -16,6 +16,8 @@ class frmKeyFrom;
 class KeyPanel : public QFrame {
     Q_OBJECT
 public:
+    // Between the buttons, and between them and the frame.
+    static constexpr int kGap = 3;
     KeyPanel(KeyOperations& operations, QWidget* parent = nullptr);
 
     // The main window's parts the panel works with. Any of them may be left out.

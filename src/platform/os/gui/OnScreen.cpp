@@ -14,6 +14,20 @@ QPoint insideArea(const QRect& frame, const QRect& area) {
     return {x, y};
 }
 
+QPoint besideOther(const QRect& frame, const QRect& other, const QRect& area) {
+    const int gap = 8;
+    const int roomRight = area.right() + 1 - (other.right() + 1 + gap);
+    const int roomLeft = other.left() - gap - area.left();
+    int x;
+    if (roomRight >= frame.width())
+        x = other.right() + 1 + gap;
+    else if (roomLeft >= frame.width())
+        x = other.left() - gap - frame.width();
+    else
+        x = roomRight >= roomLeft ? other.right() + 1 + gap : other.left() - gap - frame.width();
+    return insideArea(QRect(QPoint(x, other.top()), frame.size()), area);
+}
+
 QSize boundedByScreen(const QSize& size, const QWidget* window) {
     QScreen* screen = window ? window->screen() : nullptr;
     if (!screen)

@@ -14,6 +14,10 @@ namespace OnScreen {
 // frame is larger than the area); the frame's own place when it already does.
 QPoint insideArea(const QRect& frame, const QRect& area);
 
+// Where a window's frame goes beside another's (`other`) without covering it: to its right when the area has
+// room there, else to its left, else on the roomier side, as far as the area allows; level with its top.
+QPoint besideOther(const QRect& frame, const QRect& other, const QRect& area);
+
 // The size, made no larger than the available area of the window's screen (the primary screen before it is on
 // one) leaves for the window once its frame and title bar are added.
 QSize boundedByScreen(const QSize& size, const QWidget* window);

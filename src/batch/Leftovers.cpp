@@ -152,14 +152,31 @@ bool recoverWrittenBack(const QString& folder, const QString& logPath, const InP
     const QString original = folder + e.name;
     const QByteArray native = NativeName::encode(original);
     // Whoever owns it: what the writing back could write, recovery may finish, once its contents prove it ours.
-    // Never through a link, never waiting on a FIFO.
-    const int fd = ::open(native.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    // Never through a link, never waiting on a FIFO; a read-only file is only read until it proves half written.
+    int fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     struct stat st {};
     const bool present = ::lstat(native.constData(), &st) == 0;
     const bool opened = fd >= 0 && ::fstat(fd, &st) == 0;
     const QByteArray now =
         opened && S_ISREG(st.st_mode) ? readUpTo(fd, qMax(e.originalSize, qint64(e.result.size())) + 1) : QByteArray();
-    const State state = opened ? stateOf(now, st, e) : State::Other;
+    State state = opened ? stateOf(now, st, e) : State::Other;
+    bool unwritable = false;
+    if (state == State::Partial) {
+        mode_t modeToRestore = 0;
+        const int writable = WriteBack::openForWriting(native, modeToRestore);
+        struct stat again {};
+        if (writable >= 0 && ::fstat(writable, &again) == 0 && again.st_ino == st.st_ino && again.st_dev == st.st_dev) {
+            ::close(fd);
+            fd = writable;
+        } else {
+            if (writable >= 0)
+                ::close(writable);
+            state = State::Other;
+            unwritable = true;
+        }
+        if (modeToRestore && e.mode == 0)
+            ::fchmod(fd, modeToRestore);
+    }
     bool settled = true;
     if (state == State::Complete) {
         const qint64 modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
@@ -167,7 +184,7 @@ bool recoverWrittenBack(const QString& folder, const QString& logPath, const InP
             WriteBack::giveTimes(fd, e.originalAccessedNs, e.originalModifiedNs);
         giveMode(fd, e);
     } else if (state == State::Partial &&
-               WriteBack::writeWhole(fd, e.result, e.originalAccessedNs, e.originalModifiedNs)) {
+               !(unwritable = !WriteBack::writeWhole(fd, e.result, e.originalAccessedNs, e.originalModifiedNs))) {
         giveMode(fd, e);
         out.restoredNames << e.name;
         out.lines << QStringLiteral("Found the complete result of an interrupted operation on ") + shown(e.name) +
@@ -182,9 +199,11 @@ bool recoverWrittenBack(const QString& folder, const QString& logPath, const InP
         settled = !aside.isEmpty();
         const QString where = shown(aside.isEmpty() ? logPath : aside);
         out.lines << interrupted(e.name) +
-                         (present ? QStringLiteral("; the original has changed since and was left as it is, the "
-                                                   "result is in the file ")
-                                  : QStringLiteral("; the original is no longer there, the result is in the file ")) +
+                         (unwritable ? QStringLiteral("; the file holds part of it but could not be written, so it was "
+                                                      "left as it is, the result is in the file ")
+                          : present  ? QStringLiteral("; the original has changed since and was left as it is, the "
+                                                       "result is in the file ")
+                                    : QStringLiteral("; the original is no longer there, the result is in the file ")) +
                          where + QLatin1Char('.');
     }
     if (fd >= 0)

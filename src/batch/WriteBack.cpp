@@ -34,6 +34,8 @@ struct timespec fromNs(qint64 ns) {
     return {time_t(ns / 1000000000), long(ns % 1000000000)};
 }
 
+} // namespace
+
 // The file opened for reading and writing; a read-only one made writable for its owner first (modeToRestore
 // then holds its mode). -1 when it cannot be.
 int openForWriting(const QByteArray& native, mode_t& modeToRestore) {
@@ -56,7 +58,6 @@ int openForWriting(const QByteArray& native, mode_t& modeToRestore) {
         ::close(readOnly);
     return fd;
 }
-} // namespace
 
 void giveTimes(int fd, qint64 accessedNs, qint64 modifiedNs) {
     // A file system that keeps no times is no failure.

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/types.h>
+
 struct FileStamp;
 
 // A checked result written over its original, which thereby is purged: the file keeps its inode, owner,
@@ -23,6 +25,10 @@ Outcome over(const QString& path, const FileStamp& original, const QByteArray& r
 // The result written whole into an open file from its start, the file cut to its length and given the times
 // (nanoseconds since the epoch). False when the writing or the cut failed.
 bool writeWhole(int fd, const QByteArray& result, qint64 accessedNs, qint64 modifiedNs);
+
+// The file opened for reading and writing, never through a link; a read-only one made writable for its owner
+// first (modeToRestore then holds its mode, which the caller gives back). -1 when it cannot be.
+int openForWriting(const QByteArray& native, mode_t& modeToRestore);
 
 // Gives an open file these access and modification times (nanoseconds since the epoch), where it keeps them.
 void giveTimes(int fd, qint64 accessedNs, qint64 modifiedNs);

@@ -13,7 +13,17 @@
 #include <unistd.h>
 
 namespace {
-enum class Now { Intact, HalfWritten, WrittenUncut, WrittenUntimed, ResultEdited, ResultAppended, OtherFile, Gone };
+enum class Now {
+    Intact,
+    IntactReadOnly,
+    HalfWritten,
+    WrittenUncut,
+    WrittenUntimed,
+    ResultEdited,
+    ResultAppended,
+    OtherFile,
+    Gone
+};
 enum class LogDamage { None, FlippedResultByte, CutShort };
 
 QByteArray native(const QString& path) {
@@ -49,6 +59,8 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<bool>("foreign"); // the file is another user's (the run is root's, in a shared folder)
         const QString all = QStringLiteral("*.txt"), other = QStringLiteral("/unrelated.txt");
+        QTest::newRow("intact, still read-only")
+            << Now::IntactReadOnly << LogDamage::None << all << false << false << "original is intact" << false;
         QTest::newRow("intact") << Now::Intact << LogDamage::None << all << false << false << "original is intact"
                                 << false;
         QTest::newRow("written whole, not yet cut to its length")
@@ -122,7 +134,8 @@ private slots:
         }
 
         // What the kill and the user left. The writing back made the read-only file writable for itself.
-        QCOMPARE(::chmod(native(f).constData(), 0640), 0);
+        if (now != Now::IntactReadOnly)
+            QCOMPARE(::chmod(native(f).constData(), 0640), 0);
         QByteArray left = original;
         if (now == Now::HalfWritten)
             left = result.left(2048) + original.mid(2048);
@@ -140,7 +153,7 @@ private slots:
             QVERIFY(TestSupport::writeFile(f + ".copy", left));
             QCOMPARE(::rename(native(f + ".copy").constData(), native(f).constData()), 0);
         }
-        if (now != Now::Intact && now != Now::Gone && now != Now::OtherFile)
+        if (now != Now::Intact && now != Now::IntactReadOnly && now != Now::Gone && now != Now::OtherFile)
             QVERIFY(TestSupport::writeFile(f, left));
         if (now == Now::Gone)
             QVERIFY(QFile::remove(f));
@@ -171,7 +184,8 @@ private slots:
             // Exactly as it was: contents, time, mode (an intact original gets its mode back).
             QCOMPARE(after, left);
             QCOMPARE(modifiedNs(st), modifiedNs(before));
-            QCOMPARE(st.st_mode & 07777, now == Now::Intact && spec == all() ? mode_t(0440) : before.st_mode & 07777);
+            const bool intact = now == Now::Intact || now == Now::IntactReadOnly;
+            QCOMPARE(st.st_mode & 07777, intact && spec == all() ? mode_t(0440) : before.st_mode & 07777);
         }
         const QStringList kept = QDir(d).entryList({"f05.txt.recovered*"}, QDir::Files);
         QCOMPARE(kept.size(), aside ? 1 : 0);

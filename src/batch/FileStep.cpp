@@ -67,16 +67,16 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
     int code = 0;
     if (entry.kind != PathEntry::Kind::Regular) {
         // Gone or replaced since the folder was listed: say so rather than call it empty or follow a link.
-        code = entry.kind == PathEntry::Kind::Missing       ? -3
-               : entry.kind == PathEntry::Kind::Link        ? 12
-               : entry.kind == PathEntry::Kind::Unreachable ? -4
-                                                            : 13;
+        code = entry.kind == PathEntry::Kind::Missing       ? zq4e::InputNotFound
+               : entry.kind == PathEntry::Kind::Link        ? +StepCode::SymbolicLink
+               : entry.kind == PathEntry::Kind::Unreachable ? zq4e::CannotOpenInput
+                                                            : +StepCode::NotARegularFile;
     } else if (outName.isEmpty()) {
-        code = 14; // no name to write the result to
+        code = +StepCode::NoOutputName;
     } else if (size == 0) {
-        code = 3;
+        code = +StepCode::Empty;
     } else if (!encrypt && size < 3) {
-        code = 4;
+        code = +StepCode::TooSmall;
     } else {
         const QString sizeText = ResultTexts::groupedNumber(size) + QStringLiteral(" bytes   ");
         lineStart += sizeText;
@@ -181,7 +181,7 @@ int FileStep::writeInPlace(const QString& path, qint64 size, bool grouped, QStri
     const FileStamp original = FileStamp::of(path);
     tempPath = InPlaceFiles::temporaryPathFor(path);
     QByteArray result;
-    const int code = tempPath.isEmpty() ? 5
+    const int code = tempPath.isEmpty() ? +StepCode::NoTemporaryName
                      : grouped          ? prepareInPlace(path, tempPath, original, size, &result)
                                         : replaceInPlace(path, tempPath, original, size);
     if (grouped && code == 0)
@@ -250,9 +250,10 @@ void FileStep::finishLine(int code, qint64 size, bool inPlace, const QString& pa
     }
     using NativeName::shown;
     const qint64 length = resultSize >= 0 ? resultSize : qMax<qint64>(0, PathEntry::size(outPath));
-    QString result = code == 0    ? ResultTexts::DoneText(inPlace, shown(outName), length)
-                     : code == 14 ? ResultTexts::NoOutputNameText(FileProc::AddedExtension(m_run.strOutputFilespec))
-                                  : ResultTexts::StepResultText(code, setup().blnEncrypt, shown(path), shown(tempPath));
+    QString result = code == 0 ? ResultTexts::DoneText(inPlace, shown(outName), length)
+                     : code == +StepCode::NoOutputName
+                         ? ResultTexts::NoOutputNameText(FileProc::AddedExtension(m_run.strOutputFilespec))
+                         : ResultTexts::StepResultText(code, setup().blnEncrypt, shown(path), shown(tempPath));
     if (m_encryptedTwice.remove(path) && code == 0)
         result += ResultTexts::EncryptedTwiceLine();
     if (ResultTexts::MayHavePartialOutput(code)) {
@@ -315,5 +316,5 @@ void FileStep::commitNewFiles() {
 
 int FileStep::renameFailureCode(const QString& path) {
     static const QRegularExpression floppy(QStringLiteral("^[AaBb]:"));
-    return floppy.match(path).hasMatch() ? 8 : 6;
+    return floppy.match(path).hasMatch() ? +StepCode::RenameFailedOnFloppy : +StepCode::RenameFailed;
 }

@@ -2,6 +2,7 @@
 
 #include "batch/InPlaceGroup.h"
 #include "batch/InPlaceJournal.h"
+#include "batch/StepCode.h"
 #include "batch/WriteBack.h"
 #include "files/FileIdentity.h"
 
@@ -27,8 +28,8 @@ public:
         : m_rename(std::move(rename)), m_failureCode(std::move(failureCode)) {}
 
     // Result codes of the run's own, beyond those of a file's step.
-    static constexpr int ChangedDuringOperation = 10;
-    static constexpr int PurgeFailed = 11;
+    static constexpr int ChangedDuringOperation = +StepCode::ChangedDuringOperation;
+    static constexpr int PurgeFailed = +StepCode::PurgeFailed;
 
     // A free temporary name beside the file, of our own naming; empty when none can be had.
     static QString temporaryPathFor(const QString& path);
@@ -36,15 +37,15 @@ public:
     // After the engine wrote tempPath from path: the original must be as it was before (`original`) and the result
     // must read back as the original (readBack). 0, or the result is removed and the code says why
     // (ChangedDuringOperation, -7 for a failed check).
-    int checkResult(const QString& path, const QString& tempPath, const FileStamp& original,
-                    const std::function<bool()>& readBack);
+    [[nodiscard]] int checkResult(const QString& path, const QString& tempPath, const FileStamp& original,
+                                  const std::function<bool()>& readBack);
 
     // One checked result made final on its own: it and its folder reach the disk before the original is purged,
     // and the original must still be unchanged; once the journal names it, it takes the original's owner, group
     // and access control list where it may. 0, ChangedDuringOperation, PurgeFailed, -7, or a rename failure
     // code; resultPath tells where the result is when it could not take the original's name.
-    int replace(const QString& path, const QString& tempPath, const FileStamp& original, bool encrypt,
-                QString& resultPath);
+    [[nodiscard]] int replace(const QString& path, const QString& tempPath, const FileStamp& original, bool encrypt,
+                              QString& resultPath);
 
     // Tests only: called just before an original is purged.
     std::function<void(const QString& path)> beforePurge;

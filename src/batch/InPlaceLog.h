@@ -52,7 +52,7 @@ QString usablePath(const QString& folder, const QStringList& keep = {});
 // Replaces the log's contents with these entries and syncs it (and the folder, when the log is new). 0; or -9 for
 // a full disk, -7 for any other failure (its name holds anything but the user's own regular file, the writing or
 // the sync failed), and the log is removed.
-int write(const QString& logPath, const QList<Entry>& entries);
+[[nodiscard]] int write(const QString& logPath, const QList<Entry>& entries);
 // Empties the log: what it held is final. Not synced: a log found again holds results the next run finds in
 // place.
 void clear(const QString& logPath);

@@ -2,6 +2,7 @@
 
 #include "batch/OperationWording.h"
 #include "files/FileProc.h"
+#include "platform/engine/Engine.h"
 
 #include <QLocale>
 
@@ -18,33 +19,33 @@ QString groupedNumber(qint64 n) {
 QString EngineText(int code) {
     const auto cont = continuationBreak();
     switch (static_cast<qint16>(code)) {
-    case -3:
+    case zq4e::InputNotFound:
         return QStringLiteral("Input file not found.");
-    case -4:
+    case zq4e::CannotOpenInput:
         return QStringLiteral("Unable to open input file.");
-    case -5:
+    case zq4e::CannotOpenOutput:
         return QStringLiteral("Unable to open output file.");
-    case -6:
-    case -16:
+    case zq4e::ReadError:
+    case zq4e::PartialReadError:
         return QStringLiteral("Read error.");
-    case -7:
-    case -17:
+    case zq4e::WriteError:
+    case zq4e::PartialWriteError:
         return QStringLiteral("Write error.");
-    case -9:
+    case zq4e::DiskFull:
         return QStringLiteral("Write error: disk full.");
-    case -11:
+    case zq4e::Cancelled:
         return QStringLiteral("Abandoned when the program was told to end; nothing was written.");
-    case -8:
+    case zq4e::InvalidCipherFile:
         // Found before anything was written: nearly always the wrong key, which is what the user needs to read.
         return QStringLiteral("Decryption key is incorrect or ciphertext is corrupt.");
-    case -18:
+    case zq4e::PartialInvalidSize:
         return QStringLiteral("Invalid block size.") + cont +
                QStringLiteral("Decryption key is incorrect or ciphertext is corrupt.");
     default:
         break;
     }
-    if (code <= -21 && code >= -29) {
-        const int n = -code - 20;
+    if (code < zq4e::SegmentFailuresBase && code >= zq4e::SegmentFailuresBase - 9) {
+        const int n = zq4e::SegmentFailuresBase - code;
         const QString first = n == 1 ? QStringLiteral("One block expansion error occurred.")
                                      : QString::number(n) + QStringLiteral(" block expansion errors occurred.");
         return first + cont + QStringLiteral("Ciphertext is corrupt or decryption key is incorrect.");
@@ -53,7 +54,7 @@ QString EngineText(int code) {
 }
 
 bool MayHavePartialOutput(int code) {
-    return code >= -99 && code <= -16;
+    return code >= -99 && code <= zq4e::PartialReadError;
 }
 
 QString PartialPlaintextLine(const QString& outputFile) {
@@ -71,36 +72,36 @@ QString StepResultText(int code, bool encrypt, const QString& inputPath, const Q
     const QString notPerformed =
         QStringLiteral("  ") + TxtEncDec(QStringLiteral("Encryption"), encrypt) + QStringLiteral(" not performed.");
     switch (code) {
-    case 1:
+    case +StepCode::ProgramFile:
         return QStringLiteral("This is the ZQ4 executable.") + notPerformed;
-    case 2:
+    case +StepCode::CurrentKeyfile:
         return QStringLiteral("This is the current keyfile.") + notPerformed;
-    case 3:
+    case +StepCode::Empty:
         return QStringLiteral("This file is empty (0 bytes).");
-    case 4:
+    case +StepCode::TooSmall:
         return QStringLiteral("This file is too small to have been ZQ4-encrypted.");
-    case 5:
+    case +StepCode::NoTemporaryName:
         return QStringLiteral("Unable to get temporary output filename.");
-    case 6:
+    case +StepCode::RenameFailed:
         return QStringLiteral("Error when renaming temporary output file. ") + resultIsIn(encrypt, tempPath);
-    case 7:
+    case +StepCode::SensitiveExtension:
         return QStringLiteral("ZQ4 does not ") + TxtEncDec(QStringLiteral("encrypt"), encrypt) +
                QStringLiteral("-in-place files with extension ") + QLatin1Char('"') +
                FileProc::FileExtension(inputPath, true) + QLatin1Char('"') + QLatin1Char('.');
-    case 8:
+    case +StepCode::RenameFailedOnFloppy:
         return QStringLiteral("Error: probably insufficient space ") + QStringLiteral("on the floppy disk in drive ") +
                inputPath.left(1).toUpper() + QStringLiteral(".  ") + resultIsIn(encrypt, tempPath);
-    case 9:
+    case +StepCode::OtherNames:
         return QStringLiteral("This file has other names (hard links) that would keep its contents.") + notPerformed;
-    case 10:
+    case +StepCode::ChangedDuringOperation:
         return QStringLiteral("This file changed during the ") + TxtEncDec(QStringLiteral("encryption"), encrypt) +
                QStringLiteral(" operation and was left as it is.");
-    case 11:
+    case +StepCode::PurgeFailed:
         return QStringLiteral("Error when purging the original file; it may be damaged. ") +
                resultIsIn(encrypt, tempPath);
-    case 12:
+    case +StepCode::SymbolicLink:
         return OtherEntryText(PathEntry::Kind::Link, 0);
-    case 13:
+    case +StepCode::NotARegularFile:
         return OtherEntryText(PathEntry::Kind::Special, 0);
     default:
         break;
@@ -142,8 +143,8 @@ QString NoOutputNameText(const QString& extension) {
            QStringLiteral(", so it has no name to be decrypted to; nothing was done.");
 }
 
-bool CountsAsProcessed(int code) {
-    return code == 0 || code == 6 || code == 8;
+bool CountsAsProcessed(int result) {
+    return result == +StepCode::Done || result == +StepCode::RenameFailed || result == +StepCode::RenameFailedOnFloppy;
 }
 
 } // namespace ResultTexts

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "batch/StepCode.h"
 #include "platform/os/PathEntry.h"
 
 #include <QString>
 
-// The report texts of one file's outcome. Codes: 0 done, 1..14 the run's own conditions (9 other hard links,
-// 10 changed during the operation, 11 the purge of the original failed, 12 a symbolic link, 13 not a regular
-// file, 14 no output name), negative codes from the cipher engine.
+// The report texts of one file's outcome: a StepCode (0 done, 1..14 the run's own conditions) or a negative code of
+// the cipher engine (zq4e::ResultCode).
 namespace ResultTexts {
 
 // Blanks that indent a continuation line under the file's name column.
@@ -17,9 +17,9 @@ QString continuationBreak();
 QString groupedNumber(qint64 n);
 
 // The engine's text of a negative code, continuation lines included.
-QString EngineText(int code);
+[[nodiscard]] QString EngineText(int code);
 // Codes after which the engine may have left part of its output behind.
-bool MayHavePartialOutput(int code);
+[[nodiscard]] bool MayHavePartialOutput(int code);
 // The line naming the file that may hold partial plaintext, starting with its line break.
 QString PartialPlaintextLine(const QString& outputFile);
 
@@ -40,6 +40,6 @@ QString UnreadableFolderLine(const QString& folder, const QString& errorText, bo
 // Code 14: the output pattern gives this name no output name; extension: the added extension, if any.
 QString NoOutputNameText(const QString& extension);
 // Whether the code counts the file as processed.
-bool CountsAsProcessed(int code);
+[[nodiscard]] bool CountsAsProcessed(int code);
 
 } // namespace ResultTexts

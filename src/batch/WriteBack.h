@@ -20,11 +20,11 @@ enum class Outcome {
 };
 // The original must still be the file `original` describes (same file, same size). A read-only original is made
 // writable for the writing and given its mode back.
-Outcome over(const QString& path, const FileStamp& original, const QByteArray& result, qint64 accessedNs);
+[[nodiscard]] Outcome over(const QString& path, const FileStamp& original, const QByteArray& result, qint64 accessedNs);
 
 // The result written whole into an open file from its start, the file cut to its length and given the times
 // (nanoseconds since the epoch). False when the writing or the cut failed.
-bool writeWhole(int fd, const QByteArray& result, qint64 accessedNs, qint64 modifiedNs);
+[[nodiscard]] bool writeWhole(int fd, const QByteArray& result, qint64 accessedNs, qint64 modifiedNs);
 
 // The file opened for reading and writing, never through a link; a read-only one made writable for its owner
 // first (modeToRestore then holds its mode, which the caller gives back). -1 when it cannot be.

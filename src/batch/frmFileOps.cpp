@@ -1,6 +1,7 @@
 #include "batch/frmFileOps.h"
 
 #include "batch/RunContext.h"
+#include "batch/StepCode.h"
 #include "files/FileIdentity.h"
 #include "files/FileProc.h"
 #include "key/frmKeyFrom.h"
@@ -41,19 +42,19 @@ zq4e::FileResult frmFileOps::Process(const QString& inputPath, const QString& ou
 int frmFileOps::ExcludedFile(const QString& path) const {
     const FileStamp file = FileStamp::of(path);
     if (path == programFilePath() || file.sameFileAs(stampOf(programFilePath(), m_program)))
-        return 1;
+        return +StepCode::ProgramFile;
     if (m_ctx.runKeyFrom == frmKeyFrom::FromKeyfile && !m_ctx.runKeyFile.isEmpty() &&
         (path == m_ctx.runKeyFile || file.sameFileAs(stampOf(m_ctx.runKeyFile, m_keyfile))))
-        return 2;
+        return +StepCode::CurrentKeyfile;
     const QString e = FileProc::FileExtension(path, true);
     if (!e.isEmpty())
         for (int i = 1; i <= intNumSensitiveExtns && i < int(strSensitiveExtns.size()); ++i)
             if (e == strSensitiveExtns[i])
-                return 7;
+                return +StepCode::SensitiveExtension;
     // Replacing one name of a file with other names would leave its old contents readable under those.
     if (file.valid && file.links > 1)
-        return 9;
-    return 0;
+        return +StepCode::OtherNames;
+    return +StepCode::Done;
 }
 
 void frmFileOps::SetSensitiveFileExtensions() {

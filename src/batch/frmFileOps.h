@@ -21,11 +21,12 @@ public:
     // Encrypts or decrypts input into output (a different path) with the run's key. In place (the output
     // replaces the input afterwards), 1/2/7/9 for an excluded file; negative codes from the engine. inputSize:
     // the input's length when the caller knows it already.
-    int ProcessFile(const QString& inputPath, const QString& outputPath, bool inPlace, qint64 inputSize = -1);
+    [[nodiscard]] int ProcessFile(const QString& inputPath, const QString& outputPath, bool inPlace,
+                                  qint64 inputSize = -1);
     // The same with the way the result is written chosen for this file (zq4e::FileOptions), and all the engine
     // tells of it.
-    zq4e::FileResult Process(const QString& inputPath, const QString& outputPath, bool inPlace, qint64 inputSize,
-                             const zq4e::FileOptions& options);
+    [[nodiscard]] zq4e::FileResult Process(const QString& inputPath, const QString& outputPath, bool inPlace,
+                                           qint64 inputSize, const zq4e::FileOptions& options);
     // 1 the program's own executable, 2 the current keyfile (both recognised as files, whatever the path's
     // spelling), 7 a sensitive extension, 9 a file with other names (hard links), 0 otherwise.
     int ExcludedFile(const QString& path) const;

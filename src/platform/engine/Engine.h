@@ -103,8 +103,8 @@ void prepare_encryption(const QByteArray& key);
 // Encrypt / decrypt one file into a different file. 0 = success, negative codes as listed above. The result is
 // written as the engine-wide settings say (set_sync_output, set_sync_output_folder, set_rename_output,
 // set_output_in_memory); last_output_path(), take_unnamed_output() and last_input_was_encrypted() tell the rest.
-int encrypt_file(const QString& inputPath, const QString& outputPath);
-int decrypt_file(const QString& inputPath, const QString& outputPath);
+[[nodiscard]] int encrypt_file(const QString& inputPath, const QString& outputPath);
+[[nodiscard]] int decrypt_file(const QString& inputPath, const QString& outputPath);
 
 // How one call writes its result, for a caller that chooses per file rather than through the engine-wide settings.
 struct FileOptions {

@@ -462,8 +462,7 @@ void BatchRun::reportOtherEntries(const QList<Folder::OtherEntry>& others) {
         const bool mayBeFile = entry.kind != PathEntry::Kind::Link && entry.kind != PathEntry::Kind::Special;
         if (mayBeFile)
             ++intFilesAttempted;
-        AddToReport(NativeName::shown(entry.name).leftJustified(12) + QStringLiteral("  ") +
-                        ResultTexts::OtherEntryText(entry.kind, entry.error) + crlf,
+        AddToReport(ResultTexts::NameColumn(entry.name) + ResultTexts::OtherEntryText(entry.kind, entry.error) + crlf,
                     true);
     }
 }

@@ -56,7 +56,7 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
     const bool grouped = inPlace && entry.kind == PathEntry::Kind::Regular && groupable(path, size);
     if (!grouped)
         commitGroup(); // the lines of earlier files come first
-    QString lineStart = NativeName::shown(name).leftJustified(12) + QStringLiteral("  ");
+    QString lineStart = ResultTexts::NameColumn(name);
     add(lineStart);
     ++run.intFilesAttempted;
     if (run.m_abandon)
@@ -306,7 +306,7 @@ void FileStep::commitNewFiles() {
         // The file's line was written when its result was; the result not at its name, it is not done.
         --m_run.intFilesProcessed;
         m_run.lngTotalBytesProcessed -= f.bytes;
-        add(NativeName::shown(name).leftJustified(12) + QStringLiteral("  ") +
+        add(ResultTexts::NameColumn(name) +
                 ResultTexts::StepResultText(code, setup().blnEncrypt, NativeName::shown(f.outputPath),
                                             NativeName::shown(f.resultPath)) +
                 crlf,

@@ -3,6 +3,7 @@
 #include "batch/OperationWording.h"
 #include "files/FileProc.h"
 #include "platform/engine/Engine.h"
+#include "platform/os/NativeName.h"
 
 #include <QLocale>
 
@@ -10,6 +11,10 @@ namespace ResultTexts {
 
 QString continuationBreak() {
     return QStringLiteral("\r\n") + QString(ContinuationIndent, QLatin1Char(' '));
+}
+
+QString NameColumn(const QString& name) {
+    return NativeName::shown(name).leftJustified(ContinuationIndent - 2) + QStringLiteral("  ");
 }
 
 QString groupedNumber(qint64 n) {

@@ -13,6 +13,10 @@ namespace ResultTexts {
 inline constexpr int ContinuationIndent = 14;
 QString continuationBreak();
 
+// The start of a file's line: its name shown (NativeName::shown) in the name column, padded to the column's
+// width, and the blanks after it.
+[[nodiscard]] QString NameColumn(const QString& name);
+
 // A byte count with digit grouping and no decimals, as in "12,345".
 QString groupedNumber(qint64 n);
 

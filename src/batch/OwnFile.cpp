@@ -1,10 +1,12 @@
 #include "batch/OwnFile.h"
 
+#include "files/FileIdentity.h"
 #include "platform/engine/CipherHeader.h"
 #include "platform/os/NativeName.h"
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -67,7 +69,10 @@ QString usablePath(const QString& folder, const QString& base, const QStringList
         const QString path = folder + base + (n == 0 ? QString() : QLatin1Char('-') + QString::number(n));
         struct stat st {};
         const bool free = ::lstat(NativeName::encode(path).constData(), &st) != 0 && errno == ENOENT;
-        if ((free || isOwn(st)) && !keep.contains(path))
+        // A name kept is recognised however its folder was spelled when it was kept.
+        const bool kept = std::any_of(keep.cbegin(), keep.cend(),
+                                      [&path](const QString& k) { return FileIdentity::sameFile(path, k); });
+        if ((free || isOwn(st)) && !kept)
             return path;
     }
     return {};

@@ -166,7 +166,8 @@ private slots:
             report = Leftovers::recover(d, spec).lines.join(QLatin1Char('\n'));
         } else {
             QVERIFY(TestSupport::writeFile(d + "unrelated.txt", "a file of the next run"));
-            h.process(d, spec, d, spec, true);
+            // The folder spelled another way: what recovery keeps is still known for what it is.
+            h.process(d + "./", spec, d + "./", spec, true);
             QCOMPARE(h.run->intFilesProcessed, 1);
             h.process(d, spec, h.newFolder(), FileProc::AddedExtensionSpec("enc"), false);
             report = h.report();

@@ -123,18 +123,22 @@ void sortByName(QStringList& names) {
 }
 
 Contents listFolder(const QString& folder, Order order) {
-    // Kept as found: the sorting is each caller's own.
+    // A listing kept for the launch is kept in name order, sorted once for every caller (those that only count
+    // take any order).
     std::optional<Contents> cached = ListingCache::find(folder);
+    if (cached)
+        return std::move(*cached);
     struct stat identity {};
-    Contents contents = cached ? std::move(*cached) : readFolder(folder, identity);
-    if (!cached)
-        ListingCache::keep(folder, contents, quint64(identity.st_dev), quint64(identity.st_ino));
-    if (contents.ok && order == Order::ByName) {
+    Contents contents = readFolder(folder, identity);
+    const bool kept = contents.ok && ListingCache::open();
+    if (contents.ok && (order == Order::ByName || kept)) {
         sortByName(contents.files);
         sortByName(contents.subfolders);
         std::sort(contents.others.begin(), contents.others.end(),
                   [](const OtherEntry& a, const OtherEntry& b) { return lessByName(a.name, b.name); });
     }
+    if (kept)
+        ListingCache::keep(folder, contents, quint64(identity.st_dev), quint64(identity.st_ino));
     return contents;
 }
 

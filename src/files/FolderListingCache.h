@@ -33,9 +33,10 @@ void forgetListings();
 namespace ListingCache {
 // Whether a scope is open.
 bool open();
-// What the open scope holds for the folder (names as found, unsorted), if a scope is open and holds it.
+// What the open scope holds for the folder (in name order), if a scope is open and holds it.
 std::optional<Contents> find(const QString& folder);
-// Keeps a listing that was read whole from the folder of that device and inode, if a scope is open.
+// Keeps a listing that was read whole and sorted by name from the folder of that device and inode, if a scope is
+// open.
 void keep(const QString& folder, const Contents& contents, quint64 device, quint64 inode);
 } // namespace ListingCache
 

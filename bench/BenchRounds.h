@@ -92,6 +92,16 @@ public:
 
     void setDecimals(int decimals) { m_decimals = decimals; }
 
+    // The line also gives both median times (ours=, reference=) in seconds.
+    void setShowMedians(bool show) { m_showMedians = show; }
+
+    // The time of a plain copy of the same data in this round, for scale: the line gives copy_ratio=, the
+    // median of the copy's time over ours per round (what a copy alone would score).
+    void addCopy(double seconds) {
+        if (seconds > 0)
+            m_copy.push_back(seconds);
+    }
+
     // One round of the two runs, each giving its time, which going first swapped every round: a drift of the
     // machine, or what a run leaves the disk still to write, then falls on both sides alike.
     void addInTurns(const std::function<double()>& reference, const std::function<double()>& ours) {
@@ -129,10 +139,19 @@ public:
         for (std::size_t i = 0; i < m_ref.size(); ++i)
             ratios.push_back(m_ref[i] / m_ours[i]);
         const auto [lo, hi] = std::minmax_element(ratios.begin(), ratios.end());
-        std::printf("bench=%s case=%s ratio=%.*f spread=%.*f-%.*f\n", m_bench, m_case, m_decimals, median(ratios),
-                    m_decimals, *lo, m_decimals, *hi);
-        std::fflush(stdout);
         const double r = median(m_ref), o = median(m_ours);
+        std::printf("bench=%s case=%s ratio=%.*f spread=%.*f-%.*f", m_bench, m_case, m_decimals, median(ratios),
+                    m_decimals, *lo, m_decimals, *hi);
+        if (m_showMedians)
+            std::printf(" ours=%.3f reference=%.3f", o, r);
+        if (!m_copy.empty()) {
+            std::vector<double> copyRatios;
+            for (std::size_t i = 0; i < m_copy.size() && i < m_ours.size(); ++i)
+                copyRatios.push_back(m_copy[i] / m_ours[i]);
+            std::printf(" copy=%.3f copy_ratio=%.*f", median(m_copy), m_decimals, median(copyRatios));
+        }
+        std::printf("\n");
+        std::fflush(stdout);
         std::fprintf(stderr,
                      "# %s: %lld files, %.1f MiB; median reference %.3f s (%.0f files/s, %.0f MiB/s), "
                      "ours %.3f s (%.0f files/s, %.0f MiB/s)\n",
@@ -144,8 +163,9 @@ private:
     const char* m_bench;
     const char* m_case;
     qint64 m_files, m_bytes;
-    std::vector<double> m_ref, m_ours;
+    std::vector<double> m_ref, m_ours, m_copy;
     bool m_failed = false;
+    bool m_showMedians = false;
     int m_decimals = 2;
     int m_turn = 0;
 };

@@ -10,6 +10,7 @@
 #include "files/FileIdentity.h"
 #include "files/FileProc.h"
 #include "files/FolderListing.h"
+#include "files/FolderListingCache.h"
 #include "files/ReadAhead.h"
 #include "key/KeyMaterial.h"
 #include "key/frmKeyFrom.h"
@@ -384,6 +385,11 @@ void BatchRun::ProcessFolder(QString inputDir, const QString& spec, QString outp
                 return;
             }
         }
+        // What the launch read of these folders no longer holds once the run writes there.
+        if (!survey) {
+            Folder::forgetListing(inputDir);
+            Folder::forgetListing(outputDir);
+        }
         // The next small files are read into the system's cache while the run works on the one before.
         std::optional<ReadAhead> ahead;
         if (!survey)
@@ -472,6 +478,7 @@ void BatchRun::makeOutputFolder(const QString& inputDir, const QString& outputDi
     struct stat st {};
     const mode_t mode = ::stat(NativeName::encode(inputDir).constData(), &st) == 0 ? (st.st_mode & 0777) : 0700;
     ::mkdir(NativeName::encode(outputDir).constData(), mode | S_IRWXU);
+    Folder::forgetListing(outputDir + QStringLiteral("../"));
 }
 
 void BatchRun::leaveFolder(const QString& inputDir, const QString& outputDir) {

@@ -8,14 +8,17 @@
 #include "batch/WriteBack.h"
 #include "files/FileIdentity.h"
 #include "files/FileProc.h"
+#include "files/FolderListing.h"
+#include "files/FolderListingCache.h"
 #include "platform/filekit/PosixFile.h"
 #include "platform/os/NativeName.h"
 #include "platform/os/PathEntry.h"
 
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -247,6 +250,28 @@ bool recoverLog(const QString& folder, const QString& logPath, const QString& sp
     return true;
 }
 
+// The names in the folder that begin with ours (".zq4e-", letter case ignored), in name order: files, links to
+// anything but a folder, and pipes, devices and sockets; never folders. Taken from the folder's one listing.
+QStringList namesOfOurs(const QString& folder) {
+    const Folder::Contents contents = Folder::listFolder(folder, Folder::Order::AsFound);
+    const auto isOurs = [](const QString& name) { return name.startsWith(QLatin1String(".zq4e-"), Qt::CaseInsensitive); };
+    QStringList names;
+    for (const QString& name : contents.files)
+        if (isOurs(name))
+            names << name;
+    for (const Folder::OtherEntry& e : contents.others) {
+        if (!isOurs(e.name) || e.kind == PathEntry::Kind::Missing)
+            continue;
+        struct stat st {};
+        if (e.kind == PathEntry::Kind::Link && ::stat(NativeName::encode(folder + e.name).constData(), &st) == 0 &&
+            S_ISDIR(st.st_mode))
+            continue;
+        names << e.name;
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 QString notOursLine(const QString& name, const QString& what) {
     return QStringLiteral("The file ") + shown(name) + QStringLiteral(" in this folder is not a ") + what +
            QStringLiteral(" of this user's (it is a link, not a regular file, or another user's file) and was left "
@@ -257,8 +282,7 @@ QString notOursLine(const QString& name, const QString& what) {
 Outcome recover(const QString& folder, const QString& spec) {
     Outcome out;
     // Only our own names are asked for: a folder of many files is not listed and sorted again.
-    const QStringList ours =
-        QDir(folder).entryList({QStringLiteral(".zq4e-*")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    const QStringList ours = namesOfOurs(folder);
     bool changed = false;
     if (OwnFile::usablePath(folder, QStringLiteral(".zq4e-log")) != InPlaceLog::path(folder) &&
         PathEntry::exists(InPlaceLog::path(folder)))
@@ -327,6 +351,9 @@ Outcome recover(const QString& folder, const QString& spec) {
     }
     if (changed)
         ResultCheck::syncFolder(folder + QStringLiteral("."));
+    // Whatever was found here, the folder is read again rather than taken from before the run.
+    if (!ours.isEmpty() || !out.lines.isEmpty())
+        Folder::forgetListing(folder);
     return out;
 }
 

@@ -6,9 +6,11 @@
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "cli/ReportFile.h"
+#include "files/FolderListingCache.h"
 #include "platform/os/MessageBox.h"
 #include "platform/os/NativeName.h"
 
+#include <QFileInfo>
 #include <QHash>
 
 #include <cstring>
@@ -57,6 +59,8 @@ namespace CliLaunch {
 
 int run(Session& session, QList<Planned>& planned, const CliOptions::Options& options, const Front& how) {
     session.plainMessages = how.plainMessages;
+    // Each folder is read once for the checks, the count, the survey, the size pass and the run.
+    const Folder::ListingScope listings;
     // Before anything else: the report must not land on a file of the run or among the files it works on.
     const ReportFile reportFile(options.reportFile);
     if (reportFile.wanted()) {
@@ -91,6 +95,10 @@ int run(Session& session, QList<Planned>& planned, const CliOptions::Options& op
     session.messagesAbout.clear();
     if (keyFollows && !readKey(session.key, options.keyfile, options.keyFromStdin, how.ask, encrypt))
         return CommandLine::Refused;
+    // A key typed or piped in (a keyfile that is a pipe too) may have kept the launch waiting: the folders are
+    // read again.
+    if (keyFollows && (options.keyFromStdin || !QFileInfo(options.keyfile).isFile()))
+        Folder::forgetListings();
 
     Runner runner(session, how.output, reportFile.wanted(), !encrypt && !options.keepGoing);
     if (!runner.ready())
@@ -103,6 +111,8 @@ int run(Session& session, QList<Planned>& planned, const CliOptions::Options& op
         session.messagesAbout = planned[i].about;
         bool refused = false;
         const int one = launchAndRun(session, run, front, reportText, refused);
+        // The next run reads afresh what this one may have written.
+        Folder::forgetListings();
         // After the first run a refusal is no longer "nothing touched".
         status = worse(status, refused && i > 0 ? CommandLine::SomeNotDone : one);
         if (refused && i == 0)

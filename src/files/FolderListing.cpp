@@ -1,6 +1,7 @@
 #include "files/FolderListing.h"
 
 #include "files/FileProc.h"
+#include "files/FolderListingCache.h"
 #include "platform/os/NativeName.h"
 
 #include <algorithm>
@@ -71,7 +72,8 @@ bool lessByName(const QString& a, const QString& b) {
 
 // Calls f(dir, entry) for every entry but "." and ".."; false, with the system's words in errorText, when the
 // folder cannot be opened or read. The folder is open only while it is read.
-template <class F> bool readEntries(const QString& folder, QString& errorText, F f) {
+template <class F>
+bool readEntries(const QString& folder, QString& errorText, F f, struct stat* identity = nullptr) {
     const QByteArray native = NativeName::encode(folder);
     // An empty path would otherwise stand for the current folder.
     DIR* dir = native.isEmpty() ? nullptr : ::opendir(native.constData());
@@ -79,6 +81,8 @@ template <class F> bool readEntries(const QString& folder, QString& errorText, F
         errorText = PathEntry::errorText(native.isEmpty() ? ENOENT : errno);
         return false;
     }
+    if (identity && ::fstat(::dirfd(dir), identity) != 0)
+        *identity = {};
     for (;;) {
         errno = 0;
         const dirent* e = ::readdir(dir);
@@ -94,6 +98,22 @@ template <class F> bool readEntries(const QString& folder, QString& errorText, F
             f(dir, e);
     }
 }
+// Every entry of the folder, as found; identity: the folder's own.
+Folder::Contents readFolder(const QString& folder, struct stat& identity) {
+    Folder::Contents contents;
+    contents.ok = readEntries(folder, contents.errorText, [&contents](DIR* dir, const dirent* e) {
+        int error = 0;
+        const Kind kind = kindOf(dir, e, error);
+        QString name = NativeName::decode(QByteArrayView(e->d_name));
+        if (kind == Kind::Regular)
+            contents.files << std::move(name);
+        else if (kind == Kind::Folder)
+            contents.subfolders << std::move(name);
+        else
+            contents.others << Folder::OtherEntry{std::move(name), kind, error};
+    }, &identity);
+    return contents;
+}
 } // namespace
 
 namespace Folder {
@@ -103,32 +123,38 @@ void sortByName(QStringList& names) {
 }
 
 Contents listFolder(const QString& folder, Order order) {
-    Contents contents;
-    const bool read = readEntries(folder, contents.errorText, [&contents](DIR* dir, const dirent* e) {
-        int error = 0;
-        const Kind kind = kindOf(dir, e, error);
-        QString name = NativeName::decode(QByteArrayView(e->d_name));
-        if (kind == Kind::Regular)
-            contents.files << std::move(name);
-        else if (kind == Kind::Folder)
-            contents.subfolders << std::move(name);
-        else
-            contents.others << OtherEntry{std::move(name), kind, error};
-    });
-    if (!read)
-        return contents;
-    if (order == Order::ByName) {
+    // A listing kept for the launch is kept in name order, sorted once for every caller (those that only count
+    // take any order).
+    std::optional<Contents> cached = ListingCache::find(folder);
+    if (cached)
+        return std::move(*cached);
+    struct stat identity {};
+    Contents contents = readFolder(folder, identity);
+    const bool kept = contents.ok && ListingCache::open();
+    if (contents.ok && (order == Order::ByName || kept)) {
         sortByName(contents.files);
         sortByName(contents.subfolders);
         std::sort(contents.others.begin(), contents.others.end(),
                   [](const OtherEntry& a, const OtherEntry& b) { return lessByName(a.name, b.name); });
     }
-    contents.ok = true;
+    if (kept)
+        ListingCache::keep(folder, contents, quint64(identity.st_dev), quint64(identity.st_ino));
     return contents;
 }
 
 Listing listAllNames(const QString& folder) {
     Listing listing;
+    // While listings are kept, the one listing of the folder answers this too.
+    if (ListingCache::open()) {
+        Contents c = listFolder(folder, Order::AsFound);
+        listing.ok = c.ok;
+        listing.errorText = std::move(c.errorText);
+        listing.names = std::move(c.files);
+        listing.names << c.subfolders;
+        for (const OtherEntry& e : std::as_const(c.others))
+            listing.names << e.name;
+        return listing;
+    }
     listing.ok = readEntries(folder, listing.errorText, [&listing](DIR*, const dirent* e) {
         listing.names << NativeName::decode(QByteArrayView(e->d_name));
     });

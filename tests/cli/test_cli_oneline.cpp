@@ -355,6 +355,27 @@ private slots:
         QCOMPARE(rawTree(m_out).size(), topLevel(kOriginals).size());
     }
 
+    // Each path of a command is worked on as it stands when its run comes: a folder the run before wrote to is read
+    // again, not taken as the launch checks saw it.
+    void aRunSeesWhatTheRunBeforeItWrote() {
+        QVERIFY(writeRaw(m_out + "/old.txt", "old"));
+        const CliProcess::Outcome enc = zq4({"encrypt", "--key-stdin", "-o", "OUT", "IN/notes.txt", "OUT"});
+        QCOMPARE(enc.status, 1);
+        QVERIFY2(enc.err.contains("1 file was encrypted twice."), qPrintable(enc.err));
+        QCOMPARE(rawTree(m_out).keys(),
+                 QList<QByteArray>({"notes.txt.enc", "notes.txt.enc.enc", "old.txt", "old.txt.enc"}));
+    }
+
+    // What the recovery of a killed run removes before the run is not among the run's files.
+    void aRunListsWhatTheRecoveryLeft() {
+        QVERIFY(writeRaw(m_in + "/.zq4e-0123456789abcdef.tmp", "cut short"));
+        const CliProcess::Outcome enc = zq4({"encrypt", "--key-stdin", "-v", "-r", "--in-place", "--yes", "IN"});
+        QVERIFY2(enc.status == 0, qPrintable(enc.out + enc.err));
+        QVERIFY(enc.out.contains("Removed the temporary file .zq4e-0123456789abcdef.tmp left by an interrupted"));
+        QVERIFY2(!enc.out.contains(".zq4e-0123456789abcdef.tmp  "), qPrintable(enc.out));
+        QCOMPARE(rawTree(m_in).keys(), kOriginals.keys());
+    }
+
     // A decryption whose first three files do not open with the key stops there, says why and exits 1;
     // --keep-going tries every file. Either way the report (-v) says the key is probably the wrong one.
     void aWrongKeyIsSaidPlainlyOnce_data() {

@@ -1,6 +1,7 @@
 #include "files/FileProc.h"
 #include "files/Folder.h"
 #include "files/FolderListing.h"
+#include "files/FolderListingCache.h"
 #include "files/FolderNames.h"
 #include "files/ReadAhead.h"
 #include "platform/os/FileDialog.h"
@@ -116,6 +117,55 @@ private slots:
             ::close(::open((QFile::encodeName(d) + n).constData(), O_WRONLY | O_CREAT, 0600));
         QFile::link(d + "b.txt", d + "link.txt");
         QCOMPARE(FolderNames(d + folder).mayHold(name), may);
+    }
+
+    // Within a launch a folder is read once, and read again once the program has changed it (forgotten under
+    // whatever spelling leads to it), or outside a launch.
+    void listingScope_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("seen");
+        QTest::newRow("outside a launch") << "no scope" << true;
+        QTest::newRow("within one, not forgotten") << "" << false;
+        QTest::newRow("another spelling of it, not forgotten") << "spelling" << false;
+        QTest::newRow("forgotten as listed") << "dir/" << true;
+        QTest::newRow("forgotten without its slash") << "dir" << true;
+        QTest::newRow("forgotten as a subfolder's parent") << "dir/sub/../" << true;
+        QTest::newRow("forgotten through a link") << "link" << true;
+        QTest::newRow("another folder forgotten") << "other" << false;
+        QTest::newRow("all forgotten") << "all" << true;
+        QTest::newRow("a new launch") << "new scope" << true;
+    }
+    void listingScope() {
+        QFETCH(QString, how);
+        QFETCH(bool, seen);
+        static int row = 0;
+        const QString base = m_home.path() + QStringLiteral("/scope") + QString::number(++row);
+        const QString dir = base + QStringLiteral("/dir/");
+        QVERIFY(QDir().mkpath(dir + QStringLiteral("sub")));
+        QVERIFY(QDir().mkpath(base + QStringLiteral("/other")));
+        QVERIFY(QFile::link(dir, base + QStringLiteral("/link")));
+        touch(dir + QStringLiteral("a.txt"));
+        auto scope = std::make_unique<ListingScope>();
+        if (how == QLatin1String("no scope"))
+            scope.reset();
+        QCOMPARE(listFiles(dir).names, QStringList{"a.txt"});
+        QCOMPARE(FolderNames(dir).mayHold(QStringLiteral("b.txt")), false);
+        touch(dir + QStringLiteral("b.txt"));
+        if (how == QLatin1String("all"))
+            forgetListings();
+        else if (how == QLatin1String("new scope"))
+            scope = std::make_unique<ListingScope>(), scope.reset(), scope = std::make_unique<ListingScope>();
+        else if (how == QLatin1String("spelling"))
+            ; // asked below under another spelling: a folder read under one name is not taken for another
+        else if (!how.isEmpty() && how != QLatin1String("no scope"))
+            forgetListing(base + QLatin1Char('/') + how);
+        const QStringList expected = seen ? QStringList{"a.txt", "b.txt"} : QStringList{"a.txt"};
+        QCOMPARE(listFiles(dir).names, expected);
+        QCOMPARE(listFiles(dir.chopped(1)).names, expected);
+        QCOMPARE(FolderNames(dir).mayHold(QStringLiteral("b.txt")), seen);
+        QCOMPARE(listSubfolders(dir).names, QStringList{"sub"});
+        if (how == QLatin1String("spelling"))
+            QCOMPARE(listFiles(base + QStringLiteral("/link/")).names, QStringList({"a.txt", "b.txt"}));
     }
 
     void countMatchingFiles_data() {

@@ -34,11 +34,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <iterator>
-#include <csignal>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/inotify.h>
@@ -61,18 +61,27 @@ struct Ran {
     bool ok() const { return status == 0; }
 };
 
+// A program's name and arguments as the NUL-ended array posix_spawnp takes; the bytes live as long as this.
+struct Argv {
+    Argv(const QString& program, const QStringList& args) {
+        bytes.push_back(QFile::encodeName(program));
+        for (const QString& a : args)
+            bytes.push_back(QFile::encodeName(a));
+        for (QByteArray& b : bytes)
+            pointers.push_back(b.data());
+        pointers.push_back(nullptr);
+    }
+    char* const* data() { return pointers.data(); }
+    std::vector<QByteArray> bytes;
+    std::vector<char*> pointers;
+};
+
 // Starts program (looked up in PATH when it has no slash) with standard output discarded and standard error kept
 // in errPath, and waits for it with wait4, which gives the child's own peak memory rather than the largest of
 // all the children so far.
 Ran spawn(const QString& program, const QStringList& args, const QString& errPath) {
     Ran ran;
-    std::vector<QByteArray> bytes{QFile::encodeName(program)};
-    for (const QString& a : args)
-        bytes.push_back(QFile::encodeName(a));
-    std::vector<char*> argv;
-    for (QByteArray& b : bytes)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
+    Argv argv(program, args);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -83,10 +92,10 @@ Ran spawn(const QString& program, const QStringList& args, const QString& errPat
     QElapsedTimer clock;
     clock.start();
     pid_t pid = -1;
-    const int started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int started = posix_spawnp(&pid, argv.data()[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (started != 0) {
-        ran.err = QByteArray("cannot start ") + argv[0] + ": " + std::strerror(started);
+        ran.err = QByteArray("cannot start ") + argv.data()[0] + ": " + std::strerror(started);
         return ran;
     }
     int status = 0;
@@ -226,7 +235,8 @@ qint64 makeRandomFiles(const QString& dir, qint64 n, qint64 minSize, qint64 maxS
     qint64 total = 0;
     for (qint64 i = 0; i < n; ++i) {
         const qint64 size = minSize + (maxSize > minSize ? qint64(rng.bounded(quint64(maxSize - minSize + 1))) : 0);
-        if (!writeFile(folderOf(dir, i, folders) + QStringLiteral("/f%1.dat").arg(i, 6, 10, QLatin1Char('0')), randomBytes(rng, size)))
+        if (!writeFile(folderOf(dir, i, folders) + QStringLiteral("/f%1.dat").arg(i, 6, 10, QLatin1Char('0')),
+                       randomBytes(rng, size)))
             return -1;
         total += size;
     }
@@ -428,13 +438,7 @@ double untilFirstOpen(const QString& program, const QStringList& args, const QSt
             ::close(fd);
         return -1;
     }
-    std::vector<QByteArray> bytes{QFile::encodeName(program)};
-    for (const QString& a : args)
-        bytes.push_back(QFile::encodeName(a));
-    std::vector<char*> argv;
-    for (QByteArray& b : bytes)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
+    Argv argv(program, args);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
@@ -442,7 +446,7 @@ double untilFirstOpen(const QString& program, const QStringList& args, const QSt
     QElapsedTimer clock;
     clock.start();
     pid_t pid = -1;
-    const bool started = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+    const bool started = posix_spawn(&pid, argv.data()[0], &actions, nullptr, argv.data(), environ) == 0;
     posix_spawn_file_actions_destroy(&actions);
     double seconds = -1;
     alignas(inotify_event) char events[64 * 1024];
@@ -499,8 +503,8 @@ void launchMany(Bench& b) {
         times.push_back(t);
     }
     const auto [lo, hi] = std::minmax_element(times.begin(), times.end());
-    std::printf("bench=cli case=cli_launch_many files=%lld seconds=%.3f spread=%.3f-%.3f\n",
-                static_cast<long long>(n), bench::median(times), *lo, *hi);
+    std::printf("bench=cli case=cli_launch_many files=%lld seconds=%.3f spread=%.3f-%.3f\n", static_cast<long long>(n),
+                bench::median(times), *lo, *hi);
     std::fflush(stdout);
 }
 

@@ -70,6 +70,14 @@ bool keyed(const QByteArray& key, CipherHeader& h, bool encrypt, SegmentCipher& 
     return ok;
 }
 
+// Room for the segment being worked on and the next one read ahead, held like a key; empty when there is none.
+SecretBytes twoSegments(std::size_t stride) {
+    try {
+        return SecretBytes(2 * stride);
+    } catch (const std::bad_alloc&) {
+        return SecretBytes();
+    }
+}
 } // namespace
 
 StreamOutcome encrypt_stream(const QByteArray& key, int in, int out) {
@@ -85,12 +93,9 @@ StreamOutcome encrypt_stream(const QByteArray& key, int in, int out) {
     if (!keyed(key, h, true, cipher, header))
         return {CryptoFailure};
     const std::size_t seg = h.segmentSize(), stride = seg + kTagSize;
-    SecretBytes buffers;
-    try {
-        buffers = SecretBytes(2 * stride);
-    } catch (const std::bad_alloc&) {
+    SecretBytes buffers = twoSegments(stride);
+    if (buffers.empty())
         return {CryptoFailure};
-    }
     std::uint8_t* cur = buffers.data();
     std::uint8_t* next = buffers.data() + stride;
     if ((r.code = writeFull(out, header.data(), kHeaderSize, r.written)) != Ok)
@@ -130,12 +135,9 @@ StreamOutcome decrypt_stream(const QByteArray& key, int in, int out) {
     if (!keyed(key, h, false, cipher, header))
         return {CryptoFailure};
     const std::size_t stride = h.segmentSize() + kTagSize;
-    SecretBytes buffers;
-    try {
-        buffers = SecretBytes(2 * stride);
-    } catch (const std::bad_alloc&) {
+    SecretBytes buffers = twoSegments(stride);
+    if (buffers.empty())
         return {CryptoFailure};
-    }
     std::uint8_t* cur = buffers.data();
     std::uint8_t* next = buffers.data() + stride;
     long long have = readFull(in, cur, stride);

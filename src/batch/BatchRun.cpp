@@ -1,6 +1,6 @@
 #include "batch/BatchRun.h"
 
-#include "batch/Leftovers.h"
+#include "batch/inplace/Leftovers.h"
 #include "batch/OperationWording.h"
 #include "batch/OutputClash.h"
 #include "batch/ResultTexts.h"

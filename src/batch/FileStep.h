@@ -1,6 +1,6 @@
 #pragma once
 
-#include "batch/InPlaceFiles.h"
+#include "batch/inplace/InPlaceFiles.h"
 #include "batch/NewFileGroup.h"
 
 #include <QSet>

@@ -1,6 +1,6 @@
 #include "batch/NewFileGroup.h"
 
-#include "batch/InPlaceFiles.h"
+#include "batch/inplace/InPlaceFiles.h"
 #include "batch/ResultCheck.h"
 #include "files/FileProc.h"
 #include "platform/os/DiskTrace.h"

@@ -4,9 +4,9 @@
 // abandons its file cleanly: no half-written file anywhere, the input as it was.
 #include "app/OperationSetup.h"
 #include "batch/BatchRun.h"
-#include "batch/Leftovers.h"
+#include "batch/inplace/Leftovers.h"
 #include "batch/RunContext.h"
-#include "batch/WriteBack.h"
+#include "batch/inplace/WriteBack.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
 #include "platform/filekit/FileKit.h"

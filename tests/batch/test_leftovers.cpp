@@ -1,7 +1,7 @@
 // What a killed run left is put right only where it is the user's own: in a folder others may write to, a journal
 // or temporary file planted by someone else, a link under our names, a file without our header or a name the run
 // does not cover is left alone.
-#include "batch/InPlaceJournal.h"
+#include "batch/inplace/InPlaceJournal.h"
 #include "support/RunHarness.h"
 
 #include <QtTest>

@@ -1,8 +1,8 @@
 // What a run killed after a group's log was written left in the folder is acted on only where the file can be
 // nothing but the writing back's work: a file the user edited, replaced or removed since keeps exactly what it
 // holds, its times and mode, whatever run comes next; a file the writing back left half written is completed.
-#include "batch/InPlaceLog.h"
-#include "batch/Leftovers.h"
+#include "batch/inplace/InPlaceLog.h"
+#include "batch/inplace/Leftovers.h"
 #include "files/FileProc.h"
 #include "support/RunHarness.h"
 

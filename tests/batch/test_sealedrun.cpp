@@ -2,9 +2,9 @@
 // than it was, or hides what happened; what a killed run left is put right by the next one.
 #include "app/OperationSetup.h"
 #include "batch/BatchRun.h"
-#include "batch/InPlaceJournal.h"
+#include "batch/inplace/InPlaceJournal.h"
 #include "batch/RunContext.h"
-#include "batch/WriteBack.h"
+#include "batch/inplace/WriteBack.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/DiskTrace.h"

@@ -1,7 +1,7 @@
 #include "app/OperationSetup.h"
 #include "batch/RunClock.h"
 #include "batch/RunContext.h"
-#include "batch/WriteBack.h"
+#include "batch/inplace/WriteBack.h"
 #include "batch/gui/ProgressPanel.h"
 #include "batch/gui/ReportView.h"
 #include "batch/gui/frmAntiVirusQuery.h"

@@ -1,6 +1,6 @@
-#include "batch/InPlaceFiles.h"
+#include "batch/inplace/InPlaceFiles.h"
 
-#include "batch/InPlaceLog.h"
+#include "batch/inplace/InPlaceLog.h"
 #include "batch/ResultCheck.h"
 #include "files/FileProc.h"
 #include "platform/filekit/FileKit.h"

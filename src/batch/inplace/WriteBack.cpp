@@ -1,4 +1,4 @@
-#include "batch/WriteBack.h"
+#include "batch/inplace/WriteBack.h"
 
 #include "files/FileIdentity.h"
 #include "platform/filekit/PosixFile.h"

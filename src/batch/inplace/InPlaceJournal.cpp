@@ -1,6 +1,6 @@
-#include "batch/InPlaceJournal.h"
+#include "batch/inplace/InPlaceJournal.h"
 
-#include "batch/OwnFile.h"
+#include "batch/inplace/OwnFile.h"
 #include "platform/filekit/PosixFile.h"
 #include "platform/os/NativeName.h"
 

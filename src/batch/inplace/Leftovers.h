@@ -1,6 +1,6 @@
 #pragma once
 
-#include "batch/InPlaceJournal.h"
+#include "batch/inplace/InPlaceJournal.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "batch/OwnFile.h"
+#include "batch/inplace/OwnFile.h"
 
 #include "files/FileIdentity.h"
 #include "platform/engine/CipherHeader.h"

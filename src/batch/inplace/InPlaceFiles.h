@@ -1,9 +1,9 @@
 #pragma once
 
-#include "batch/InPlaceGroup.h"
-#include "batch/InPlaceJournal.h"
+#include "batch/inplace/InPlaceGroup.h"
+#include "batch/inplace/InPlaceJournal.h"
 #include "batch/StepCode.h"
-#include "batch/WriteBack.h"
+#include "batch/inplace/WriteBack.h"
 #include "files/FileIdentity.h"
 
 #include <QHash>

@@ -1,6 +1,6 @@
-#include "batch/InPlaceLog.h"
+#include "batch/inplace/InPlaceLog.h"
 
-#include "batch/OwnFile.h"
+#include "batch/inplace/OwnFile.h"
 #include "platform/filekit/PosixFile.h"
 #include "platform/os/DiskTrace.h"
 #include "platform/os/NativeName.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "batch/OwnFile.h"
+#include "batch/inplace/OwnFile.h"
 
 #include <QList>
 #include <QString>

@@ -12,7 +12,7 @@
 // A case is one function of a Bench; add it to kCases in main.
 #include "BenchRounds.h"
 
-#include "app/OperationSetup.h"
+#include "batch/OperationSetup.h"
 #include "batch/RunContext.h"
 #include "batch/gui/ProgressPanel.h"
 #include "batch/gui/frmReport.h"

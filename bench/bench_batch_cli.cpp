@@ -3,8 +3,8 @@
 // turn, each starting without a cached key. Prints the ratio command line / window (median, and its spread).
 // Usage: bench_batch_cli [files] [pairs]   (defaults 2000 and 7; the program zq4 must be built beside it)
 #include "app/LaunchSequence.h"
-#include "app/OperationSetup.h"
 #include "app/SetupFile.h"
+#include "batch/OperationSetup.h"
 #include "batch/RunContext.h"
 #include "batch/gui/frmReport.h"
 #include "key/Keyfile.h"
@@ -46,8 +46,8 @@ double runCommandLine(const QString& program, const QString& operationFile, cons
     QElapsedTimer t;
     t.start();
     QProcess p;
-    p.start(program, {QStringLiteral("--run"), operationFile, QStringLiteral("--keyfile"), keyfile,
-                      QStringLiteral("--quiet")});
+    p.start(program,
+            {QStringLiteral("--run"), operationFile, QStringLiteral("--keyfile"), keyfile, QStringLiteral("--quiet")});
     p.waitForFinished(-1);
     const double seconds = t.nsecsElapsed() / 1e9;
     if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
@@ -59,7 +59,7 @@ double runCommandLine(const QString& program, const QString& operationFile, cons
 
 double runWindow(const SetupFileContents& contents, const QString& keyfile) {
     OperationSetup setup;
-    setup.takeFrom(contents);
+    SetupFile::applyTo(contents, setup);
     frmKeyFrom key;
     RunContext ctx(setup, key);
     QElapsedTimer t;

@@ -21,7 +21,7 @@
 #include "FreshFileSystem.h"
 
 #include "app/SetupFile.h"
-#include "app/Version.h"
+#include "platform/Version.h"
 
 #include <QCoreApplication>
 #include <QDir>

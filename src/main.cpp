@@ -1,7 +1,7 @@
-#include "app/Language2.h"
 #include "app/StartPaths.h"
 #include "app/gui/frmMain.h"
 #include "cli/CommandLine.h"
+#include "platform/filekit/Language2.h"
 #include "platform/os/CoreDumps.h"
 #include "platform/os/DisplayCheck.h"
 #include "platform/os/QuitSignals.h"

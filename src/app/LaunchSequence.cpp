@@ -1,16 +1,16 @@
 #include "app/LaunchSequence.h"
 
-#include "app/DiskProc.h"
 #include "app/LaunchChecks.h"
-#include "app/OperationSetup.h"
-#include "app/OutputSurvey.h"
 #include "batch/BatchRun.h"
+#include "batch/OperationSetup.h"
 #include "batch/OperationWording.h"
+#include "batch/OutputSurvey.h"
 #include "files/FileProc.h"
 #include "files/Folder.h"
 #include "key/KeyMaterial.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
+#include "platform/os/DiskProc.h"
 #include "platform/os/FileIdentity.h"
 #include "platform/os/MessageBox.h"
 #include "platform/os/NativeName.h"
@@ -23,7 +23,7 @@
 namespace LaunchSequence {
 
 bool SameFolder(const QString& a, const QString& b) {
-    return FileIdentity::sameEntry(withTrailingSlash(a), withTrailingSlash(b));
+    return FileIdentity::sameFile(withTrailingSlash(a), withTrailingSlash(b));
 }
 
 bool OutputsAreInputs(const OperationSetup& setup) {
@@ -148,7 +148,7 @@ bool FolderIsBelow(const QString& folder, const QString& above) {
     QString path = withTrailingSlash(folder);
     for (int depth = 0; depth < 4096; ++depth) {
         const QString parent = path + QStringLiteral("../");
-        if (FileIdentity::sameEntry(parent, path))
+        if (FileIdentity::sameFile(parent, path))
             return false;
         if (SameFolder(parent, above))
             return true;

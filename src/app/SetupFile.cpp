@@ -1,5 +1,6 @@
 #include "app/SetupFile.h"
 
+#include "batch/OperationSetup.h"
 #include "platform/os/NativeName.h"
 #include "platform/os/RegularFile.h"
 
@@ -110,3 +111,12 @@ bool ParseSetupFileText(const QByteArray& raw, SetupFileContents& contents) {
 }
 
 } // namespace SetupFile
+
+void SetupFile::applyTo(const SetupFileContents& contents, OperationSetup& setup) {
+    setup.blnEncrypt = contents.blnEncrypt;
+    setup.blnConfirmFiles = contents.blnConfirmFiles;
+    setup.blnOutputFilesSame = contents.blnOutputFilesSame;
+    setup.blnSubdirectories = contents.blnSubdirectories;
+    setup.strDirpath = contents.strDirpath;
+    setup.strFilespec = contents.strFilespec;
+}

@@ -4,6 +4,8 @@
 
 #include <array>
 
+struct OperationSetup;
+
 // An operation file (*.opn) or the next-run file: nine UTF-8 lines, each ended by CR LF. The key is never in it.
 //   1 version text            2 encrypt flag        3 confirm-files flag   4 output-same flag
 //   5 subfolders flag         6 input folder        7 input spec           8 output folder   9 output spec
@@ -33,5 +35,8 @@ bool LoadSetupFile(const QString& path, SetupFileContents& contents);
 // break), and the reading of such lines, with the same verdicts as LoadSetupFile.
 QByteArray SetupFileText(const SetupFileContents& contents);
 bool ParseSetupFileText(const QByteArray& raw, SetupFileContents& contents);
+
+// Function, switches, folders and file patterns of the setup := those of a setup file, as stored.
+void applyTo(const SetupFileContents& contents, OperationSetup& setup);
 
 } // namespace SetupFile

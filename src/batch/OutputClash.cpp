@@ -1,7 +1,7 @@
 #include "batch/OutputClash.h"
 
-#include "files/FileIdentity.h"
 #include "files/FolderNames.h"
+#include "platform/os/FileIdentity.h"
 
 #include <QHash>
 #include <QPair>

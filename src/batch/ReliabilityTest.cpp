@@ -1,6 +1,6 @@
 #include "batch/ReliabilityTest.h"
 
-#include "app/OperationSetup.h"
+#include "batch/OperationSetup.h"
 #include "files/FileProc.h"
 #include "key/KeyMaterial.h"
 #include "key/RandomKey.h"

@@ -2,10 +2,10 @@
 
 #include "batch/RunContext.h"
 #include "batch/StepCode.h"
-#include "files/FileIdentity.h"
 #include "files/FileProc.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
+#include "platform/os/FileIdentity.h"
 #include "platform/os/PathEntry.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "files/FileIdentity.h"
 #include "platform/engine/Engine.h"
+#include "platform/os/FileIdentity.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "cli/CliChecks.h"
 
-#include "app/OperationSetup.h"
-#include "app/OutputSurvey.h"
+#include "batch/OperationSetup.h"
+#include "batch/OutputSurvey.h"
 #include "cli/Console.h"
 #include "files/Folder.h"
 #include "files/FolderListing.h"

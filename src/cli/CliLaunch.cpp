@@ -1,7 +1,7 @@
 #include "cli/CliLaunch.h"
 
 #include "app/LaunchSequence.h"
-#include "app/OutputSurvey.h"
+#include "batch/OutputSurvey.h"
 #include "cli/CliChecks.h"
 #include "cli/CommandLine.h"
 #include "cli/Console.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/LaunchSequence.h"
-#include "app/OperationSetup.h"
+#include "batch/OperationSetup.h"
 #include "batch/RunContext.h"
 #include "cli/CliRun.h"
 #include "cli/StopSignals.h"

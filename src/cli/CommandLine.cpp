@@ -1,9 +1,9 @@
 #include "cli/CommandLine.h"
 
-#include "app/DiskProc.h"
+#include "app/InputFolderRule.h"
 #include "app/LaunchSequence.h"
-#include "app/OperationSetup.h"
 #include "app/SetupFile.h"
+#include "batch/OperationSetup.h"
 #include "batch/RunContext.h"
 #include "cli/CliChecks.h"
 #include "cli/CliLaunch.h"
@@ -47,27 +47,16 @@ bool loadOperationFile(const QString& path, OperationSetup& setup) {
                          QStringLiteral("Error"), MessageBox::Warning);
         return false;
     }
-    setup.takeFrom(contents);
+    SetupFile::applyTo(contents, setup);
     if (setup.blnOutputFilesSame)
         setup.CopyInputToOutput();
     const QString folder = setup.strDirpath[0];
     if (folder.isEmpty())
         return true;
-    const qint64 subfolders = Folder::CountSubfolders(folder);
-    if (subfolders == -1) {
-        if (DiskProc::DriveAccessible(folder))
-            MessageBox::show(QStringLiteral("Error when attempting to access ") + folder + QStringLiteral("."),
-                             QStringLiteral("Error"), MessageBox::Warning);
-        setup.strDirpath[0].clear();
-        setup.strFilespec[0].clear();
-        if (folder == setup.strDirpath[1] || setup.blnOutputFilesSame) {
-            setup.strDirpath[1].clear();
-            setup.strFilespec[1].clear();
-        }
+    const InputFolderRule::Outcome checked = InputFolderRule::apply(setup);
+    if (checked.subfolders == -1) {
         setup.blnSubdirectories = false;
-    } else if (subfolders == 0) {
-        setup.blnSubdirectories = false;
-    } else if (setup.blnSubdirectories) {
+    } else if (checked.subfolders > 0 && setup.blnSubdirectories) {
         // The window turns the output to the input files here; an operation file that asks for new files is
         // not run in place behind its back.
         if (!setup.blnOutputFilesSame && !FileProc::IsAddedExtensionSpec(setup.strFilespec[1])) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/OperationSetup.h"
+#include "batch/OperationSetup.h"
 
 #include <QHash>
 #include <QList>

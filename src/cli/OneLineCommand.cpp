@@ -1,6 +1,6 @@
 #include "cli/OneLineCommand.h"
 
-#include "app/OperationSetup.h"
+#include "batch/OperationSetup.h"
 #include "cli/Console.h"
 #include "files/FileProc.h"
 #include "platform/os/NativeName.h"

@@ -1,7 +1,7 @@
 #include "cli/ReportFile.h"
 
 #include "cli/Console.h"
-#include "files/FileIdentity.h"
+#include "platform/os/FileIdentity.h"
 #include "platform/os/NativeName.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,5 @@
-#include "app/DiskProc.h"
 #include "files/Folder.h"
+#include "platform/os/DiskProc.h"
 
 #include <QDir>
 #include <QStandardPaths>

@@ -1,6 +1,6 @@
-#include "app/DiskProc.h"
 #include "files/FileProc.h"
 #include "platform/filekit/FileKit.h"
+#include "platform/os/DiskProc.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "help/HelpText.h"
 
-#include "app/Version.h"
+#include "platform/Version.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #include "app/LaunchChecks.h"
 #include "app/LaunchSequence.h"
-#include "app/OperationSetup.h"
+#include "batch/OperationSetup.h"
 #include "files/FileProc.h"
 #include "key/frmKeyFrom.h"
 #include "platform/os/MessageBox.h"

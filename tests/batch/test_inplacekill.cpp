@@ -2,10 +2,10 @@
 // its original or a complete encryption of it (under a temporary name at worst), and once the next run has put
 // right what was left, each is that under its own name, with nothing else beside it. A run ended by a signal
 // abandons its file cleanly: no half-written file anywhere, the input as it was.
-#include "app/OperationSetup.h"
 #include "batch/BatchRun.h"
-#include "batch/inplace/Leftovers.h"
+#include "batch/OperationSetup.h"
 #include "batch/RunContext.h"
+#include "batch/inplace/Leftovers.h"
 #include "batch/inplace/WriteBack.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"

@@ -1,4 +1,4 @@
-#include "app/OperationSetup.h"
+#include "batch/OperationSetup.h"
 #include "batch/ReliabilityTest.h"
 #include "key/frmKeyFrom.h"
 #include "platform/os/MessageBox.h"

@@ -1,9 +1,9 @@
 // A run answers for every file: nothing it writes replaces a file it should not, makes a file more readable
 // than it was, or hides what happened; what a killed run left is put right by the next one.
-#include "app/OperationSetup.h"
 #include "batch/BatchRun.h"
-#include "batch/inplace/InPlaceJournal.h"
+#include "batch/OperationSetup.h"
 #include "batch/RunContext.h"
+#include "batch/inplace/InPlaceJournal.h"
 #include "batch/inplace/WriteBack.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"

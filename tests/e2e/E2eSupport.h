@@ -4,10 +4,10 @@
 // widgets found by their object names, and a responder that answers every modal window (our own dialogs and
 // the real message boxes) the moment it is shown.
 
-#include "app/Language2.h"
 #include "app/gui/frmMain.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
+#include "platform/filekit/Language2.h"
 #include "platform/os/FileDialog.h"
 #include "platform/os/MessageBox.h"
 #include "platform/os/gui/WidgetDialogs.h"

@@ -1,13 +1,13 @@
-#include "app/OperationSetup.h"
+#include "batch/OperationSetup.h"
 #include "batch/RunClock.h"
 #include "batch/RunContext.h"
-#include "batch/inplace/WriteBack.h"
 #include "batch/gui/ProgressPanel.h"
 #include "batch/gui/ReportView.h"
 #include "batch/gui/frmAntiVirusQuery.h"
 #include "batch/gui/frmConfirmOperation.h"
 #include "batch/gui/frmPurgeWarning.h"
 #include "batch/gui/frmReport.h"
+#include "batch/inplace/WriteBack.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/MessageBox.h"
@@ -481,8 +481,8 @@ private slots:
         watch.stop();
         QVERIFY(acted);
         QVERIFY(followed);
-        const QString finishing = pauseFirst ? QStringLiteral("Pausing after this file...")
-                                             : QStringLiteral("Stopping after this file...");
+        const QString finishing =
+            pauseFirst ? QStringLiteral("Pausing after this file...") : QStringLiteral("Stopping after this file...");
         QCOMPARE(statusInFile, finishing);
         QCOMPARE(statusLater, finishing);
         if (pauseFirst) {
@@ -493,7 +493,8 @@ private slots:
         QCOMPARE(m_report->lblPausedDone->text(), QStringLiteral("Stopped"));
         QCOMPARE(m_report->intFilesProcessed, qint64(1));
         QVERIFY(text().contains(QStringLiteral("-> a_large.enc  ")));
-        QVERIFY2(text().contains(crlf + QStringLiteral("2 matching files were not reached.") + crlf), qPrintable(text()));
+        QVERIFY2(text().contains(crlf + QStringLiteral("2 matching files were not reached.") + crlf),
+                 qPrintable(text()));
         QVERIFY(QFileInfo(d + "a_large.enc").size() > (48 << 20));
         QVERIFY(!QFileInfo::exists(d + "b_after.enc"));
         QVERIFY(!m_report->fraProgress->ticking());

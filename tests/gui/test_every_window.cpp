@@ -1,6 +1,5 @@
 // Every window of the program, seen on a 1920x1000 screen at scale factor 2 (960x500 in the program's own
 // pixels): each fits on the screen, and each of its interactive widgets has a name for assistive technology.
-#include "app/Language2.h"
 #include "app/gui/MenuButton.h"
 #include "app/gui/frmMain.h"
 #include "batch/gui/ProgressPanel.h"
@@ -19,6 +18,7 @@
 #include "key/gui/frmKeyboardWithDisplay.h"
 #include "key/gui/frmKeyboardWithoutDisplay.h"
 #include "key/gui/frmRandomKey.h"
+#include "platform/filekit/Language2.h"
 #include "platform/os/MessageBox.h"
 #include "randomness/gui/frmGraphic.h"
 #include "support/TestSupport.h"
@@ -183,10 +183,10 @@ private slots:
         frmMain& w = *m_main;
         for (MenuButton* b : {w.cmdDoIt, w.cmdReportScreen, w.cmdHelp, w.cmdQuit})
             QVERIFY2(!accessible(b, QAccessible::Description).isEmpty(), qPrintable(b->objectName()));
-        for (QWidget* panel : {static_cast<QWidget*>(w.fraMenu), static_cast<QWidget*>(w.fraSetup),
-                               static_cast<QWidget*>(w.picSaveSetup), static_cast<QWidget*>(w.picKeyFrom),
-                               static_cast<QWidget*>(w.picRandomnessReport),
-                               static_cast<QWidget*>(w.reportWindow().fraProgress)})
+        for (QWidget* panel :
+             {static_cast<QWidget*>(w.fraMenu), static_cast<QWidget*>(w.fraSetup),
+              static_cast<QWidget*>(w.picSaveSetup), static_cast<QWidget*>(w.picKeyFrom),
+              static_cast<QWidget*>(w.picRandomnessReport), static_cast<QWidget*>(w.reportWindow().fraProgress)})
             QVERIFY2(!accessible(panel, QAccessible::Name).isEmpty(), qPrintable(panel->objectName()));
         // The manual's link is a link, and pressing it opens the manual.
         QAccessibleInterface* link = QAccessible::queryAccessibleInterface(w.lblOnlineDocumentation);

@@ -1,4 +1,3 @@
-#include "app/Language2.h"
 #include "app/gui/MenuButton.h"
 #include "app/gui/frmMain.h"
 #include "batch/gui/frmReport.h"
@@ -9,6 +8,7 @@
 #include "key/frmKeyFrom.h"
 #include "key/gui/KeyPanel.h"
 #include "platform/engine/Engine.h"
+#include "platform/filekit/Language2.h"
 #include "platform/os/FileDialog.h"
 #include "platform/os/MessageBox.h"
 #include "support/TestSupport.h"
@@ -626,8 +626,8 @@ private slots:
             description = modal->findChild<QLabel*>("lblDescr")->text();
             // Files will be replaced: Enter must not be Yes.
             auto* no = modal->findChild<QPushButton*>("cmdNo");
-            noIsTheDefault = no->isDefault() && modal->focusWidget() == no &&
-                             !modal->findChild<QPushButton*>("cmdYes")->isDefault();
+            noIsTheDefault =
+                no->isDefault() && modal->focusWidget() == no && !modal->findChild<QPushButton*>("cmdYes")->isDefault();
             static_cast<QDialog*>(modal)->reject();
         });
         w->cmdDoIt_MouseUp(Qt::LeftButton);

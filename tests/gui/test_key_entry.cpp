@@ -1,11 +1,11 @@
 #include "KeyWindowDriver.h"
-#include "app/Language2.h"
 #include "key/frmKeyFrom.h"
 #include "key/gui/KeyOperations.h"
 #include "key/gui/KeyPanel.h"
 #include "key/gui/frmInspectKey.h"
 #include "key/gui/frmKeyboardWithDisplay.h"
 #include "key/gui/frmKeyboardWithoutDisplay.h"
+#include "platform/filekit/Language2.h"
 #include "platform/os/MessageBox.h"
 #include "support/TestSupport.h"
 

@@ -1,7 +1,6 @@
 // The main window's journeys done with the keyboard alone: Tab to a button, Enter or Space on it, typing into
 // the dialogs that open. Nothing here clicks.
 #include "KeyWindowDriver.h"
-#include "app/Language2.h"
 #include "app/gui/MenuButton.h"
 #include "app/gui/frmMain.h"
 #include "batch/gui/frmReport.h"
@@ -10,6 +9,7 @@
 #include "key/frmKeyFrom.h"
 #include "key/gui/KeyPanel.h"
 #include "platform/engine/Engine.h"
+#include "platform/filekit/Language2.h"
 #include "platform/os/FileDialog.h"
 #include "platform/os/MessageBox.h"
 #include "support/TestSupport.h"

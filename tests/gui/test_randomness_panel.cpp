@@ -1,9 +1,9 @@
-#include "app/OperationSetup.h"
+#include "app/gui/RandomnessPanel.h"
+#include "batch/OperationSetup.h"
 #include "batch/RunContext.h"
 #include "batch/gui/frmReport.h"
 #include "key/frmKeyFrom.h"
 #include "platform/os/MessageBox.h"
-#include "randomness/gui/RandomnessPanel.h"
 #include "randomness/gui/frmGraphic.h"
 #include "support/TestSupport.h"
 

@@ -1,12 +1,12 @@
-#include "app/Language2.h"
 #include "app/gui/MenuButton.h"
 #include "app/gui/frmMain.h"
 #include "batch/gui/ReliabilityTestWindows.h"
-#include "batch/gui/frmReliabilityTest.h"
 #include "batch/gui/ReportView.h"
+#include "batch/gui/frmReliabilityTest.h"
 #include "batch/gui/frmReport.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"
+#include "platform/filekit/Language2.h"
 #include "platform/os/MessageBox.h"
 #include "support/TestSupport.h"
 
@@ -15,8 +15,8 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLayout>
-#include <QPushButton>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "app/OperationSetup.h"
+#include "batch/OperationSetup.h"
 #include "batch/RunContext.h"
 #include "batch/gui/ReliabilityTestWindows.h"
 #include "batch/gui/ReportView.h"

@@ -1,8 +1,8 @@
 // The window started from paths: given on the command line (as main() hands them over) or dropped on it.
-#include "app/Language2.h"
 #include "app/StartPaths.h"
 #include "app/gui/frmMain.h"
 #include "files/FileProc.h"
+#include "platform/filekit/Language2.h"
 #include "platform/os/MessageBox.h"
 #include "support/TestSupport.h"
 

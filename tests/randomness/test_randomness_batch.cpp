@@ -1,6 +1,6 @@
 // The randomness listing as the report window runs it: heading, lines, the count of files and the date.
-#include "app/OperationSetup.h"
 #include "batch/BatchRun.h"
+#include "batch/OperationSetup.h"
 #include "batch/RunContext.h"
 #include "key/frmKeyFrom.h"
 #include "platform/os/MessageBox.h"

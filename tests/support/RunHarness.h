@@ -2,8 +2,8 @@
 
 // A batch run over real folders without a window: the operation's setup, the key and the run itself, for suites
 // that look at what a run leaves on disk.
-#include "app/OperationSetup.h"
 #include "batch/BatchRun.h"
+#include "batch/OperationSetup.h"
 #include "batch/RunContext.h"
 #include "key/frmKeyFrom.h"
 #include "platform/engine/Engine.h"

@@ -1,12 +1,10 @@
 #include "app/gui/frmMain.h"
 
-#include "app/DiskProc.h"
-#include "app/Language2.h"
 #include "app/gui/LinkLabelAccessible.h"
 #include "app/gui/MenuButton.h"
 #include "app/gui/ProgramIcon.h"
+#include "app/gui/ReliabilityTestWiring.h"
 #include "batch/OperationWording.h"
-#include "batch/gui/ReliabilityTestWiring.h"
 #include "batch/gui/frmReport.h"
 #include "files/Folder.h"
 #include "files/gui/frmSpecifyInputFiles.h"
@@ -18,6 +16,8 @@
 #include "key/gui/KeyOperations.h"
 #include "key/gui/KeyPanel.h"
 #include "platform/engine/Engine.h"
+#include "platform/filekit/Language2.h"
+#include "platform/os/DiskProc.h"
 #include "platform/os/MessageBox.h"
 #include "platform/os/gui/OnScreen.h"
 

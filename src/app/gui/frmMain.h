@@ -1,19 +1,19 @@
 #pragma once
 
 #include "app/LaunchSequence.h"
-#include "app/OperationSetup.h"
 #include "app/StartPaths.h"
-#include "app/Version.h"
+#include "app/gui/RandomnessPanel.h"
+#include "batch/OperationSetup.h"
 #include "batch/RunContext.h"
-#include "randomness/gui/RandomnessPanel.h"
+#include "platform/Version.h"
 
 #include <QMainWindow>
 #include <QPoint>
 #include <QUrl>
 
 #include <array>
-#include <optional>
 #include <functional>
+#include <optional>
 
 class MenuButton;
 class QFrame;

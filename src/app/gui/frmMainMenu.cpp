@@ -1,8 +1,9 @@
 // The menu buttons that set up the operation, and the status texts beside them.
-#include "app/DiskProc.h"
+#include "app/InputFolderRule.h"
 #include "app/LaunchSequence.h"
 #include "app/gui/MenuButton.h"
 #include "app/gui/frmMain.h"
+
 #include "files/FileProc.h"
 #include "files/Folder.h"
 #include "files/gui/FileListBox.h"
@@ -187,19 +188,11 @@ void frmMain::cmdSubdirectories_MouseUp(Qt::MouseButton button) {
     }
     const QString folder = setup.strDirpath[0];
     if (!folder.isEmpty()) {
-        const qint64 n = Folder::CountSubfolders(folder);
-        if (n == -1) {
-            if (DiskProc::DriveAccessible(folder))
-                MessageBox::show(QStringLiteral("Error when attempting to access ") + folder + QStringLiteral("."),
-                                 QStringLiteral("Error"), MessageBox::Warning);
-            setup.strDirpath[0].clear();
-            setup.strFilespec[0].clear();
+        const InputFolderRule::Outcome checked = InputFolderRule::apply(setup);
+        if (checked.subfolders == -1) {
             ShowFileStatus(0);
-            if (folder == setup.strDirpath[1] || setup.blnOutputFilesSame) {
-                setup.strDirpath[1].clear();
-                setup.strFilespec[1].clear();
+            if (checked.outputCleared)
                 ShowFileStatus(1);
-            }
             // A replay stores the switch inverted; with the folder gone it is settled to "no subfolders".
             if (m_replaying)
                 setup.blnSubdirectories = false;
@@ -209,8 +202,7 @@ void frmMain::cmdSubdirectories_MouseUp(Qt::MouseButton button) {
                                             : kNoLowerSubfolders);
             return;
         }
-        if (n == 0) {
-            setup.blnSubdirectories = false;
+        if (checked.subfolders == 0) {
             lblSubdirectories->setText(kNo);
             lblSubdirectories2->setText(kNoSubfolders);
             return;

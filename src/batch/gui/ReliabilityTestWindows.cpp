@@ -1,6 +1,5 @@
 #include "batch/gui/ReliabilityTestWindows.h"
 
-#include "app/Language2.h"
 #include "batch/RunContext.h"
 #include "batch/gui/ReportView.h"
 #include "batch/gui/frmReliabilityTest.h"
@@ -8,6 +7,7 @@
 #include "files/FileProc.h"
 #include "files/Folder.h"
 #include "key/frmKeyFrom.h"
+#include "platform/filekit/Language2.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>

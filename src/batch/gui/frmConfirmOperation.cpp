@@ -1,7 +1,7 @@
 #include "batch/gui/frmConfirmOperation.h"
 
-#include "app/OutputSurvey.h"
 #include "batch/ConfirmationText.h"
+#include "batch/OutputSurvey.h"
 #include "batch/RunContext.h"
 #include "batch/gui/frmReport.h"
 #include "files/Folder.h"

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "batch/StepCode.h"
 #include "batch/inplace/InPlaceGroup.h"
 #include "batch/inplace/InPlaceJournal.h"
-#include "batch/StepCode.h"
 #include "batch/inplace/WriteBack.h"
-#include "files/FileIdentity.h"
+#include "platform/os/FileIdentity.h"
 
 #include <QHash>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/FileIdentity.h"
+#include "platform/os/FileIdentity.h"
 
 #include <QList>
 #include <QString>

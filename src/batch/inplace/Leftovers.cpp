@@ -1,16 +1,16 @@
 #include "batch/inplace/Leftovers.h"
 
+#include "batch/ResultCheck.h"
 #include "batch/inplace/InPlaceFiles.h"
 #include "batch/inplace/InPlaceJournal.h"
 #include "batch/inplace/InPlaceLog.h"
 #include "batch/inplace/OwnFile.h"
-#include "batch/ResultCheck.h"
 #include "batch/inplace/WriteBack.h"
-#include "files/FileIdentity.h"
 #include "files/FileProc.h"
 #include "files/FolderListing.h"
 #include "files/FolderListingCache.h"
 #include "platform/filekit/PosixFile.h"
+#include "platform/os/FileIdentity.h"
 #include "platform/os/NativeName.h"
 #include "platform/os/PathEntry.h"
 
@@ -254,7 +254,9 @@ bool recoverLog(const QString& folder, const QString& logPath, const QString& sp
 // anything but a folder, and pipes, devices and sockets; never folders. Taken from the folder's one listing.
 QStringList namesOfOurs(const QString& folder) {
     const Folder::Contents contents = Folder::listFolder(folder, Folder::Order::AsFound);
-    const auto isOurs = [](const QString& name) { return name.startsWith(QLatin1String(".zq4e-"), Qt::CaseInsensitive); };
+    const auto isOurs = [](const QString& name) {
+        return name.startsWith(QLatin1String(".zq4e-"), Qt::CaseInsensitive);
+    };
     QStringList names;
     for (const QString& name : contents.files)
         if (isOurs(name))

@@ -1,7 +1,7 @@
 #include "batch/inplace/OwnFile.h"
 
-#include "files/FileIdentity.h"
 #include "platform/engine/CipherHeader.h"
+#include "platform/os/FileIdentity.h"
 #include "platform/os/NativeName.h"
 
 #include <QFile>

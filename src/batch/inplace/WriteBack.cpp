@@ -1,7 +1,7 @@
 #include "batch/inplace/WriteBack.h"
 
-#include "files/FileIdentity.h"
 #include "platform/filekit/PosixFile.h"
+#include "platform/os/FileIdentity.h"
 #include "platform/os/NativeName.h"
 
 #include <openssl/crypto.h>

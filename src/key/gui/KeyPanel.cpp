@@ -1,10 +1,10 @@
 #include "key/gui/KeyPanel.h"
 
-#include "app/Language2.h"
 #include "key/KeyDescription.h"
 #include "key/frmKeyFrom.h"
 #include "key/gui/KeyOperations.h"
 #include "key/gui/KeyWidgets.h"
+#include "platform/filekit/Language2.h"
 
 #include <QLabel>
 #include <QPushButton>

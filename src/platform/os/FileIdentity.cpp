@@ -6,16 +6,33 @@
 
 #include <sys/stat.h>
 
+FileStamp FileStamp::of(const QString& path) {
+    FileStamp s;
+    struct stat st {};
+    const QByteArray native = NativeName::encode(path);
+    if (native.isEmpty() || ::stat(native.constData(), &st) != 0)
+        return s;
+    s.valid = true;
+    s.device = st.st_dev;
+    s.inode = st.st_ino;
+    s.size = st.st_size;
+    s.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.changedNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    s.accessedNs = qint64(st.st_atim.tv_sec) * 1000000000 + st.st_atim.tv_nsec;
+    s.links = st.st_nlink;
+    s.owner = st.st_uid;
+    s.group = st.st_gid;
+    s.mode = st.st_mode;
+    return s;
+}
+
 namespace FileIdentity {
 
-bool sameEntry(const QString& a, const QString& b) {
-    struct stat sa {};
-    struct stat sb {};
-    const bool aExists = !a.isEmpty() && ::stat(NativeName::encode(a).constData(), &sa) == 0;
-    const bool bExists = !b.isEmpty() && ::stat(NativeName::encode(b).constData(), &sb) == 0;
-    if (aExists && bExists)
-        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-    return !aExists && !bExists && a == b;
+bool sameFile(const QString& a, const QString& b) {
+    if (a == b)
+        return true;
+    const FileStamp sa = FileStamp::of(a), sb = FileStamp::of(b);
+    return sa.sameFileAs(sb);
 }
 
 } // namespace FileIdentity

@@ -1,4 +1,4 @@
-#include "app/DiskProc.h"
+#include "platform/os/DiskProc.h"
 
 #include <QDir>
 #include <QStorageInfo>

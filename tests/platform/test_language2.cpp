@@ -1,4 +1,4 @@
-#include "app/Language2.h"
+#include "platform/filekit/Language2.h"
 #include "platform/os/MessageBox.h"
 #include "support/TestSupport.h"
 

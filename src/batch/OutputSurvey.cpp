@@ -1,11 +1,11 @@
-#include "app/OutputSurvey.h"
+#include "batch/OutputSurvey.h"
 
-#include "app/OperationSetup.h"
+#include "batch/OperationSetup.h"
 #include "batch/OutputClash.h"
-#include "files/FileIdentity.h"
 #include "files/FileProc.h"
 #include "files/FolderListing.h"
 #include "files/FolderNames.h"
+#include "platform/os/FileIdentity.h"
 #include "platform/os/NativeName.h"
 
 #include <QHash>

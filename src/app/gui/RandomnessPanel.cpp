@@ -1,4 +1,4 @@
-#include "randomness/gui/RandomnessPanel.h"
+#include "app/gui/RandomnessPanel.h"
 
 #include "batch/gui/frmReport.h"
 #include "files/Folder.h"

@@ -1,6 +1,4 @@
-#include "app/OperationSetup.h"
-
-#include "app/SetupFile.h"
+#include "batch/OperationSetup.h"
 
 void OperationSetup::RememberSetup() {
     blnSavedEncrypt = blnEncrypt;
@@ -32,15 +30,6 @@ void OperationSetup::invertSwitchesForReplay() {
     blnEncrypt = !blnEncrypt;
     blnOutputFilesSame = !blnOutputFilesSame;
     blnSubdirectories = !blnSubdirectories;
-}
-
-void OperationSetup::takeFrom(const SetupFileContents& contents) {
-    blnEncrypt = contents.blnEncrypt;
-    blnConfirmFiles = contents.blnConfirmFiles;
-    blnOutputFilesSame = contents.blnOutputFilesSame;
-    blnSubdirectories = contents.blnSubdirectories;
-    strDirpath = contents.strDirpath;
-    strFilespec = contents.strFilespec;
 }
 
 void OperationSetup::CopyInputToOutput() {

@@ -1,4 +1,4 @@
-#include "batch/gui/ReliabilityTestWiring.h"
+#include "app/gui/ReliabilityTestWiring.h"
 
 #include "app/gui/frmMain.h"
 #include "batch/gui/ReliabilityTestWindows.h"

@@ -1,4 +1,4 @@
-#include "app/OperationSetup.h"
+#include "batch/OperationSetup.h"
 
 #include <QtTest>
 

@@ -57,42 +57,63 @@ int afterStandardOutput(int status) {
 
 namespace CliLaunch {
 
-int run(Session& session, QList<Planned>& planned, const CliOptions::Options& options, const Front& how) {
-    session.plainMessages = how.plainMessages;
-    // Each folder is read once for the checks, the count, the survey, the size pass and the run.
-    const Folder::ListingScope listings;
-    // Before anything else: the report must not land on a file of the run or among the files it works on.
-    const ReportFile reportFile(options.reportFile);
-    if (reportFile.wanted()) {
-        QStringList folders, below;
-        for (const Planned& one : std::as_const(planned)) {
-            folders << one.setup.strDirpath[0] << one.setup.strDirpath[1];
-            if (one.setup.blnSubdirectories)
-                below << one.setup.strDirpath[0] << one.setup.strDirpath[1];
-        }
-        const QString why = reportFile.refusal(how.ownFiles, folders, below);
-        if (!why.isEmpty()) {
-            printError(why);
-            return CommandLine::Refused;
-        }
+namespace {
+
+// The report must not land on a file of the run or among the files it works on; false with the message printed.
+bool reportFileAllowed(const ReportFile& reportFile, const QList<Planned>& planned, const Front& how) {
+    if (!reportFile.wanted())
+        return true;
+    QStringList folders, below;
+    for (const Planned& one : planned) {
+        folders << one.setup.strDirpath[0] << one.setup.strDirpath[1];
+        if (one.setup.blnSubdirectories)
+            below << one.setup.strDirpath[0] << one.setup.strDirpath[1];
     }
-    const bool keyFollows = !options.keyfile.isEmpty() || options.keyFromStdin || how.ask != KeyAsk::No;
-    LaunchSequence::Front front;
-    front.keyFollows = keyFollows;
-    front.confirm = [&] { return CliChecks::confirmed(session.setup, options.yes, options.overwrite); };
-    // Every launch check of every setup before the key is read and the first file touched: exit 2 leaves
-    // everything as it was.
+    const QString why = reportFile.refusal(how.ownFiles, folders, below);
+    if (!why.isEmpty())
+        printError(why);
+    return why.isEmpty();
+}
+
+// Every launch check of every setup, each confirmed; false at the first refusal.
+bool everySetupChecked(Session& session, QList<Planned>& planned, LaunchSequence::Front& front) {
     if (planned.size() > 1 && !outputsAreApart(planned))
-        return CommandLine::Refused;
+        return false;
     for (Planned& one : planned) {
         session.setup = one.setup;
         session.messagesAbout = one.about;
         if (!LaunchSequence::CheckSetup(session.setup, session.key, front) || !front.confirm())
-            return CommandLine::Refused;
+            return false;
         one.setup = session.setup;
     }
-    const bool encrypt = !planned.isEmpty() && planned.first().setup.blnEncrypt;
     session.messagesAbout.clear();
+    return true;
+}
+
+// "3 files were not done." and the like, when the report itself is not shown.
+void printCount(qint64 n, const QString& what) {
+    if (n > 0)
+        printError(QString::number(n) + (n == 1 ? QStringLiteral(" file was") : QStringLiteral(" files were")) + what);
+}
+
+} // namespace
+
+int run(Session& session, QList<Planned>& planned, const CliOptions::Options& options, const Front& how) {
+    session.plainMessages = how.plainMessages;
+    // Each folder is read once for the checks, the count, the survey, the size pass and the run.
+    const Folder::ListingScope listings;
+    // Before anything else: the report's place.
+    const ReportFile reportFile(options.reportFile);
+    if (!reportFileAllowed(reportFile, planned, how))
+        return CommandLine::Refused;
+    const bool keyFollows = !options.keyfile.isEmpty() || options.keyFromStdin || how.ask != KeyAsk::No;
+    LaunchSequence::Front front;
+    front.keyFollows = keyFollows;
+    front.confirm = [&] { return CliChecks::confirmed(session.setup, options.yes, options.overwrite); };
+    // Every check before the key is read and the first file touched: exit 2 leaves everything as it was.
+    if (!everySetupChecked(session, planned, front))
+        return CommandLine::Refused;
+    const bool encrypt = !planned.isEmpty() && planned.first().setup.blnEncrypt;
     if (keyFollows && !readKey(session.key, options.keyfile, options.keyFromStdin, how.ask, encrypt))
         return CommandLine::Refused;
     // A key typed or piped in (a keyfile that is a pipe too) may have kept the launch waiting: the folders are
@@ -126,14 +147,10 @@ int run(Session& session, QList<Planned>& planned, const CliOptions::Options& op
             break;
     }
     // Quiet success: a summary only when something was not done.
-    if (how.output != CliRun::Output::Report && run.filesNotDone() > 0)
-        printError(QString::number(run.filesNotDone()) +
-                   (run.filesNotDone() == 1 ? QStringLiteral(" file was") : QStringLiteral(" files were")) +
-                   QStringLiteral(" not done."));
-    if (how.output != CliRun::Output::Report && run.filesEncryptedTwice() > 0)
-        printError(QString::number(run.filesEncryptedTwice()) +
-                   (run.filesEncryptedTwice() == 1 ? QStringLiteral(" file was") : QStringLiteral(" files were")) +
-                   QStringLiteral(" encrypted twice."));
+    if (how.output != CliRun::Output::Report) {
+        printCount(run.filesNotDone(), QStringLiteral(" not done."));
+        printCount(run.filesEncryptedTwice(), QStringLiteral(" encrypted twice."));
+    }
     if (reportFile.wanted() && !reportFile.write(reportText) && status == CommandLine::AllDone)
         status = CommandLine::SomeNotDone;
     return afterStandardOutput(status);

@@ -189,6 +189,56 @@ private:
 
 enum class PassEnd { Next, Last, Ended };
 
+// One pass's encryption and decryption (in place, the originals kept as .bak first); false when the test
+// ends here.
+bool encryptAndDecrypt(ReliabilityTestHost& host, ReliabilityTestState& state, OperationSetup& setup,
+                       const QString& folder, const QString& spec, bool inPlace) {
+    using namespace ReliabilityTest;
+    constexpr int in = OperationSetup::kInput;
+    constexpr int out = OperationSetup::kOutput;
+    const QString bak = QStringLiteral("bak");
+    const QString enc = QStringLiteral("enc");
+    if (inPlace) {
+        if (host.CopyMatchingFiles(folder, spec, folder, withExtension(spec, bak), true) != 0) {
+            MessageBox::show(copyFailureMessage(), QStringLiteral("Error"), MessageBox::Warning);
+            return false;
+        }
+        host.doIt();
+        if (host.runStopped()) {
+            MessageBox::show(stoppedMessage(), stoppedTitle(), MessageBox::Information);
+            return false;
+        }
+        if (host.doItAborted()) {
+            state.blnReliabilityTestFailed = false;
+            return false;
+        }
+        host.function();
+        host.doIt();
+        if (host.runStopped()) {
+            MessageBox::show(stoppedMessage(), stoppedTitle(), MessageBox::Information);
+            return false;
+        }
+    } else {
+        setup.strFilespec[out] = withExtension(spec, enc);
+        host.ShowAllFileStatus();
+        host.doIt();
+        if (host.runStopped())
+            return false;
+        if (host.doItAborted()) {
+            state.blnReliabilityTestFailed = false;
+            return false;
+        }
+        host.function();
+        setup.strFilespec[in] = withExtension(spec, enc);
+        setup.strFilespec[out] = withExtension(spec, QStringLiteral("dec"));
+        host.ShowAllFileStatus();
+        host.doIt();
+        if (host.runStopped())
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void RunReliabilityTest(ReliabilityTestHost& host, ReliabilityTestState& state) {
@@ -226,44 +276,8 @@ void RunReliabilityTest(ReliabilityTestHost& host, ReliabilityTestState& state) 
             host.ReplaySwitches();
             const bool inPlace = setup.blnOutputFilesSame;
 
-            if (inPlace) {
-                if (host.CopyMatchingFiles(folder, spec, folder, withExtension(spec, bak), true) != 0) {
-                    MessageBox::show(copyFailureMessage(), QStringLiteral("Error"), MessageBox::Warning);
-                    break;
-                }
-                host.doIt();
-                if (host.runStopped()) {
-                    MessageBox::show(stoppedMessage(), stoppedTitle(), MessageBox::Information);
-                    break;
-                }
-                if (host.doItAborted()) {
-                    state.blnReliabilityTestFailed = false;
-                    break;
-                }
-                host.function();
-                host.doIt();
-                if (host.runStopped()) {
-                    MessageBox::show(stoppedMessage(), stoppedTitle(), MessageBox::Information);
-                    break;
-                }
-            } else {
-                setup.strFilespec[out] = withExtension(spec, enc);
-                host.ShowAllFileStatus();
-                host.doIt();
-                if (host.runStopped())
-                    break;
-                if (host.doItAborted()) {
-                    state.blnReliabilityTestFailed = false;
-                    break;
-                }
-                host.function();
-                setup.strFilespec[in] = withExtension(spec, enc);
-                setup.strFilespec[out] = withExtension(spec, QStringLiteral("dec"));
-                host.ShowAllFileStatus();
-                host.doIt();
-                if (host.runStopped())
-                    break;
-            }
+            if (!encryptAndDecrypt(host, state, setup, folder, spec, inPlace))
+                break;
 
             state.intReliabilityTestNum = pass;
             if (!host.FileComparison(inPlace ? bak : QLatin1String(testExtension)))

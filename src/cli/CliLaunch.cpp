@@ -9,8 +9,8 @@
 #include "files/FolderListingCache.h"
 #include "platform/os/MessageBox.h"
 #include "platform/os/NativeName.h"
+#include "platform/os/PathEntry.h"
 
-#include <QFileInfo>
 #include <QHash>
 
 #include <cstring>
@@ -118,7 +118,7 @@ int run(Session& session, QList<Planned>& planned, const CliOptions::Options& op
         return CommandLine::Refused;
     // A key typed or piped in (a keyfile that is a pipe too) may have kept the launch waiting: the folders are
     // read again.
-    if (keyFollows && (options.keyFromStdin || !QFileInfo(options.keyfile).isFile()))
+    if (keyFollows && (options.keyFromStdin || !PathEntry::isFile(options.keyfile)))
         Folder::forgetListings();
 
     Runner runner(session, how.output, reportFile.wanted(), !encrypt && !options.keepGoing);

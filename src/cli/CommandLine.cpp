@@ -19,10 +19,10 @@
 #include "key/frmKeyFrom.h"
 #include "platform/os/MessageBox.h"
 #include "platform/os/NativeName.h"
+#include "platform/os/PathEntry.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 
 #include <cstring>
 
@@ -36,14 +36,17 @@ using CliOptions::Options;
 // the same take the input side; the subfolder switch needs a readable input folder that has subfolders,
 // and with subfolders the output files are the same.
 bool loadOperationFile(const QString& path, OperationSetup& setup) {
-    if (!QFileInfo::exists(path)) {
-        MessageBox::show(QStringLiteral("File ") + path + QStringLiteral(" not found!"),
+    // By the bytes of its name, as every path of the command line.
+    const PathEntry::Kind kind = PathEntry::of(path, true).kind;
+    if (kind == PathEntry::Kind::Missing) {
+        MessageBox::show(QStringLiteral("File ") + NativeName::shown(path) + QStringLiteral(" not found!"),
                          QStringLiteral("Error when attempting to load setup."), MessageBox::Warning);
         return false;
     }
     SetupFileContents contents;
-    if (QFileInfo(path).isDir() || !SetupFile::LoadSetupFile(path, contents)) {
-        MessageBox::show(QStringLiteral("Error when attempting to load setup from file ") + path + QLatin1Char('!'),
+    if (kind == PathEntry::Kind::Folder || !SetupFile::LoadSetupFile(path, contents)) {
+        MessageBox::show(QStringLiteral("Error when attempting to load setup from file ") + NativeName::shown(path) +
+                             QLatin1Char('!'),
                          QStringLiteral("Error"), MessageBox::Warning);
         return false;
     }

@@ -7,8 +7,8 @@
 #include "key/Keyfile.h"
 #include "key/frmKeyFrom.h"
 #include "platform/os/NativeName.h"
+#include "platform/os/PathEntry.h"
 
-#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <cerrno>
@@ -130,7 +130,7 @@ namespace KeyInput {
 
 bool fromKeyfile(frmKeyFrom& key, const QString& path, QString& message) {
     // Absolute, so that the run recognises the keyfile among its files and leaves it alone.
-    key.strKeyFile = FileProc::NormalizePathCase(QFileInfo(path).absoluteFilePath());
+    key.strKeyFile = FileProc::NormalizePathCase(PathEntry::absolute(path));
     const Keyfile::ReadResult read = Keyfile::readInto(key, key.strKeyFile);
     switch (read.status) {
     case Keyfile::ReadStatus::Ok:

@@ -12,23 +12,6 @@
 
 namespace {
 
-QString currentFolder() {
-    QByteArray buffer(4096, '\0');
-    while (::getcwd(buffer.data(), size_t(buffer.size())) == nullptr) {
-        if (errno != ERANGE || buffer.size() > (1 << 20))
-            return QString();
-        buffer.resize(buffer.size() * 2);
-    }
-    return NativeName::decode(QByteArrayView(buffer.constData(), qsizetype(std::strlen(buffer.constData()))));
-}
-
-QString absolutePath(const QString& path) {
-    if (path.startsWith(QLatin1Char('/')))
-        return path;
-    const QString here = currentFolder();
-    return here.isEmpty() ? path : withTrailingSlash(here) + path;
-}
-
 // "dir/", "dir/." and "dir/.." name folders; the rest are taken as they are.
 QString withoutTrailingSlashes(QString path) {
     while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
@@ -40,12 +23,8 @@ QString withoutTrailingSlashes(QString path) {
 
 namespace OneLineCommand {
 
-QString absolute(const QString& path) {
-    return absolutePath(path);
-}
-
 bool setupFor(const CliOptions::Options& r, const QString& given, OperationSetup& setup, QString& wrong) {
-    const QString path = absolutePath(withoutTrailingSlashes(given));
+    const QString path = PathEntry::absolute(withoutTrailingSlashes(given));
     const PathEntry::Info entry = PathEntry::of(path);
     const PathEntry::Info followed = entry.kind == PathEntry::Kind::Link ? PathEntry::of(path, true) : entry;
     if (entry.kind == PathEntry::Kind::Missing || entry.kind == PathEntry::Kind::Unreachable) {
@@ -85,12 +64,13 @@ bool setupFor(const CliOptions::Options& r, const QString& given, OperationSetup
         setup.blnOutputFilesSame = true;
         setup.CopyInputToOutput();
     } else {
-        setup.strDirpath[1] = r.output.isEmpty() ? setup.strDirpath[0]
-                                                 : withTrailingSlash(absolutePath(withoutTrailingSlashes(r.output)));
+        setup.strDirpath[1] = r.output.isEmpty()
+                                  ? setup.strDirpath[0]
+                                  : withTrailingSlash(PathEntry::absolute(withoutTrailingSlashes(r.output)));
         setup.strFilespec[1] = FileProc::AddedExtensionSpec(QLatin1String(kExtension));
         if (r.outputIsFile) {
             // The one result under the name -o gives it (an output pattern without wildcards is that name).
-            const QString output = absolutePath(r.output);
+            const QString output = PathEntry::absolute(r.output);
             const qsizetype slash = output.lastIndexOf(QLatin1Char('/'));
             setup.strDirpath[1] = output.left(slash + 1);
             setup.strFilespec[1] = output.mid(slash + 1);

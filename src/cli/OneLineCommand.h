@@ -20,7 +20,4 @@ int run(const CliOptions::Options& options);
 // The setup of one path (made absolute from the current folder). False with a message naming the path.
 bool setupFor(const CliOptions::Options& options, const QString& path, OperationSetup& setup, QString& wrong);
 
-// The path made absolute from the current folder, its bytes kept.
-QString absolute(const QString& path);
-
 } // namespace OneLineCommand

@@ -19,7 +19,7 @@ namespace {
 
 // -o names a folder that is there and can be entered; said once for the whole command.
 bool outputFolderIsThere(const QString& given) {
-    const QString path = OneLineCommand::absolute(given);
+    const QString path = PathEntry::absolute(given);
     const PathEntry::Info entry = PathEntry::of(path, true);
     QString problem;
     if (entry.kind == PathEntry::Kind::Missing)
@@ -35,10 +35,10 @@ bool outputFolderIsThere(const QString& given) {
 // (wildcards, blanks at its ends) is refused, since the result would not get it.
 bool outputNamesTheFile(const CliOptions::Options& options, QString& wrong) {
     if (options.output.isEmpty() || options.inPlace || options.paths.size() != 1 ||
-        !PathEntry::isFile(OneLineCommand::absolute(options.paths.first())) ||
-        PathEntry::isFolder(OneLineCommand::absolute(options.output)) || options.output.endsWith(QLatin1Char('/')))
+        !PathEntry::isFile(PathEntry::absolute(options.paths.first())) ||
+        PathEntry::isFolder(PathEntry::absolute(options.output)) || options.output.endsWith(QLatin1Char('/')))
         return false;
-    const QString path = OneLineCommand::absolute(options.output);
+    const QString path = PathEntry::absolute(options.output);
     const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
     if (name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')) || name != name.trimmed() ||
         name == QLatin1String(".") || name == QLatin1String(".."))

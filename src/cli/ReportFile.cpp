@@ -3,6 +3,7 @@
 #include "cli/Console.h"
 #include "platform/os/FileIdentity.h"
 #include "platform/os/NativeName.h"
+#include "platform/os/PathEntry.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -42,8 +44,13 @@ QString systemError(int err) {
 } // namespace
 
 QString ReportFile::target() const {
-    const QString resolved = QFileInfo(m_path).canonicalFilePath();
-    return resolved.isEmpty() ? m_path : resolved;
+    // Links resolved by the bytes of the names (a name that is not UTF-8 included).
+    char* resolved = ::realpath(NativeName::encode(m_path).constData(), nullptr);
+    if (!resolved)
+        return m_path;
+    const QString target = NativeName::decode(resolved);
+    std::free(resolved);
+    return target;
 }
 
 bool ReportFile::isSpecial() const {
@@ -59,7 +66,7 @@ QString ReportFile::refusal(const QStringList& files, const QStringList& folders
         return cannotWrite(m_path, systemError(errno));
     if (!S_ISDIR(st.st_mode))
         return cannotWrite(m_path, systemError(ENOTDIR));
-    if (QFileInfo(m_path).isDir())
+    if (PathEntry::isFolder(m_path))
         return cannotWrite(m_path, systemError(EISDIR));
     if (!isSpecial() && ::access(folderBytes.constData(), W_OK | X_OK) != 0)
         return cannotWrite(m_path, systemError(errno));

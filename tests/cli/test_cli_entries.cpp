@@ -110,6 +110,27 @@ private slots:
         QCOMPARE(rawTree(in), original);
     }
 
+    // The operation file, the keyfile and the report file are found by the bytes of their names, as the shell
+    // passes them.
+    void commandLinePathsAreBytes() {
+        const QByteArray dir = fresh(), in = fresh();
+        QVERIFY(writeRaw(in + "a.txt", "plaintext"));
+        QVERIFY(
+            writeRaw(dir + "op\xe9.opn", CliProcess::operationFileText(true, false, false, in, "*.txt", in, "*.enc")));
+        QVERIFY(writeRaw(dir + "k\xe9.key", kKey));
+        QProcess p;
+        p.setWorkingDirectory(QFile::decodeName(dir));
+        p.start("/bin/sh", {"-c",
+                            "exec \"$0\" --run \"$(printf 'op\\351.opn')\" --keyfile \"$(printf 'k\\351.key')\" "
+                            "--report \"$(printf 'r\\351p.txt')\"",
+                            CliProcess::program()});
+        QVERIFY(p.waitForFinished(60000));
+        const QByteArray out = p.readAllStandardOutput();
+        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+        QVERIFY(out.contains("a.txt ") && out.contains("-> a.enc"));
+        QCOMPARE(rawTree(dir).value("r\xe9p.txt"), out);
+    }
+
     // To new files, output names are made from the input's bytes, and decrypting them gives back every byte.
     void newFilesKeepTheBytesOfTheirNames() {
         const QByteArray in = fresh(), mid = fresh(), out = fresh();

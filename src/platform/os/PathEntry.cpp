@@ -40,6 +40,21 @@ qint64 size(const QString& path) {
     return info.kind == Kind::Missing || info.kind == Kind::Unreachable ? -1 : info.size;
 }
 
+QString absolute(const QString& path) {
+    if (path.startsWith(QLatin1Char('/')))
+        return path;
+    QByteArray buffer(4096, '\0');
+    while (::getcwd(buffer.data(), size_t(buffer.size())) == nullptr) {
+        if (errno != ERANGE || buffer.size() > (1 << 20))
+            return path;
+        buffer.resize(buffer.size() * 2);
+    }
+    QString here = NativeName::decode(buffer.constData());
+    if (!here.endsWith(QLatin1Char('/')))
+        here += QLatin1Char('/');
+    return here + path;
+}
+
 bool exists(const QString& path) {
     return of(path).kind != Kind::Missing;
 }

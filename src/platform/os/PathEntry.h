@@ -34,6 +34,10 @@ bool remove(const QString& path);
 // is replaced: the rename then fails.
 bool rename(const QString& from, const QString& to, bool replace = true);
 
+// The path made absolute against the current folder, by the bytes of the names (QDir and QFileInfo would lose a
+// name that is not UTF-8); an absolute path, or one when the current folder cannot be told, is returned as given.
+QString absolute(const QString& path);
+
 // The system's description of an errno value.
 QString errorText(int error);
 

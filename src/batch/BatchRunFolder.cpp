@@ -1,5 +1,6 @@
 #include "batch/BatchRun.h"
 
+#include "batch/FileLine.h"
 #include "batch/OutputClash.h"
 #include "batch/ResultTexts.h"
 #include "batch/RunContext.h"
@@ -205,7 +206,7 @@ void BatchRun::reportOtherEntries(const QList<Folder::OtherEntry>& others) {
         const bool mayBeFile = entry.kind != PathEntry::Kind::Link && entry.kind != PathEntry::Kind::Special;
         if (mayBeFile)
             ++intFilesAttempted;
-        AddToReport(ResultTexts::NameColumn(entry.name) + ResultTexts::OtherEntryText(entry.kind, entry.error) + crlf,
+        AddToReport(FileLine::start(entry.name) + ResultTexts::OtherEntryText(entry.kind, entry.error) + crlf,
                     true);
     }
 }

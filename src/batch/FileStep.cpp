@@ -49,8 +49,8 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
     // would otherwise be asked to write over the file it reads.
     w.inPlace = FileIdentity::sameFile(path, w.outPath);
     m_host.stepBegins(i, path, size, w.inPlace);
-    const bool grouped = w.inPlace && entry.kind == PathEntry::Kind::Regular && groupable(path, size);
-    if (!grouped)
+    const Way way = plan(path, size, w.inPlace, entry.kind == PathEntry::Kind::Regular);
+    if (way != Way::InPlaceGrouped)
         commitGroup(); // the lines of earlier files come first
     m_host.showPending(FileLine::start(name), false);
     if (m_host.stepAbandoned())
@@ -83,29 +83,49 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
         m_host.showPending(FileLine::working(name, size, encrypt), true);
         if (m_host.stepAbandoned())
             return false;
-        line.code = w.inPlace ? writeInPlace(path, size, grouped, w) : writeNewFile(path, w.outPath, size, w);
-        if (w.inPlace)
-            w.partialPath = w.tempPath;
+        line.code = write(way, path, size, w);
         line.encryptedTwice = line.code == 0 && encrypt && m_inputWasOurs;
         line.wrongKey = line.code == zq4e::InvalidCipherFile && !encrypt && m_inputWasOurs;
         line.bytes = size;
     }
     m_host.showPending(QString(), false);
     said.written = w;
-    // A result that waits in a group has its line once the group has made it final.
-    using For = Waiting::For;
-    said.waitsFor = line.code != 0 ? For::Nothing : grouped ? For::InPlaceGroup : w.inPlace ? For::Nothing
-                                                                                             : For::NewFiles;
-    if (grouped && line.code != 0)
+    said.way = way;
+    // A result that waits in a group has its final line once the group has made it final; until then the line
+    // reads as it will then.
+    said.waits = line.code == 0 && way != Way::InPlaceAlone;
+    if (way == Way::InPlaceGrouped && line.code != 0)
         commitGroup();
-    // A line that waits reads as it will once its group has made the result final.
     said.line = finished(said.line, w);
     say(std::move(said));
-    if (grouped && m_inPlace.group().isFull())
-        commitGroup();
-    if (m_newFiles.isFull())
-        commitNewFiles();
+    if (groupIsFull(way))
+        commit(way);
     return !m_host.stepAbandoned();
+}
+
+FileStep::Way FileStep::plan(const QString& path, qint64 size, bool inPlace, bool regular) const {
+    if (!inPlace)
+        return Way::NewFile;
+    return regular && groupable(path, size) ? Way::InPlaceGrouped : Way::InPlaceAlone;
+}
+
+int FileStep::write(Way way, const QString& path, qint64 size, Written& w) {
+    if (way == Way::NewFile)
+        return writeNewFile(path, w.outPath, size, w);
+    const int code = writeInPlace(path, size, way == Way::InPlaceGrouped, w);
+    w.partialPath = w.tempPath;
+    return code;
+}
+
+void FileStep::commit(Way way) {
+    if (way == Way::NewFile)
+        commitNewFiles();
+    else if (way == Way::InPlaceGrouped)
+        commitGroup();
+}
+
+bool FileStep::groupIsFull(Way way) {
+    return way == Way::NewFile ? m_newFiles.isFull() : way == Way::InPlaceGrouped && m_inPlace.group().isFull();
 }
 
 bool FileStep::decryptAnyway(qsizetype i, const FileLine& line, bool& goOn) {
@@ -279,7 +299,7 @@ bool FileStep::groupable(const QString& path, qint64 size) const {
 }
 
 void FileStep::say(Waiting entry) {
-    const bool waits = entry.waitsFor != Waiting::For::Nothing;
+    const bool waits = entry.waits;
     entry.shown = entry.line.text();
     if (!waits && m_waiting.isEmpty()) {
         m_host.writeText(entry.shown);
@@ -295,7 +315,7 @@ void FileStep::say(Waiting entry) {
 
 void FileStep::settleLine(qsizetype k, const FileLine& line) {
     Waiting& entry = m_waiting[k];
-    entry.waitsFor = Waiting::For::Nothing;
+    entry.waits = false;
     entry.line = line;
     const QString now = line.text();
     if (now == entry.shown)
@@ -311,7 +331,7 @@ void FileStep::settleLine(qsizetype k, const FileLine& line) {
 }
 
 void FileStep::flush() {
-    while (!m_waiting.isEmpty() && m_waiting.first().waitsFor == Waiting::For::Nothing)
+    while (!m_waiting.isEmpty() && !m_waiting.first().waits)
         m_host.fileDone(m_waiting.takeFirst().line);
     if (m_waiting.isEmpty())
         m_host.settleReport();
@@ -323,7 +343,7 @@ void FileStep::commitGroup() {
     const QList<InPlaceGroup::Member> done = m_inPlace.commitGroup(m_host.stepEncrypts());
     qsizetype next = 0;
     for (qsizetype k = 0; k < m_waiting.size() && next < done.size(); ++k) {
-        if (m_waiting[k].waitsFor != Waiting::For::InPlaceGroup)
+        if (!m_waiting[k].waits || m_waiting[k].way != Way::InPlaceGrouped)
             continue;
         const InPlaceGroup::Member& m = done[next++];
         Written w = m_waiting[k].written;
@@ -343,7 +363,7 @@ void FileStep::commitNewFiles() {
     for (const NewFileGroup::Failure& f : m_newFiles.commit(zq4e::default_file_options().sync))
         failed.insert(f.outputPath, f);
     for (qsizetype k = 0; k < m_waiting.size(); ++k) {
-        if (m_waiting[k].waitsFor != Waiting::For::NewFiles)
+        if (!m_waiting[k].waits || m_waiting[k].way != Way::NewFile)
             continue;
         FileLine line = m_waiting[k].line;
         const auto f = failed.constFind(m_waiting[k].written.outPath);

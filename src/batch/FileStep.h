@@ -52,9 +52,21 @@ private:
         QString partialPath;  // where partial output may be
         qint64 resultSize = -1; // measured before the line (-1: measured at the output path when the line is made)
     };
-    // A file's line as it is said: final, or waiting for its group.
+    // The ways a result is written, behind one face: plan (which way, from the file and its output), write (the
+    // result that way), outcome (the file's line: final at once on its own, or once the way's group has made the
+    // result final). A new file's result waits in the group of new files; a small in-place result in the in-place
+    // group; a large in-place result is made final on its own.
+    enum class Way { NewFile, InPlaceAlone, InPlaceGrouped };
+    Way plan(const QString& path, qint64 size, bool inPlace, bool regular) const;
+    int write(Way way, const QString& path, qint64 size, Written& w);
+    // The group of the way is made final (the lines waiting for it take their final text).
+    void commit(Way way);
+    bool groupIsFull(Way way);
+
+    // A file's line as it is said: final, or waiting for the group of its way.
     struct Waiting {
-        enum class For { Nothing, InPlaceGroup, NewFiles } waitsFor = For::Nothing;
+        Way way = Way::InPlaceAlone;
+        bool waits = false;
         FileLine line;
         Written written;
         QString shown;     // the text written to the report

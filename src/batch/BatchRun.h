@@ -178,6 +178,7 @@ private:
     void writeSummary(double elapsed);
     void writeDirect(const QString& text);
     void failure(const QString& description);
+    void capacityReached();
     double secondsSince(double start) const;
 
     RunContext& m_ctx;

@@ -25,8 +25,7 @@ void BatchRun::AddToReport(const QString& text, bool scroll) {
     if (blnReportSuspended || m_abandon)
         return;
     if (!m_report.append(text)) {
-        failure(QStringLiteral("The report has reached its capacity of ") +
-                ResultTexts::groupedNumber(m_report.capacity()) + QStringLiteral(" characters."));
+        capacityReached();
         return;
     }
     intReportLines += lineBreaks(text);
@@ -54,12 +53,16 @@ void BatchRun::settleReport() {
     reportChanged(false);
 }
 
+void BatchRun::capacityReached() {
+    failure(QStringLiteral("The report has reached its capacity of ") +
+            ResultTexts::groupedNumber(m_report.capacity()) + QStringLiteral(" characters."));
+}
+
 void BatchRun::showPending(const QString& piece, bool scroll) {
     if (blnReportSuspended || m_abandon)
         return;
     if (!m_report.setPending(piece)) {
-        failure(QStringLiteral("The report has reached its capacity of ") +
-                ResultTexts::groupedNumber(m_report.capacity()) + QStringLiteral(" characters."));
+        capacityReached();
         return;
     }
     reportChanged(scroll);

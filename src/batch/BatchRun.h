@@ -3,6 +3,7 @@
 #include "batch/FileStep.h"
 #include "batch/FolderLock.h"
 #include "batch/ReportBuffer.h"
+#include "batch/StepHost.h"
 #include "batch/frmFileOps.h"
 
 #include <QString>
@@ -17,7 +18,7 @@ struct RunContext;
 // One operation over the matching files of a folder (and, on request, its subfolders), with the report of
 // every file and a closing summary. The report window is this plus its controls; the hooks below are how
 // the run shows itself, and do nothing here so that a run also works without a window.
-class BatchRun {
+class BatchRun : private StepHost {
 public:
     explicit BatchRun(RunContext& context);
     virtual ~BatchRun() = default;
@@ -122,9 +123,45 @@ protected:
     void setStatus(const QString& status);
 
 private:
-    friend class FileStep; // the step writes the file's line and counts it as the run's own code would
+    // What the step of a file asks of the run (StepHost.h).
+    bool stepEncrypts() const override;
+    RunContext& stepContext() override { return m_ctx; }
+    frmFileOps& stepEngine() override { return m_fileOps; }
+    qsizetype stepFileCount() const override { return strInputNames.size(); }
+    QString stepInputName(qsizetype i) const override { return strInputNames.at(i); }
+    QString stepOutputName(qsizetype i) const override { return outputNameAt(i); }
+    QString stepOutputPattern() const override { return strOutputFilespec; }
+    void stepBegins(qsizetype i, const QString& path, qint64 size, bool inPlace) override;
+    void showPending(const QString& piece, bool scroll) override;
+    void writeText(const QString& text) override { AddToReport(text, true); }
+    qsizetype writeOpen(const QString& text) override;
+    void replaceOpen(qsizetype at, const QString& was, const QString& now) override;
+    void settleReport() override;
+    void fileDone(const FileLine& line) override;
+    bool stepAbandoned() const override { return m_abandon; }
+    void stopAfterStep() override { blnStop = true; }
+    bool purgeAdviceShown() const override { return purgeAdviceWanted(); }
+    void adviseBeforePurge(const QString& path) override { OfferPurgeAdvice(path); }
+    bool nameResult(const QString& tempPath, const QString& path) override { return renameResult(tempPath, path); }
+
+    // The run's state as a run begins, and its key given up as it ends.
+    void beginRun();
+    void endRun();
+    // The operation over the folders, with what must be final before the summary; its elapsed seconds.
+    double operate();
+    // The summary, the closing lines and messages of a run that has ended.
+    void closeReport(double elapsed, bool survey);
+    void sayRefusal();
 
     void ProcessFolder(QString inputDir, const QString& spec, QString outputDir, const QString& outputSpec);
+    // The folder's matching names (without those recovered) and other entries, and its subfolders when the run
+    // goes into them; false when the folder could not be read (its line says so).
+    bool listFolder(const QString& inputDir, const QString& outputDir, const QString& spec,
+                    const QStringList& recovered, QStringList& matching, QList<Folder::OtherEntry>& others,
+                    QStringList& subfolders);
+    void writeFolderHeader(const QString& inputDir, const QString& spec);
+    // Each matching file of the folder in turn; false when the folder's procedure ends here.
+    bool processNames(const QString& inputDir, const QString& outputDir, const QString& outputSpec);
     void CheckPauseAndStop();
     // A line for each matching entry that is not a file to work on, or that could not be looked at.
     void reportOtherEntries(const QList<Folder::OtherEntry>& others);
@@ -141,6 +178,7 @@ private:
     void writeSummary(double elapsed);
     void writeDirect(const QString& text);
     void failure(const QString& description);
+    void capacityReached();
     double secondsSince(double start) const;
 
     RunContext& m_ctx;

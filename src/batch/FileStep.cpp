@@ -1,10 +1,12 @@
 #include "batch/FileStep.h"
 
-#include "batch/BatchRun.h"
+#include "batch/OperationWording.h"
 #include "batch/ResultCheck.h"
 #include "batch/ResultTexts.h"
 #include "batch/RunContext.h"
+#include "batch/StepHost.h"
 #include "batch/WorkerCall.h"
+#include "batch/frmFileOps.h"
 #include "files/FileProc.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/FileIdentity.h"
@@ -14,36 +16,30 @@
 #include "platform/os/UnnamedFile.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 
 namespace {
 const QString crlf = QStringLiteral("\r\n");
 } // namespace
 
-FileStep::FileStep(BatchRun& run)
-    : m_run(run), m_inPlace([this](const QString& temp, const QString& path) { return m_run.renameResult(temp, path); },
-                            renameFailureCode) {}
+FileStep::FileStep(StepHost& host)
+    : m_host(host),
+      m_inPlace([this](const QString& temp, const QString& path) { return m_host.nameResult(temp, path); },
+                renameFailureCode) {}
 
 void FileStep::start(const std::function<void(const QString&)>& beforePurge) {
     m_inPlace.beforePurge = beforePurge;
-    m_encryptedTwice.clear();
-}
-
-const OperationSetup& FileStep::setup() const {
-    return m_run.setup();
-}
-
-void FileStep::add(const QString& text, bool scroll) {
-    m_run.AddToReport(text, scroll);
+    m_waiting.clear();
 }
 
 bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outputDir) {
-    BatchRun& run = m_run;
-    const bool encrypt = setup().blnEncrypt;
-    const QString name = run.strInputNames[i];
-    const QString outName = run.outputNameAt(i);
+    const bool encrypt = m_host.stepEncrypts();
+    const QString name = m_host.stepInputName(i);
+    Written w;
+    w.outName = m_host.stepOutputName(i);
     const QString path = inputDir + name;
-    const QString outPath = outputDir + outName;
+    w.outPath = outputDir + w.outName;
     // The entry itself, not what a link there leads to: it was a file when the folder was listed, and only a file
     // is worked on.
     const PathEntry::Info entry = PathEntry::of(path);
@@ -51,95 +47,122 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
 
     // Two paths naming one file (another spelling of the folder, a link, a bind mount) are in place: the engine
     // would otherwise be asked to write over the file it reads.
-    const bool inPlace = FileIdentity::sameFile(path, outPath);
-    run.fileStarted(i, path, size, inPlace);
-    const bool grouped = inPlace && entry.kind == PathEntry::Kind::Regular && groupable(path, size);
-    if (!grouped)
+    w.inPlace = FileIdentity::sameFile(path, w.outPath);
+    m_host.stepBegins(i, path, size, w.inPlace);
+    const Way way = plan(path, size, w.inPlace, entry.kind == PathEntry::Kind::Regular);
+    if (way != Way::InPlaceGrouped)
         commitGroup(); // the lines of earlier files come first
-    QString lineStart = ResultTexts::NameColumn(name);
-    add(lineStart);
-    ++run.intFilesAttempted;
-    if (run.m_abandon)
+    m_host.showPending(FileLine::start(name), false);
+    if (m_host.stepAbandoned())
         return false;
 
-    QString tempPath, partialPath;
-    qint64 resultSize = -1;
-    int code = 0;
+    Waiting said;
+    FileLine& line = said.line;
+    line.path = path;
+    line.name = name;
     if (entry.kind != PathEntry::Kind::Regular) {
         // Gone or replaced since the folder was listed: say so rather than call it empty or follow a link.
-        code = entry.kind == PathEntry::Kind::Missing       ? zq4e::InputNotFound
-               : entry.kind == PathEntry::Kind::Link        ? +StepCode::SymbolicLink
-               : entry.kind == PathEntry::Kind::Unreachable ? zq4e::CannotOpenInput
-                                                            : +StepCode::NotARegularFile;
-    } else if (outName.isEmpty()) {
-        code = +StepCode::NoOutputName;
+        line.code = entry.kind == PathEntry::Kind::Missing       ? zq4e::InputNotFound
+                    : entry.kind == PathEntry::Kind::Link        ? +StepCode::SymbolicLink
+                    : entry.kind == PathEntry::Kind::Unreachable ? zq4e::CannotOpenInput
+                                                                 : +StepCode::NotARegularFile;
+    } else if (w.outName.isEmpty()) {
+        line.code = +StepCode::NoOutputName;
     } else if (size == 0) {
-        code = +StepCode::Empty;
+        line.code = +StepCode::Empty;
     } else if (!encrypt && size < 3) {
-        code = +StepCode::TooSmall;
+        line.code = +StepCode::TooSmall;
     } else {
-        const QString sizeText = ResultTexts::groupedNumber(size) + QStringLiteral(" bytes   ");
-        lineStart += sizeText;
-        add(sizeText, true);
-        if (run.m_abandon)
+        line.size = size;
+        m_host.showPending(FileLine::start(name, size), true);
+        if (m_host.stepAbandoned())
             return false;
-        const int minSize = run.m_ctx.intMinFilesizeForRandomness;
-        if (!encrypt && size >= minSize && FileProc::FileRandomness(path, minSize) < run.m_ctx.dblMinZQ4Randomness) {
-            commitGroupBefore(lineStart);
-            const auto answer = MessageBox::show(QStringLiteral("This file appears NOT to be encrypted?") + crlf +
-                                                     QStringLiteral("Attempt to decrypt it anyway?"),
-                                                 QStringLiteral("Anomaly"), MessageBox::NoIcon,
-                                                 MessageBox::Yes | MessageBox::No, MessageBox::No);
-            if (answer != MessageBox::Yes) {
-                add(QStringLiteral("skipped (file seems not encrypted)"));
-                if (i < run.strInputNames.size() - 1) {
-                    const auto abort = MessageBox::show(
-                        QStringLiteral("Abort this ") + run.TxtEncDec(QStringLiteral("encryption")) +
-                            QStringLiteral(" operation?"),
-                        QStringLiteral("Abort?"), MessageBox::NoIcon, MessageBox::Yes | MessageBox::No);
-                    if (abort == MessageBox::Yes) {
-                        add(crlf);
-                        run.blnStop = true;
-                        return false;
-                    }
-                }
-                add(crlf, true);
-                return !run.m_abandon;
-            }
-        }
-        const QString progress =
-            QStringLiteral("  ... ") + run.TxtEncDec(QStringLiteral("encrypting")) + QStringLiteral(" ... ");
-        add(progress, true);
-        if (run.m_abandon)
+        bool goOn = true;
+        if (!decryptAnyway(i, line, goOn))
+            return goOn;
+        m_host.showPending(FileLine::working(name, size, encrypt), true);
+        if (m_host.stepAbandoned())
             return false;
-        code = inPlace ? writeInPlace(path, size, grouped, tempPath)
-                       : writeNewFile(path, outPath, size, partialPath, resultSize);
-        if (inPlace)
-            partialPath = tempPath;
-        if (code == 0 && encrypt && m_inputWasOurs)
-            m_encryptedTwice.insert(path);
-        if (!run.blnReportSuspended && run.m_report.removeTail(progress))
-            run.reportChanged(false);
-        if (grouped && code == 0) {
-            // Held back: the line is written once the group has made the result final.
-            const bool held = !run.blnReportSuspended && run.m_report.removeTail(lineStart);
-            if (held)
-                run.reportChanged(false);
-            m_groupLines << (held ? lineStart : QString());
-            if (m_inPlace.group().isFull())
-                commitGroup();
-            return !run.m_abandon;
-        }
-        if (grouped)
-            commitGroupBefore(lineStart);
+        line.code = write(way, path, size, w);
+        line.encryptedTwice = line.code == 0 && encrypt && m_inputWasOurs;
+        line.wrongKey = line.code == zq4e::InvalidCipherFile && !encrypt && m_inputWasOurs;
+        line.bytes = size;
     }
-
-    finishLine(code, size, inPlace, path, outName, outPath, tempPath, partialPath, resultSize);
-    return !run.m_abandon;
+    m_host.showPending(QString(), false);
+    said.written = w;
+    said.way = way;
+    // A result that waits in a group has its final line once the group has made it final; until then the line
+    // reads as it will then.
+    said.waits = line.code == 0 && way != Way::InPlaceAlone;
+    if (way == Way::InPlaceGrouped && line.code != 0)
+        commitGroup();
+    said.line = finished(said.line, w);
+    say(std::move(said));
+    if (groupIsFull(way))
+        commit(way);
+    return !m_host.stepAbandoned();
 }
 
-int FileStep::writeNewFile(const QString& path, const QString& outPath, qint64 size, QString& partialPath,
-                           qint64& resultSize) {
+FileStep::Way FileStep::plan(const QString& path, qint64 size, bool inPlace, bool regular) const {
+    if (!inPlace)
+        return Way::NewFile;
+    return regular && groupable(path, size) ? Way::InPlaceGrouped : Way::InPlaceAlone;
+}
+
+int FileStep::write(Way way, const QString& path, qint64 size, Written& w) {
+    if (way == Way::NewFile)
+        return writeNewFile(path, w.outPath, size, w);
+    const int code = writeInPlace(path, size, way == Way::InPlaceGrouped, w);
+    w.partialPath = w.tempPath;
+    return code;
+}
+
+void FileStep::commit(Way way) {
+    if (way == Way::NewFile)
+        commitNewFiles();
+    else if (way == Way::InPlaceGrouped)
+        commitGroup();
+}
+
+bool FileStep::groupIsFull(Way way) {
+    return way == Way::NewFile ? m_newFiles.isFull() : way == Way::InPlaceGrouped && m_inPlace.group().isFull();
+}
+
+bool FileStep::decryptAnyway(qsizetype i, const FileLine& line, bool& goOn) {
+    const RunContext& ctx = m_host.stepContext();
+    const QString& path = line.path;
+    const qint64 size = line.size;
+    const int minSize = ctx.intMinFilesizeForRandomness;
+    if (m_host.stepEncrypts() || size < minSize || FileProc::FileRandomness(path, minSize) >= ctx.dblMinZQ4Randomness)
+        return true;
+    // Nothing waits while the user is asked.
+    commitGroup();
+    commitNewFiles();
+    const auto answer = MessageBox::show(QStringLiteral("This file appears NOT to be encrypted?") + crlf +
+                                             QStringLiteral("Attempt to decrypt it anyway?"),
+                                         QStringLiteral("Anomaly"), MessageBox::NoIcon,
+                                         MessageBox::Yes | MessageBox::No, MessageBox::No);
+    if (answer == MessageBox::Yes)
+        return true;
+    m_host.showPending(QString(), false);
+    // Nothing waits now: the line is written as it is.
+    m_host.writeText(FileLine::start(line.name, size) + QStringLiteral("skipped (file seems not encrypted)") + crlf);
+    goOn = !m_host.stepAbandoned();
+    if (i < m_host.stepFileCount() - 1) {
+        const auto abort = MessageBox::show(QStringLiteral("Abort this ") +
+                                                TxtEncDec(QStringLiteral("encryption"), false) +
+                                                QStringLiteral(" operation?"),
+                                            QStringLiteral("Abort?"), MessageBox::NoIcon,
+                                            MessageBox::Yes | MessageBox::No);
+        if (abort == MessageBox::Yes) {
+            m_host.stopAfterStep();
+            goOn = false;
+        }
+    }
+    return false;
+}
+
+int FileStep::writeNewFile(const QString& path, const QString& outPath, qint64 size, Written& w) {
     // Results to new files are synced and named in groups (NewFileGroup), not one by one.
     const FileStamp original = FileStamp::of(path);
     // Only a file that is there now was counted by the launch check (and confirmed, or allowed by --overwrite).
@@ -147,45 +170,46 @@ int FileStep::writeNewFile(const QString& path, const QString& outPath, qint64 s
     zq4e::FileOptions options = zq4e::default_file_options();
     options.sync = false;
     options.name = false;
-    RunContext& ctx = m_run.m_ctx;
+    RunContext& ctx = m_host.stepContext();
     UnnamedFile unnamed;
     int code = WorkerCall::run(size, [&] {
-        zq4e::FileResult made = m_run.m_fileOps.Process(path, outPath, false, size, options);
+        zq4e::FileResult made = m_host.stepEngine().Process(path, outPath, false, size, options);
         unnamed = UnnamedFile(std::exchange(made.unnamed, -1));
-        partialPath = made.path;
+        w.partialPath = made.path;
         m_inputWasOurs = made.inputWasOurs;
         if (made.code == 0 && ctx.afterResultWritten)
-            ctx.afterResultWritten(path, partialPath);
+            ctx.afterResultWritten(path, w.partialPath);
         return made.code;
     });
     // A file written to while it was read gives a result that is neither its old nor its new contents.
     if (code == 0 && !FileStamp::of(path).unchangedSince(original)) {
         if (!unnamed.isOpen())
-            PathEntry::remove(partialPath);
+            PathEntry::remove(w.partialPath);
         code = InPlaceFiles::ChangedDuringOperation;
     }
     if (code == 0) {
-        // Measured now: the group may give it its name (and take this one away) before the line is written.
-        resultSize = unnamed.isOpen() ? unnamed.size() : PathEntry::size(partialPath);
+        // Measured now: the group gives it its name (and takes this one away) before the line is made.
+        w.resultSize = unnamed.isOpen() ? unnamed.size() : PathEntry::size(w.partialPath);
         if (unnamed.isOpen())
             m_newFiles.add(std::move(unnamed), outPath, size);
         else
-            m_newFiles.add(partialPath, outPath, size, replace);
-        if (m_newFiles.isFull())
-            commitNewFiles();
+            m_newFiles.add(w.partialPath, outPath, size, replace);
     }
     return code;
 }
 
-int FileStep::writeInPlace(const QString& path, qint64 size, bool grouped, QString& tempPath) {
+int FileStep::writeInPlace(const QString& path, qint64 size, bool grouped, Written& w) {
     const FileStamp original = FileStamp::of(path);
+    QString& tempPath = w.tempPath;
     tempPath = InPlaceFiles::temporaryPathFor(path);
     QByteArray result;
     const int code = tempPath.isEmpty() ? +StepCode::NoTemporaryName
                      : grouped          ? prepareInPlace(path, tempPath, original, size, &result)
                                         : replaceInPlace(path, tempPath, original, size);
-    if (grouped && code == 0)
+    if (grouped && code == 0) {
+        w.resultSize = result.size();
         m_inPlace.group().add({path, tempPath, std::move(result), size, original, 0, QString()});
+    }
     // Partial plaintext left under a temporary name is moved where the user sees it, and no later run takes it
     // for a leftover.
     if (ResultTexts::MayHavePartialOutput(code) && PathEntry::exists(tempPath))
@@ -195,8 +219,8 @@ int FileStep::writeInPlace(const QString& path, qint64 size, bool grouped, QStri
 
 int FileStep::prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size,
                              QByteArray* inMemory) {
-    const bool encrypt = setup().blnEncrypt;
-    RunContext& ctx = m_run.m_ctx;
+    const bool encrypt = m_host.stepEncrypts();
+    RunContext& ctx = m_host.stepContext();
     // On its own, the result is synced before the original goes, and its folder before the original is touched:
     // until then a crash leaves the original, or the complete result under its temporary name. In memory, the
     // group writes the result to the folder's log and then over the original; only partial plaintext of a failed
@@ -209,7 +233,7 @@ int FileStep::prepareInPlace(const QString& path, const QString& tempPath, const
         options.inMemory = true;
     }
     const int code = WorkerCall::run(size, [&] {
-        zq4e::FileResult made = m_run.m_fileOps.Process(path, tempPath, true, size, options);
+        zq4e::FileResult made = m_host.stepEngine().Process(path, tempPath, true, size, options);
         m_inputWasOurs = made.inputWasOurs;
         int r = made.code;
         const UnnamedFile result(std::exchange(made.unnamed, -1));
@@ -229,89 +253,132 @@ int FileStep::prepareInPlace(const QString& path, const QString& tempPath, const
 }
 
 int FileStep::replaceInPlace(const QString& path, QString& tempPath, const FileStamp& original, qint64 size) {
-    const bool encrypt = setup().blnEncrypt;
+    const bool encrypt = m_host.stepEncrypts();
     const int code = prepareInPlace(path, tempPath, original, size);
     if (code != 0)
         return code;
     if (encrypt && FileProc::IsAntivirusWatchedType(path))
-        m_run.OfferPurgeAdvice(path);
+        m_host.adviseBeforePurge(path);
     QString resultPath;
     const int replaced = m_inPlace.replace(path, tempPath, original, encrypt, resultPath);
     tempPath = resultPath;
     return replaced;
 }
 
-void FileStep::finishLine(int code, qint64 size, bool inPlace, const QString& path, const QString& outName,
-                          const QString& outPath, const QString& tempPath, const QString& partialPath,
-                          qint64 resultSize) {
-    if (ResultTexts::CountsAsProcessed(code)) {
-        ++m_run.intFilesProcessed;
-        m_run.lngTotalBytesProcessed += size;
-    }
+FileLine FileStep::finished(FileLine line, const Written& w) const {
+    const bool encrypt = m_host.stepEncrypts();
+    const int code = line.code;
+    line.done = ResultTexts::CountsAsProcessed(code);
+    line.encryptedTwice = line.encryptedTwice && code == 0;
     using NativeName::shown;
-    const qint64 length = resultSize >= 0 ? resultSize : qMax<qint64>(0, PathEntry::size(outPath));
-    QString result = code == 0 ? ResultTexts::DoneText(inPlace, shown(outName), length)
-                     : code == +StepCode::NoOutputName
-                         ? ResultTexts::NoOutputNameText(FileProc::AddedExtension(m_run.strOutputFilespec))
-                         : ResultTexts::StepResultText(code, setup().blnEncrypt, shown(path), shown(tempPath));
-    if (m_encryptedTwice.remove(path) && code == 0)
-        result += ResultTexts::EncryptedTwiceLine();
+    const qint64 length = w.resultSize >= 0 ? w.resultSize : qMax<qint64>(0, PathEntry::size(w.outPath));
+    line.outcome =
+        code == 0 ? ResultTexts::DoneText(w.inPlace, shown(w.outName), length)
+        : code == +StepCode::NoOutputName
+            ? ResultTexts::NoOutputNameText(FileProc::AddedExtension(m_host.stepOutputPattern()))
+            : ResultTexts::StepResultText(code, encrypt, shown(line.path), shown(w.tempPath));
+    if (line.encryptedTwice)
+        line.outcome += ResultTexts::EncryptedTwiceLine();
     if (ResultTexts::MayHavePartialOutput(code)) {
         // In place the temporary file is named in full; otherwise the output's name, or the free name the
         // partial plaintext took beside an existing file.
-        const QString where = inPlace ? tempPath : partialPath.isEmpty() ? outName : QFileInfo(partialPath).fileName();
-        result += ResultTexts::PartialPlaintextLine(shown(where));
+        const QString where = w.inPlace                 ? w.tempPath
+                              : w.partialPath.isEmpty() ? w.outName
+                                                        : QFileInfo(w.partialPath).fileName();
+        line.outcome += ResultTexts::PartialPlaintextLine(shown(where));
     }
-    add(result);
-    add(crlf, true);
-    if (code == zq4e::InvalidCipherFile && !setup().blnEncrypt && m_inputWasOurs)
-        ++m_run.intWrongKeyFiles;
-    if (m_run.m_ctx.afterFileLine && !m_run.m_ctx.afterFileLine(code))
-        m_run.blnStop = true;
+    return line;
 }
 
 bool FileStep::groupable(const QString& path, qint64 size) const {
-    if (size < (setup().blnEncrypt ? 1 : 3) || size > InPlaceGroup::kMaxFileSize)
+    const bool encrypt = m_host.stepEncrypts();
+    if (size < (encrypt ? 1 : 3) || size > InPlaceGroup::kMaxFileSize)
         return false;
     // The purge advice is a dialog about this very file: it goes on its own.
-    return !(setup().blnEncrypt && m_run.purgeAdviceWanted() && FileProc::IsAntivirusWatchedType(path));
+    return !(encrypt && m_host.purgeAdviceShown() && FileProc::IsAntivirusWatchedType(path));
 }
 
-void FileStep::commitGroupBefore(const QString& lineStart) {
-    if (m_inPlace.group().isEmpty())
+void FileStep::say(Waiting entry) {
+    const bool waits = entry.waits;
+    entry.shown = entry.line.text();
+    if (!waits && m_waiting.isEmpty()) {
+        m_host.writeText(entry.shown);
+        m_host.fileDone(entry.line);
         return;
-    const bool held = !m_run.blnReportSuspended && m_run.m_report.removeTail(lineStart);
-    commitGroup();
-    if (held)
-        add(lineStart, true);
+    }
+    if (waits)
+        entry.at = m_host.writeOpen(entry.shown);
+    else
+        m_host.writeText(entry.shown);
+    m_waiting << std::move(entry);
+}
+
+void FileStep::settleLine(qsizetype k, const FileLine& line) {
+    Waiting& entry = m_waiting[k];
+    entry.waits = false;
+    entry.line = line;
+    const QString now = line.text();
+    if (now == entry.shown)
+        return;
+    if (entry.at >= 0) {
+        m_host.replaceOpen(entry.at, entry.shown, now);
+        // The lines after it have moved.
+        for (qsizetype j = k + 1; j < m_waiting.size(); ++j)
+            if (m_waiting[j].at >= 0)
+                m_waiting[j].at += now.size() - entry.shown.size();
+    }
+    entry.shown = now;
+}
+
+void FileStep::flush() {
+    while (!m_waiting.isEmpty() && !m_waiting.first().waits)
+        m_host.fileDone(m_waiting.takeFirst().line);
+    if (m_waiting.isEmpty())
+        m_host.settleReport();
 }
 
 void FileStep::commitGroup() {
     if (m_inPlace.group().isEmpty())
         return;
-    const QList<InPlaceGroup::Member> done = m_inPlace.commitGroup(setup().blnEncrypt);
-    const QStringList lines = m_groupLines;
-    m_groupLines.clear();
-    for (qsizetype k = 0; k < done.size(); ++k) {
-        const InPlaceGroup::Member& m = done[k];
-        add(lines.value(k));
-        finishLine(m.code, m.size, true, m.path, QFileInfo(m.path).fileName(), m.path, m.resultPath, m.resultPath);
+    const QList<InPlaceGroup::Member> done = m_inPlace.commitGroup(m_host.stepEncrypts());
+    qsizetype next = 0;
+    for (qsizetype k = 0; k < m_waiting.size() && next < done.size(); ++k) {
+        if (!m_waiting[k].waits || m_waiting[k].way != Way::InPlaceGrouped)
+            continue;
+        const InPlaceGroup::Member& m = done[next++];
+        Written w = m_waiting[k].written;
+        FileLine line = m_waiting[k].line;
+        line.code = m.code;
+        w.outName = QFileInfo(m.path).fileName();
+        w.outPath = m.path;
+        w.tempPath = w.partialPath = m.resultPath;
+        w.resultSize = -1;
+        settleLine(k, finished(line, w));
     }
+    flush();
 }
 
 void FileStep::commitNewFiles() {
-    for (const NewFileGroup::Failure& f : m_newFiles.commit(zq4e::default_file_options().sync)) {
-        const QString name = QFileInfo(f.outputPath).fileName();
-        const int code = f.resultPath.isEmpty() ? -7 : renameFailureCode(f.outputPath);
-        // The file's line was written when its result was; the result not at its name, it is not done.
-        --m_run.intFilesProcessed;
-        m_run.lngTotalBytesProcessed -= f.bytes;
-        add(ResultTexts::NameColumn(name) +
-                ResultTexts::StepResultText(code, setup().blnEncrypt, NativeName::shown(f.outputPath),
-                                            NativeName::shown(f.resultPath)) +
-                crlf,
-            true);
+    QHash<QString, NewFileGroup::Failure> failed;
+    for (const NewFileGroup::Failure& f : m_newFiles.commit(zq4e::default_file_options().sync))
+        failed.insert(f.outputPath, f);
+    for (qsizetype k = 0; k < m_waiting.size(); ++k) {
+        if (!m_waiting[k].waits || m_waiting[k].way != Way::NewFile)
+            continue;
+        FileLine line = m_waiting[k].line;
+        const auto f = failed.constFind(m_waiting[k].written.outPath);
+        if (f != failed.cend()) {
+            // The result did not take its name: the line says where it is instead, and the file is not done.
+            line.code = f->resultPath.isEmpty() ? -7 : renameFailureCode(f->outputPath);
+            line.done = false;
+            line.encryptedTwice = false;
+            line.outcome = ResultTexts::StepResultText(line.code, m_host.stepEncrypts(),
+                                                       NativeName::shown(f->outputPath),
+                                                       NativeName::shown(f->resultPath));
+        }
+        settleLine(k, line);
     }
+    flush();
 }
 
 int FileStep::renameFailureCode(const QString& path) {

@@ -7,6 +7,7 @@
 #include <functional>
 
 class frmKeyFrom;
+struct FileLine;
 
 // What a batch run reads from, and writes back to, the window that owns the operation: the setup record
 // and the working fields. The main window owns one and hands it to the report window.
@@ -35,9 +36,10 @@ struct RunContext {
     QString programFilePath;
     // Called when Stop is pressed: the owner stops its clock.
     std::function<void()> stopOwnerClock;
-    // Called after each file's line with its step code (0 done); false stops the run after this file. The
-    // command line stops a decryption whose first files all fail this way.
-    std::function<bool(int code)> afterFileLine;
+    // Called after each file's line is written, with that line (its code, 0 done, and its text); false stops the
+    // run after this file. The command line says a file not done from it, and stops a decryption whose first files
+    // all fail this way.
+    std::function<bool(const FileLine& line)> afterFileLine;
     // Tests only: called when a result has been written, before it is checked or named (possibly on a worker);
     // result is where it can be read (/proc/self/fd/N while it has no name).
     std::function<void(const QString& original, const QString& result)> afterResultWritten;

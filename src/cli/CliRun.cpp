@@ -1,19 +1,19 @@
 #include "cli/CliRun.h"
 
+#include "batch/FileLine.h"
 #include "batch/ResultTexts.h"
 #include "cli/Console.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/NativeName.h"
 
-#include <QRegularExpression>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 const QString crlf = QStringLiteral("\r\n");
 // Room for the line in progress on a terminal of the usual width.
 constexpr qsizetype kProgressWidth = 79;
-// Enough of the report's last lines for a file's line and its continuation lines.
-constexpr qsizetype kRecentChars = 4096;
 } // namespace
 
 // How often the line of a long file is brought up to date.
@@ -37,7 +37,6 @@ CliRun::~CliRun() = default;
 
 void CliRun::fileStarted(qsizetype index, const QString& path, qint64 size, bool inPlace) {
     (void)index;
-    m_filePath = path;
     if (!m_fileTimer)
         return;
     m_fileName = NativeName::shown(QStringView(path).mid(path.lastIndexOf(QLatin1Char('/')) + 1));
@@ -53,59 +52,33 @@ void CliRun::fileFinished() {
         showProgress(QString());
 }
 
-void CliRun::fileLineDone(int code) {
-    if (code == 0) {
+void CliRun::fileLineDone(const FileLine& line) {
+    if (line.code == 0) {
         // Done, but encrypted a second time: most likely not what was meant, and the status says so.
-        static const QString twice = ResultTexts::EncryptedTwiceLine().trimmed();
-        if (!(m_recent + report().text().mid(m_printed)).trimmed().endsWith(twice))
+        if (!line.encryptedTwice)
             return;
         noteProblem();
         ++m_twice;
         if (m_output == Output::Failures) {
             showProgress(QString());
-            Console::err(QStringLiteral("zq4: ") + NativeName::shown(m_filePath) + QStringLiteral(": ") +
-                         Console::sentence(twice) + QLatin1Char('\n'));
+            Console::err(QStringLiteral("zq4: ") + NativeName::shown(line.path) + QStringLiteral(": ") +
+                         Console::sentence(ResultTexts::EncryptedTwiceLine().trimmed()) + QLatin1Char('\n'));
         }
         return;
     }
-    if (ResultTexts::CountsAsProcessed(code))
+    if (line.done)
         return;
     ++m_notDone;
     if (m_output != Output::Failures)
         return;
     showProgress(QString());
-    Console::err(failureLine());
+    Console::err(failureLine(line));
 }
 
-QString CliRun::failureLine() const {
-    // The file's line and its continuation lines, the last lines of the report.
-    QString text = m_recent + report().text().mid(m_printed);
-    while (text.endsWith(crlf))
-        text.chop(crlf.size());
-    QStringList lines;
-    qsizetype end = text.size();
-    while (end > 0) {
-        const qsizetype start = text.lastIndexOf(crlf, end - 1);
-        const QString line = text.mid(start < 0 ? 0 : start + crlf.size(), end - (start < 0 ? 0 : start + crlf.size()));
-        lines.prepend(line.trimmed());
-        end = start < 0 ? 0 : start;
-        if (!line.startsWith(QLatin1Char(' ')))
-            break;
-    }
-    QString first = lines.isEmpty() ? QString() : lines.takeFirst();
-    const QString name = NativeName::shown(QStringView(m_filePath).mid(m_filePath.lastIndexOf(QLatin1Char('/')) + 1));
-    QString path = NativeName::shown(m_filePath);
-    if (first.startsWith(name + QLatin1Char(' ')))
-        first = first.mid(name.size()).trimmed();
-    else
-        path = NativeName::shown(strInputDirpath);
-    // The size before the outcome is no part of the reason.
-    static const QRegularExpression size(QStringLiteral("^[0-9,]+ bytes? +"));
-    first.remove(size);
-    lines.prepend(first);
-    QString why = lines.join(QLatin1Char(' ')).simplified();
-    why.remove(QStringLiteral("... encrypting ... ")).remove(QStringLiteral("... decrypting ... "));
-    return QStringLiteral("zq4: ") + path + QStringLiteral(": ") + Console::sentence(why) + QLatin1Char('\n');
+QString CliRun::failureLine(const FileLine& line) {
+    // What the file's line says after its name and size, continuation lines included, as one sentence.
+    return QStringLiteral("zq4: ") + NativeName::shown(line.path) + QStringLiteral(": ") +
+           Console::sentence(line.outcome.simplified()) + QLatin1Char('\n');
 }
 
 void CliRun::stop() {
@@ -138,15 +111,16 @@ void CliRun::printReport(bool all) {
         m_printed = text.size();
     qsizetype end = text.size();
     if (!all) {
-        const qsizetype lastBreak = text.lastIndexOf(crlf);
+        // Whole lines, and only those that are settled: the line of a file whose result waits in a group may
+        // still change.
+        const qsizetype settled = report().settledSize();
+        const qsizetype lastBreak = settled < crlf.size() ? -1 : text.lastIndexOf(crlf, settled - crlf.size());
         end = lastBreak < 0 ? 0 : lastBreak + crlf.size();
     }
     if (end > m_printed) {
         showProgress(QString());
         if (m_output == Output::Report)
             Console::out(Console::unixLines(text.mid(m_printed, end - m_printed)));
-        // What a file not done is said from, should the report let go of it now.
-        m_recent = (m_recent + text.mid(m_printed, end - m_printed)).right(kRecentChars);
         m_printed = end;
         // Only whole lines have been printed: the line still being written stays to be finished.
         if (!m_keepWhole) {
@@ -154,8 +128,10 @@ void CliRun::printReport(bool all) {
             m_printed = end = 0;
         }
     }
-    if (!all && m_output == Output::Report)
-        showProgress(text.mid(qMax(end, m_printed)));
+    if (!all && m_output == Output::Report) {
+        const qsizetype lineStart = text.lastIndexOf(crlf);
+        showProgress(text.mid(std::max({end, m_printed, lineStart < 0 ? qsizetype(0) : lineStart + crlf.size()})));
+    }
 }
 
 void CliRun::makeRoomForMessage() {

@@ -8,6 +8,7 @@
 #include <memory>
 
 class QTimer;
+struct FileLine;
 
 // The batch run of the command line: the report goes to standard output line by line as it grows, the line
 // in progress to standard error when that is a terminal, and there, once a file has taken longer than a second,
@@ -37,8 +38,8 @@ public:
     // Off: what has been printed is let go, so a run of a million files holds its last lines only. On (the
     // default) the whole report stays, for a report file.
     void setKeepWholeReport(bool keep) { m_keepWhole = keep; }
-    // After each file's line, with its step code: in Failures, a file not done is said on standard error.
-    void fileLineDone(int code);
+    // After each file's line: in Failures, a file not done is said on standard error.
+    void fileLineDone(const FileLine& line);
     // Files whose line said they were not done.
     qint64 filesNotDone() const { return m_notDone; }
     // Files that were ours already and are now encrypted twice (done, but the status is 1).
@@ -54,14 +55,13 @@ protected:
 private:
     void showProgress(const QString& partial);
 
-    QString failureLine() const;
+    // "zq4: PATH: why.", from the file's line.
+    static QString failureLine(const FileLine& line);
 
     Output m_output;
     bool m_progress;
     qint64 m_notDone = 0;
     qint64 m_twice = 0;
-    QString m_filePath; // the file in progress
-    QString m_recent;   // the last whole lines of the report printed (or passed over)
     bool m_progressShown = false;
     bool m_stopWanted = false;
     bool m_keepWhole = true;

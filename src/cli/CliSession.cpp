@@ -142,9 +142,9 @@ Runner::Runner(Session& session, CliRun::Output output, bool keepWholeReport, bo
     if (watchFirstFailures)
         firstFailures.watch(session.context);
     // Each file's line is seen by the run (a file not done is said) before the watch on the first files.
-    session.context.afterFileLine = [this, watch = session.context.afterFileLine](int code) {
-        run.fileLineDone(code);
-        return !watch || watch(code);
+    session.context.afterFileLine = [this, watch = session.context.afterFileLine](const FileLine& line) {
+        run.fileLineDone(line);
+        return !watch || watch(line);
     };
 }
 

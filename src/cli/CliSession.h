@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/LaunchSequence.h"
+#include "batch/FileLine.h"
 #include "batch/OperationSetup.h"
 #include "batch/RunContext.h"
 #include "cli/CliRun.h"
@@ -57,11 +58,11 @@ class FirstFailures {
 public:
     static constexpr int kFiles = 3;
     void watch(RunContext& context) {
-        context.afterFileLine = [this](int code) {
+        context.afterFileLine = [this](const FileLine& line) {
             if (m_seen >= kFiles)
                 return true;
             ++m_seen;
-            if (code != zq4e::InvalidCipherFile) {
+            if (line.code != zq4e::InvalidCipherFile) {
                 m_seen = kFiles;
                 return true;
             }

@@ -23,10 +23,18 @@ private slots:
         QCOMPARE(b.text(), QStringLiteral("1234567890"));
         b.appendDirect(QStringLiteral("\r\n"));
         QCOMPARE(b.size(), 12);
-        QVERIFY(!b.removeTail(QStringLiteral("90")));
-        QVERIFY(b.removeTail(QStringLiteral("0\r\n")));
+        // The line in progress is refused whole too, and replaced rather than added to; text goes before it.
+        QVERIFY(!b.setPending(QStringLiteral("9")));
+        QCOMPARE(b.size(), 12);
         b.chop(500);
         QVERIFY(b.isEmpty());
+        QVERIFY(b.setPending(QStringLiteral("a.txt  ")));
+        QVERIFY(b.append(QStringLiteral("b\r\n")));
+        QVERIFY(!b.setPending(QStringLiteral("a.txt  1 byte")));
+        QVERIFY(b.setPending(QStringLiteral("a.txt 1")));
+        QCOMPARE(b.text(), QStringLiteral("b\r\na.txt 1"));
+        QVERIFY(b.setPending(QString()));
+        QCOMPARE(b.text(), QStringLiteral("b\r\n"));
     }
 
     // What a double click takes: a file name or a path whole, the word before a space it ends at, nothing between
@@ -55,7 +63,7 @@ private slots:
     }
 
     // The line index follows a report through every kind of edit and gives the text between two positions with
-    // CR LF line breaks. Ops: +append, -chop n, ^drop head n, ~remove tail, =set text.
+    // CR LF line breaks. Ops: +append, -chop n, ^drop head n, *pending piece, =set text.
     void reportLinesFollowTheReport_data() {
         QTest::addColumn<QStringList>("ops");
         QTest::addColumn<int>("from");
@@ -69,8 +77,11 @@ private slots:
         QTest::newRow("cut between CR and LF, a CR alone a break")
             << QStringList{"+a\r\nb\r\n", "-1", "+\nc\r\n", "-3", "+d"} << 3 << 9 << "b\r\nd";
         QTest::newRow("note taken back and replaced")
-            << QStringList{"+x\r\nb.iso  ", "+purging...", "~purging...", "+1 byte\r\n"} << 3 << 99
+            << QStringList{"+x\r\n", "*b.iso  ", "*b.iso  purging...", "*", "+b.iso  1 byte\r\n"} << 3 << 99
             << "b.iso  1 byte\r\n";
+        QTest::newRow("lines written before the line in progress")
+            << QStringList{"+x\r\n", "*c.iso  ", "+a  1 byte\r\n", "*c.iso  2 bytes  ...", "+b\r\n"} << 3 << 99
+            << "a  1 byte\r\nb\r\nc.iso  2 bytes  ...";
         QTest::newRow("text set anew") << QStringList{"+old\r\nlines\r\nmany\r\n", "=new\r\n", "+more"} << 0 << 9
                                        << "new\r\nmore";
         QTest::newRow("empty lines, from inside a CR LF")

@@ -312,13 +312,17 @@ private slots:
     void textBoxFollowsTheReport_data() {
         QTest::addColumn<QStringList>("ops");
         QTest::newRow("appends") << QStringList{"+Encrypting *.txt\r\n", "+a.txt  1 byte\r\n", "+b.txt"};
-        QTest::newRow("note replaced") << QStringList{"+a\r\n", "+b.iso  purging...", "~purging...", "+done\r\n"};
+        QTest::newRow("note replaced")
+            << QStringList{"+a\r\n", "*b.iso  purging...", "*b.iso  ", "*", "+b.iso  done\r\n"};
         QTest::newRow("line taken back, same again")
-            << QStringList{"+one\r\n", "+two.txt    ", "~two.txt    ", "+two.txt    ", "+3 bytes\r\n"};
+            << QStringList{"+one\r\n", "*two.txt    ", "*", "*two.txt    ", "*", "+two.txt    3 bytes\r\n"};
+        QTest::newRow("lines written before the line in progress")
+            << QStringList{"+one\r\n", "*c.txt  ", "+a.txt  1 byte\r\n", "*c.txt  2 bytes", "*", "+c\r\n"};
         QTest::newRow("cut between CR and LF") << QStringList{"+a\r\nb\r\n", "-1", "+\nc\r\n", "-3", "+d"};
         QTest::newRow("cut across lines") << QStringList{"+one\r\ntwo\r\nthree\r\n", "-9", "+ree\r\n"};
         QTest::newRow("combining marks and emoji")
-            << QStringList{QString("+e\u0301t\u00e9 \U0001F600.txt  "), QString("~ \U0001F600.txt  "),
+            << QStringList{QString("+e\u0301t\u00e9"), QString("* \U0001F600.txt  "),
+                           QString("* \U0001F601.txt  "), QString("*"),
                            QString("+ \U0001F600.txt  4 bytes\r\n"), "+x"};
         QTest::newRow("whole text replaced") << QStringList{"+old\r\nlines\r\n", "=new\r\n", "+more"};
     }

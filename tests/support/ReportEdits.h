@@ -6,9 +6,9 @@
 
 namespace TestSupport {
 
-// One edit of a report, as tests of what follows the report spell it: "+text" appends, "-n" chops n characters,
-// "^n" drops n characters from the head, "~text" removes that tail, "=text" replaces everything. False when the
-// tail to remove is not there.
+// One edit of a report, as tests of what follows the report spell it: "+text" appends (before a pending piece),
+// "-n" chops n characters, "^n" drops n characters from the head, "*text" makes text the pending piece ("*" alone:
+// none), "=text" replaces everything. False when the edit is refused.
 inline bool applyReportEdit(ReportBuffer& report, const QString& op) {
     const QString arg = op.mid(1);
     switch (op.at(0).toLatin1()) {
@@ -21,8 +21,8 @@ inline bool applyReportEdit(ReportBuffer& report, const QString& op) {
     case '^':
         report.dropHead(arg.toInt());
         return true;
-    case '~':
-        return report.removeTail(arg);
+    case '*':
+        return report.setPending(arg);
     default:
         report.setText(arg);
         return true;

@@ -18,7 +18,8 @@
 // original, checked, and only then takes the original's place (the original purged first); a journal
 // (InPlaceJournal.h) tells a run killed in between which is which. Small files' results are checked in memory and
 // written over their originals in groups, after the folder's log (InPlaceLog.h) holds them on the disk. Either
-// way, killed at any moment, a folder holds each original or its complete result, or the next run can tell.
+// way, killed at any moment, a folder holds each original or its complete result, or the next run can tell: the
+// states a kill can leave and what the next run does in each are tabled in Leftovers.h.
 class InPlaceFiles {
 public:
     // Puts a result under the original's name; false when it could not. Gives the code of a failed rename.

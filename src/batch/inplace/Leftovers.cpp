@@ -57,12 +57,25 @@ QString interrupted(const QString& name) {
     return QStringLiteral("Found the result of an interrupted operation on ") + shown(name);
 }
 
+// The states of a journal entry whose result is still under its temporary name (Final is the one where it is not,
+// Leftovers.h).
+enum class JournalState { OriginalGone, OriginalIntact, OriginalChanged };
+
+JournalState journalStateOf(const QString& original, const InPlaceJournal::Entry& e, bool complete) {
+    const FileStamp now = FileStamp::of(original);
+    if (!exists(original) || (now.valid && complete && overwrittenByPurge(original, e, now)))
+        return JournalState::OriginalGone;
+    if (now.valid && now.size == e.originalSize && now.modifiedNs == e.originalModifiedNs)
+        return JournalState::OriginalIntact;
+    return JournalState::OriginalChanged;
+}
+
 // One journal entry whose name the run covers and whose result is still under its temporary name.
 void recoverEntry(const QString& folder, const InPlaceJournal::Entry& e, Outcome& out) {
     const QString temp = folder + e.tempName, original = folder + e.name;
-    const FileStamp now = FileStamp::of(original);
     const bool complete = OwnFile::holdsResult(temp, e.resultSize, e.encrypt, e.resultOwner);
-    if (!exists(original) || (now.valid && complete && overwrittenByPurge(original, e, now))) {
+    switch (journalStateOf(original, e, complete)) {
+    case JournalState::OriginalGone:
         if (complete && ::rename(NativeName::encode(temp).constData(), NativeName::encode(original).constData()) == 0) {
             out.restoredNames << e.name;
             out.lines << QStringLiteral("Found the complete result of an interrupted operation on ") + shown(e.name) +
@@ -72,22 +85,26 @@ void recoverEntry(const QString& folder, const InPlaceJournal::Entry& e, Outcome
             out.lines << interrupted(e.name) + QStringLiteral(", but could not put it back; it is in the file ") +
                              shown(aside.isEmpty() ? temp : aside) + QLatin1Char('.');
         }
-    } else if (now.valid && now.size == e.originalSize && now.modifiedNs == e.originalModifiedNs) {
+        break;
+    case JournalState::OriginalIntact:
         QFile::remove(temp);
         out.lines << interrupted(e.name) + QStringLiteral("; the original is intact, so the result was removed.");
-    } else {
+        break;
+    case JournalState::OriginalChanged: {
         const QString aside = keepAside(temp, original);
         out.lines << interrupted(e.name) +
                          QStringLiteral("; the original has changed since and was left as it is, the result is in "
                                         "the file ") +
                          shown(aside.isEmpty() ? temp : aside) + QLatin1Char('.');
+        break;
+    }
     }
 }
 
-// What a file is against a logged result: the result itself (written back, its times perhaps not yet given), the
-// original untouched, a state only the writing back can have left (each 512-byte stretch the result's or the
-// original's at that place, the size between theirs, the same file), or anything else.
-enum class State { Complete, Intact, Partial, Other };
+// What a file is against a logged result (the log states of Leftovers.h): the result itself (written back, its
+// times perhaps not yet given), the original untouched, a state only the writing back can have left (each 512-byte
+// stretch the result's or the original's at that place, the size between theirs, the same file), or anything else.
+enum class LogState { Complete, Intact, Partial, Other };
 
 // Whether the stretch of `now` at `at` is the result's, or the original's with (past the original's end) the
 // result's bytes, as a machine that went down while the result was written may have kept either of any block.
@@ -115,25 +132,25 @@ bool stretchIsOurs(const QByteArray& now, qsizetype at, const InPlaceLog::Entry&
     return length == inOriginal || isResult(at + inOriginal, length - inOriginal);
 }
 
-State stateOf(const QByteArray& now, const struct stat& st, const InPlaceLog::Entry& e) {
+LogState stateOf(const QByteArray& now, const struct stat& st, const InPlaceLog::Entry& e) {
     if (!S_ISREG(st.st_mode) || (e.inode != 0 && (quint64(st.st_ino) != e.inode || quint64(st.st_dev) != e.device)))
-        return State::Other;
+        return LogState::Other;
     if (now == e.result)
-        return State::Complete;
+        return LogState::Complete;
     const qint64 modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     if (e.originalDigests.isEmpty()) // a log of an earlier build tells no more than this
-        return now.size() == e.originalSize && modifiedNs == e.originalModifiedNs ? State::Intact : State::Other;
+        return now.size() == e.originalSize && modifiedNs == e.originalModifiedNs ? LogState::Intact : LogState::Other;
     if (now.size() < qMin(e.originalSize, qint64(e.result.size())) ||
         now.size() > qMax(e.originalSize, qint64(e.result.size())))
-        return State::Other;
+        return LogState::Other;
     bool anyResult = false;
     for (qsizetype at = 0; at < now.size(); at += InPlaceLog::kStretch) {
         bool original = false;
         if (!stretchIsOurs(now, at, e, original))
-            return State::Other;
+            return LogState::Other;
         anyResult = anyResult || !original;
     }
-    return !anyResult && now.size() == e.originalSize ? State::Intact : State::Partial;
+    return !anyResult && now.size() == e.originalSize ? LogState::Intact : LogState::Partial;
 }
 
 QByteArray readUpTo(int fd, qint64 limit) {
@@ -162,9 +179,9 @@ bool recoverWrittenBack(const QString& folder, const QString& logPath, const InP
     const bool opened = fd >= 0 && ::fstat(fd, &st) == 0;
     const QByteArray now =
         opened && S_ISREG(st.st_mode) ? readUpTo(fd, qMax(e.originalSize, qint64(e.result.size())) + 1) : QByteArray();
-    State state = opened ? stateOf(now, st, e) : State::Other;
+    LogState state = opened ? stateOf(now, st, e) : LogState::Other;
     bool unwritable = false;
-    if (state == State::Partial) {
+    if (state == LogState::Partial) {
         mode_t modeToRestore = 0;
         const int writable = WriteBack::openForWriting(native, modeToRestore);
         struct stat again {};
@@ -174,25 +191,25 @@ bool recoverWrittenBack(const QString& folder, const QString& logPath, const InP
         } else {
             if (writable >= 0)
                 ::close(writable);
-            state = State::Other;
+            state = LogState::Other;
             unwritable = true;
         }
         if (modeToRestore && e.mode == 0)
             ::fchmod(fd, modeToRestore);
     }
     bool settled = true;
-    if (state == State::Complete) {
+    if (state == LogState::Complete) {
         const qint64 modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
         if (modifiedNs != e.originalModifiedNs)
             WriteBack::giveTimes(fd, e.originalAccessedNs, e.originalModifiedNs);
         giveMode(fd, e);
-    } else if (state == State::Partial &&
+    } else if (state == LogState::Partial &&
                !(unwritable = !WriteBack::writeWhole(fd, e.result, e.originalAccessedNs, e.originalModifiedNs))) {
         giveMode(fd, e);
         out.restoredNames << e.name;
         out.lines << QStringLiteral("Found the complete result of an interrupted operation on ") + shown(e.name) +
                          QStringLiteral(" and put it back under that name.");
-    } else if (state == State::Intact) {
+    } else if (state == LogState::Intact) {
         giveMode(fd, e);
         out.lines << interrupted(e.name) + QStringLiteral("; the original is intact, so the result was removed.");
     } else {
@@ -312,7 +329,7 @@ Outcome recover(const QString& folder, const QString& spec) {
         vouched.insert(e.tempName);
         struct stat st {};
         if (::lstat(NativeName::encode(folder + e.tempName).constData(), &st) != 0)
-            continue; // made final before the run ended
+            continue; // Final: the result took its name before the run ended
         if (!FileProc::FileNameMatchesSpec(e.name, spec, false)) {
             kept << e;
             out.lines << interrupted(e.name) + QStringLiteral(" in the file ") + e.tempName +

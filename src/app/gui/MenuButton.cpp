@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QShortcutEvent>
 
 MenuButton::MenuButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
     setAutoDefault(false);
@@ -24,6 +25,18 @@ QString MenuButton::valueText() const {
         if (label && !label->isHidden() && !label->text().trimmed().isEmpty())
             texts << label->text().trimmed();
     return texts.join(QLatin1Char(' '));
+}
+
+bool MenuButton::event(QEvent* event) {
+    if (event->type() == QEvent::Shortcut) {
+        // A letter two buttons share only moves the focus between them.
+        setFocus(Qt::ShortcutFocusReason);
+        if (!static_cast<QShortcutEvent*>(event)->isAmbiguous())
+            emit mouseUp(Qt::LeftButton);
+        event->accept();
+        return true;
+    }
+    return QPushButton::event(event);
 }
 
 void MenuButton::mousePressEvent(QMouseEvent* event) {

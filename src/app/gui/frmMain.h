@@ -12,8 +12,8 @@
 #include <QUrl>
 
 #include <array>
-#include <optional>
 #include <functional>
+#include <optional>
 
 class MenuButton;
 class QFrame;
@@ -193,7 +193,8 @@ protected:
 
 private:
     void buildControls();
-    MenuButton* menuButton(const char* name, const QString& caption, int heading);
+    // A button of the menu, or of the column under it (`column`).
+    MenuButton* menuButton(const char* name, const QString& caption, int heading, QWidget* column = nullptr);
     // F1 on a menu button: help at the section set last.
     void showHelpAtLastHeading();
     void placeFileDescription(int side);

@@ -1,5 +1,6 @@
 #include "app/gui/frmMain.h"
 
+#include "app/gui/MenuButton.h"
 #include "platform/os/gui/OnScreen.h"
 
 #include <QFrame>
@@ -16,6 +17,8 @@ void frmMain::fitRowsToScreen() {
     QList<QWidget*> rows;
     for (QWidget* w : fraMenu->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         rows << w;
+    rows << cmdQuit;
+    QLayout* column = fraMenu->parentWidget()->layout();
     for (QWidget* w : status->findChildren<QWidget*>())
         if (w->minimumHeight() == w->maximumHeight() && w->maximumHeight() == kRowHeight)
             rows << w;
@@ -31,9 +34,10 @@ void frmMain::fitRowsToScreen() {
             grid->setRowMinimumHeight(row, height);
         grid->setVerticalSpacing(spacing);
         fraMenu->layout()->setSpacing(spacing);
+        column->setSpacing(spacing);
         // The layouts pass the new heights up when they are activated, not before.
         for (QLayout* layout :
-             {static_cast<QLayout*>(grid), fraMenu->layout(), centralWidget()->layout(), this->layout()})
+             {static_cast<QLayout*>(grid), fraMenu->layout(), column, centralWidget()->layout(), this->layout()})
             layout->activate();
     }
     if (height != kRowHeight)

@@ -14,11 +14,11 @@ frmAntiVirusQuery::frmAntiVirusQuery(QWidget* parent) : QDialog(parent) {
                              this);
     lblQuestion->setObjectName(QStringLiteral("lblQuestion"));
     lblQuestion->setWordWrap(true);
-    cmdYes = new QPushButton(QStringLiteral("Yes"), this);
+    cmdYes = new QPushButton(QStringLiteral("&Yes"), this);
     cmdYes->setObjectName(QStringLiteral("cmdYes"));
-    cmdNo = new QPushButton(QStringLiteral("No"), this);
+    cmdNo = new QPushButton(QStringLiteral("&No"), this);
     cmdNo->setObjectName(QStringLiteral("cmdNo"));
-    cmdDontKnow = new QPushButton(QStringLiteral("Don't know"), this);
+    cmdDontKnow = new QPushButton(QStringLiteral("&Don't know"), this);
     cmdDontKnow->setObjectName(QStringLiteral("cmdDontKnow"));
     for (QPushButton* b : {cmdYes, cmdNo, cmdDontKnow})
         b->setAutoDefault(false);

@@ -131,13 +131,25 @@ class TestEveryWindow : public QObject {
         for (QWidget* w : window->findChildren<QWidget*>())
             if (w->window() == window && w->isVisible() && interactive(w))
                 controls << w;
+        // However its panels and texts have made it grow since it was placed, it still fits on the screen.
+        const QSize frame = window->frameGeometry().size();
+        if (QGuiApplication::primaryScreen()->availableGeometry().size().boundedTo(frame) != frame)
+            faults << state + QStringLiteral(" larger than the screen: %1x%2").arg(frame.width()).arg(frame.height());
+        // A one-line text is shown whole, inside its window.
+        for (QLabel* label : window->findChildren<QLabel*>())
+            if (label->window() == window && label->isVisible() && !label->wordWrap() && !label->text().isEmpty() &&
+                (label->width() < label->sizeHint().width() || in(label).right() >= window->width()))
+                faults << state + QStringLiteral(" text cut: ") + label->objectName();
         for (QWidget* w : std::as_const(controls)) {
             auto* b = qobject_cast<QAbstractButton*>(w);
             if (!b)
                 continue;
             const QString name = state + QLatin1Char(' ') + b->objectName();
-            if (qobject_cast<QPushButton*>(b) && b->width() < b->sizeHint().width())
-                faults << name + QStringLiteral(" is narrower than its caption");
+            // Room on either side of a caption: it does not touch the button's edges.
+            if (qobject_cast<QPushButton*>(b) &&
+                b->width() - b->fontMetrics().horizontalAdvance(TestSupport::shown(b->text())) <
+                    3 * b->fontMetrics().averageCharWidth())
+                faults << name + QStringLiteral(" has no room around its caption");
             // Two pixels at least between a button and anything else that is operated.
             const QRect around = in(b).adjusted(-2, -2, 2, 2);
             for (QWidget* other : std::as_const(controls))
@@ -155,13 +167,27 @@ class TestEveryWindow : public QObject {
         return faults;
     }
 
+    // For looking at the windows: with ZQ4_TEST_GRABS naming a folder, each window as it is seen is saved there.
+    static void grab(QWidget* window, const QString& name) {
+        const QString folder = qEnvironmentVariable("ZQ4_TEST_GRABS");
+        if (folder.isEmpty())
+            return;
+        const QString screen = qEnvironmentVariable("ZQ4_TEST_SCREEN", QStringLiteral("1920x1000@2"));
+        window->grab().save(QDir(folder).filePath(screen + QLatin1Char('-') +
+                                                  QString(name).replace(QLatin1Char(' '), QLatin1Char('-')) +
+                                                  QStringLiteral(".png")));
+    }
+
     // Shows each window in turn, and the main window with each of its panels open (the menu waits while one is),
     // and looks at each.
     void inEveryState(const std::function<void(QWidget*, const QString&)>& look) {
         for (const auto& [name, window] : m_windows) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
+            QTest::qWait(0);
+            QCoreApplication::processEvents();
             look(window, name);
+            grab(window, name);
             window->hide();
         }
         frmMain& w = *m_main;
@@ -174,6 +200,7 @@ class TestEveryWindow : public QObject {
         for (const auto& [name, open] : panels) {
             open();
             look(&w, QString::fromLatin1(name));
+            grab(&w, QString::fromLatin1(name));
             const QList<QAbstractButton*> notNows = {w.cmdKeepSetup, w.cmdDontSaveSetup,
                                                      w.picKeyFrom->cmdDontSpecifyKeyNow, w.cmdNoRandomnessReport};
             for (QAbstractButton* notNow : notNows)
@@ -268,6 +295,9 @@ private slots:
         for (const auto& [name, window] : m_windows) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
+            // As it settles: a layout asks for its room after the window is first shown.
+            QTest::qWait(0);
+            QCoreApplication::processEvents();
             const QRect frame = window->frameGeometry();
             if (!area.contains(frame))
                 outside << QStringLiteral("%1 %2x%3 at %4,%5")

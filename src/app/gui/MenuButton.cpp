@@ -1,6 +1,7 @@
 #include "app/gui/MenuButton.h"
 
 #include "app/gui/MenuButtonAccessible.h"
+#include "platform/os/gui/CaptionRoom.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,6 +26,10 @@ QString MenuButton::valueText() const {
         if (label && !label->isHidden() && !label->text().trimmed().isEmpty())
             texts << label->text().trimmed();
     return texts.join(QLatin1Char(' '));
+}
+
+QSize MenuButton::sizeHint() const {
+    return QPushButton::sizeHint() + QSize(CaptionRoom::extra(this), 0);
 }
 
 bool MenuButton::event(QEvent* event) {

@@ -25,6 +25,8 @@ public:
     QString valueText() const;
     // What the button does, said to assistive technology when no value is shown beside it.
     QString whatItDoes;
+    // With room on either side of the caption.
+    QSize sizeHint() const override;
     // What a left-button release does.
     void activate() { emit mouseUp(Qt::LeftButton); }
 

@@ -19,6 +19,7 @@
 #include "key/gui/KeyPanel.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/MessageBox.h"
+#include "platform/os/gui/CaptionRoom.h"
 #include "platform/os/gui/OnScreen.h"
 
 #include <QApplication>
@@ -52,6 +53,7 @@ QLabel* statusLabel(QWidget* parent, const QString& name) {
 QPushButton* panelButton(QWidget* parent, QLayout* layout, const char* name, const QString& caption) {
     auto* button = named(new QPushButton(caption, parent), QLatin1String(name));
     button->setAutoDefault(false);
+    CaptionRoom::give(button);
     layout->addWidget(button);
     return button;
 }

@@ -200,6 +200,8 @@ private:
     void placeFileDescription(int side);
     // Closes up the rows when the screen is too short for the window.
     void fitRowsToScreen();
+    // Widens the window for status texts that have grown longer.
+    void keepWideEnough();
     // What choosing a single file, or the input (0) or output (1) folder, does once the dialog has given it.
     void takeSingleFile(const QString& path);
     void takeFolder(int index, const QString& path);

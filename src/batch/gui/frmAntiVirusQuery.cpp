@@ -1,5 +1,7 @@
 #include "batch/gui/frmAntiVirusQuery.h"
 
+#include "platform/os/gui/CaptionRoom.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -20,8 +22,10 @@ frmAntiVirusQuery::frmAntiVirusQuery(QWidget* parent) : QDialog(parent) {
     cmdNo->setObjectName(QStringLiteral("cmdNo"));
     cmdDontKnow = new QPushButton(QStringLiteral("&Don't know"), this);
     cmdDontKnow->setObjectName(QStringLiteral("cmdDontKnow"));
-    for (QPushButton* b : {cmdYes, cmdNo, cmdDontKnow})
+    for (QPushButton* b : {cmdYes, cmdNo, cmdDontKnow}) {
         b->setAutoDefault(false);
+        CaptionRoom::give(b);
+    }
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

@@ -6,6 +6,8 @@
 #include "key/gui/KeyOperations.h"
 #include "key/gui/KeyWidgets.h"
 
+#include "platform/os/gui/CaptionRoom.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -28,6 +30,7 @@ KeyPanel::KeyPanel(KeyOperations& operations, QWidget* parent)
         auto* b = new QPushButton(text, this);
         b->setObjectName(name);
         b->setAutoDefault(false);
+        CaptionRoom::give(b);
         KeyWidgets::focusOnHover(b);
         return b;
     };

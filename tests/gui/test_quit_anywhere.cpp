@@ -5,11 +5,13 @@
 #include "app/gui/frmMain.h"
 #include "batch/gui/frmReliabilityTest.h"
 #include "batch/gui/frmReport.h"
+#include "files/FileProc.h"
 #include "key/frmKeyFrom.h"
 #include "key/gui/KeyPanel.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/FileDialog.h"
 #include "platform/os/MessageBox.h"
+#include "randomness/gui/frmGraphic.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -42,6 +44,8 @@ private slots:
         QTest::newRow("randomness panel") << "randomness" << QString();
         QTest::newRow("key inspection") << "keyfile"
                                         << "frmInspectKey";
+        QTest::newRow("byte-pair graphic drawing") << "graphic"
+                                                   << "frmGraphic";
         QTest::newRow("reliability test question") << "reliability"
                                                    << "frmReliabilityTest";
         QTest::newRow("reliability test under way") << "reliability"
@@ -63,10 +67,12 @@ private slots:
         w.key.strKey = w.key.strKeyAsInput = QByteArray("A KEY TO BE WIPED");
         const QDir home(m_home.path());
         const QString folder = home.filePath(where + QStringLiteral("/zq4test/"));
-        QVERIFY(TestSupport::writeFile(folder + "one.tst", TestSupport::pseudoRandomBytes(50000, 3)));
+        QVERIFY(TestSupport::writeFile(folder + "one.tst", TestSupport::pseudoRandomBytes(1 << 20, 3)));
         w.setup.strDirpath = {folder, folder};
         w.setup.strFilespec = {QStringLiteral("*.tst"), QStringLiteral("*.tst")};
         w.setup.blnOutputFilesSame = true;
+        if (where == QLatin1String("graphic"))
+            w.setup.strFilespec[0] = FileProc::ExactNameSpec(QStringLiteral("one.tst"));
         w.ShowAllFileStatus();
 
         // Quit, or the window closed where Quit cannot be pressed (a window of the program waits for an answer).
@@ -97,9 +103,16 @@ private slots:
             watch->start(1);
         } else if (!waiting.isEmpty()) {
             QTimer::singleShot(0, &w, [&] {
-                if (QWidget* d = QApplication::activeModalWidget())
+                QWidget* d = QApplication::activeModalWidget();
+                if (d)
                     seen = d->objectName();
-                quit();
+                if (auto* graphic = qobject_cast<frmGraphic*>(d)) {
+                    // Ended while the picture is being drawn.
+                    QTimer::singleShot(0, &w, quit);
+                    graphic->cmdDisplay->click();
+                } else {
+                    quit();
+                }
             });
         }
         const std::map<QString, std::function<void()>> open = {
@@ -121,6 +134,11 @@ private slots:
                  w.picKeyFrom->cmdKeyFile[0]->click();
              }},
             {QStringLiteral("reliability"), [&] { w.cmdDoIt_MouseUp(Qt::LeftButton); }},
+            {QStringLiteral("graphic"),
+             [&] {
+                 w.cmdRandomnessReport_MouseUp(Qt::LeftButton);
+                 w.cmdSpecifyFiles_MouseUp(2, Qt::LeftButton);
+             }},
         };
         open.at(where)();
         if (waiting.isEmpty())

@@ -162,18 +162,24 @@ namespace {
 
 // The key the user set up, put back once the test is over: the passes after the first run on random keys
 // the user never chose, and a key panel still showing the old checksum must not be left over a key that
-// differs from it.
+// differs from it. Once the program is ending the key is not put back but wiped.
 class KeyKeeper {
 public:
-    explicit KeyKeeper(frmKeyFrom& key)
-        : m_key(key), m_strKey(key.strKey), m_strKeyAsInput(key.strKeyAsInput), m_intKeyFrom(key.intKeyFrom) {
+    KeyKeeper(frmKeyFrom& key, const ReliabilityTestHost& host)
+        : m_key(key), m_host(host), m_strKey(key.strKey), m_strKeyAsInput(key.strKeyAsInput),
+          m_intKeyFrom(key.intKeyFrom) {
         m_strKey.detach();
         m_strKeyAsInput.detach();
     }
     ~KeyKeeper() {
-        KeyMaterial::replace(m_key.strKey, m_strKey);
-        KeyMaterial::replace(m_key.strKeyAsInput, m_strKeyAsInput);
-        m_key.intKeyFrom = m_intKeyFrom;
+        if (m_host.programEnding()) {
+            KeyMaterial::wipe(m_key.strKey);
+            KeyMaterial::wipe(m_key.strKeyAsInput);
+        } else {
+            KeyMaterial::replace(m_key.strKey, m_strKey);
+            KeyMaterial::replace(m_key.strKeyAsInput, m_strKeyAsInput);
+            m_key.intKeyFrom = m_intKeyFrom;
+        }
         KeyMaterial::wipe(m_strKey);
         KeyMaterial::wipe(m_strKeyAsInput);
     }
@@ -182,6 +188,7 @@ public:
 
 private:
     frmKeyFrom& m_key;
+    const ReliabilityTestHost& m_host;
     QByteArray m_strKey;
     QByteArray m_strKeyAsInput;
     int m_intKeyFrom;
@@ -205,7 +212,8 @@ bool encryptAndDecrypt(ReliabilityTestHost& host, ReliabilityTestState& state, O
         }
         host.doIt();
         if (host.runStopped()) {
-            MessageBox::show(stoppedMessage(), stoppedTitle(), MessageBox::Information);
+            if (!host.programEnding())
+                MessageBox::show(stoppedMessage(), stoppedTitle(), MessageBox::Information);
             return false;
         }
         if (host.doItAborted()) {
@@ -215,7 +223,8 @@ bool encryptAndDecrypt(ReliabilityTestHost& host, ReliabilityTestState& state, O
         host.function();
         host.doIt();
         if (host.runStopped()) {
-            MessageBox::show(stoppedMessage(), stoppedTitle(), MessageBox::Information);
+            if (!host.programEnding())
+                MessageBox::show(stoppedMessage(), stoppedTitle(), MessageBox::Information);
             return false;
         }
     } else {
@@ -261,7 +270,7 @@ void RunReliabilityTest(ReliabilityTestHost& host, ReliabilityTestState& state) 
     bool completed = false; // the last pass was compared and matched
     qint64 pass = 0;
     {
-        KeyKeeper keeper(host.key());
+        KeyKeeper keeper(host.key(), host);
         // Whatever an earlier pass or test left behind.
         const QStringList leftovers = {QStringLiteral("*.enc"), QStringLiteral("*.dec"), QStringLiteral("*.bak")};
         for (pass = 1; pass <= state.intNumReliabilityTests; ++pass) {

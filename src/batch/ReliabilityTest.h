@@ -100,6 +100,8 @@ public:
     virtual void setDoItAborted(bool aborted) = 0;
     // The report window's blnStop.
     virtual bool runStopped() const = 0;
+    // The program is ending: the test stops without a message and does not put the user's key back.
+    virtual bool programEnding() const { return false; }
     // Copies the matching files; the number of files not copied.
     virtual qint64 CopyMatchingFiles(const QString& folder, const QString& spec, const QString& targetFolder,
                                      const QString& targetSpec, bool overwrite) = 0;

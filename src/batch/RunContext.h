@@ -30,6 +30,8 @@ struct RunContext {
     // Set by the owner's clock at every tick, and by Stop so that a test waiting between passes wakes up.
     bool blnGenerateNextKey = false;
     bool blnPerformingReliabilityTest = false;
+    // Set once the program has begun to end (Quit, or its window closed): whatever runs stops without a word.
+    bool blnProgramEnding = false;
     int intMinFilesizeForRandomness = 256;
     double dblMinZQ4Randomness = 0.89;
     // The program's own executable, never replaced in place. Empty: the running executable.

@@ -149,6 +149,29 @@ private slots:
         QCOMPARE(TestSupport::readFile(file), QByteArray("meeting notes ").repeated(50));
     }
 
+    // Alt and a button's underlined letter act as pressing it, a panel's buttons too; while a panel is open the
+    // menu waits, but Quit does not.
+    void mnemonicsPressTheirButtons() {
+        int ended = 0;
+        w->endProgram = [&] { ++ended; };
+        const auto alt = [this](Qt::Key key) { QTest::keyClick(w.get(), key, Qt::AltModifier); };
+        alt(Qt::Key_F);
+        QVERIFY(!w->setup.blnEncrypt);
+        QCOMPARE(TestSupport::shown(w->cmdKeyFrom->text()), QStringLiteral("Decryption key"));
+        alt(Qt::Key_T);
+        QVERIFY(w->fraSetup->isVisible());
+        alt(Qt::Key_F);
+        QVERIFY(!w->setup.blnEncrypt);
+        alt(Qt::Key_N); // a push button shows itself pressed for a moment first
+        QTRY_VERIFY(!w->fraSetup->isVisible());
+        QCOMPARE(focus(), w->cmdSetup);
+        alt(Qt::Key_K);
+        QVERIFY(w->picKeyFrom->isVisible());
+        QCOMPARE(ended, 0);
+        alt(Qt::Key_Q);
+        QCOMPARE(ended, 1);
+    }
+
     // A panel opened from the keyboard takes the focus, and "Not now" gives it back to its menu button.
     void setupPanelAndHelp() {
         tabTo(w->cmdSetup);

@@ -37,6 +37,16 @@ QByteArray readFile(const QString& path) {
     return f.readAll();
 }
 
+QString shown(const QString& caption) {
+    QString s;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) == QLatin1Char('&') && i + 1 < caption.size())
+            ++i;
+        s += caption.at(i);
+    }
+    return s;
+}
+
 QByteArray pseudoRandomBytes(qsizetype size, quint32 seed) {
     QRandomGenerator gen(seed);
     QByteArray out(size, Qt::Uninitialized);

@@ -14,6 +14,9 @@ void prepareEnvironment(QTemporaryDir& home);
 bool writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
 
+// A caption as it is displayed: the marks of its mnemonic left out ("&Stop" is "Stop").
+QString shown(const QString& caption);
+
 // Deterministic pseudo-random bytes for fixtures.
 QByteArray pseudoRandomBytes(qsizetype size, quint32 seed);
 

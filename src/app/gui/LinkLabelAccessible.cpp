@@ -31,7 +31,8 @@ void LinkLabelAccessible::makeLink(QLabel* label, std::function<void()> open) {
     Q_UNUSED(installed);
     opens().insert(label, std::move(open));
     // An interface made for it already (as a plain label) would be kept; it is made again, as a link.
-    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(label); made && made->role() != QAccessible::Link)
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(label);
+        made && made->role() != QAccessible::Link)
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
     QObject::connect(label, &QObject::destroyed, [](QObject* gone) { opens().remove(gone); });
 }

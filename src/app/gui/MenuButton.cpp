@@ -1,10 +1,12 @@
 #include "app/gui/MenuButton.h"
 
 #include "app/gui/MenuButtonAccessible.h"
+#include "platform/os/gui/CaptionRoom.h"
 
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QShortcutEvent>
 
 MenuButton::MenuButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
     setAutoDefault(false);
@@ -24,6 +26,22 @@ QString MenuButton::valueText() const {
         if (label && !label->isHidden() && !label->text().trimmed().isEmpty())
             texts << label->text().trimmed();
     return texts.join(QLatin1Char(' '));
+}
+
+QSize MenuButton::sizeHint() const {
+    return QPushButton::sizeHint() + QSize(CaptionRoom::extra(this), 0);
+}
+
+bool MenuButton::event(QEvent* event) {
+    if (event->type() == QEvent::Shortcut) {
+        // A letter two buttons share only moves the focus between them.
+        setFocus(Qt::ShortcutFocusReason);
+        if (!static_cast<QShortcutEvent*>(event)->isAmbiguous())
+            emit mouseUp(Qt::LeftButton);
+        event->accept();
+        return true;
+    }
+    return QPushButton::event(event);
 }
 
 void MenuButton::mousePressEvent(QMouseEvent* event) {

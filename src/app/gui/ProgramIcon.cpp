@@ -3,8 +3,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPolygonF>
 #include <QPixmap>
+#include <QPolygonF>
 
 namespace ProgramIcon {
 

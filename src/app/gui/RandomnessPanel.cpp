@@ -77,7 +77,7 @@ RandomnessReport::Hooks RandomnessPanel::hooks() {
         graphic->setWindowTitle(s.caption);
         graphic->lblFilesize->setText(s.filesizeText);
         graphic->lblRandomness->setText(s.randomnessText);
-        graphic->cmdDisplay->setText(QStringLiteral("Display"));
+        graphic->cmdDisplay->setText(QStringLiteral("&Display"));
         graphic->strCurrentFilePath = strCurrentFilePath ? *strCurrentFilePath : QString();
         graphic->lngFilesize = s.graphicLength;
         graphic->adjustSize();

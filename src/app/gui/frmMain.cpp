@@ -19,10 +19,10 @@
 #include "platform/filekit/Language2.h"
 #include "platform/os/DiskProc.h"
 #include "platform/os/MessageBox.h"
+#include "platform/os/gui/CaptionRoom.h"
 #include "platform/os/gui/OnScreen.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -52,6 +52,7 @@ QLabel* statusLabel(QWidget* parent, const QString& name) {
 QPushButton* panelButton(QWidget* parent, QLayout* layout, const char* name, const QString& caption) {
     auto* button = named(new QPushButton(caption, parent), QLatin1String(name));
     button->setAutoDefault(false);
+    CaptionRoom::give(button);
     layout->addWidget(button);
     return button;
 }
@@ -83,13 +84,14 @@ frmMain::~frmMain() {
     delete m_report;
 }
 
-MenuButton* frmMain::menuButton(const char* name, const QString& caption, int heading) {
-    auto* button = named(new MenuButton(caption, fraMenu), QLatin1String(name));
+MenuButton* frmMain::menuButton(const char* name, const QString& caption, int heading, QWidget* column) {
+    QWidget* parent = column ? column : fraMenu;
+    auto* button = named(new MenuButton(caption, parent), QLatin1String(name));
     button->intHelpHeading = heading;
     button->setFixedHeight(kRowHeight);
     button->installEventFilter(this);
     button->setMouseTracking(true);
-    fraMenu->layout()->addWidget(button);
+    parent->layout()->addWidget(button);
     connect(button, &MenuButton::helpKey, this, [this, button] {
         if (button == cmdReportScreen && reportVisible())
             return;
@@ -109,27 +111,34 @@ void frmMain::buildControls() {
     auto* outer = new QGridLayout(central);
     outer->setHorizontalSpacing(12);
 
-    fraMenu = named(new QFrame(central), QStringLiteral("fraMenu"));
+    // The menu column: the menu, which waits while a panel is open, and Quit under it, which never waits: the
+    // program can always be ended.
+    auto* menuColumn = named(new QWidget(central), QStringLiteral("menuColumn"));
+    auto* columnLayout = new QVBoxLayout(menuColumn);
+    columnLayout->setSpacing(kRowSpacing);
+    columnLayout->setContentsMargins(0, 0, 0, 0);
+    fraMenu = named(new QFrame(menuColumn), QStringLiteral("fraMenu"));
+    columnLayout->addWidget(fraMenu);
     auto* menuLayout = new QVBoxLayout(fraMenu);
     menuLayout->setSpacing(kRowSpacing);
     menuLayout->setContentsMargins(0, 0, 0, 0);
-    cmdFunction = menuButton("cmdFunction", QStringLiteral("Function"), 1);
-    cmdSingleFile = menuButton("cmdSingleFile", QStringLiteral("Single file"), 2);
-    cmdSpecifyDirectory[0] = menuButton("cmdSpecifyDirectory_0", QStringLiteral("Input folder"), 3);
-    cmdSpecifyFiles[0] = menuButton("cmdSpecifyFiles_0", QStringLiteral("Input file(s)"), 3);
-    cmdSubdirectories = menuButton("cmdSubdirectories", QStringLiteral("Subfolders?"), 4);
-    cmdOutputFilesSame = menuButton("cmdOutputFilesSame", QStringLiteral("Output file(s) same?"), 5);
-    cmdSpecifyDirectory[1] = menuButton("cmdSpecifyDirectory_1", QStringLiteral("Output folder"), 6);
-    cmdSpecifyFiles[1] = menuButton("cmdSpecifyFiles_1", QStringLiteral("Output file(s)"), 6);
-    cmdKeyFrom = menuButton("cmdKeyFrom", QStringLiteral("Encryption key"), 7);
-    cmdDoIt = menuButton("cmdDoIt", QStringLiteral("Do it!"), 8);
-    cmdReportScreen = menuButton("cmdReportScreen", QStringLiteral("Report screen"), 9);
-    cmdRandomnessReport = menuButton("cmdRandomnessReport", QStringLiteral("Randomness report"), 10);
-    cmdSetup = menuButton("cmdSetup", QStringLiteral("Setup"), 11);
-    cmdHelp = menuButton("cmdHelp", QStringLiteral("Help"), 13);
-    cmdQuit = menuButton("cmdQuit", QStringLiteral("Quit"), 14);
-    menuLayout->addStretch();
-    outer->addWidget(fraMenu, 0, 0);
+    cmdFunction = menuButton("cmdFunction", QStringLiteral("&Function"), 1);
+    cmdSingleFile = menuButton("cmdSingleFile", QStringLiteral("&Single file"), 2);
+    cmdSpecifyDirectory[0] = menuButton("cmdSpecifyDirectory_0", QStringLiteral("&Input folder"), 3);
+    cmdSpecifyFiles[0] = menuButton("cmdSpecifyFiles_0", QStringLiteral("Input fi&le(s)"), 3);
+    cmdSubdirectories = menuButton("cmdSubdirectories", QStringLiteral("Su&bfolders?"), 4);
+    cmdOutputFilesSame = menuButton("cmdOutputFilesSame", QStringLiteral("Output file(s) s&ame?"), 5);
+    cmdSpecifyDirectory[1] = menuButton("cmdSpecifyDirectory_1", QStringLiteral("&Output folder"), 6);
+    cmdSpecifyFiles[1] = menuButton("cmdSpecifyFiles_1", QStringLiteral("Out&put file(s)"), 6);
+    cmdKeyFrom = menuButton("cmdKeyFrom", QStringLiteral("Encryption &key"), 7);
+    cmdDoIt = menuButton("cmdDoIt", QStringLiteral("&Do it!"), 8);
+    cmdReportScreen = menuButton("cmdReportScreen", QStringLiteral("&Report screen"), 9);
+    cmdRandomnessReport = menuButton("cmdRandomnessReport", QStringLiteral("Ra&ndomness report"), 10);
+    cmdSetup = menuButton("cmdSetup", QStringLiteral("Se&tup"), 11);
+    cmdHelp = menuButton("cmdHelp", QStringLiteral("&Help"), 13);
+    cmdQuit = menuButton("cmdQuit", QStringLiteral("&Quit"), 14, menuColumn);
+    columnLayout->addStretch();
+    outer->addWidget(menuColumn, 0, 0);
 
     // The status column: one row per menu button, the same height, so each text sits beside its button.
     auto* status = new QWidget(central);
@@ -182,20 +191,20 @@ void frmMain::buildControls() {
     // The panels open beside the lower menu buttons, over the rows that have no texts.
     fraSetup = panel(status, "fraSetup");
     auto* setupLayout = new QVBoxLayout(fraSetup);
-    cmdLoadSetup = panelButton(fraSetup, setupLayout, "cmdLoadSetup", QStringLiteral("Load setup"));
-    cmdSaveSetup = panelButton(fraSetup, setupLayout, "cmdSaveSetup", QStringLiteral("Save setup"));
-    cmdClearSetup = panelButton(fraSetup, setupLayout, "cmdClearSetup", QStringLiteral("Clear setup"));
-    cmdRestoreSetup = panelButton(fraSetup, setupLayout, "cmdRestoreSetup", QStringLiteral("Restore setup"));
-    cmdKeepSetup = panelButton(fraSetup, setupLayout, "cmdKeepSetup", QStringLiteral("Not now"));
+    cmdLoadSetup = panelButton(fraSetup, setupLayout, "cmdLoadSetup", QStringLiteral("&Load setup"));
+    cmdSaveSetup = panelButton(fraSetup, setupLayout, "cmdSaveSetup", QStringLiteral("&Save setup"));
+    cmdClearSetup = panelButton(fraSetup, setupLayout, "cmdClearSetup", QStringLiteral("&Clear setup"));
+    cmdRestoreSetup = panelButton(fraSetup, setupLayout, "cmdRestoreSetup", QStringLiteral("&Restore setup"));
+    cmdKeepSetup = panelButton(fraSetup, setupLayout, "cmdKeepSetup", QStringLiteral("&Not now"));
     grid->addWidget(fraSetup, 9, 0, 6, 2, Qt::AlignLeft | Qt::AlignTop);
 
     picSaveSetup = panel(status, "picSaveSetup");
     auto* saveLayout = new QVBoxLayout(picSaveSetup);
     cmdSaveSetupAsOperationFile = panelButton(picSaveSetup, saveLayout, "cmdSaveSetupAsOperationFile",
-                                              QStringLiteral("Save setup as operation file"));
+                                              QStringLiteral("Save setup as &operation file"));
     cmdSaveSetupForNextRun =
-        panelButton(picSaveSetup, saveLayout, "cmdSaveSetupForNextRun", QStringLiteral("Save setup for next run"));
-    cmdDontSaveSetup = panelButton(picSaveSetup, saveLayout, "cmdDontSaveSetup", QStringLiteral("Not now"));
+        panelButton(picSaveSetup, saveLayout, "cmdSaveSetupForNextRun", QStringLiteral("Save setup &for next run"));
+    cmdDontSaveSetup = panelButton(picSaveSetup, saveLayout, "cmdDontSaveSetup", QStringLiteral("&Not now"));
     grid->addWidget(picSaveSetup, 10, 0, 5, 2, Qt::AlignLeft | Qt::AlignTop);
 
     m_keyOperations = new KeyOperations(key, this);
@@ -207,9 +216,10 @@ void frmMain::buildControls() {
     picRandomnessReport = panel(status, "picRandomnessReport");
     auto* randomnessLayout = new QVBoxLayout(picRandomnessReport);
     for (int i = 2; i < 4; ++i) {
-        auto* button = named(new MenuButton(i == 2 ? QStringLiteral("Input file(s)") : QStringLiteral("Output file(s)"),
-                                            picRandomnessReport),
-                             QStringLiteral("cmdSpecifyFiles_%1").arg(i));
+        auto* button =
+            named(new MenuButton(i == 2 ? QStringLiteral("&Input file(s)") : QStringLiteral("&Output file(s)"),
+                                 picRandomnessReport),
+                  QStringLiteral("cmdSpecifyFiles_%1").arg(i));
         button->intHelpHeading = 6;
         button->installEventFilter(this);
         button->setMouseTracking(true);
@@ -219,7 +229,7 @@ void frmMain::buildControls() {
         connect(button, &MenuButton::helpKey, this, &frmMain::showHelpAtLastHeading);
     }
     cmdNoRandomnessReport =
-        panelButton(picRandomnessReport, randomnessLayout, "cmdNoRandomnessReport", QStringLiteral("Not now"));
+        panelButton(picRandomnessReport, randomnessLayout, "cmdNoRandomnessReport", QStringLiteral("&Not now"));
     grid->addWidget(picRandomnessReport, 11, 0, 4, 2, Qt::AlignLeft | Qt::AlignTop);
 
     lblOnlineDocumentation =
@@ -369,51 +379,6 @@ void frmMain::Initialize() {
 void frmMain::Clock_Timer() {
     Clock->setInterval(intClockInterval);
     context.blnGenerateNextKey = true;
-}
-
-void frmMain::cmdQuit_MouseUp(Qt::MouseButton button) {
-    if (button == Qt::RightButton) {
-        ShowHelp(14);
-        return;
-    }
-    Shutdown();
-    QApplication::closeAllWindows();
-    if (endProgram)
-        endProgram();
-}
-
-void frmMain::closeEvent(QCloseEvent* event) {
-    event->accept();
-    if (m_shutDown)
-        return;
-    Shutdown();
-    // Every other window goes with the main window.
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w != this && w->isVisible())
-            w->close();
-    if (endProgram)
-        endProgram();
-}
-
-void frmMain::Shutdown() {
-    if (m_shutDown)
-        return;
-    m_shutDown = true;
-    Clock->stop();
-    // A file in progress is abandoned at once: the engine drops its partial output and leaves the input as it
-    // was; the run ends there. Releasing the buffers waits for the engine to let go of that file.
-    zq4e::request_cancel();
-    if (m_report)
-        m_report->blnStop = true;
-    // A reliability test waiting for its next pass wakes and ends.
-    context.blnGenerateNextKey = true;
-    EraseKeyMaterial();
-    zq4e::deallocate_buffers();
-    zq4e::clear_cancel();
-}
-
-void frmMain::EraseKeyMaterial() {
-    ::EraseKeyMaterial(key);
 }
 
 void frmMain::UpdateKeyDescription() {

@@ -193,12 +193,15 @@ protected:
 
 private:
     void buildControls();
-    MenuButton* menuButton(const char* name, const QString& caption, int heading);
+    // A button of the menu, or of the column under it (`column`).
+    MenuButton* menuButton(const char* name, const QString& caption, int heading, QWidget* column = nullptr);
     // F1 on a menu button: help at the section set last.
     void showHelpAtLastHeading();
     void placeFileDescription(int side);
     // Closes up the rows when the screen is too short for the window.
     void fitRowsToScreen();
+    // Widens the window for status texts that have grown longer.
+    void keepWideEnough();
     // What choosing a single file, or the input (0) or output (1) folder, does once the dialog has given it.
     void takeSingleFile(const QString& path);
     void takeFolder(int index, const QString& path);

@@ -12,8 +12,8 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
-#include <QScreen>
 #include <QPushButton>
+#include <QScreen>
 
 frmReport& frmMain::reportWindow() {
     if (!m_report) {
@@ -76,10 +76,9 @@ bool frmMain::refusedDuringRun() {
 
 bool frmMain::ConfirmOperation() {
     frmConfirmOperation confirm(reportWindow(), this);
-    // Its bottom 120 twips above the main window's bottom, 30 twips right of the menu.
+    // Centred on this window, where the eye already is, and whole on the screen.
     confirm.place = [this](QDialog& d) {
-        const int left = fraMenu->mapToGlobal(QPoint(fraMenu->width(), 0)).x() + 2;
-        d.move(left, frameGeometry().bottom() + 1 - 8 - d.frameGeometry().height());
+        d.move(frameGeometry().center() - QPoint(d.frameGeometry().width() / 2, d.frameGeometry().height() / 2));
         OnScreen::keepOnScreen(&d, this);
     };
     confirm.exec();

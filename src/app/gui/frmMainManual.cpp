@@ -32,4 +32,3 @@ void frmMain::lblOnlineDocumentation_Click() {
                              manualWhereabouts(url),
                          QStringLiteral("Cannot launch web browser"), MessageBox::Warning);
 }
-

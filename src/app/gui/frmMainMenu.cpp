@@ -45,7 +45,7 @@ void frmMain::cmdFunction_MouseUp(Qt::MouseButton button) {
     lblFunction->setText(TxtEncDec(QStringLiteral("Encryption")));
     lblFunction2->setText(QStringLiteral("(") + TxtEncDec(QStringLiteral("Encrypt")) +
                           QStringLiteral(" the input files.)"));
-    cmdKeyFrom->setText(TxtEncDec(QStringLiteral("Encryption")) + QStringLiteral(" key"));
+    cmdKeyFrom->setText(TxtEncDec(QStringLiteral("Encryption")) + QStringLiteral(" &key"));
     lblSetupFilename->clear();
     // An added extension reads the other way round now.
     if (FileProc::IsAddedExtensionSpec(setup.strFilespec[1]))

@@ -21,7 +21,7 @@ QString withOpnExtension(const QString& path) {
     return path + QStringLiteral(".opn");
 }
 const QString kOperationOrAnyFiles = QStringLiteral("Operation files (*.opn);;All files (*)");
-}
+} // namespace
 
 bool frmMain::SaveSetupFile(const QString& path) {
     SetupFileContents c;
@@ -72,9 +72,8 @@ void frmMain::cmdLoadSetup_Click() {
     if (refusedDuringRun())
         return;
     fraSetup->hide();
-    const QString path =
-        FileDialog::getOpenFileName(QStringLiteral("Specify operation file to be loaded"), QString(),
-                                    kOperationOrAnyFiles);
+    const QString path = FileDialog::getOpenFileName(QStringLiteral("Specify operation file to be loaded"), QString(),
+                                                     kOperationOrAnyFiles);
     if (!path.isEmpty()) {
         if (!Folder::FileExists(path)) {
             MessageBox::show(QStringLiteral("File ") + path + QStringLiteral(" not found!"),
@@ -112,9 +111,8 @@ void frmMain::cmdSaveSetupForNextRun_Click() {
 
 void frmMain::cmdSaveSetupAsOperationFile_Click() {
     picSaveSetup->hide();
-    const QString path =
-        withOpnExtension(FileDialog::getSaveFileName(QStringLiteral("Specify operation file to be saved"), QString(),
-                                                     kOperationFiles));
+    const QString path = withOpnExtension(
+        FileDialog::getSaveFileName(QStringLiteral("Specify operation file to be saved"), QString(), kOperationFiles));
     bool saving = !path.isEmpty();
     if (saving && Folder::FileExists(path))
         saving = MessageBox::show(QStringLiteral("Overwrite existing file ") + path + QStringLiteral("?"),

@@ -56,8 +56,8 @@ void frmMain::presetNewFileOutput(const QString& singleName) {
         // The results never take an existing name of the user's own choosing: the extension is added, or taken off
         // when decrypting (a single file that does not end in it is left for the user to name).
         const QString added = FileProc::AddedExtensionSpec(QStringLiteral("enc"));
-        const bool fits = setup.blnEncrypt || singleName.isEmpty() ||
-                          singleName.endsWith(added.mid(1), Qt::CaseInsensitive);
+        const bool fits =
+            setup.blnEncrypt || singleName.isEmpty() || singleName.endsWith(added.mid(1), Qt::CaseInsensitive);
         setup.strFilespec[1] = fits ? added : QString();
     }
     ShowFileStatus(1);

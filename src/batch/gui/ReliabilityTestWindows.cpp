@@ -134,6 +134,10 @@ void ReliabilityTestWindows::setDoItAborted(bool aborted) {
         *m_main.blnDoItAborted = aborted;
 }
 
+bool ReliabilityTestWindows::programEnding() const {
+    return m_ctx.blnProgramEnding;
+}
+
 bool ReliabilityTestWindows::runStopped() const {
     return m_report.blnStop;
 }
@@ -191,7 +195,7 @@ void ReliabilityTestWindows::appendToReport(const QString& text) {
 void ReliabilityTestWindows::beginInterval(bool separate) {
     m_report.cmdClose->hide();
     if (separate)
-        m_report.cmdStop->setText(QStringLiteral("Stop"));
+        m_report.cmdStop->setText(QStringLiteral("&Stop"));
     m_report.cmdStop->show();
     m_report.lblPausedDone->setText(BatchRun::statusPaused());
 }
@@ -210,7 +214,7 @@ void ReliabilityTestWindows::waitForNextKey() {
 void ReliabilityTestWindows::endInterval(bool separate) {
     m_report.lblPausedDone->clear();
     if (separate && !m_report.blnStop)
-        m_report.cmdStop->setText(QStringLiteral("Stop at next file"));
+        m_report.cmdStop->setText(QStringLiteral("&Stop at next file"));
 }
 
 void ReliabilityTestWindows::showCloseButton() {

@@ -56,6 +56,7 @@ public:
     bool doItAborted() const override;
     void setDoItAborted(bool aborted) override;
     bool runStopped() const override;
+    bool programEnding() const override;
     qint64 CopyMatchingFiles(const QString& folder, const QString& spec, const QString& targetFolder,
                              const QString& targetSpec, bool overwrite) override;
     bool FileComparison(const QString& extension) override;

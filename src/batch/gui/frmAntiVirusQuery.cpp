@@ -1,5 +1,7 @@
 #include "batch/gui/frmAntiVirusQuery.h"
 
+#include "platform/os/gui/CaptionRoom.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -14,14 +16,16 @@ frmAntiVirusQuery::frmAntiVirusQuery(QWidget* parent) : QDialog(parent) {
                              this);
     lblQuestion->setObjectName(QStringLiteral("lblQuestion"));
     lblQuestion->setWordWrap(true);
-    cmdYes = new QPushButton(QStringLiteral("Yes"), this);
+    cmdYes = new QPushButton(QStringLiteral("&Yes"), this);
     cmdYes->setObjectName(QStringLiteral("cmdYes"));
-    cmdNo = new QPushButton(QStringLiteral("No"), this);
+    cmdNo = new QPushButton(QStringLiteral("&No"), this);
     cmdNo->setObjectName(QStringLiteral("cmdNo"));
-    cmdDontKnow = new QPushButton(QStringLiteral("Don't know"), this);
+    cmdDontKnow = new QPushButton(QStringLiteral("&Don't know"), this);
     cmdDontKnow->setObjectName(QStringLiteral("cmdDontKnow"));
-    for (QPushButton* b : {cmdYes, cmdNo, cmdDontKnow})
+    for (QPushButton* b : {cmdYes, cmdNo, cmdDontKnow}) {
         b->setAutoDefault(false);
+        CaptionRoom::give(b);
+    }
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

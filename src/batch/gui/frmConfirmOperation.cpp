@@ -21,9 +21,9 @@ frmConfirmOperation::frmConfirmOperation(frmReport& report, QWidget* parent) : Q
     lblDescr->setWordWrap(true);
     lblPerformOperation = new QLabel(this);
     lblPerformOperation->setObjectName(QStringLiteral("lblPerformOperation"));
-    cmdYes = new QPushButton(QStringLiteral("Yes"), this);
+    cmdYes = new QPushButton(QStringLiteral("&Yes"), this);
     cmdYes->setObjectName(QStringLiteral("cmdYes"));
-    cmdNo = new QPushButton(QStringLiteral("No"), this);
+    cmdNo = new QPushButton(QStringLiteral("&No"), this);
     cmdNo->setObjectName(QStringLiteral("cmdNo"));
 
     auto* buttons = new QHBoxLayout;

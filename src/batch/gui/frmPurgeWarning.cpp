@@ -15,9 +15,9 @@ frmPurgeWarning::frmPurgeWarning(std::function<QString(const QString&)> wording,
     lblMessage = new QLabel(this);
     lblMessage->setObjectName(QStringLiteral("lblMessage"));
     lblMessage->setWordWrap(true);
-    chkDontShowAgain = new QCheckBox(QStringLiteral("Don't display this advice again during this operation."), this);
+    chkDontShowAgain = new QCheckBox(QStringLiteral("&Don't display this advice again during this operation."), this);
     chkDontShowAgain->setObjectName(QStringLiteral("chkDontShowAgain"));
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK = new QPushButton(QStringLiteral("&OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
 
     auto* bottom = new QHBoxLayout;

@@ -33,13 +33,14 @@ frmReliabilityTest::frmReliabilityTest(QWidget* parent) : QDialog(parent) {
     lblExplanation1 = named(new QLabel(this), "lblExplanation1");
     lblExplanation2 = named(new QLabel(this), "lblExplanation2");
     lblMultipleTimes =
-        named(new QLabel(QStringLiteral("Number of times to perform the test: "), this), "lblMultipleTimes");
+        named(new QLabel(QStringLiteral("Number of &times to perform the test: "), this), "lblMultipleTimes");
     txbNumTests = named(new QLineEdit(this), "txbNumTests");
+    lblMultipleTimes->setBuddy(txbNumTests);
     txbNumTests->setAccessibleName(QStringLiteral("Number of times to perform the test"));
-    optPerformTest = named(new QRadioButton(QStringLiteral("Yes, perform the test."), this), "optPerformTest");
-    optNo = named(new QRadioButton(QStringLiteral("No, just encrypt as specified."), this), "optNo");
-    cmdContinue = named(new QPushButton(QStringLiteral("Continue"), this), "cmdContinue");
-    cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
+    optPerformTest = named(new QRadioButton(QStringLiteral("&Yes, perform the test."), this), "optPerformTest");
+    optNo = named(new QRadioButton(QStringLiteral("&No, just encrypt as specified."), this), "optNo");
+    cmdContinue = named(new QPushButton(QStringLiteral("&Continue"), this), "cmdContinue");
+    cmdCancel = named(new QPushButton(QStringLiteral("C&ancel"), this), "cmdCancel");
     for (QLabel* label : {lblIntro, lblExplanation1, lblExplanation2})
         label->setWordWrap(true);
 

@@ -23,8 +23,8 @@
 #include <QVBoxLayout>
 
 namespace {
-const QString copyCaption = QStringLiteral("Copy to clipboard");
-const QString copySelectedCaption = QStringLiteral("Copy selected text to clipboard");
+const QString copyCaption = QStringLiteral("C&opy to clipboard");
+const QString copySelectedCaption = QStringLiteral("C&opy selected text to clipboard");
 } // namespace
 
 frmReport::frmReport(RunContext& context, QWidget* parent) : QDialog(parent), BatchRun(context) {
@@ -44,11 +44,11 @@ frmReport::frmReport(RunContext& context, QWidget* parent) : QDialog(parent), Ba
 
     lblPausedDone = new QLabel(this);
     lblPausedDone->setObjectName(QStringLiteral("lblPausedDone"));
-    cmdStop = new QPushButton(QStringLiteral("Stop at next file"), this);
+    cmdStop = new QPushButton(QStringLiteral("&Stop at next file"), this);
     cmdStop->setObjectName(QStringLiteral("cmdStop"));
-    cmdPauseContinue = new QPushButton(QStringLiteral("Pause at next file"), this);
+    cmdPauseContinue = new QPushButton(QStringLiteral("&Pause at next file"), this);
     cmdPauseContinue->setObjectName(QStringLiteral("cmdPauseContinue"));
-    cmdClose = new QPushButton(QStringLiteral("Close"), this);
+    cmdClose = new QPushButton(QStringLiteral("&Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdCopyToClipboard = new QPushButton(copyCaption, this);
     cmdCopyToClipboard->setObjectName(QStringLiteral("cmdCopyToClipboard"));
@@ -198,14 +198,15 @@ void frmReport::runStarted() {
     Clock->start();
     cmdCopyToClipboard->hide();
     cmdClose->hide();
-    cmdStop->setText(QStringLiteral("Stop at next file"));
+    cmdStop->setText(QStringLiteral("&Stop at next file"));
     cmdStop->show();
-    cmdPauseContinue->setText(QStringLiteral("Pause at next file"));
+    cmdPauseContinue->setText(QStringLiteral("&Pause at next file"));
     cmdPauseContinue->setVisible(!context().blnPerformingReliabilityTest);
     m_filesStarted = 0;
     const bool realRun = blnPerformingOperation && !blnGettingInputFilesizes && !blnRandomnessReport;
     intMatchingFiles =
-        realRun ? MatchingCount::filesBelow(strInputDirpath, strInputFilespec, context().runSetup.blnSubdirectories) : -1;
+        realRun ? MatchingCount::filesBelow(strInputDirpath, strInputFilespec, context().runSetup.blnSubdirectories)
+                : -1;
     emit runProgress();
 }
 
@@ -266,11 +267,11 @@ void frmReport::stopPressed() {
 
 void frmReport::pauseToggled() {
     if (blnPaused) {
-        cmdStop->setText(QStringLiteral("Stop"));
-        cmdPauseContinue->setText(QStringLiteral("Continue"));
+        cmdStop->setText(QStringLiteral("&Stop"));
+        cmdPauseContinue->setText(QStringLiteral("&Continue"));
     } else {
-        cmdStop->setText(QStringLiteral("Stop at next file"));
-        cmdPauseContinue->setText(QStringLiteral("Pause at next file"));
+        cmdStop->setText(QStringLiteral("&Stop at next file"));
+        cmdPauseContinue->setText(QStringLiteral("&Pause at next file"));
     }
 }
 

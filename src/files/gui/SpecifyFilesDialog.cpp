@@ -29,8 +29,8 @@ SpecifyFilesDialog::SpecifyFilesDialog(QWidget* parent) : QDialog(parent) {
     optMultipleFiles = named(new QRadioButton(this), "optMultipleFiles");
     lblFilespec = named(new QLabel(this), "lblFilespec");
     txbFilespec = named(new QLineEdit(this), "txbFilespec");
-    cmdAccept = named(new QPushButton(QStringLiteral("Accept"), this), "cmdAccept");
-    cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
+    cmdAccept = named(new QPushButton(QStringLiteral("A&ccept"), this), "cmdAccept");
+    cmdCancel = named(new QPushButton(QStringLiteral("Cance&l"), this), "cmdCancel");
     // What assistive technology calls the fields (the labels beside them change with the operation).
     File->setAccessibleName(QStringLiteral("Files in the folder"));
     txbExtension->setAccessibleName(QStringLiteral("Extension"));
@@ -44,6 +44,8 @@ SpecifyFilesDialog::SpecifyFilesDialog(QWidget* parent) : QDialog(parent) {
         optSingleFile->setChecked(true);
         cmdAccept_Click();
     });
+    // An option's mnemonic leads on to its field, as a click on it does.
+    connect(optSingleFile, &QRadioButton::clicked, this, [this] { File->setFocus(); });
     connect(optExtension, &QRadioButton::clicked, this, [this] { txbExtension->setFocus(); });
     connect(optMultipleFiles, &QRadioButton::clicked, this, [this] { txbFilespec->setFocus(); });
     connect(cmdAccept, &QPushButton::clicked, this, [this] { cmdAccept_Click(); });

@@ -34,10 +34,10 @@ frmSpecifyInputFiles::frmSpecifyInputFiles(QWidget* parent) : SpecifyFilesDialog
 
 void frmSpecifyInputFiles::Prepare() {
     const QString word = blnEncrypt ? QStringLiteral("Encrypt") : QStringLiteral("Decrypt");
-    optSingleFile->setText(word + QStringLiteral(" a single file:"));
-    optAllFiles->setText(word + QStringLiteral(" all files (*.*)"));
-    optExtension->setText(word + QStringLiteral(" all files with a particular extension"));
-    optMultipleFiles->setText(word + QStringLiteral(" all files satisfying a file specification"));
+    optSingleFile->setText(word + QStringLiteral(" a &single file:"));
+    optAllFiles->setText(word + QStringLiteral(" &all files (*.*)"));
+    optExtension->setText(word + QStringLiteral(" all files with a particular e&xtension"));
+    optMultipleFiles->setText(word + QStringLiteral(" all files satisfying a file s&pecification"));
     lblExtension->setText(blnEncrypt ? QStringLiteral("e.g., txt or doc:") : QStringLiteral("e.g., enc:"));
     lblFilespec->setText(blnEncrypt ? QStringLiteral("e.g., a*.d*:") : QStringLiteral("e.g., a*.e*:"));
     optAllFiles->setEnabled(true);

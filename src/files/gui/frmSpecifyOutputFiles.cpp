@@ -46,12 +46,15 @@ frmSpecifyOutputFiles::frmSpecifyOutputFiles(QWidget* parent) : SpecifyFilesDial
     m_grid->setColumnMinimumWidth(0, 20);
 
     // Tab goes down the dialog as it is laid out, each option followed by its field.
-    QWidget* order[] = {optSingleFile,   File,          optNewFile,       txbNewFile,  optExtension, txbExtension,
-                        optAddExtension, txbAddExtension, optMultipleFiles, txbFilespec, cmdAccept,    cmdCancel};
+    QWidget* order[] = {optSingleFile,    File,         optNewFile,      txbNewFile,
+                        optExtension,     txbExtension, optAddExtension, txbAddExtension,
+                        optMultipleFiles, txbFilespec,  cmdAccept,       cmdCancel};
     for (size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 
     bindTextBox(txbNewFile, optNewFile);
+    connect(optNewFile, &QRadioButton::clicked, this, [this] { txbNewFile->setFocus(); });
+    connect(optAddExtension, &QRadioButton::clicked, this, [this] { txbAddExtension->setFocus(); });
     bindTextBox(txbExtension, optExtension, lblExtension);
     bindTextBox(txbAddExtension, optAddExtension, lblAddExtension);
     bindTextBox(txbFilespec, optMultipleFiles, lblFilespec);
@@ -61,12 +64,13 @@ void frmSpecifyOutputFiles::Prepare() {
     txbNewFile->clear();
     txbAddExtension->clear();
     const QString word = blnEncrypt ? QStringLiteral("Encrypt") : QStringLiteral("Decrypt");
-    optSingleFile->setText(word + QStringLiteral(" to an existing file"));
-    optNewFile->setText(word + QStringLiteral(" to a new file:"));
-    optExtension->setText(word + QStringLiteral(" to files with a particular extension"));
-    optAddExtension->setText(blnEncrypt ? QStringLiteral("Encrypt to the input names with an extension added")
-                                        : QStringLiteral("Decrypt to the input names with an added extension removed"));
-    optMultipleFiles->setText(word + QStringLiteral(" to files satisfying a file specification"));
+    optSingleFile->setText(word + QStringLiteral(" to an &existing file"));
+    optNewFile->setText(word + QStringLiteral(" to a ne&w file:"));
+    optExtension->setText(word + QStringLiteral(" to files with a particular e&xtension"));
+    optAddExtension->setText(blnEncrypt
+                                 ? QStringLiteral("Encrypt to the input names with an extension a&dded")
+                                 : QStringLiteral("Decrypt to the input names with an a&dded extension removed"));
+    optMultipleFiles->setText(word + QStringLiteral(" to files satisfying a file s&pecification"));
     lblSingleFile->setText(QStringLiteral("(which will be overwritten):"));
     // The warning belongs to its option, for those who hear the option rather than see the label beside it.
     optSingleFile->setAccessibleDescription(QStringLiteral("The file will be overwritten."));

@@ -28,7 +28,7 @@ frmCredits::frmCredits(QWidget* parent) : QDialog(parent) {
 void frmCredits::showEvent(QShowEvent* event) {
     setWindowTitle(QStringLiteral("Author"));
     txbMsg->setPlainText(HelpText::Credits());
-    cmdClose->setText(QStringLiteral("Close"));
+    cmdClose->setText(QStringLiteral("&Close"));
     cmdClose->setFocus();
     QDialog::showEvent(event);
 }

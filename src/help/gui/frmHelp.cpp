@@ -33,9 +33,9 @@ frmHelp::frmHelp(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window) {
     // Read-only, but the caret stays visible so the reader sees where a section starts.
     txbText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
-    cmdCredit = new QPushButton(QStringLiteral("Author"), this);
+    cmdCredit = new QPushButton(QStringLiteral("&Author"), this);
     cmdCredit->setObjectName(QStringLiteral("cmdCredit"));
-    cmdClose = new QPushButton(QStringLiteral("Close"), this);
+    cmdClose = new QPushButton(QStringLiteral("&Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     connect(cmdCredit, &QPushButton::clicked, this, &frmHelp::cmdCredit_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmHelp::cmdClose_Click);

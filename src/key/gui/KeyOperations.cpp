@@ -77,8 +77,7 @@ void KeyOperations::takeTypedKey(bool yes, bool no, QByteArray typed, int checks
 
 void KeyOperations::KeyboardWithDisplay() {
     frmKeyboardWithDisplay& dialog = keyboardWithDisplay();
-    dialog.lblEntertheKey->setText(QStringLiteral("Enter the ") + operationWord() +
-                                   QStringLiteral(" key (16-64 characters, spaces ignored, case not significant):"));
+    dialog.setPrompt(operationWord());
     const int checksumBefore = m_key.intKeyChecksum;
     const QByteArray digestBefore = m_key.strKeyDigest;
     dialog.adjustSize();
@@ -88,17 +87,9 @@ void KeyOperations::KeyboardWithDisplay() {
     dialog.clearEntry();
 }
 
-namespace {
-// What "non-space" means: every blank and control character is left out of the key, and letter case is not kept.
-const QString kBlanksNote = QStringLiteral("\n(Spaces, tabs and other blanks do not count; letter case does not "
-                                           "matter.)");
-} // namespace
-
 void KeyOperations::KeyboardWithoutDisplay() {
     frmKeyboardWithoutDisplay& dialog = keyboardWithoutDisplay();
-    dialog.lblEntertheKey->setText(QStringLiteral("Enter the ") + operationWord() + QStringLiteral(" key, ") +
-                                   QStringLiteral("16-64 non-space characters (which will not be displayed)") +
-                                   QStringLiteral(":") + kBlanksNote);
+    dialog.setPrompt(operationWord());
     const int checksumBefore = m_key.intKeyChecksum;
     const QByteArray digestBefore = m_key.strKeyDigest;
     dialog.adjustSize();

@@ -6,6 +6,8 @@
 #include "key/gui/KeyWidgets.h"
 #include "platform/filekit/Language2.h"
 
+#include "platform/os/gui/CaptionRoom.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -28,17 +30,18 @@ KeyPanel::KeyPanel(KeyOperations& operations, QWidget* parent)
         auto* b = new QPushButton(text, this);
         b->setObjectName(name);
         b->setAutoDefault(false);
+        CaptionRoom::give(b);
         KeyWidgets::focusOnHover(b);
         return b;
     };
     cmdKeyboardWithDisplay =
-        button(QStringLiteral("cmdKeyboardWithDisplay"), QStringLiteral("Type key (with display)"));
+        button(QStringLiteral("cmdKeyboardWithDisplay"), QStringLiteral("Type key (&with display)"));
     cmdKeyboardWithoutDisplay =
-        button(QStringLiteral("cmdKeyboardWithoutDisplay"), QStringLiteral("Type key (without display)"));
-    cmdKeyFile[0] = button(QStringLiteral("cmdKeyFile_0"), QStringLiteral("Get key from keyfile"));
-    cmdKeyFile[1] = button(QStringLiteral("cmdKeyFile_1"), QStringLiteral("Create random key"));
-    cmdEraseKey = button(QStringLiteral("cmdEraseKey"), QStringLiteral("Erase key"));
-    cmdDontSpecifyKeyNow = button(QStringLiteral("cmdDontSpecifyKeyNow"), QStringLiteral("Not now"));
+        button(QStringLiteral("cmdKeyboardWithoutDisplay"), QStringLiteral("Type key (with&out display)"));
+    cmdKeyFile[0] = button(QStringLiteral("cmdKeyFile_0"), QStringLiteral("&Get key from keyfile"));
+    cmdKeyFile[1] = button(QStringLiteral("cmdKeyFile_1"), QStringLiteral("&Create random key"));
+    cmdEraseKey = button(QStringLiteral("cmdEraseKey"), QStringLiteral("&Erase key"));
+    cmdDontSpecifyKeyNow = button(QStringLiteral("cmdDontSpecifyKeyNow"), QStringLiteral("&Not now"));
 
     // Stacked with a small gap, none touching another or the frame: hiding "Create random key" moves the two
     // below it up by one button and its gap.

@@ -41,18 +41,18 @@ frmInspectKey::frmInspectKey(frmKeyFrom& key, QWidget* parent) : QDialog(parent)
         lblKey[i]->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(64, QLatin1Char('0'))));
         rows->addWidget(lblKey[i]);
     }
-    optDecimal = new QRadioButton(QStringLiteral("Decimal"), this);
+    optDecimal = new QRadioButton(QStringLiteral("&Decimal"), this);
     optDecimal->setObjectName(QStringLiteral("optDecimal"));
-    optHexadecimal = new QRadioButton(QStringLiteral("Hexadecimal"), this);
+    optHexadecimal = new QRadioButton(QStringLiteral("&Hexadecimal"), this);
     optHexadecimal->setObjectName(QStringLiteral("optHexadecimal"));
-    optASCII = new QRadioButton(QStringLiteral("ASCII"), this);
+    optASCII = new QRadioButton(QStringLiteral("&ASCII"), this);
     optASCII->setObjectName(QStringLiteral("optASCII"));
     lblRandomnessIs = namedLabel(QStringLiteral("lblRandomnessIs"), this);
     lblChecksumIs = namedLabel(QStringLiteral("lblChecksumIs"), this);
     lblUseThisKey = namedLabel(QStringLiteral("lblUseThisKey"), this, QStringLiteral("Use this key?"));
-    cmdYes = new QPushButton(QStringLiteral("Yes"), this);
+    cmdYes = new QPushButton(QStringLiteral("&Yes"), this);
     cmdYes->setObjectName(QStringLiteral("cmdYes"));
-    cmdNo = new QPushButton(QStringLiteral("No"), this);
+    cmdNo = new QPushButton(QStringLiteral("&No"), this);
     cmdNo->setObjectName(QStringLiteral("cmdNo"));
     for (QPushButton* b : {cmdYes, cmdNo}) {
         b->setAutoDefault(false);

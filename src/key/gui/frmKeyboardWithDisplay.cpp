@@ -23,17 +23,19 @@ frmKeyboardWithDisplay::frmKeyboardWithDisplay(frmKeyFrom& key, QWidget* parent)
     txbKey = new QLineEdit(this);
     txbKey->setObjectName(QStringLiteral("txbKey"));
     txbKey->setAccessibleName(QStringLiteral("Key"));
+    lblEntertheKey->setBuddy(txbKey);
+    setPrompt(QStringLiteral("encryption"));
     lblKeyNote = new QLabel(this);
     lblKeyNote->setObjectName(QStringLiteral("lblKeyNote"));
     lblChecksumIs = new QLabel(this);
     lblChecksumIs->setObjectName(QStringLiteral("lblChecksumIs"));
     lblUseThisKey = new QLabel(QStringLiteral("Use this key?"), this);
     lblUseThisKey->setObjectName(QStringLiteral("lblUseThisKey"));
-    cmdYes = new QPushButton(QStringLiteral("Yes"), this);
+    cmdYes = new QPushButton(QStringLiteral("&Yes"), this);
     cmdYes->setObjectName(QStringLiteral("cmdYes"));
-    cmdNo = new QPushButton(QStringLiteral("No"), this);
+    cmdNo = new QPushButton(QStringLiteral("&No"), this);
     cmdNo->setObjectName(QStringLiteral("cmdNo"));
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     for (QPushButton* b : {cmdYes, cmdNo, cmdCancel}) {
         b->setAutoDefault(false);
@@ -115,4 +117,9 @@ void frmKeyboardWithDisplay::entryChanged() {
         lblChecksumIs->setText(KeyInspection::checksumLine(m_key.intKeyChecksum));
     }
     KeyMaterial::wipe(typed);
+}
+
+void frmKeyboardWithDisplay::setPrompt(const QString& operationWord) {
+    lblEntertheKey->setText(QStringLiteral("&Enter the ") + operationWord +
+                            QStringLiteral(" key (16-64 characters, spaces ignored, case not significant):"));
 }

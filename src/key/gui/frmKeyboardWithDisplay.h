@@ -23,6 +23,9 @@ public:
     QPushButton* cmdNo;
     QPushButton* cmdCancel;
 
+    // The prompt above the entry, for "encryption" or "decryption" (encryption until told).
+    void setPrompt(const QString& operationWord);
+
     // The answer once the dialog has hidden itself: at most one is true; neither after Cancel.
     bool blnYes = false;
     bool blnNo = false;

@@ -52,13 +52,17 @@ frmKeyboardWithoutDisplay::frmKeyboardWithoutDisplay(frmKeyFrom& key, frmInspect
     }
     lblKeyNote = new QLabel(this);
     lblKeyNote->setObjectName(QStringLiteral("lblKeyNote"));
-    lblReEnterTheKey = new QLabel(QStringLiteral("When done, re-enter the key exactly as above:"), this);
+    lblReEnterTheKey = new QLabel(QStringLiteral("When done, &re-enter the key exactly as above:"), this);
     lblReEnterTheKey->setObjectName(QStringLiteral("lblReEnterTheKey"));
+    // Each entry is reached with the mnemonic of the line above it.
+    lblEntertheKey->setBuddy(txbKey[0]);
+    lblReEnterTheKey->setBuddy(txbKey[1]);
+    setPrompt(QStringLiteral("encryption"));
     lblChecksumIs = new QLabel(this);
     lblChecksumIs->setObjectName(QStringLiteral("lblChecksumIs"));
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK = new QPushButton(QStringLiteral("&OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setAutoDefault(false);
     cmdOK->setAutoDefault(false);
@@ -190,4 +194,13 @@ void frmKeyboardWithoutDisplay::ok() {
             blnNo = true;
     }
     KeyMaterial::wipe(first);
+}
+
+void frmKeyboardWithoutDisplay::setPrompt(const QString& operationWord) {
+    // What "non-space" means: every blank and control character is left out of the key, and letter case is not
+    // kept.
+    lblEntertheKey->setText(QStringLiteral("&Enter the ") + operationWord + QStringLiteral(" key, ") +
+                            QStringLiteral("16-64 non-space characters (which will not be displayed):") +
+                            QStringLiteral("\n(Spaces, tabs and other blanks do not count; letter case does not "
+                                           "matter.)"));
 }

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -26,8 +27,6 @@ frmRandomKey::frmRandomKey(QWidget* parent, RandomKey::ByteSource source)
     setWindowTitle(QStringLiteral("Create random key"));
     setModal(true);
     setMouseTracking(true);
-    // 6195 by 3105 twips.
-    setFixedSize(413, 207);
 
     lblExplanation = new QLabel(
         QStringLiteral(
@@ -49,6 +48,10 @@ frmRandomKey::frmRandomKey(QWidget* parent, RandomKey::ByteSource source)
     layout->addStretch(1);
     layout->addWidget(lblProgressBar, 0, Qt::AlignHCenter);
     layout->addStretch(1);
+    // 6195 by 3105 twips, or wider where the bar's font needs it to be seen whole.
+    lblProgressBar->setText(m_gatherer.progressBar());
+    const QMargins margins = layout->contentsMargins();
+    setFixedSize(std::max(413, lblProgressBar->sizeHint().width() + margins.left() + margins.right()), 207);
 
     Clock = new QTimer(this);
     Clock->setObjectName(QStringLiteral("Clock"));

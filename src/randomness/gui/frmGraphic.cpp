@@ -14,9 +14,9 @@
 #include <QVBoxLayout>
 
 namespace {
-const QString kDisplay = QStringLiteral("Display");
-const QString kStop = QStringLiteral("Stop");
-const QString kClose = QStringLiteral("Close");
+const QString kDisplay = QStringLiteral("&Display");
+const QString kStop = QStringLiteral("&Stop");
+const QString kClose = QStringLiteral("&Close");
 } // namespace
 
 frmGraphic::frmGraphic(QWidget* parent) : QDialog(parent) {

@@ -2,10 +2,13 @@
 
 #include "platform/os/FileDialog.h"
 #include "platform/os/MessageBox.h"
+#include "platform/os/gui/OnScreen.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QTreeView>
 
 namespace {
 QMessageBox::Icon qtIcon(MessageBox::Icon icon) {
@@ -36,8 +39,7 @@ constexpr ButtonPair kButtons[] = {
 };
 
 MessageBox::Button presentMessage(const MessageBox::Shown& shown) {
-    QMessageBox box(qtIcon(shown.icon), shown.title, shown.text, QMessageBox::NoButton,
-                    QApplication::activeWindow());
+    QMessageBox box(qtIcon(shown.icon), shown.title, shown.text, QMessageBox::NoButton, QApplication::activeWindow());
     for (const ButtonPair& b : kButtons) {
         if (shown.buttons & b.ours) {
             box.addButton(b.qt);
@@ -57,19 +59,37 @@ MessageBox::Button presentMessage(const MessageBox::Shown& shown) {
     return MessageBox::Ok;
 }
 
+// The dialog's own list (where the platform has none of its own) shows whole dates and times, not "9 Dec
+// ...:28:32", and the dialog opens whole on the screen.
+void fitFileDialog(QFileDialog& dialog) {
+    if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = view->header();
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    dialog.resize(OnScreen::boundedByScreen(dialog.sizeHint().expandedTo(dialog.size()), &dialog));
+}
+
 QString presentFileDialog(const FileDialog::Request& request) {
-    QWidget* parent = QApplication::activeWindow();
+    QFileDialog dialog(QApplication::activeWindow(), request.title, request.directory, request.filter);
     switch (request.kind) {
     case FileDialog::Open:
-        return QFileDialog::getOpenFileName(parent, request.title, request.directory, request.filter);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        break;
     case FileDialog::Save:
-        return QFileDialog::getSaveFileName(parent, request.title, request.directory, request.filter, nullptr,
-                                            request.confirmOverwrite ? QFileDialog::Options()
-                                                                     : QFileDialog::DontConfirmOverwrite);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+        break;
     case FileDialog::Folder:
-        return QFileDialog::getExistingDirectory(parent, request.title, request.directory);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+        break;
     }
-    return {};
+    fitFileDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 } // namespace
 

@@ -329,17 +329,18 @@ private slots:
                  qPrintable(QStringLiteral("without a name: ") + nameless.join(QStringLiteral(", "))));
     }
 
-    // The confirmation opens centred on the main window, and whole on the screen wherever that window is.
-    void confirmationOpensCentredOnTheMainWindow_data() {
+    // The confirmation opens beside the menu, its bottom just above the main window's, and whole on the screen
+    // wherever that window is.
+    void confirmationOpensBesideTheMenu_data() {
         QTest::addColumn<QPointF>("place"); // the main window's top-left corner, as a share of the room left
-        QTest::addColumn<bool>("centred");
+        QTest::addColumn<bool>("roomy");    // the screen has room for the dialog at its place
         QTest::newRow("in the middle") << QPointF(0.5, 0.5) << true;
         QTest::newRow("in the top-left corner") << QPointF(0, 0) << false;
         QTest::newRow("at the bottom right edge") << QPointF(1, 1) << false;
     }
-    void confirmationOpensCentredOnTheMainWindow() {
+    void confirmationOpensBesideTheMenu() {
         QFETCH(QPointF, place);
-        QFETCH(bool, centred);
+        QFETCH(bool, roomy);
         frmMain& w = *m_main;
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         const QString folder = QDir(m_home.path()).filePath(QStringLiteral("confirmed/"));
@@ -364,9 +365,12 @@ private slots:
             area.contains(frame),
             qPrintable(
                 QStringLiteral("%1x%2 at %3,%4").arg(frame.width()).arg(frame.height()).arg(frame.x()).arg(frame.y())));
-        if (centred) {
-            const QPoint off = frame.center() - w.frameGeometry().center();
-            QVERIFY2(off.manhattanLength() <= 2, qPrintable(QStringLiteral("%1,%2 off").arg(off.x()).arg(off.y())));
+        if (roomy) {
+            // Its bottom just above the main window's, its left edge just right of the menu.
+            const int menuRight = w.fraMenu->mapToGlobal(QPoint(w.fraMenu->width(), 0)).x();
+            QVERIFY2(qAbs(frame.left() - menuRight - 2) <= 2 &&
+                         qAbs(frame.bottom() - (w.frameGeometry().bottom() - 8)) <= 2,
+                     qPrintable(QStringLiteral("at %1,%2").arg(frame.x()).arg(frame.y())));
         }
     }
 

@@ -76,9 +76,10 @@ bool frmMain::refusedDuringRun() {
 
 bool frmMain::ConfirmOperation() {
     frmConfirmOperation confirm(reportWindow(), this);
-    // Centred on this window, where the eye already is, and whole on the screen.
+    // Its bottom 120 twips above the main window's bottom, 30 twips right of the menu, and whole on the screen.
     confirm.place = [this](QDialog& d) {
-        d.move(frameGeometry().center() - QPoint(d.frameGeometry().width() / 2, d.frameGeometry().height() / 2));
+        const int left = fraMenu->mapToGlobal(QPoint(fraMenu->width(), 0)).x() + 2;
+        d.move(left, frameGeometry().bottom() + 1 - 8 - d.frameGeometry().height());
         OnScreen::keepOnScreen(&d, this);
     };
     confirm.exec();

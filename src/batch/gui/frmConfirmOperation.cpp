@@ -91,3 +91,9 @@ int frmConfirmOperation::exec() {
     answer->setFocus();
     return QDialog::exec();
 }
+
+void frmConfirmOperation::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (place)
+        place(*this);
+}

@@ -32,6 +32,10 @@ public:
     // Files will be replaced or purged: No is then the default answer.
     bool replacesFiles() const { return m_replacesFiles; }
 
+protected:
+    // Placed again once shown: the layout may have made the dialog larger than it was when first placed.
+    void showEvent(QShowEvent* event) override;
+
 private:
     bool prepare();
 

@@ -4,19 +4,18 @@
 #include "batch/ResultCheck.h"
 #include "files/FileProc.h"
 #include "platform/os/DiskTrace.h"
+#include "platform/os/OpenFileLimit.h"
 #include "platform/os/PathEntry.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
-#include <sys/resource.h>
 
 int NewFileGroup::maxUnnamed() {
     static const int most = [] {
-        rlimit limit{};
-        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-            return kMaxFiles;
-        return int(std::clamp<rlim_t>(limit.rlim_cur / 4, 1, kMaxFiles));
+        constexpr long kKeptFree = 1024;
+        const long limit = OpenFileLimit::raiseTo(kMaxFiles + kKeptFree);
+        return int(std::clamp<long>(std::max(limit / 4, limit - kKeptFree), 1, kMaxFiles));
     }();
     return most;
 }

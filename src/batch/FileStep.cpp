@@ -113,7 +113,7 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
         if (run.m_abandon)
             return false;
         code = inPlace ? writeInPlace(path, size, grouped, tempPath)
-                       : writeNewFile(path, outPath, size, partialPath, resultSize);
+                       : writeNewFile(path, FileStamp::of(entry.status), outPath, size, partialPath, resultSize);
         if (inPlace)
             partialPath = tempPath;
         if (code == 0 && encrypt && m_inputWasOurs)
@@ -138,21 +138,23 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
     return !run.m_abandon;
 }
 
-int FileStep::writeNewFile(const QString& path, const QString& outPath, qint64 size, QString& partialPath,
-                           qint64& resultSize) {
+// original: the input as the step first looked at it, before anything was read.
+int FileStep::writeNewFile(const QString& path, const FileStamp& original, const QString& outPath, qint64 size,
+                           QString& partialPath, qint64& resultSize) {
     // Results to new files are synced and named in groups (NewFileGroup), not one by one.
-    const FileStamp original = FileStamp::of(path);
     // Only a file that is there now was counted by the launch check (and confirmed, or allowed by --overwrite).
     const bool replace = PathEntry::exists(outPath);
     zq4e::FileOptions options = zq4e::default_file_options();
     options.sync = false;
     options.name = false;
+    options.outputSeenFree = !replace;
     RunContext& ctx = m_run.m_ctx;
     UnnamedFile unnamed;
     int code = WorkerCall::run(size, [&] {
         zq4e::FileResult made = m_run.m_fileOps.Process(path, outPath, false, size, options);
         unnamed = UnnamedFile(std::exchange(made.unnamed, -1));
         partialPath = made.path;
+        resultSize = made.code == 0 ? made.bytes : -1;
         m_inputWasOurs = made.inputWasOurs;
         if (made.code == 0 && ctx.afterResultWritten)
             ctx.afterResultWritten(path, partialPath);
@@ -166,7 +168,8 @@ int FileStep::writeNewFile(const QString& path, const QString& outPath, qint64 s
     }
     if (code == 0) {
         // Measured now: the group may give it its name (and take this one away) before the line is written.
-        resultSize = unnamed.isOpen() ? unnamed.size() : PathEntry::size(partialPath);
+        if (resultSize < 0)
+            resultSize = unnamed.isOpen() ? unnamed.size() : PathEntry::size(partialPath);
         if (unnamed.isOpen())
             m_newFiles.add(std::move(unnamed), outPath, size);
         else

@@ -40,7 +40,8 @@ public:
 
 private:
     // To a new file: written, checked against changes of its input, added to the group of new files.
-    int writeNewFile(const QString& path, const QString& outPath, qint64 size, QString& partialPath,
+    int writeNewFile(const QString& path, const FileStamp& original, const QString& outPath, qint64 size,
+                     QString& partialPath,
                      qint64& resultSize);
     // In place: the result beside the original, checked, then made final in a group or on its own.
     int writeInPlace(const QString& path, qint64 size, bool grouped, QString& tempPath);

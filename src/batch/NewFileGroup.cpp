@@ -3,9 +3,11 @@
 #include "batch/inplace/InPlaceFiles.h"
 #include "batch/ResultCheck.h"
 #include "files/FileProc.h"
+#include "platform/engine/Engine.h"
 #include "platform/os/DiskTrace.h"
 #include "platform/os/OpenFileLimit.h"
 #include "platform/os/PathEntry.h"
+#include "platform/os/WriteBehind.h"
 
 #include <QFileInfo>
 
@@ -36,7 +38,13 @@ void NewFileGroup::count(const QString& outputPath, qint64 bytes) {
     m_folders.insert(QFileInfo(outputPath).absolutePath());
     m_anyPath = outputPath;
     ++m_files;
+    // Every 1,024 results or 16 MiB the disk is set writing what the group holds so far, while the run goes on:
+    // the group's own sync then finds little left to write.
+    constexpr qint64 kStep = qint64(16) << 20;
+    const bool step = m_files % 1024 == 0 || m_bytes / kStep != (m_bytes + bytes) / kStep;
     m_bytes += bytes;
+    if (step && zq4e::default_file_options().sync)
+        WriteBehind::start(outputPath);
 }
 
 bool NewFileGroup::name(const Waiting& w) {

@@ -43,7 +43,7 @@ void NewFileGroup::count(const QString& outputPath, qint64 bytes) {
     constexpr qint64 kStep = qint64(16) << 20;
     const bool step = m_files % 1024 == 0 || m_bytes / kStep != (m_bytes + bytes) / kStep;
     m_bytes += bytes;
-    if (step && zq4e::default_file_options().sync)
+    if (step && !isFull() && zq4e::default_file_options().sync) // a full group is synced at once anyway
         WriteBehind::start(outputPath);
 }
 

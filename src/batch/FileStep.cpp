@@ -83,7 +83,7 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
         m_host.showPending(FileLine::working(name, size, encrypt), true);
         if (m_host.stepAbandoned())
             return false;
-        line.code = write(way, path, size, w);
+        line.code = write(way, path, FileStamp::of(entry.status), size, w);
         line.encryptedTwice = line.code == 0 && encrypt && m_inputWasOurs;
         line.wrongKey = line.code == zq4e::InvalidCipherFile && !encrypt && m_inputWasOurs;
         line.bytes = size;
@@ -109,9 +109,9 @@ FileStep::Way FileStep::plan(const QString& path, qint64 size, bool inPlace, boo
     return regular && groupable(path, size) ? Way::InPlaceGrouped : Way::InPlaceAlone;
 }
 
-int FileStep::write(Way way, const QString& path, qint64 size, Written& w) {
+int FileStep::write(Way way, const QString& path, const FileStamp& original, qint64 size, Written& w) {
     if (way == Way::NewFile)
-        return writeNewFile(path, w.outPath, size, w);
+        return writeNewFile(path, original, w.outPath, size, w);
     const int code = writeInPlace(path, size, way == Way::InPlaceGrouped, w);
     w.partialPath = w.tempPath;
     return code;
@@ -149,11 +149,10 @@ bool FileStep::decryptAnyway(qsizetype i, const FileLine& line, bool& goOn) {
     m_host.writeText(FileLine::start(line.name, size) + QStringLiteral("skipped (file seems not encrypted)") + crlf);
     goOn = !m_host.stepAbandoned();
     if (i < m_host.stepFileCount() - 1) {
-        const auto abort = MessageBox::show(QStringLiteral("Abort this ") +
-                                                TxtEncDec(QStringLiteral("encryption"), false) +
-                                                QStringLiteral(" operation?"),
-                                            QStringLiteral("Abort?"), MessageBox::NoIcon,
-                                            MessageBox::Yes | MessageBox::No);
+        const auto abort =
+            MessageBox::show(QStringLiteral("Abort this ") + TxtEncDec(QStringLiteral("encryption"), false) +
+                                 QStringLiteral(" operation?"),
+                             QStringLiteral("Abort?"), MessageBox::NoIcon, MessageBox::Yes | MessageBox::No);
         if (abort == MessageBox::Yes) {
             m_host.stopAfterStep();
             goOn = false;
@@ -162,20 +161,23 @@ bool FileStep::decryptAnyway(qsizetype i, const FileLine& line, bool& goOn) {
     return false;
 }
 
-int FileStep::writeNewFile(const QString& path, const QString& outPath, qint64 size, Written& w) {
+// original: the input as the step first looked at it, before anything was read.
+int FileStep::writeNewFile(const QString& path, const FileStamp& original, const QString& outPath, qint64 size,
+                           Written& w) {
     // Results to new files are synced and named in groups (NewFileGroup), not one by one.
-    const FileStamp original = FileStamp::of(path);
     // Only a file that is there now was counted by the launch check (and confirmed, or allowed by --overwrite).
     const bool replace = PathEntry::exists(outPath);
     zq4e::FileOptions options = zq4e::default_file_options();
     options.sync = false;
     options.name = false;
+    options.outputSeenFree = !replace;
     RunContext& ctx = m_host.stepContext();
     UnnamedFile unnamed;
     int code = WorkerCall::run(size, [&] {
         zq4e::FileResult made = m_host.stepEngine().Process(path, outPath, false, size, options);
         unnamed = UnnamedFile(std::exchange(made.unnamed, -1));
         w.partialPath = made.path;
+        w.resultSize = made.code == 0 ? made.bytes : -1;
         m_inputWasOurs = made.inputWasOurs;
         if (made.code == 0 && ctx.afterResultWritten)
             ctx.afterResultWritten(path, w.partialPath);
@@ -189,7 +191,8 @@ int FileStep::writeNewFile(const QString& path, const QString& outPath, qint64 s
     }
     if (code == 0) {
         // Measured now: the group gives it its name (and takes this one away) before the line is made.
-        w.resultSize = unnamed.isOpen() ? unnamed.size() : PathEntry::size(w.partialPath);
+        if (w.resultSize < 0)
+            w.resultSize = unnamed.isOpen() ? unnamed.size() : PathEntry::size(w.partialPath);
         if (unnamed.isOpen())
             m_newFiles.add(std::move(unnamed), outPath, size);
         else
@@ -272,11 +275,10 @@ FileLine FileStep::finished(FileLine line, const Written& w) const {
     line.encryptedTwice = line.encryptedTwice && code == 0;
     using NativeName::shown;
     const qint64 length = w.resultSize >= 0 ? w.resultSize : qMax<qint64>(0, PathEntry::size(w.outPath));
-    line.outcome =
-        code == 0 ? ResultTexts::DoneText(w.inPlace, shown(w.outName), length)
-        : code == +StepCode::NoOutputName
-            ? ResultTexts::NoOutputNameText(FileProc::AddedExtension(m_host.stepOutputPattern()))
-            : ResultTexts::StepResultText(code, encrypt, shown(line.path), shown(w.tempPath));
+    line.outcome = code == 0 ? ResultTexts::DoneText(w.inPlace, shown(w.outName), length)
+                   : code == +StepCode::NoOutputName
+                       ? ResultTexts::NoOutputNameText(FileProc::AddedExtension(m_host.stepOutputPattern()))
+                       : ResultTexts::StepResultText(code, encrypt, shown(line.path), shown(w.tempPath));
     if (line.encryptedTwice)
         line.outcome += ResultTexts::EncryptedTwiceLine();
     if (ResultTexts::MayHavePartialOutput(code)) {
@@ -372,9 +374,8 @@ void FileStep::commitNewFiles() {
             line.code = f->resultPath.isEmpty() ? -7 : renameFailureCode(f->outputPath);
             line.done = false;
             line.encryptedTwice = false;
-            line.outcome = ResultTexts::StepResultText(line.code, m_host.stepEncrypts(),
-                                                       NativeName::shown(f->outputPath),
-                                                       NativeName::shown(f->resultPath));
+            line.outcome = ResultTexts::StepResultText(
+                line.code, m_host.stepEncrypts(), NativeName::shown(f->outputPath), NativeName::shown(f->resultPath));
         }
         settleLine(k, line);
     }

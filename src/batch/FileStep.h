@@ -48,8 +48,8 @@ private:
     struct Written {
         bool inPlace = false;
         QString outName, outPath;
-        QString tempPath;     // in place: the temporary file
-        QString partialPath;  // where partial output may be
+        QString tempPath;       // in place: the temporary file
+        QString partialPath;    // where partial output may be
         qint64 resultSize = -1; // measured before the line (-1: measured at the output path when the line is made)
     };
     // The ways a result is written, behind one face: plan (which way, from the file and its output), write (the
@@ -58,7 +58,7 @@ private:
     // group; a large in-place result is made final on its own.
     enum class Way { NewFile, InPlaceAlone, InPlaceGrouped };
     Way plan(const QString& path, qint64 size, bool inPlace, bool regular) const;
-    int write(Way way, const QString& path, qint64 size, Written& w);
+    int write(Way way, const QString& path, const FileStamp& original, qint64 size, Written& w);
     // The group of the way is made final (the lines waiting for it take their final text).
     void commit(Way way);
     bool groupIsFull(Way way);
@@ -74,7 +74,7 @@ private:
     };
 
     // To a new file: written, checked against changes of its input, added to the group of new files.
-    int writeNewFile(const QString& path, const QString& outPath, qint64 size, Written& w);
+    int writeNewFile(const QString& path, const FileStamp& original, const QString& outPath, qint64 size, Written& w);
     // In place: the result beside the original, checked, then made final in a group or on its own.
     int writeInPlace(const QString& path, qint64 size, bool grouped, Written& w);
     // In place: the result written to tempPath, or with `inMemory` (a file of a group) made in memory and read into

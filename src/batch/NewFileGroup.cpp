@@ -3,20 +3,21 @@
 #include "batch/inplace/InPlaceFiles.h"
 #include "batch/ResultCheck.h"
 #include "files/FileProc.h"
+#include "platform/engine/Engine.h"
 #include "platform/os/DiskTrace.h"
+#include "platform/os/OpenFileLimit.h"
 #include "platform/os/PathEntry.h"
+#include "platform/os/WriteBehind.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
-#include <sys/resource.h>
 
 int NewFileGroup::maxUnnamed() {
     static const int most = [] {
-        rlimit limit{};
-        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-            return kMaxFiles;
-        return int(std::clamp<rlim_t>(limit.rlim_cur / 4, 1, kMaxFiles));
+        constexpr long kKeptFree = 1024;
+        const long limit = OpenFileLimit::raiseTo(kMaxFiles + kKeptFree);
+        return int(std::clamp<long>(std::max(limit / 4, limit - kKeptFree), 1, kMaxFiles));
     }();
     return most;
 }
@@ -37,7 +38,13 @@ void NewFileGroup::count(const QString& outputPath, qint64 bytes) {
     m_folders.insert(QFileInfo(outputPath).absolutePath());
     m_anyPath = outputPath;
     ++m_files;
+    // Every 1,024 results or 16 MiB the disk is set writing what the group holds so far, while the run goes on:
+    // the group's own sync then finds little left to write.
+    constexpr qint64 kStep = qint64(16) << 20;
+    const bool step = m_files % 1024 == 0 || m_bytes / kStep != (m_bytes + bytes) / kStep;
     m_bytes += bytes;
+    if (step && !isFull() && zq4e::default_file_options().sync) // a full group is synced at once anyway
+        WriteBehind::start(outputPath);
 }
 
 bool NewFileGroup::name(const Waiting& w) {

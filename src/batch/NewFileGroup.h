@@ -14,11 +14,12 @@
 // name holds nothing or a complete result.
 class NewFileGroup {
 public:
-    static constexpr int kMaxFiles = 1024;
-    static constexpr qint64 kMaxBytes = qint64(64) << 20;
-    // Each unnamed result holds a descriptor until the commit: a group holds at most a quarter of what the
-    // process may have open (256 under the usual limit of 1,024), so that reading the next inputs never fails
-    // for want of one.
+    // A sync of the file system costs much the same for a few files as for thousands: a group is large.
+    static constexpr int kMaxFiles = 16384;
+    static constexpr qint64 kMaxBytes = qint64(256) << 20;
+    // Each unnamed result holds a descriptor until the commit. The process asks for room for a full group, and
+    // a group leaves 1,024 descriptors free for everything else (three quarters of a small limit: a group holds
+    // 256 under a limit of 1,024), so that reading the next inputs never fails for want of one.
     static int maxUnnamed();
 
     // written: where the engine left the result (a temporary file beside the output path, or the output path

@@ -4,11 +4,13 @@
 #include "batch/OutputClash.h"
 #include "files/FileProc.h"
 #include "files/FolderListing.h"
+#include "files/FolderListingCache.h"
 #include "files/FolderNames.h"
 #include "platform/os/FileIdentity.h"
 #include "platform/os/NativeName.h"
 
 #include <QHash>
+#include <QMutex>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -92,8 +94,32 @@ void surveyFolder(const OutputSurvey::Plan& plan, const QString& below, OutputSu
 namespace OutputSurvey {
 
 Result survey(const Plan& plan) {
+    // The launch checks, the confirmation and the run's preparation each ask about the same outputs: within a
+    // launch's listings, the survey of a plan is made once.
+    static QMutex mutex;
+    static QString lastKey;
+    static quint64 lastGeneration = 0;
+    static Result last;
+    const bool keep = !plan.each && Folder::ListingCache::open();
+    const QString key = keep ? QStringList{plan.inputDir, plan.inputSpec, plan.outputDir, plan.outputSpec,
+                                           QString::number(int(plan.encrypt) * 2 + int(plan.subfolders))}
+                                   .join(QChar(0))
+                             : QString();
+    if (keep) {
+        const quint64 generation = Folder::ListingCache::generation();
+        const QMutexLocker lock(&mutex);
+        if (key == lastKey && generation == lastGeneration)
+            return last;
+    }
+    const quint64 generation = Folder::ListingCache::generation();
     Result r;
     surveyFolder(plan, QString(), r);
+    if (keep) {
+        const QMutexLocker lock(&mutex);
+        lastKey = key;
+        lastGeneration = generation;
+        last = r;
+    }
     return r;
 }
 

@@ -19,6 +19,7 @@ struct Kept {
 QMutex g_mutex;
 int g_scopes = 0;
 QHash<QByteArray, Kept> g_listings;
+quint64 g_generation = 0;
 
 // A folder with and without its final '/' is one folder; the key is its bytes, as the system is asked.
 QByteArray keyOf(const QString& folder) {
@@ -35,18 +36,21 @@ namespace Folder {
 ListingScope::ListingScope() {
     const QMutexLocker lock(&g_mutex);
     ++g_scopes;
+    ++g_generation;
 }
 
 ListingScope::~ListingScope() {
     const QMutexLocker lock(&g_mutex);
     if (--g_scopes == 0)
         g_listings.clear();
+    ++g_generation;
 }
 
 void forgetListing(const QString& folder) {
     struct stat st {};
     const bool identified = ::stat(NativeName::encode(folder).constData(), &st) == 0;
     const QMutexLocker lock(&g_mutex);
+    ++g_generation;
     g_listings.remove(keyOf(folder));
     if (identified)
         g_listings.removeIf([&st](const QHash<QByteArray, Kept>::iterator it) {
@@ -56,6 +60,7 @@ void forgetListing(const QString& folder) {
 
 void forgetListings() {
     const QMutexLocker lock(&g_mutex);
+    ++g_generation;
     g_listings.clear();
 }
 
@@ -64,6 +69,11 @@ namespace ListingCache {
 bool open() {
     const QMutexLocker lock(&g_mutex);
     return g_scopes > 0;
+}
+
+quint64 generation() {
+    const QMutexLocker lock(&g_mutex);
+    return g_generation;
 }
 
 std::optional<Contents> find(const QString& folder) {

@@ -33,6 +33,9 @@ void forgetListings();
 namespace ListingCache {
 // Whether a scope is open.
 bool open();
+// Changes whenever something read may be read afresh (a listing forgotten, a scope opened or closed): what was
+// worked out from listings under one generation holds as long as it does.
+quint64 generation();
 // What the open scope holds for the folder (in name order), if a scope is open and holds it.
 std::optional<Contents> find(const QString& folder);
 // Keeps a listing that was read whole and sorted by name from the folder of that device and inode, if a scope is

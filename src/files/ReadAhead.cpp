@@ -52,6 +52,7 @@ ReadAhead::~ReadAhead() {
 }
 
 void ReadAhead::reached(qsizetype index) {
+    bool wake = false;
     {
         std::lock_guard lock(m_mutex);
         if (index <= m_current)
@@ -61,8 +62,15 @@ void ReadAhead::reached(qsizetype index) {
             m_bytesAhead -= m_ahead.front().second;
             m_ahead.pop_front();
         }
+        wake = m_waiting && hasRoom(kRefillFiles, kRefillBytes);
     }
-    m_wake.notify_one();
+    if (wake)
+        m_wake.notify_one();
+}
+
+bool ReadAhead::hasRoom(qsizetype files, qint64 bytes) const {
+    return m_next < m_names.size() && m_next - m_current <= kFilesAhead - files &&
+           m_bytesAhead < kBytesAhead - bytes;
 }
 
 qsizetype ReadAhead::requested() const {
@@ -74,10 +82,11 @@ void ReadAhead::work() {
     std::unique_lock lock(m_mutex);
     for (;;) {
         // The file in progress is being read by the run itself; the room ahead starts after it.
-        m_wake.wait(lock, [this] {
-            return m_quit ||
-                   (m_next < m_names.size() && m_next - m_current <= kFilesAhead && m_bytesAhead < kBytesAhead);
-        });
+        if (!hasRoom(0, 0)) {
+            m_waiting = true;
+            m_wake.wait(lock, [this] { return m_quit || hasRoom(kRefillFiles, kRefillBytes); });
+            m_waiting = false;
+        }
         if (m_quit)
             return;
         const qsizetype index = qMax(m_next, m_current + 1);

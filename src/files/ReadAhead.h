@@ -19,6 +19,10 @@ public:
     static constexpr qint64 kBytesAhead = qint64(64) << 20;
     // Larger files are left to the system's own read-ahead, which follows a file as it is read.
     static constexpr qint64 kMaxFileSize = qint64(8) << 20;
+    // Once the room ahead is full, the thread waits until this much of it is free again: the run wakes it once
+    // in so many files, not at every file.
+    static constexpr qsizetype kRefillFiles = 8;
+    static constexpr qint64 kRefillBytes = qint64(1) << 20;
 
     // Starts on the files of the folder (its path ends in a slash) in the order the run takes them. The list is
     // shared, not copied: a folder of a million names costs no second list.
@@ -35,6 +39,8 @@ public:
 
 private:
     void work();
+    // Whether a file past those asked for may be asked for with `files` and `bytes` to spare (under the lock).
+    bool hasRoom(qsizetype files, qint64 bytes) const;
 
     const QString m_folder;
     const QStringList m_names;
@@ -46,5 +52,6 @@ private:
     qint64 m_bytesAhead = 0;                           // of the files asked for at or past m_current
     std::deque<std::pair<qsizetype, qint64>> m_ahead; // those files: index and size
     bool m_quit = false;
+    bool m_waiting = false; // the thread waits for room
     std::thread m_thread;
 };

@@ -1,3 +1,4 @@
+#include "batch/OutputSurvey.h"
 #include "files/FileProc.h"
 #include "files/Folder.h"
 #include "files/FolderListing.h"
@@ -119,8 +120,8 @@ private slots:
         QCOMPARE(FolderNames(d + folder).mayHold(name), may);
     }
 
-    // Within a launch a folder is read once, and read again once the program has changed it (forgotten under
-    // whatever spelling leads to it), or outside a launch.
+    // Within a launch a folder is read once (and the outputs of a run surveyed from it once), and read again once
+    // the program has changed it (forgotten under whatever spelling leads to it), or outside a launch.
     void listingScope_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("seen");
@@ -148,8 +149,14 @@ private slots:
         auto scope = std::make_unique<ListingScope>();
         if (how == QLatin1String("no scope"))
             scope.reset();
+        const auto surveyed = [&] {
+            return OutputSurvey::survey(dir, QStringLiteral("*.txt"), base + QStringLiteral("/other/"),
+                                        QStringLiteral("*.txt"))
+                .inputs;
+        };
         QCOMPARE(listFiles(dir).names, QStringList{"a.txt"});
         QCOMPARE(FolderNames(dir).mayHold(QStringLiteral("b.txt")), false);
+        QCOMPARE(surveyed(), 1);
         touch(dir + QStringLiteral("b.txt"));
         if (how == QLatin1String("all"))
             forgetListings();
@@ -163,6 +170,7 @@ private slots:
         QCOMPARE(listFiles(dir).names, expected);
         QCOMPARE(listFiles(dir.chopped(1)).names, expected);
         QCOMPARE(FolderNames(dir).mayHold(QStringLiteral("b.txt")), seen);
+        QCOMPARE(surveyed(), expected.size());
         QCOMPARE(listSubfolders(dir).names, QStringList{"sub"});
         if (how == QLatin1String("spelling"))
             QCOMPARE(listFiles(base + QStringLiteral("/link/")).names, QStringList({"a.txt", "b.txt"}));

@@ -1,4 +1,5 @@
 #include "platform/engine/Engine.h"
+#include "platform/engine/FreshBytes.h"
 #include "platform/os/UnnamedFile.h"
 #include "support/CipherFileWriter.h"
 #include "support/TestSupport.h"
@@ -14,6 +15,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -189,6 +191,37 @@ private slots:
         QCOMPARE(a.mid(12, 16), b.mid(12, 16));
         QVERIFY(a.mid(28, 16) != b.mid(28, 16)); // file salt
         QVERIFY(a.mid(44, 7) != b.mid(44, 7));   // nonce prefix
+    }
+
+    // A file's salt and nonce prefix come from a pool of random bytes: no draw repeats another, across refills of
+    // the pool, nor does a child forked from the process hand out the bytes its parent goes on to hand out.
+    void freshBytesNeverRepeat() {
+        QSet<QByteArray> seen;
+        for (int i = 0; i < 200; ++i) {
+            QByteArray b(23, '\0');
+            QVERIFY(freshBytes(reinterpret_cast<std::uint8_t*>(b.data()), std::size_t(b.size())));
+            seen.insert(b);
+        }
+        QCOMPARE(seen.size(), 200);
+        int fds[2];
+        QVERIFY(::pipe(fds) == 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            std::uint8_t b[23];
+            const bool ok = freshBytes(b, sizeof b) && ::write(fds[1], b, sizeof b) == ssize_t(sizeof b);
+            ::_exit(ok ? 0 : 1);
+        }
+        QVERIFY(child > 0);
+        ::close(fds[1]);
+        QByteArray parent(23, '\0'), fromChild(23, '\0');
+        QVERIFY(freshBytes(reinterpret_cast<std::uint8_t*>(parent.data()), std::size_t(parent.size())));
+        QCOMPARE(::read(fds[0], fromChild.data(), std::size_t(fromChild.size())), ssize_t(fromChild.size()));
+        ::close(fds[0]);
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        QVERIFY(parent != fromChild);
+        QVERIFY(!seen.contains(parent) && !seen.contains(fromChild));
     }
 
     // The session's key derived on a thread of its own before the first file: that file, and the next, use what it

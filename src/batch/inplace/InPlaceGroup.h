@@ -21,8 +21,8 @@ public:
     };
 
     // Files and bytes a group takes before it is committed.
-    static constexpr int kMaxFiles = 64;
-    static constexpr qint64 kMaxBytes = 8 << 20;
+    static constexpr int kMaxFiles = 256;
+    static constexpr qint64 kMaxBytes = 32 << 20;
     // Larger files go one by one: their own writing outweighs a sync.
     static constexpr qint64 kMaxFileSize = 1 << 20;
 

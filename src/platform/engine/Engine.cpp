@@ -90,6 +90,7 @@ int commitResult(OutputFile& out, const FileOptions& o, FileResult& r) {
     if (rc == Ok) {
         r.path = NativeName::decode(out.path());
         r.unnamed = out.releaseUnnamed();
+        r.bytes = static_cast<long long>(out.written());
     }
     return rc;
 }
@@ -128,7 +129,8 @@ FileResult encrypt_file(const QString& inputPath, const QString& outputPath, con
     if ((r.code = out.create(outputPath, in.info(),
                              inMemory(o) ? OutputFile::Creation::InMemory
                              : direct    ? OutputFile::Creation::DirectWhenNew
-                                         : OutputFile::Creation::UnnamedWhenNew)) != Ok)
+                             : !o.name && o.outputSeenFree ? OutputFile::Creation::Unnamed
+                                                           : OutputFile::Creation::UnnamedWhenNew)) != Ok)
         return finished(s, r);
     out.setWriteBehind(s.writeBehind);
     r.code = encryptToFile(s, in, out);

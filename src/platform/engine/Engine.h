@@ -118,6 +118,9 @@ struct FileOptions {
     // With name false: the result is made in memory, nothing created on the disk (except partial plaintext of a
     // failed decryption, beside the output path as always).
     bool inMemory = false;
+    // The caller has just found nothing at the output path: a result left unnamed (name false) is begun without
+    // looking again. Should a file appear there meanwhile, naming the result fails rather than replace it.
+    bool outputSeenFree = false;
 };
 // What one call did.
 struct FileResult {
@@ -125,6 +128,7 @@ struct FileResult {
     QString path;              // where the output is (see last_output_path())
     int unnamed = -1;          // a result left unnamed, handed over: the caller names it (UnnamedFile) or closes it
     bool inputWasOurs = false; // the input began with a valid header of ours (see last_input_was_encrypted())
+    long long bytes = -1;      // the result's length, when it was made
 };
 // The options encrypt_file and decrypt_file use: the engine-wide settings.
 [[nodiscard]] FileOptions default_file_options();

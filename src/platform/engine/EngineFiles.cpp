@@ -151,7 +151,8 @@ int OutputFile::create(const QString& path, const struct stat& input, Creation h
     // A free name gets a result that has no name at all until it is complete. Whatever keeps us from making one
     // (a file system without them, above all) leaves the temporary name below, which reports its own errors.
     struct stat st {};
-    if (how == Creation::UnnamedWhenNew && ::lstat(m_path.constData(), &st) != 0 && errno == ENOENT) {
+    if (how == Creation::Unnamed ||
+        (how == Creation::UnnamedWhenNew && ::lstat(m_path.constData(), &st) != 0 && errno == ENOENT)) {
         m_fd = UnnamedFile::create(folder);
         if (m_fd >= 0) {
             m_unnamed = true;

@@ -35,12 +35,13 @@ private:
 
 // The result goes to a temporary file beside the output path that is renamed onto it only by commit(). When
 // asked and nothing stands at the output path: to a file without a name (UnnamedFile) that takes the output
-// path only at commit(), where the file system has such files (else a temporary file as above); or, for
+// path only at commit(), where the file system has such files (else a temporary file as above); Unnamed: the
+// same, the caller having just seen the output path free; or, for
 // benchmarks, to the output path itself, created exclusively. InMemory: to a file in memory (memfd) for a caller
 // that takes it unnamed (Placing::Leave); placed anywhere else, it is first copied to a file of the output's folder.
 class OutputFile {
 public:
-    enum class Creation { ViaTemporary, UnnamedWhenNew, DirectWhenNew, InMemory };
+    enum class Creation { ViaTemporary, UnnamedWhenNew, Unnamed, DirectWhenNew, InMemory };
     ~OutputFile() { discard(); }
     int create(const QString& path, const struct stat& input,
                Creation how = Creation::ViaTemporary); // -5 cannot create, -9 no space
@@ -69,6 +70,7 @@ public:
     const QByteArray& path() const { return m_path; }
     void discard(); // removes the file being written
     bool isOpen() const { return m_fd >= 0; }
+    std::uint64_t written() const { return m_written; }
     // The descriptor of a result left unnamed by commit(), handed over; -1 when there is none.
     int releaseUnnamed();
 

@@ -6,6 +6,7 @@
 #include "platform/engine/CipherHeader.h"
 #include "platform/engine/EngineFiles.h"
 #include "platform/engine/EngineState.h"
+#include "platform/engine/FreshBytes.h"
 #include "platform/engine/MasterKeyCache.h"
 #include "platform/engine/PlainComparison.h"
 #include "platform/engine/SecretBytes.h"
@@ -19,7 +20,6 @@
 #include <functional>
 #include <mutex>
 #include <openssl/crypto.h>
-#include <openssl/rand.h>
 #include <unistd.h>
 #include <vector>
 
@@ -128,9 +128,9 @@ void runBatches(EngineState& s, Read read, Work work, Settle settle, Lane (&lane
 
 int encryptStream(EngineState& s, InputFile& in, OutputFile& out) {
     CipherHeader h;
-    // The file salt and the nonce prefix in one draw: every call of the generator has a fixed cost.
+    // The file salt and the nonce prefix in one draw.
     std::uint8_t fresh[kSaltSize + kNoncePrefixSize];
-    if (!s.cache.encryptionSalt(h.kdfSalt) || RAND_bytes(fresh, int(sizeof fresh)) != 1)
+    if (!s.cache.encryptionSalt(h.kdfSalt) || !freshBytes(fresh, sizeof fresh))
         return CryptoFailure;
     std::memcpy(h.fileSalt.data(), fresh, kSaltSize);
     std::memcpy(h.noncePrefix.data(), fresh + kSaltSize, kNoncePrefixSize);

@@ -7,11 +7,15 @@
 #include <sys/stat.h>
 
 FileStamp FileStamp::of(const QString& path) {
-    FileStamp s;
     struct stat st {};
     const QByteArray native = NativeName::encode(path);
     if (native.isEmpty() || ::stat(native.constData(), &st) != 0)
-        return s;
+        return FileStamp();
+    return of(st);
+}
+
+FileStamp FileStamp::of(const struct stat& st) {
+    FileStamp s;
     s.valid = true;
     s.device = st.st_dev;
     s.inode = st.st_ino;
@@ -31,8 +35,9 @@ namespace FileIdentity {
 bool sameFile(const QString& a, const QString& b) {
     if (a == b)
         return true;
-    const FileStamp sa = FileStamp::of(a), sb = FileStamp::of(b);
-    return sa.sameFileAs(sb);
+    // The second is most often an output still to be made: nothing there, nothing more to ask.
+    const FileStamp sb = FileStamp::of(b);
+    return sb.valid && FileStamp::of(a).sameFileAs(sb);
 }
 
 } // namespace FileIdentity

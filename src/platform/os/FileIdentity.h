@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 // A file as the file system sees it: which file a path names (device and inode, so that another spelling of
@@ -22,6 +23,8 @@ struct FileStamp {
 
     // The file the path leads to (symbolic links followed).
     static FileStamp of(const QString& path);
+    // What one look at a file told (stat, or lstat of what is not a link).
+    static FileStamp of(const struct stat& st);
     bool sameFileAs(const FileStamp& other) const {
         return valid && other.valid && device == other.device && inode == other.inode;
     }

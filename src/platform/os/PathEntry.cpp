@@ -14,7 +14,7 @@ namespace PathEntry {
 Info of(const QString& path, bool follow) {
     Info info;
     const QByteArray native = NativeName::encode(path);
-    struct stat st {};
+    struct stat& st = info.status;
     const int r = native.isEmpty() ? -1 : follow ? ::stat(native.constData(), &st) : ::lstat(native.constData(), &st);
     if (r != 0) {
         info.error = native.isEmpty() ? ENOENT : errno;

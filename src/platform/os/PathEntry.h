@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <sys/stat.h>
+
 // What stands at a path, asked of the system by the path's bytes (NativeName), and the few changes the run
 // makes to names. A symbolic link is looked at as the link itself unless `follow` says otherwise.
 namespace PathEntry {
@@ -19,6 +21,7 @@ struct Info {
     Kind kind = Kind::Missing;
     qint64 size = 0;
     int error = 0; // errno when the system was asked in vain
+    struct stat status {}; // all the system told, when it told anything
 };
 
 Info of(const QString& path, bool follow = false);

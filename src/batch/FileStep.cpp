@@ -367,16 +367,19 @@ void FileStep::commitNewFiles() {
     for (qsizetype k = 0; k < m_waiting.size(); ++k) {
         if (!m_waiting[k].waits || m_waiting[k].way != Way::NewFile)
             continue;
-        FileLine line = m_waiting[k].line;
         const auto f = failed.constFind(m_waiting[k].written.outPath);
-        if (f != failed.cend()) {
-            // The result did not take its name: the line says where it is instead, and the file is not done.
-            line.code = f->resultPath.isEmpty() ? -7 : renameFailureCode(f->outputPath);
-            line.done = false;
-            line.encryptedTwice = false;
-            line.outcome = ResultTexts::StepResultText(
-                line.code, m_host.stepEncrypts(), NativeName::shown(f->outputPath), NativeName::shown(f->resultPath));
+        if (f == failed.cend()) {
+            // Named as its line already says: nothing to write again.
+            m_waiting[k].waits = false;
+            continue;
         }
+        // The result did not take its name: the line says where it is instead, and the file is not done.
+        FileLine line = m_waiting[k].line;
+        line.code = f->resultPath.isEmpty() ? -7 : renameFailureCode(f->outputPath);
+        line.done = false;
+        line.encryptedTwice = false;
+        line.outcome = ResultTexts::StepResultText(line.code, m_host.stepEncrypts(), NativeName::shown(f->outputPath),
+                                                   NativeName::shown(f->resultPath));
         settleLine(k, line);
     }
     flush();

@@ -3,7 +3,6 @@
 #include "batch/FileStep.h"
 #include "batch/FolderLock.h"
 #include "batch/ReportBuffer.h"
-#include "batch/StepHost.h"
 #include "batch/frmFileOps.h"
 
 #include <QString>
@@ -18,7 +17,7 @@ struct RunContext;
 // One operation over the matching files of a folder (and, on request, its subfolders), with the report of
 // every file and a closing summary. The report window is this plus its controls; the hooks below are how
 // the run shows itself, and do nothing here so that a run also works without a window.
-class BatchRun : private StepHost {
+class BatchRun {
 public:
     explicit BatchRun(RunContext& context);
     virtual ~BatchRun() = default;
@@ -123,26 +122,14 @@ protected:
     void setStatus(const QString& status);
 
 private:
-    // What the step of a file asks of the run (StepHost.h).
-    bool stepEncrypts() const override;
-    RunContext& stepContext() override { return m_ctx; }
-    frmFileOps& stepEngine() override { return m_fileOps; }
-    qsizetype stepFileCount() const override { return strInputNames.size(); }
-    QString stepInputName(qsizetype i) const override { return strInputNames.at(i); }
-    QString stepOutputName(qsizetype i) const override { return outputNameAt(i); }
-    QString stepOutputPattern() const override { return strOutputFilespec; }
-    void stepBegins(qsizetype i, const QString& path, qint64 size, bool inPlace) override;
-    void showPending(const QString& piece, bool scroll) override;
-    void writeText(const QString& text) override { AddToReport(text, true); }
-    qsizetype writeOpen(const QString& text) override;
-    void replaceOpen(qsizetype at, const QString& was, const QString& now) override;
-    void settleReport() override;
-    void fileDone(const FileLine& line) override;
-    bool stepAbandoned() const override { return m_abandon; }
-    void stopAfterStep() override { blnStop = true; }
-    bool purgeAdviceShown() const override { return purgeAdviceWanted(); }
-    void adviseBeforePurge(const QString& path) override { OfferPurgeAdvice(path); }
-    bool nameResult(const QString& tempPath, const QString& path) override { return renameResult(tempPath, path); }
+    // What the step of a file is given of the run (StepHost.h).
+    StepHost stepHost();
+    void stepBegins(qsizetype i, const QString& path, qint64 size, bool inPlace);
+    void showPending(const QString& piece, bool scroll);
+    qsizetype writeOpen(const QString& text);
+    void replaceOpen(qsizetype at, const QString& was, const QString& now);
+    void settleReport();
+    void fileDone(const FileLine& line);
 
     // The run's state as a run begins, and its key given up as it ends.
     void beginRun();
@@ -177,6 +164,8 @@ private:
     const OperationSetup& setup() const;
     void writeSummary(double elapsed);
     void writeDirect(const QString& text);
+    // Text of the randomness listing; false when the report is full (nothing was written).
+    bool appendListing(const QString& text);
     void failure(const QString& description);
     void capacityReached();
     double secondsSince(double start) const;

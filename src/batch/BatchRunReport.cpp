@@ -4,7 +4,6 @@
 #include "batch/ResultTexts.h"
 #include "batch/RunContext.h"
 #include "platform/os/MessageBox.h"
-#include "randomness/RandomnessListing.h"
 
 // The run's report: what is written to it, the line in progress, and what happens when it is full.
 
@@ -30,6 +29,14 @@ void BatchRun::AddToReport(const QString& text, bool scroll) {
     }
     intReportLines += lineBreaks(text);
     reportChanged(scroll);
+}
+
+bool BatchRun::appendListing(const QString& text) {
+    if (!m_report.append(text))
+        return false;
+    intReportLines += lineBreaks(text);
+    reportChanged(true);
+    return true;
 }
 
 qsizetype BatchRun::writeOpen(const QString& text) {
@@ -88,32 +95,6 @@ void BatchRun::failure(const QString& description) {
     }
 }
 
-void BatchRun::listFolderRandomness(const QString& folder, const QString& spec) {
-    RandomnessListingContext c;
-    c.blnSubdirectories = setup().blnSubdirectories;
-    c.intMinFilesizeForRandomness = m_ctx.intMinFilesizeForRandomness;
-    c.dblMinZQ4Randomness = m_ctx.dblMinZQ4Randomness;
-    c.addToReport = [this](const QString& text) {
-        if (!m_report.append(text))
-            return false;
-        intReportLines += lineBreaks(text);
-        reportChanged(true);
-        return true;
-    };
-    c.checkPauseAndStop = [this] {
-        CheckPauseAndStop();
-        return blnStop;
-    };
-    c.fileAttempted = [this] { ++intFilesAttempted; };
-    c.setNumFiles = [this](qint64 n) { m_ctx.intNumFiles = n; };
-    c.setNextDirPath = [this](const QString& dir) { strNextDirPath = dir; };
-    c.failed = [this] {
-        ReportBufferFull();
-        blnStop = true;
-        setClockEnabled(false);
-    };
-    RandomnessListing::ListFolderRandomness(folder, spec, c);
-}
 
 void BatchRun::ReportBufferFull() {
     m_report.chop(500);

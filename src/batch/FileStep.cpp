@@ -4,7 +4,6 @@
 #include "batch/ResultCheck.h"
 #include "batch/ResultTexts.h"
 #include "batch/RunContext.h"
-#include "batch/StepHost.h"
 #include "batch/WorkerCall.h"
 #include "batch/frmFileOps.h"
 #include "files/FileProc.h"
@@ -23,21 +22,22 @@ namespace {
 const QString crlf = QStringLiteral("\r\n");
 } // namespace
 
-FileStep::FileStep(StepHost& host)
-    : m_host(host),
-      m_inPlace([this](const QString& temp, const QString& path) { return m_host.nameResult(temp, path); },
+FileStep::FileStep(StepHost host)
+    : m_host(std::move(host)),
+      m_inPlace([this](const QString& temp, const QString& path) { return m_host.placeResult(temp, path); },
                 renameFailureCode) {}
 
-void FileStep::start(const std::function<void(const QString&)>& beforePurge) {
+void FileStep::start(bool encrypt, const std::function<void(const QString&)>& beforePurge) {
+    m_host.encrypt = encrypt;
     m_inPlace.beforePurge = beforePurge;
     m_waiting.clear();
 }
 
 bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outputDir) {
-    const bool encrypt = m_host.stepEncrypts();
-    const QString name = m_host.stepInputName(i);
+    const bool encrypt = m_host.encrypt;
+    const QString name = m_host.inputNameOf(i);
     Written w;
-    w.outName = m_host.stepOutputName(i);
+    w.outName = m_host.outputNameOf(i);
     const QString path = inputDir + name;
     w.outPath = outputDir + w.outName;
     // The entry itself, not what a link there leads to: it was a file when the folder was listed, and only a file
@@ -48,12 +48,12 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
     // Two paths naming one file (another spelling of the folder, a link, a bind mount) are in place: the engine
     // would otherwise be asked to write over the file it reads.
     w.inPlace = FileIdentity::sameFile(path, w.outPath);
-    m_host.stepBegins(i, path, size, w.inPlace);
+    m_host.fileBegins(i, path, size, w.inPlace);
     const Way way = plan(path, size, w.inPlace, entry.kind == PathEntry::Kind::Regular);
     if (way != Way::InPlaceGrouped)
         commitGroup(); // the lines of earlier files come first
-    m_host.showPending(FileLine::start(name), false);
-    if (m_host.stepAbandoned())
+    m_host.pendingPiece(FileLine::start(name), false);
+    if (m_host.abandoned())
         return false;
 
     Waiting said;
@@ -74,21 +74,21 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
         line.code = +StepCode::TooSmall;
     } else {
         line.size = size;
-        m_host.showPending(FileLine::start(name, size), true);
-        if (m_host.stepAbandoned())
+        m_host.pendingPiece(FileLine::start(name, size), true);
+        if (m_host.abandoned())
             return false;
         bool goOn = true;
         if (!decryptAnyway(i, line, goOn))
             return goOn;
-        m_host.showPending(FileLine::working(name, size, encrypt), true);
-        if (m_host.stepAbandoned())
+        m_host.pendingPiece(FileLine::working(name, size, encrypt), true);
+        if (m_host.abandoned())
             return false;
         line.code = write(way, path, FileStamp::of(entry.status), size, w);
         line.encryptedTwice = line.code == 0 && encrypt && m_inputWasOurs;
         line.wrongKey = line.code == zq4e::InvalidCipherFile && !encrypt && m_inputWasOurs;
         line.bytes = size;
     }
-    m_host.showPending(QString(), false);
+    m_host.pendingPiece(QString(), false);
     said.written = w;
     said.way = way;
     // A result that waits in a group has its final line once the group has made it final; until then the line
@@ -100,7 +100,7 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
     say(std::move(said));
     if (groupIsFull(way))
         commit(way);
-    return !m_host.stepAbandoned();
+    return !m_host.abandoned();
 }
 
 FileStep::Way FileStep::plan(const QString& path, qint64 size, bool inPlace, bool regular) const {
@@ -129,11 +129,11 @@ bool FileStep::groupIsFull(Way way) {
 }
 
 bool FileStep::decryptAnyway(qsizetype i, const FileLine& line, bool& goOn) {
-    const RunContext& ctx = m_host.stepContext();
+    const RunContext& ctx = *m_host.context;
     const QString& path = line.path;
     const qint64 size = line.size;
     const int minSize = ctx.intMinFilesizeForRandomness;
-    if (m_host.stepEncrypts() || size < minSize || FileProc::FileRandomness(path, minSize) >= ctx.dblMinZQ4Randomness)
+    if (m_host.encrypt || size < minSize || FileProc::FileRandomness(path, minSize) >= ctx.dblMinZQ4Randomness)
         return true;
     // Nothing waits while the user is asked.
     commitGroup();
@@ -144,17 +144,17 @@ bool FileStep::decryptAnyway(qsizetype i, const FileLine& line, bool& goOn) {
                                          MessageBox::Yes | MessageBox::No, MessageBox::No);
     if (answer == MessageBox::Yes)
         return true;
-    m_host.showPending(QString(), false);
+    m_host.pendingPiece(QString(), false);
     // Nothing waits now: the line is written as it is.
-    m_host.writeText(FileLine::start(line.name, size) + QStringLiteral("skipped (file seems not encrypted)") + crlf);
-    goOn = !m_host.stepAbandoned();
-    if (i < m_host.stepFileCount() - 1) {
+    m_host.finalText(FileLine::start(line.name, size) + QStringLiteral("skipped (file seems not encrypted)") + crlf);
+    goOn = !m_host.abandoned();
+    if (i < m_host.fileCount() - 1) {
         const auto abort =
             MessageBox::show(QStringLiteral("Abort this ") + TxtEncDec(QStringLiteral("encryption"), false) +
                                  QStringLiteral(" operation?"),
                              QStringLiteral("Abort?"), MessageBox::NoIcon, MessageBox::Yes | MessageBox::No);
         if (abort == MessageBox::Yes) {
-            m_host.stopAfterStep();
+            m_host.stopAfter();
             goOn = false;
         }
     }
@@ -171,10 +171,10 @@ int FileStep::writeNewFile(const QString& path, const FileStamp& original, const
     options.sync = false;
     options.name = false;
     options.outputSeenFree = !replace;
-    RunContext& ctx = m_host.stepContext();
+    RunContext& ctx = *m_host.context;
     UnnamedFile unnamed;
     int code = WorkerCall::run(size, [&] {
-        zq4e::FileResult made = m_host.stepEngine().Process(path, outPath, false, size, options);
+        zq4e::FileResult made = m_host.engine->Process(path, outPath, false, size, options);
         unnamed = UnnamedFile(std::exchange(made.unnamed, -1));
         w.partialPath = made.path;
         w.resultSize = made.code == 0 ? made.bytes : -1;
@@ -222,8 +222,8 @@ int FileStep::writeInPlace(const QString& path, qint64 size, bool grouped, Writt
 
 int FileStep::prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size,
                              QByteArray* inMemory) {
-    const bool encrypt = m_host.stepEncrypts();
-    RunContext& ctx = m_host.stepContext();
+    const bool encrypt = m_host.encrypt;
+    RunContext& ctx = *m_host.context;
     // On its own, the result is synced before the original goes, and its folder before the original is touched:
     // until then a crash leaves the original, or the complete result under its temporary name. In memory, the
     // group writes the result to the folder's log and then over the original; only partial plaintext of a failed
@@ -236,7 +236,7 @@ int FileStep::prepareInPlace(const QString& path, const QString& tempPath, const
         options.inMemory = true;
     }
     const int code = WorkerCall::run(size, [&] {
-        zq4e::FileResult made = m_host.stepEngine().Process(path, tempPath, true, size, options);
+        zq4e::FileResult made = m_host.engine->Process(path, tempPath, true, size, options);
         m_inputWasOurs = made.inputWasOurs;
         int r = made.code;
         const UnnamedFile result(std::exchange(made.unnamed, -1));
@@ -256,12 +256,12 @@ int FileStep::prepareInPlace(const QString& path, const QString& tempPath, const
 }
 
 int FileStep::replaceInPlace(const QString& path, QString& tempPath, const FileStamp& original, qint64 size) {
-    const bool encrypt = m_host.stepEncrypts();
+    const bool encrypt = m_host.encrypt;
     const int code = prepareInPlace(path, tempPath, original, size);
     if (code != 0)
         return code;
     if (encrypt && FileProc::IsAntivirusWatchedType(path))
-        m_host.adviseBeforePurge(path);
+        m_host.advise(path);
     QString resultPath;
     const int replaced = m_inPlace.replace(path, tempPath, original, encrypt, resultPath);
     tempPath = resultPath;
@@ -269,7 +269,7 @@ int FileStep::replaceInPlace(const QString& path, QString& tempPath, const FileS
 }
 
 FileLine FileStep::finished(FileLine line, const Written& w) const {
-    const bool encrypt = m_host.stepEncrypts();
+    const bool encrypt = m_host.encrypt;
     const int code = line.code;
     line.done = ResultTexts::CountsAsProcessed(code);
     line.encryptedTwice = line.encryptedTwice && code == 0;
@@ -277,7 +277,7 @@ FileLine FileStep::finished(FileLine line, const Written& w) const {
     const qint64 length = w.resultSize >= 0 ? w.resultSize : qMax<qint64>(0, PathEntry::size(w.outPath));
     line.outcome = code == 0 ? ResultTexts::DoneText(w.inPlace, shown(w.outName), length)
                    : code == +StepCode::NoOutputName
-                       ? ResultTexts::NoOutputNameText(FileProc::AddedExtension(m_host.stepOutputPattern()))
+                       ? ResultTexts::NoOutputNameText(FileProc::AddedExtension(m_host.outputPattern()))
                        : ResultTexts::StepResultText(code, encrypt, shown(line.path), shown(w.tempPath));
     if (line.encryptedTwice)
         line.outcome += ResultTexts::EncryptedTwiceLine();
@@ -293,25 +293,25 @@ FileLine FileStep::finished(FileLine line, const Written& w) const {
 }
 
 bool FileStep::groupable(const QString& path, qint64 size) const {
-    const bool encrypt = m_host.stepEncrypts();
+    const bool encrypt = m_host.encrypt;
     if (size < (encrypt ? 1 : 3) || size > InPlaceGroup::kMaxFileSize)
         return false;
     // The purge advice is a dialog about this very file: it goes on its own.
-    return !(encrypt && m_host.purgeAdviceShown() && FileProc::IsAntivirusWatchedType(path));
+    return !(encrypt && m_host.adviceShown() && FileProc::IsAntivirusWatchedType(path));
 }
 
 void FileStep::say(Waiting entry) {
     const bool waits = entry.waits;
     entry.shown = entry.line.text();
     if (!waits && m_waiting.isEmpty()) {
-        m_host.writeText(entry.shown);
-        m_host.fileDone(entry.line);
+        m_host.finalText(entry.shown);
+        m_host.lineDone(entry.line);
         return;
     }
     if (waits)
-        entry.at = m_host.writeOpen(entry.shown);
+        entry.at = m_host.openText(entry.shown);
     else
-        m_host.writeText(entry.shown);
+        m_host.finalText(entry.shown);
     m_waiting << std::move(entry);
 }
 
@@ -323,7 +323,7 @@ void FileStep::settleLine(qsizetype k, const FileLine& line) {
     if (now == entry.shown)
         return;
     if (entry.at >= 0) {
-        m_host.replaceOpen(entry.at, entry.shown, now);
+        m_host.redoOpen(entry.at, entry.shown, now);
         // The lines after it have moved.
         for (qsizetype j = k + 1; j < m_waiting.size(); ++j)
             if (m_waiting[j].at >= 0)
@@ -334,15 +334,15 @@ void FileStep::settleLine(qsizetype k, const FileLine& line) {
 
 void FileStep::flush() {
     while (!m_waiting.isEmpty() && !m_waiting.first().waits)
-        m_host.fileDone(m_waiting.takeFirst().line);
+        m_host.lineDone(m_waiting.takeFirst().line);
     if (m_waiting.isEmpty())
-        m_host.settleReport();
+        m_host.settleOpen();
 }
 
 void FileStep::commitGroup() {
     if (m_inPlace.group().isEmpty())
         return;
-    const QList<InPlaceGroup::Member> done = m_inPlace.commitGroup(m_host.stepEncrypts());
+    const QList<InPlaceGroup::Member> done = m_inPlace.commitGroup(m_host.encrypt);
     qsizetype next = 0;
     for (qsizetype k = 0; k < m_waiting.size() && next < done.size(); ++k) {
         if (!m_waiting[k].waits || m_waiting[k].way != Way::InPlaceGrouped)
@@ -378,7 +378,7 @@ void FileStep::commitNewFiles() {
         line.code = f->resultPath.isEmpty() ? -7 : renameFailureCode(f->outputPath);
         line.done = false;
         line.encryptedTwice = false;
-        line.outcome = ResultTexts::StepResultText(line.code, m_host.stepEncrypts(), NativeName::shown(f->outputPath),
+        line.outcome = ResultTexts::StepResultText(line.code, m_host.encrypt, NativeName::shown(f->outputPath),
                                                    NativeName::shown(f->resultPath));
         settleLine(k, line);
     }

@@ -2,6 +2,7 @@
 
 #include "batch/FileLine.h"
 #include "batch/NewFileGroup.h"
+#include "batch/StepHost.h"
 #include "batch/inplace/InPlaceFiles.h"
 
 #include <QList>
@@ -10,7 +11,6 @@
 
 #include <functional>
 
-class StepHost;
 struct FileStamp;
 
 // One file's step of a run: the output planned, written, checked and made final, and the file's line. The two
@@ -24,10 +24,10 @@ struct FileStamp;
 // with it, so the run is told of each file's line in the report's order.
 class FileStep {
 public:
-    explicit FileStep(StepHost& host);
+    explicit FileStep(StepHost host);
 
-    // A run begins: nothing is held over from the last one.
-    void start(const std::function<void(const QString&)>& beforePurge);
+    // A run begins (an encryption or a decryption): nothing is held over from the last one.
+    void start(bool encrypt, const std::function<void(const QString&)>& beforePurge);
     // The step for file i of the folder's names; false when the whole run must end.
     bool process(qsizetype i, const QString& inputDir, const QString& outputDir);
     // What waits in a group is made final and the lines that waited for it are written.
@@ -96,7 +96,7 @@ private:
     // Hands the run the lines at the head of the queue that wait for nothing.
     void flush();
 
-    StepHost& m_host;
+    StepHost m_host;
     InPlaceFiles m_inPlace;
     NewFileGroup m_newFiles;
     QList<Waiting> m_waiting;    // the lines since the first that waits, in order

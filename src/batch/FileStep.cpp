@@ -46,8 +46,10 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
     const qint64 size = entry.size;
 
     // Two paths naming one file (another spelling of the folder, a link, a bind mount) are in place: the engine
-    // would otherwise be asked to write over the file it reads.
-    w.inPlace = FileIdentity::sameFile(path, w.outPath);
+    // would otherwise be asked to write over the file it reads. Most often nothing is at the output path yet, and
+    // one look says so.
+    w.outputThere = PathEntry::of(w.outPath).kind != PathEntry::Kind::Missing;
+    w.inPlace = path == w.outPath || (w.outputThere && FileIdentity::sameFile(path, w.outPath));
     m_host.fileBegins(i, path, size, w.inPlace);
     const Way way = plan(path, size, w.inPlace, entry.kind == PathEntry::Kind::Regular);
     if (way != Way::InPlaceGrouped)
@@ -166,7 +168,8 @@ int FileStep::writeNewFile(const QString& path, const FileStamp& original, const
                            Written& w) {
     // Results to new files are synced and named in groups (NewFileGroup), not one by one.
     // Only a file that is there now was counted by the launch check (and confirmed, or allowed by --overwrite).
-    const bool replace = PathEntry::exists(outPath);
+    // One that appears after the step looked is never replaced: naming the result then fails.
+    const bool replace = w.outputThere;
     zq4e::FileOptions options = zq4e::default_file_options();
     options.sync = false;
     options.name = false;

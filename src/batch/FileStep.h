@@ -47,6 +47,7 @@ private:
     // Where a result went, as its line says it.
     struct Written {
         bool inPlace = false;
+        bool outputThere = false; // something was at the output path as the step began
         QString outName, outPath;
         QString tempPath;       // in place: the temporary file
         QString partialPath;    // where partial output may be

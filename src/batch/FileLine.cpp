@@ -4,17 +4,18 @@
 #include "batch/ResultTexts.h"
 
 QString FileLine::start(const QString& name, qint64 size) {
-    QString s = ResultTexts::NameColumn(name);
-    if (size >= 0)
-        s += ResultTexts::groupedNumber(size) + QStringLiteral(" bytes   ");
-    return s;
+    const QString column = ResultTexts::NameColumn(name);
+    return size >= 0 ? withSize(column, size) : column;
 }
 
-QString FileLine::working(const QString& name, qint64 size, bool encrypt) {
-    return start(name, size) + QStringLiteral("  ... ") + TxtEncDec(QStringLiteral("encrypting"), encrypt) +
-           QStringLiteral(" ... ");
+QString FileLine::withSize(const QString& column, qint64 size) {
+    return column + ResultTexts::groupedNumber(size) + QStringLiteral(" bytes   ");
+}
+
+QString FileLine::working(const QString& start, bool encrypt) {
+    return start + QStringLiteral("  ... ") + TxtEncDec(QStringLiteral("encrypting"), encrypt) + QStringLiteral(" ... ");
 }
 
 QString FileLine::text() const {
-    return start(name, size) + outcome + QStringLiteral("\r\n");
+    return (head.isEmpty() ? start(name, size) : head) + outcome + QStringLiteral("\r\n");
 }

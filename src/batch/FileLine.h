@@ -15,12 +15,16 @@ struct FileLine {
     bool wrongKey = false; // a decryption refused although the file began with a header of ours
     bool encryptedTwice = false;
     QString outcome; // what follows the name and size, continuation lines included
+    QString head;    // the line's start as already shown (name column and size); empty: made from name and size
 
     // The line as the report keeps it, with its line break.
     [[nodiscard]] QString text() const;
 
     // The start of a file's line: its name column and, once measured (size >= 0), its size.
     [[nodiscard]] static QString start(const QString& name, qint64 size = -1);
-    // The piece the report shows while the file is worked on: its start and "  ... encrypting ... ".
-    [[nodiscard]] static QString working(const QString& name, qint64 size, bool encrypt);
+    // The name column of start(name) followed by the size.
+    [[nodiscard]] static QString withSize(const QString& column, qint64 size);
+    // The piece the report shows while the file is worked on: its start (with its size) and
+    // "  ... encrypting ... ".
+    [[nodiscard]] static QString working(const QString& start, bool encrypt);
 };

@@ -54,7 +54,8 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
     const Way way = plan(path, size, w.inPlace, entry.kind == PathEntry::Kind::Regular);
     if (way != Way::InPlaceGrouped)
         commitGroup(); // the lines of earlier files come first
-    m_host.pendingPiece(FileLine::start(name), false);
+    const QString column = FileLine::start(name);
+    m_host.pendingPiece(column, false);
     if (m_host.abandoned())
         return false;
 
@@ -76,13 +77,14 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
         line.code = +StepCode::TooSmall;
     } else {
         line.size = size;
-        m_host.pendingPiece(FileLine::start(name, size), true);
+        line.head = FileLine::withSize(column, size);
+        m_host.pendingPiece(line.head, true);
         if (m_host.abandoned())
             return false;
         bool goOn = true;
         if (!decryptAnyway(i, line, goOn))
             return goOn;
-        m_host.pendingPiece(FileLine::working(name, size, encrypt), true);
+        m_host.pendingPiece(FileLine::working(line.head, encrypt), true);
         if (m_host.abandoned())
             return false;
         line.code = write(way, path, FileStamp::of(entry.status), size, w);
@@ -148,7 +150,7 @@ bool FileStep::decryptAnyway(qsizetype i, const FileLine& line, bool& goOn) {
         return true;
     m_host.pendingPiece(QString(), false);
     // Nothing waits now: the line is written as it is.
-    m_host.finalText(FileLine::start(line.name, size) + QStringLiteral("skipped (file seems not encrypted)") + crlf);
+    m_host.finalText(line.head + QStringLiteral("skipped (file seems not encrypted)") + crlf);
     goOn = !m_host.abandoned();
     if (i < m_host.fileCount() - 1) {
         const auto abort =

@@ -173,7 +173,8 @@ int FileStep::writeNewFile(const QString& path, const FileStamp& original, const
     options.outputSeenFree = !replace;
     RunContext& ctx = m_host.stepContext();
     UnnamedFile unnamed;
-    int code = WorkerCall::run(size, [&] {
+    int code = WorkerCall::run(size, [&](bool mayDerive) {
+        options.mayDerive = mayDerive;
         zq4e::FileResult made = m_host.stepEngine().Process(path, outPath, false, size, options);
         unnamed = UnnamedFile(std::exchange(made.unnamed, -1));
         w.partialPath = made.path;
@@ -235,7 +236,8 @@ int FileStep::prepareInPlace(const QString& path, const QString& tempPath, const
         options.name = false;
         options.inMemory = true;
     }
-    const int code = WorkerCall::run(size, [&] {
+    const int code = WorkerCall::run(size, [&](bool mayDerive) {
+        options.mayDerive = mayDerive;
         zq4e::FileResult made = m_host.stepEngine().Process(path, tempPath, true, size, options);
         m_inputWasOurs = made.inputWasOurs;
         int r = made.code;

@@ -33,11 +33,13 @@ private slots:
         const QString in = m_dir.filePath(encrypt ? "plain" : "cipher"), out = m_dir.filePath("out");
         QVERIFY(TestSupport::writeFile(in, encrypt ? QByteArray("small") : CipherFileWriter::encrypt(key, "small")));
         QThread* ranOn = nullptr;
-        const auto job = [&] {
+        const auto job = [&](bool mayDerive) {
             ranOn = QThread::currentThread();
             QFile::remove(out);
             zq4e::operation_initialization(key, encrypt, 5, 0);
-            return encrypt ? zq4e::encrypt_file(in, out) : zq4e::decrypt_file(in, out);
+            zq4e::FileOptions options = zq4e::default_file_options();
+            options.mayDerive = mayDerive;
+            return (encrypt ? zq4e::encrypt_file(in, out, options) : zq4e::decrypt_file(in, out, options)).code;
         };
         QCOMPARE(WorkerCall::run(5, job), 0);
         QVERIFY(ranOn != QThread::currentThread());

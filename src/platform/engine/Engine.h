@@ -141,7 +141,9 @@ struct FileResult {
 // Checks a result against its original without writing anything: decrypts cipherPath with the current key,
 // streaming, and compares the plaintext with plainPath byte by byte. 0 when every segment authenticates and
 // the plaintext is exactly the file's contents; -30 when they differ (in content or length) or plainPath
-// cannot be read to the end; otherwise the code decrypt_file would give (-3/-4 also for plainPath).
+// cannot be read to the end; otherwise the code decrypt_file would give (-3/-4 also for plainPath). It derives
+// the master key when it is not at hand, on any thread (a result is checked right after the encryption or
+// decryption that derived it).
 int verify_file(const QString& cipherPath, const QString& plainPath);
 // Nonzero when the key's bytes look like text: every byte of the first `length` bytes, trailing zero bytes
 // ignored, is TAB, LF, CR, 32-126 or 160-255, and at most a quarter of them are 160 or above. A key with no

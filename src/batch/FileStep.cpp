@@ -178,7 +178,8 @@ int FileStep::writeNewFile(const QString& path, const FileStamp& original, const
     options.outputSeenFree = !replace;
     RunContext& ctx = *m_host.context;
     UnnamedFile unnamed;
-    int code = WorkerCall::run(size, [&] {
+    int code = WorkerCall::run(size, [&](bool mayDerive) {
+        options.mayDerive = mayDerive;
         zq4e::FileResult made = m_host.engine->Process(path, outPath, false, size, options);
         unnamed = UnnamedFile(std::exchange(made.unnamed, -1));
         w.partialPath = made.path;
@@ -240,7 +241,8 @@ int FileStep::prepareInPlace(const QString& path, const QString& tempPath, const
         options.name = false;
         options.inMemory = true;
     }
-    const int code = WorkerCall::run(size, [&] {
+    const int code = WorkerCall::run(size, [&](bool mayDerive) {
+        options.mayDerive = mayDerive;
         zq4e::FileResult made = m_host.engine->Process(path, tempPath, true, size, options);
         m_inputWasOurs = made.inputWasOurs;
         int r = made.code;
@@ -250,7 +252,7 @@ int FileStep::prepareInPlace(const QString& path, const QString& tempPath, const
             ctx.afterResultWritten(path, resultPath);
         if (r == 0)
             r = m_inPlace.checkResult(path, resultPath, original,
-                                      [&] { return ResultCheck::resultMatches(path, resultPath, encrypt, ctx); });
+                                      [&] { return ResultCheck::resultMatches(path, resultPath, encrypt, ctx, mayDerive); });
         if (r == 0 && inMemory && !result.readAll(*inMemory))
             r = -7;
         if (r == 0 && ctx.afterResultChecked)

@@ -10,6 +10,9 @@ namespace WorkerCall {
 // cached yet (the engine's DerivationNeeded), which can take seconds.
 inline constexpr long long WorkerThreshold = 4LL * 1024 * 1024;
 
-int run(long long inputBytes, const std::function<int()>& job);
+// The job is told whether it may derive a key: false when it runs on this thread, where it passes that to the
+// engine (zq4e::FileOptions::mayDerive) and gets DerivationNeeded back instead of waiting; it then runs again
+// on a worker, told true.
+int run(long long inputBytes, const std::function<int(bool mayDerive)>& job);
 
 } // namespace WorkerCall

@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <algorithm>
+
 int frmFileOps::ProcessFile(const QString& inputPath, const QString& outputPath, bool inPlace, qint64 inputSize) {
     if (inPlace) {
         const int r = ExcludedFile(inputPath);
@@ -33,8 +35,7 @@ zq4e::FileResult frmFileOps::Process(const QString& inputPath, const QString& ou
             return excluded;
     }
     const bool encrypt = m_ctx.runSetup.blnEncrypt;
-    zq4e::operation_initialization(m_ctx.runKey, encrypt ? 1 : 0,
-                                   inputSize >= 0 ? inputSize : PathEntry::size(inputPath), 0);
+    zq4e::operation_initialization(m_ctx.runKey, encrypt ? 1 : 0, std::max<qint64>(inputSize, 0), 0);
     return encrypt ? zq4e::encrypt_file(inputPath, outputPath, options)
                    : zq4e::decrypt_file(inputPath, outputPath, options);
 }

@@ -24,7 +24,8 @@ public:
     [[nodiscard]] int ProcessFile(const QString& inputPath, const QString& outputPath, bool inPlace,
                                   qint64 inputSize = -1);
     // The same with the way the result is written chosen for this file (zq4e::FileOptions), and all the engine
-    // tells of it.
+    // tells of it. inputSize: the input's length, as the caller found it (only told to the engine; a negative
+    // one tells 0).
     [[nodiscard]] zq4e::FileResult Process(const QString& inputPath, const QString& outputPath, bool inPlace,
                                            qint64 inputSize, const zq4e::FileOptions& options);
     // 1 the program's own executable, 2 the current keyfile (both recognised as files, whatever the path's

@@ -22,22 +22,32 @@ private slots:
 
     void derivationGoesToAWorker_data() {
         QTest::addColumn<bool>("encrypt");
-        QTest::newRow("decrypting a file with a salt of its own") << false;
-        QTest::newRow("encrypting under a new key") << true;
+        QTest::addColumn<bool>("verify");
+        QTest::newRow("decrypting a file with a salt of its own") << false << false;
+        QTest::newRow("encrypting under a new key") << true << false;
+        QTest::newRow("checking a result against its original") << false << true;
     }
     void derivationGoesToAWorker() {
         QFETCH(bool, encrypt);
-        const QByteArray key = QByteArray(encrypt ? "a key used for encrypting, " : "a key used for decrypting, ")
+        QFETCH(bool, verify);
+        const QByteArray key = QByteArray(encrypt  ? "a key used for encrypting, "
+                                          : verify ? "a key used for checking, "
+                                                   : "a key used for decrypting, ")
                                    .repeated(3)
                                    .left(64);
         const QString in = m_dir.filePath(encrypt ? "plain" : "cipher"), out = m_dir.filePath("out");
         QVERIFY(TestSupport::writeFile(in, encrypt ? QByteArray("small") : CipherFileWriter::encrypt(key, "small")));
+        QVERIFY(TestSupport::writeFile(m_dir.filePath("original"), "small"));
         QThread* ranOn = nullptr;
-        const auto job = [&] {
+        const auto job = [&](bool mayDerive) {
             ranOn = QThread::currentThread();
             QFile::remove(out);
             zq4e::operation_initialization(key, encrypt, 5, 0);
-            return encrypt ? zq4e::encrypt_file(in, out) : zq4e::decrypt_file(in, out);
+            if (verify)
+                return zq4e::verify_file(in, m_dir.filePath("original"), mayDerive);
+            zq4e::FileOptions options = zq4e::default_file_options();
+            options.mayDerive = mayDerive;
+            return (encrypt ? zq4e::encrypt_file(in, out, options) : zq4e::decrypt_file(in, out, options)).code;
         };
         QCOMPARE(WorkerCall::run(5, job), 0);
         QVERIFY(ranOn != QThread::currentThread());

@@ -192,7 +192,21 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The window's controls, made in the order Tab visits them (frmMainControls.cpp), and the pieces that make them.
     void buildControls();
+    QWidget* buildMenuColumn(QWidget* central);
+    QGridLayout* statusGrid(QWidget* status);
+    void buildStatusTexts(QWidget* status, QGridLayout* grid);
+    void buildSetupPanels(QWidget* status, QGridLayout* grid);
+    void buildKeyPanel(QWidget* status, QGridLayout* grid);
+    void buildRandomnessPanel(QWidget* status, QGridLayout* grid);
+    QLabel* buildOnlineDocumentationLink(QWidget* central);
+    void connectMenu();
+    void connectPanels(); // the panels' buttons
+    // Which texts show each menu button's value, what the buttons without a value do, the panels' names.
+    void describeControls();
+    // The key and randomness panels given the controls they hide, show and fill.
+    void wirePanels();
     // A button of the menu, or of the column under it (`column`).
     MenuButton* menuButton(const char* name, const QString& caption, int heading, QWidget* column = nullptr);
     // F1 on a menu button: help at the section set last.

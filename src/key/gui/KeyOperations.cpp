@@ -122,7 +122,18 @@ void KeyOperations::KeyFile(int intIndex) {
     bool isNew = intIndex == 1;
     m_key.blnNewRandomKeyFileCreated = false;
     KeyMaterial::replace(m_key.strNewKey, QByteArray(Keyfile::keyLength, '\0'));
+    if (!chooseKeyfile(isNew))
+        return;
+    if (isNew ? !makeRandomKey() : !readKeyfile())
+        return;
+    if (!keyKeptAfterInspection(isNew))
+        return;
+    if (isNew && !writeNewKeyfile())
+        return;
+    Keyfile::takeCandidate(m_key);
+}
 
+bool KeyOperations::chooseKeyfile(bool& isNew) {
     const QString title = Keyfile::dialogTitle(isNew, !m_encrypt);
     const QString filter = QStringLiteral("All files (*)");
     // A new keyfile is named in a save dialog: an open dialog would not accept a name that does not exist yet.
@@ -130,7 +141,7 @@ void KeyOperations::KeyFile(int intIndex) {
                                  : FileDialog::getOpenFileName(title, QString(), filter);
     if (chosen.isEmpty()) {
         m_key.blnCancel = true;
-        return;
+        return false;
     }
     m_key.strKeyFile = FileProc::NormalizePathCase(chosen);
     const bool exists = Folder::FileExists(m_key.strKeyFile);
@@ -139,7 +150,7 @@ void KeyOperations::KeyFile(int intIndex) {
                              MessageBox::NoIcon, MessageBox::Yes | MessageBox::No,
                              MessageBox::Yes) != MessageBox::Yes) {
             m_key.blnCancel = true;
-            return;
+            return false;
         }
         isNew = true;
     } else if (isNew && exists) {
@@ -147,54 +158,56 @@ void KeyOperations::KeyFile(int intIndex) {
                              MessageBox::NoIcon, MessageBox::Yes | MessageBox::No,
                              MessageBox::Yes) != MessageBox::Yes) {
             m_key.blnCancel = true;
-            return;
+            return false;
         }
     }
     m_key.blnCancel = false;
+    return true;
+}
 
-    if (isNew) {
-        frmRandomKey& window = randomKey();
-        for (;;) {
-            window.adjustSize();
-            KeyWidgets::placeInBottomRight(&window, m_mainWindow);
-            window.exec();
-            const bool complete = window.isComplete();
-            KeyMaterial::replace(m_key.strNewKey, window.strRandomKey);
-            window.discardKey();
-            // A window closed before the key was complete gives no key, however random its start.
-            if (complete && Keyfile::acceptGenerated(m_key, m_key.strNewKey))
-                break;
-            if (MessageBox::show(QStringLiteral("Attempt at creating random key unsuccessful.  Please repeat."),
-                                 QStringLiteral("Key not sufficiently random"), MessageBox::NoIcon,
-                                 MessageBox::Retry | MessageBox::Cancel, MessageBox::Retry) != MessageBox::Retry) {
-                KeyMaterial::wipe(m_key.strNewKey);
-                m_key.intKeyFrom = frmKeyFrom::NoKey;
-                return;
-            }
-        }
-    } else {
-        const Keyfile::ReadResult read = Keyfile::readInto(m_key, m_key.strKeyFile);
-        if (read.status == Keyfile::ReadStatus::ReadFailed) {
-            keyfileError(read.errorText);
-            return;
-        }
-        if (read.status == Keyfile::ReadStatus::Unsuitable) {
-            MessageBox::show(Keyfile::unsuitableText(m_key.strKeyFile), QStringLiteral("Unsuitable keyfile"),
-                             MessageBox::NoIcon, MessageBox::Ok);
+bool KeyOperations::makeRandomKey() {
+    frmRandomKey& window = randomKey();
+    for (;;) {
+        window.adjustSize();
+        KeyWidgets::placeInBottomRight(&window, m_mainWindow);
+        window.exec();
+        const bool complete = window.isComplete();
+        KeyMaterial::replace(m_key.strNewKey, window.strRandomKey);
+        window.discardKey();
+        // A window closed before the key was complete gives no key, however random its start.
+        if (complete && Keyfile::acceptGenerated(m_key, m_key.strNewKey))
+            return true;
+        if (MessageBox::show(QStringLiteral("Attempt at creating random key unsuccessful.  Please repeat."),
+                             QStringLiteral("Key not sufficiently random"), MessageBox::NoIcon,
+                             MessageBox::Retry | MessageBox::Cancel, MessageBox::Retry) != MessageBox::Retry) {
+            KeyMaterial::wipe(m_key.strNewKey);
             m_key.intKeyFrom = frmKeyFrom::NoKey;
-            return;
+            return false;
         }
     }
+}
 
+bool KeyOperations::readKeyfile() {
+    const Keyfile::ReadResult read = Keyfile::readInto(m_key, m_key.strKeyFile);
+    if (read.status == Keyfile::ReadStatus::ReadFailed) {
+        keyfileError(read.errorText);
+        return false;
+    }
+    if (read.status == Keyfile::ReadStatus::Unsuitable) {
+        MessageBox::show(Keyfile::unsuitableText(m_key.strKeyFile), QStringLiteral("Unsuitable keyfile"),
+                         MessageBox::NoIcon, MessageBox::Ok);
+        m_key.intKeyFrom = frmKeyFrom::NoKey;
+        return false;
+    }
+    return true;
+}
+
+bool KeyOperations::keyKeptAfterInspection(bool isNew) {
     const QString normalized = FileProc::NormalizePathCase(m_key.strKeyFile);
     const QString questionTitle = normalized.size() > 60 ? FileProc::ShortenPath(normalized, 60) : normalized;
     if (MessageBox::show(QStringLiteral("Inspect the key?"), questionTitle, MessageBox::NoIcon,
-                         MessageBox::Yes | MessageBox::No, MessageBox::Yes) != MessageBox::Yes) {
-        if (isNew && !writeNewKeyfile())
-            return;
-        Keyfile::takeCandidate(m_key);
-        return;
-    }
+                         MessageBox::Yes | MessageBox::No, MessageBox::Yes) != MessageBox::Yes)
+        return true;
 
     frmInspectKey& inspection = inspectKey();
     inspection.lbl64Byte->setText(Keyfile::inspectionSourceLabel(m_key, isNew));
@@ -206,9 +219,7 @@ void KeyOperations::KeyFile(int intIndex) {
     if (!inspection.blnUseThisKey) {
         // A generated key that is turned down never reaches the disk.
         m_key.intKeyFrom = frmKeyFrom::NoKey;
-        return;
+        return false;
     }
-    if (isNew && !writeNewKeyfile())
-        return;
-    Keyfile::takeCandidate(m_key);
+    return true;
 }

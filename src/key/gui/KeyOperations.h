@@ -40,6 +40,15 @@ private:
     QString operationWord() const;
     // After a typed-key dialog: the key typed is taken, declined, or (cancelled) left as it was.
     void takeTypedKey(bool yes, bool no, QByteArray typed, int checksumBefore, const QByteArray& digestBefore);
+    // The steps of KeyFile, each false when the user or the file ends it there (the key object says how).
+    // The keyfile chosen in a dialog; isNew becomes true when the user agrees to create one that is not there.
+    bool chooseKeyfile(bool& isNew);
+    // A new random key from its window, tried again as long as the user asks to.
+    bool makeRandomKey();
+    // The key of an existing keyfile read into the key object.
+    bool readKeyfile();
+    // The key shown for inspection when the user asks to see it; false when it is turned down there.
+    bool keyKeptAfterInspection(bool isNew);
     // Writes the new keyfile; on failure shows the error and leaves no key.
     bool writeNewKeyfile();
     void keyfileError(const QString& text);

@@ -41,7 +41,6 @@ std::atomic<bool> g_cancel{false};
 std::atomic<qint64> g_progress{0};
 std::atomic<void (*)(qint64)> g_writeHook{nullptr};
 std::function<void(qint64)> g_readHook;
-thread_local bool t_noDerivation = false;
 
 } // namespace internal
 
@@ -133,7 +132,7 @@ FileResult encrypt_file(const QString& inputPath, const QString& outputPath, con
                                                            : OutputFile::Creation::UnnamedWhenNew)) != Ok)
         return finished(s, r);
     out.setWriteBehind(s.writeBehind);
-    r.code = encryptToFile(s, in, out);
+    r.code = encryptToFile(s, in, out, o.mayDerive);
     endTheFile(s);
     if (r.code == Ok)
         r.code = commitResult(out, o, r);
@@ -154,7 +153,7 @@ FileResult decrypt_file(const QString& inputPath, const QString& outputPath, con
                              inMemory(o) ? OutputFile::Creation::InMemory : OutputFile::Creation::ViaTemporary)) != Ok)
         return finished(s, r);
     out.setWriteBehind(s.writeBehind);
-    const DecryptOutcome d = decryptToFile(s, in, out);
+    const DecryptOutcome d = decryptToFile(s, in, out, o.mayDerive);
     endTheFile(s);
     s.lastInputOurs = d.ours;
     r.code = d.code;
@@ -183,7 +182,7 @@ int decrypt_file(const QString& inputPath, const QString& outputPath) {
     return keptForTheCaller(decrypt_file(inputPath, outputPath, default_file_options()));
 }
 
-int verify_file(const QString& cipherPath, const QString& plainPath) {
+int verify_file(const QString& cipherPath, const QString& plainPath, bool mayDerive) {
     EngineState& s = state();
     std::lock_guard lock(s.mutex);
     if (const int rc = checkReadyForAFile(s))
@@ -202,7 +201,7 @@ int verify_file(const QString& cipherPath, const QString& plainPath) {
         }
     }
     PlainComparison comparison(plain, s.compared);
-    const DecryptOutcome d = decryptToComparison(s, cipher, comparison);
+    const DecryptOutcome d = decryptToComparison(s, cipher, comparison, mayDerive);
     endTheFile(s);
     if (d.code == WriteError || d.code == PartialWriteError)
         return VerifyMismatch; // the comparison's only failure

@@ -51,8 +51,8 @@
 //   -9  the disk is full (ENOSPC or quota); no output file is left.
 //  -10  the cryptographic library failed (e.g. no memory for scrypt); no output file is left.
 //  -11  cancelled by request_cancel(); the output (unnamed or temporary) is removed, the input untouched.
-//  -12  the file needs a key derivation that this thread may not run (set_no_derivation_on_this_thread);
-//       nothing is left: call again from a thread that may wait for it.
+//  -12  the file needs a key derivation that the call may not run (FileOptions::mayDerive false); nothing is
+//       left: call again from a thread that may wait for it.
 // Decryption only, after authenticated plaintext was written; the output file keeps the plaintext of every
 // segment that authenticated before the failure, and nothing else:
 //  -16  read error of the input.
@@ -97,7 +97,7 @@ void operation_initialization(const QByteArray& key, int encrypt, qint64 inputLe
 // Takes the key as operation_initialization does and begins deriving, on a thread of the engine's own, the
 // master key this session's encryptions use with it (scrypt, a third of a second or more), so that the run can
 // list and check its files meanwhile. The first encrypt_file that needs it waits for what is left of it; a
-// thread that may not derive (set_no_derivation_on_this_thread) gets DerivationNeeded until it is done.
+// call that may not derive (FileOptions::mayDerive false) gets DerivationNeeded until it is done.
 // Nothing happens when it is derived already or the key is empty.
 void prepare_encryption(const QByteArray& key);
 // Encrypt / decrypt one file into a different file. 0 = success, negative codes as listed above. The result is
@@ -121,6 +121,10 @@ struct FileOptions {
     // The caller has just found nothing at the output path: a result left unnamed (name false) is begun without
     // looking again. Should a file appear there meanwhile, naming the result fails rather than replace it.
     bool outputSeenFree = false;
+    // False: a file whose master key is not at hand (derived, or derived ahead and done) is left alone with
+    // DerivationNeeded instead of deriving it (scrypt, up to seconds for a header someone crafted), for a caller
+    // on a window's thread that hands such a file to a worker.
+    bool mayDerive = true;
 };
 // What one call did.
 struct FileResult {
@@ -137,8 +141,9 @@ struct FileResult {
 // Checks a result against its original without writing anything: decrypts cipherPath with the current key,
 // streaming, and compares the plaintext with plainPath byte by byte. 0 when every segment authenticates and
 // the plaintext is exactly the file's contents; -30 when they differ (in content or length) or plainPath
-// cannot be read to the end; otherwise the code decrypt_file would give (-3/-4 also for plainPath).
-int verify_file(const QString& cipherPath, const QString& plainPath);
+// cannot be read to the end; otherwise the code decrypt_file would give (-3/-4 also for plainPath). A master key
+// not at hand is derived, unless mayDerive is false (as FileOptions::mayDerive): then DerivationNeeded.
+int verify_file(const QString& cipherPath, const QString& plainPath, bool mayDerive = true);
 // Nonzero when the key's bytes look like text: every byte of the first `length` bytes, trailing zero bytes
 // ignored, is TAB, LF, CR, 32-126 or 160-255, and at most a quarter of them are 160 or above. A key with no
 // bytes left is not text. The key is not changed.
@@ -160,10 +165,6 @@ void clear_cancel();
 bool cancel_requested();
 // Input bytes of the file in progress read so far; 0 when a file starts.
 qint64 progress_bytes();
-
-// While on, a call on this thread that would have to derive a master key (scrypt, up to seconds for a header
-// someone crafted) returns DerivationNeeded instead, so a window's thread never waits for one.
-void set_no_derivation_on_this_thread(bool on);
 
 // Whether a result is handed to the disk as it is written and let go of from the page cache once there (default
 // true; EngineFiles.h says why). Off only for benchmarks that time the cipher in the page cache.

@@ -95,10 +95,6 @@ qint64 progress_bytes() {
     return g_progress.load(std::memory_order_relaxed);
 }
 
-void set_no_derivation_on_this_thread(bool on) {
-    t_noDerivation = on;
-}
-
 void set_write_behind(bool on) {
     locked([on](EngineState& s) { s.writeBehind = on; });
 }

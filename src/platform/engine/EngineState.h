@@ -52,7 +52,5 @@ extern std::atomic<bool> g_cancel;
 extern std::atomic<qint64> g_progress;
 extern std::atomic<void (*)(qint64)> g_writeHook;
 extern std::function<void(qint64)> g_readHook; // tests only
-// Set on a thread that must not wait for a key derivation (a window's thread).
-extern thread_local bool t_noDerivation;
 
 } // namespace zq4e::internal

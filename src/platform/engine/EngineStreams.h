@@ -7,7 +7,8 @@
 #include <cstdint>
 
 // The segments of one file sealed or opened, batch by batch on up to two threads: what every call of the engine
-// (Engine.cpp) runs once its input and output are open. Not for callers outside the engine.
+// (Engine.cpp) runs once its input and output are open (EncryptStream.cpp, DecryptStream.cpp, their shared parts
+// in StreamBatches.h). Not for callers outside the engine.
 namespace zq4e::internal {
 
 // Result of decrypting: the code, and how many plaintext bytes reached the output.
@@ -22,9 +23,10 @@ struct DecryptOutcome {
 int checkReadyForAFile(EngineState& s);
 // The file's progress and buffers settled once its stream has ended.
 void endTheFile(EngineState& s);
-int encryptToFile(EngineState& s, InputFile& in, OutputFile& out);
-DecryptOutcome decryptToFile(EngineState& s, InputFile& in, OutputFile& out);
+// mayDerive false: DerivationNeeded, and nothing derived, when the file's master key is not at hand.
+int encryptToFile(EngineState& s, InputFile& in, OutputFile& out, bool mayDerive);
+DecryptOutcome decryptToFile(EngineState& s, InputFile& in, OutputFile& out, bool mayDerive);
 // The plaintext checked against a file instead of written.
-DecryptOutcome decryptToComparison(EngineState& s, InputFile& in, PlainComparison& out);
+DecryptOutcome decryptToComparison(EngineState& s, InputFile& in, PlainComparison& out, bool mayDerive);
 
 } // namespace zq4e::internal

@@ -3,6 +3,7 @@
 // prints the median of the per-round ratios with their spread, then the peak memory:
 //   bench=engine case=<case> ratio=<median> spread=<min>-<max>
 //   bench=engine case=session_key seconds=<s>      (the one scrypt of an engine session)
+//   bench=engine case=derivation ratio=... ours=<s> reference=<s>   (our scrypt against the library's)
 //   bench=engine case=peak_memory mib=<n>
 // A ratio is our throughput over the reference's (higher is better). Per-round times go to standard error.
 // Nothing is synced: the data is read into the page cache before the first round and every output is removed
@@ -11,7 +12,9 @@
 //   scale < 1 shrinks every data set; the data lives in a fresh folder under FOLDER (default /tmp).
 #include "BenchRounds.h"
 
+#include "platform/engine/CipherHeader.h"
 #include "platform/engine/Engine.h"
+#include "platform/engine/Scrypt.h"
 #include "platform/os/UnnamedFile.h"
 
 #include <QByteArray>
@@ -20,6 +23,8 @@
 #include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <openssl/evp.h>
 
 #include <cstdio>
 #include <cstring>
@@ -261,6 +266,38 @@ void unnamed64KiB(Bench& b) {
     freeNameCase(b, "unnamed_64KiB", 64 << 10, true);
 }
 
+// One master key at the format's costs: our derivation against the library's whole scrypt, in turns.
+void derivation(Bench& b) {
+    const std::uint8_t salt[zq4e::kSaltSize] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    std::uint8_t ours[zq4e::kKeySize], reference[zq4e::kKeySize];
+    const std::uint64_t n = std::uint64_t(1) << zq4e::kScryptLog2N;
+    bench::Rounds rounds("engine", "derivation", 1, zq4e::scryptMemory(n, zq4e::kScryptR));
+    rounds.setShowMedians(true);
+    bool same = true;
+    for (int i = 0; i < b.rounds; ++i) {
+        rounds.addInTurns(
+            [&] {
+                return bench::timed([&] {
+                    return EVP_PBE_scrypt(kKey.constData(), std::size_t(kKey.size()), salt, sizeof salt, n,
+                                          zq4e::kScryptR, zq4e::kScryptP, 1ull << 30, reference, sizeof reference) == 1;
+                });
+            },
+            [&] {
+                return bench::timed([&] {
+                    return zq4e::scrypt(kKey.constData(), std::size_t(kKey.size()), salt, sizeof salt,
+                                        zq4e::kScryptLog2N, zq4e::kScryptR, zq4e::kScryptP, ours, sizeof ours);
+                });
+            });
+        same = same && std::memcmp(ours, reference, sizeof ours) == 0;
+    }
+    if (!same) {
+        std::fprintf(stderr, "# derivation: the two keys differ\n");
+        std::printf("bench=engine case=derivation failed=1\n");
+        return;
+    }
+    rounds.print();
+}
+
 struct Case {
     const char* name;
     void (*run)(Bench&);
@@ -281,6 +318,7 @@ int main(int argc, char** argv) {
         {"temporary_name_16MiB", temporaryName16MiB},
         {"unnamed_4KiB", unnamed4KiB},
         {"unnamed_64KiB", unnamed64KiB},
+        {"derivation", derivation},
     };
     const bench::Arguments args = bench::parseArguments(argc, argv, QStringLiteral("/tmp"));
     const double scale = args.scale;

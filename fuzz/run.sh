@@ -15,7 +15,7 @@ sources_for() {
     case "$1" in
     program_texts) echo "src/platform/filekit/ProgramTextParser.cpp" ;;
     decrypt) echo src/platform/engine/{CipherHeader,Engine,EngineFiles,MasterKeyCache,SecretBytes,SegmentCipher}.cpp \
-        tests/support/CipherFileWriter.cpp ;;
+        src/platform/engine/{Scrypt,ScryptRomixSse2,ScryptRomixAvx512}.cpp tests/support/CipherFileWriter.cpp ;;
     setup_file) echo "src/app/SetupFile.cpp" ;;
     *) return 1 ;;
     esac
@@ -47,12 +47,22 @@ run_one() {
     fi
     mkdir -p "$OUT" "$ROOT/fuzz/corpus_$name"
     local bin="$OUT/fuzz_$name"
+    local flags=(-std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
+        -I"$ROOT/src")
     local src_paths=()
-    for s in $sources; do src_paths+=("$ROOT/$s"); done
     echo "== building $bin"
+    for s in $sources; do
+        # A file of one instruction set (chosen at run time) is compiled for it on its own, as CMakeLists.txt does.
+        if [[ "$s" == *Avx512.cpp ]]; then
+            local obj="$OUT/$(basename "$s" .cpp).o"
+            "$CXX" "${flags[@]}" -fsanitize=fuzzer-no-link -mavx512f -mavx512vl -c "$ROOT/$s" -o "$obj"
+            src_paths+=("$obj")
+        else
+            src_paths+=("$ROOT/$s")
+        fi
+    done
     # shellcheck disable=SC2046
-    "$CXX" -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-        -I"$ROOT/src" $(pkg-config --cflags Qt6Core) \
+    "$CXX" "${flags[@]}" $(pkg-config --cflags Qt6Core) \
         "$ROOT/fuzz/fuzz_$name.cpp" "${src_paths[@]}" \
         $(pkg-config --libs Qt6Core) $(libs_for "$name") -o "$bin"
 

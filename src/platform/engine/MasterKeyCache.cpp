@@ -1,7 +1,8 @@
 #include "platform/engine/MasterKeyCache.h"
 
+#include "platform/engine/Scrypt.h"
+
 #include <cstring>
-#include <openssl/evp.h>
 #include <openssl/rand.h>
 #include <system_error>
 
@@ -43,11 +44,7 @@ std::atomic<long long> g_derivations{0};
 
 bool derive(const SecretBytes& key, const std::array<std::uint8_t, kSaltSize>& salt, std::uint8_t log2N, std::uint8_t r,
             std::uint8_t p, std::uint8_t* out) {
-    const std::uint64_t n = std::uint64_t(1) << log2N;
-    // OpenSSL refuses more than 32 MiB unless told; allow what these costs need and a little more.
-    const std::uint64_t maxMem = scryptMemory(n, r) * 2 + (1u << 20);
-    return EVP_PBE_scrypt(reinterpret_cast<const char*>(key.data()), key.size(), salt.data(), salt.size(), n, r, p,
-                          maxMem, out, kKeySize) == 1;
+    return scrypt(key.data(), key.size(), salt.data(), salt.size(), log2N, r, p, out, kKeySize);
 }
 } // namespace
 

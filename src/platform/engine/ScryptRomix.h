@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// scrypt's ROMix on x86-64, one definition per instruction set (ScryptRomixSse2.cpp, ScryptRomixAvx512.cpp).
+namespace zq4e {
+
+// Mixes one block of 128 * r bytes in place. `v` (128 * r * 2^log2N bytes) and `xy` (256 * r bytes) are its
+// working memory, both 64-byte aligned; what they hold afterwards is the caller's to wipe.
+void scryptRomixSse2(std::uint8_t* block, std::size_t r, unsigned log2N, void* v, void* xy);
+// The same with single-instruction rotates; only for a processor with AVX-512F and AVX-512VL.
+void scryptRomixAvx512(std::uint8_t* block, std::size_t r, unsigned log2N, void* v, void* xy);
+
+} // namespace zq4e

@@ -43,8 +43,9 @@ namespace {
 std::atomic<long long> g_derivations{0};
 
 bool derive(const SecretBytes& key, const std::array<std::uint8_t, kSaltSize>& salt, std::uint8_t log2N, std::uint8_t r,
-            std::uint8_t p, std::uint8_t* out) {
-    return scrypt(key.data(), key.size(), salt.data(), salt.size(), log2N, r, p, out, kKeySize);
+            std::uint8_t p, std::uint8_t* out, const ScryptControl* control = nullptr) {
+    return scrypt(key.data(), key.size(), salt.data(), salt.size(), log2N, r, p, out, kKeySize, ScryptCore::Fastest,
+                  control);
 }
 } // namespace
 
@@ -57,7 +58,7 @@ bool MasterKeyCache::has(const CipherHeader& h) const {
 
 MasterKeyCache::Ahead* MasterKeyCache::aheadFor(const CipherHeader& h) const {
     Ahead* a = m_ahead.get();
-    if (!a || !m_current || !m_current->key.equals(a->key.data(), a->key.size()))
+    if (!a || a->taken || !m_current || !m_current->key.equals(a->key.data(), a->key.size()))
         return nullptr;
     return a->salt == h.kdfSalt && a->log2N == h.scryptLog2N && a->r == h.scryptR && a->p == h.scryptP ? a : nullptr;
 }
@@ -77,8 +78,17 @@ bool MasterKeyCache::deriveAhead(const CipherHeader& h) {
     Ahead* job = a.get();
     try {
         a->thread = std::thread([job] {
-            job->ok = derive(job->key, job->salt, job->log2N, job->r, job->p, job->master.data());
-            job->done.store(true, std::memory_order_release);
+            const auto finish = [job](bool ok) {
+                job->ok = ok;
+                job->done.store(true, std::memory_order_release);
+                job->done.notify_all();
+            };
+            ScryptControl control;
+            control.abandon = &job->abandon;
+            control.ready = [&] { finish(true); };
+            // On success `ready` has said so already, and nothing of the job is touched after it.
+            if (!derive(job->key, job->salt, job->log2N, job->r, job->p, job->master.data(), &control))
+                finish(false);
         });
     } catch (const std::system_error&) {
         return false;
@@ -89,6 +99,8 @@ bool MasterKeyCache::deriveAhead(const CipherHeader& h) {
 }
 
 void MasterKeyCache::dropAhead() {
+    if (m_ahead)
+        m_ahead->abandon.store(true, std::memory_order_relaxed);
     if (m_ahead && m_ahead->thread.joinable())
         m_ahead->thread.join();
     m_ahead.reset(); // SecretBytes cleanse themselves
@@ -107,13 +119,17 @@ bool MasterKeyCache::masterKey(const CipherHeader& h, std::uint8_t* out) {
     m->r = h.scryptR;
     m->p = h.scryptP;
     if (Ahead* a = aheadFor(h)) {
-        a->thread.join();
+        a->done.wait(false, std::memory_order_acquire);
         const bool ok = a->ok;
-        if (ok)
-            std::memcpy(m->master.data(), a->master.data(), kKeySize);
-        dropAhead();
-        if (!ok)
+        if (!ok) {
+            dropAhead();
             return false;
+        }
+        std::memcpy(m->master.data(), a->master.data(), kKeySize);
+        // Its thread is left to give back its memory meanwhile.
+        a->taken = true;
+        a->key.wipe();
+        a->master.wipe();
     } else {
         g_derivations.fetch_add(1, std::memory_order_relaxed);
         if (!derive(m_current->key, m->salt, m->log2N, m->r, m->p, m->master.data()))

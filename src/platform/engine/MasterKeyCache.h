@@ -50,20 +50,24 @@ private:
         std::vector<std::unique_ptr<Master>> masters;
     };
     // A derivation begun by deriveAhead: it works on copies of its own, outside the engine's lock, and is
-    // taken into the key's masters by the first masterKey that needs it.
+    // taken into the key's masters by the first masterKey that needs it. `done` is set as soon as the result is
+    // there; the thread then still wipes and gives back its working memory, and is joined only when the next
+    // derivation begins or the keys are wiped. `abandon` ends a derivation nobody waits for.
     struct Ahead {
         SecretBytes key;
         std::array<std::uint8_t, kSaltSize> salt{};
         std::uint8_t log2N = 0, r = 0, p = 0;
         SecretBytes master{kKeySize};
         bool ok = false;
+        bool taken = false; // its master key is among the key's masters; key and master wiped
         std::atomic<bool> done{false};
+        std::atomic<bool> abandon{false};
         std::thread thread;
     };
     const Master* find(const CipherHeader& h) const;
     // The derivation begun ahead for the key in use and the header's salt and costs, or null.
     Ahead* aheadFor(const CipherHeader& h) const;
-    void dropAhead(); // waits for a derivation begun ahead and wipes it
+    void dropAhead(); // abandons a derivation begun ahead, waits for its thread and wipes it
     std::unique_ptr<Ahead> m_ahead;
     static constexpr std::size_t kMaxKeys = 16;
     static constexpr std::size_t kMaxMastersPerKey = 64;

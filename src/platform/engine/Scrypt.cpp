@@ -11,7 +11,17 @@
 namespace zq4e {
 namespace {
 
-using Romix = void (*)(std::uint8_t* block, std::size_t r, unsigned log2N, void* v, void* xy);
+using Romix = bool (*)(std::uint8_t* block, std::size_t r, unsigned log2N, void* v, void* xy, RomixGoOn goOn,
+                       const void* asked);
+
+bool notAbandoned(const void* abandon) {
+    return !static_cast<const std::atomic<bool>*>(abandon)->load(std::memory_order_relaxed);
+}
+
+void tellReady(const ScryptControl* control) {
+    if (control && control->ready)
+        control->ready();
+}
 
 #if defined(__x86_64__)
 bool hasAvx512() {
@@ -57,7 +67,7 @@ bool libraryScrypt(const char* key, std::size_t keyLen, const std::uint8_t* salt
 // The p blocks in one mapping with V, X and Y, so that a single wipe covers all that the derivation leaves.
 bool vectorScrypt(Romix romix, const char* key, std::size_t keyLen, const std::uint8_t* salt, std::size_t saltLen,
                   std::size_t vBytes, unsigned log2N, std::size_t r, std::size_t p, std::uint8_t* out,
-                  std::size_t outLen) {
+                  std::size_t outLen, const ScryptControl* control) {
     const std::size_t blockBytes = 128 * r;
     std::size_t total = 0;
     if (__builtin_add_overflow(vBytes, (2 + p) * blockBytes, &total) || keyLen > INT_MAX || saltLen > INT_MAX ||
@@ -73,9 +83,12 @@ bool vectorScrypt(Romix romix, const char* key, std::size_t keyLen, const std::u
 
     bool ok = PKCS5_PBKDF2_HMAC(key, int(keyLen), salt, int(saltLen), 1, EVP_sha256(), int(p * blockBytes),
                                 blocks) == 1;
+    const std::atomic<bool>* abandon = control ? control->abandon : nullptr;
     for (std::size_t i = 0; ok && i < p; ++i)
-        romix(blocks + i * blockBytes, r, log2N, v, xy);
+        ok = romix(blocks + i * blockBytes, r, log2N, v, xy, abandon ? notAbandoned : nullptr, abandon);
     ok = ok && PKCS5_PBKDF2_HMAC(key, int(keyLen), blocks, int(p * blockBytes), 1, EVP_sha256(), int(outLen), out) == 1;
+    if (ok)
+        tellReady(control);
 
     OPENSSL_cleanse(mapped, total);
     ::munmap(mapped, total);
@@ -89,7 +102,8 @@ bool scryptCoreAvailable(ScryptCore core) {
 }
 
 bool scrypt(const void* key, std::size_t keyLen, const std::uint8_t* salt, std::size_t saltLen, unsigned log2N,
-            unsigned r, unsigned p, std::uint8_t* out, std::size_t outLen, ScryptCore core) {
+            unsigned r, unsigned p, std::uint8_t* out, std::size_t outLen, ScryptCore core,
+            const ScryptControl* control) {
     static const std::uint8_t kEmpty[1] = {0};
     const char* k = keyLen ? static_cast<const char*>(key) : reinterpret_cast<const char*>(kEmpty);
     const std::uint8_t* s = saltLen ? salt : kEmpty;
@@ -97,10 +111,13 @@ bool scrypt(const void* key, std::size_t keyLen, const std::uint8_t* salt, std::
     if (!costsAccepted(log2N, r, p) || __builtin_mul_overflow(std::size_t(128) << log2N, std::size_t(r), &vBytes))
         return false;
     if (const Romix romix = romixFor(core))
-        return vectorScrypt(romix, k, keyLen, s, saltLen, vBytes, log2N, r, p, out, outLen);
+        return vectorScrypt(romix, k, keyLen, s, saltLen, vBytes, log2N, r, p, out, outLen, control);
     if (core != ScryptCore::Fastest && core != ScryptCore::Library)
         return false; // a core this processor does not have
-    return libraryScrypt(k, keyLen, s, saltLen, vBytes, log2N, r, p, out, outLen);
+    const bool ok = libraryScrypt(k, keyLen, s, saltLen, vBytes, log2N, r, p, out, outLen);
+    if (ok)
+        tellReady(control);
+    return ok;
 }
 
 } // namespace zq4e

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 // scrypt, the memory-hard derivation of a master key from a key: PBKDF2-HMAC-SHA256 (one iteration) spreads the
 // key and the salt over p blocks of 128 * r bytes, each block goes in turn through ROMix (N = 2^log2N steps that
@@ -20,6 +22,15 @@ enum class ScryptCore {
     Library, // the crypto library's whole scrypt
 };
 
+// What the thread that asked for a derivation may do while another thread computes it.
+struct ScryptControl {
+    // Set: the derivation ends within a few milliseconds, refused (our cores; the library's runs to its end).
+    const std::atomic<bool>* abandon = nullptr;
+    // Called once `out` holds the result, before the working memory is wiped and given back (tens of
+    // milliseconds more), so that whoever waits for the key need not wait for that.
+    std::function<void()> ready;
+};
+
 // Whether this build on this processor has the core.
 bool scryptCoreAvailable(ScryptCore core);
 
@@ -27,7 +38,9 @@ bool scryptCoreAvailable(ScryptCore core);
 // library refuses: N below 2 or at least 2^(16 r), r * p at least 2^30; and N above 2^32), when the memory
 // (128 * r * N bytes and a little more) cannot be had, or when the library fails; `out` is then unspecified.
 // The working memory is wiped before it is given back: it holds every intermediate state of the derivation.
+// With a control, `ready` is called on success (only then), before this returns.
 bool scrypt(const void* key, std::size_t keyLen, const std::uint8_t* salt, std::size_t saltLen, unsigned log2N,
-            unsigned r, unsigned p, std::uint8_t* out, std::size_t outLen, ScryptCore core = ScryptCore::Fastest);
+            unsigned r, unsigned p, std::uint8_t* out, std::size_t outLen, ScryptCore core = ScryptCore::Fastest,
+            const ScryptControl* control = nullptr);
 
 } // namespace zq4e

@@ -22,8 +22,9 @@ struct InstructionRotate {
 
 } // namespace
 
-void scryptRomixAvx512(std::uint8_t* block, std::size_t r, unsigned log2N, void* v, void* xy) {
-    romix<InstructionRotate>(block, r, log2N, v, xy);
+bool scryptRomixAvx512(std::uint8_t* block, std::size_t r, unsigned log2N, void* v, void* xy, RomixGoOn goOn,
+                       const void* asked) {
+    return romix<InstructionRotate>(block, r, log2N, v, xy, goOn, asked);
 }
 
 } // namespace zq4e

@@ -9,6 +9,8 @@
 // by a lane or two makes the next one a row round. ROMix keeps every block in that order throughout (X, Y and
 // the whole array V), so the words are moved only when the block comes in and when it goes out.
 
+#include "platform/engine/ScryptRomix.h"
+
 #include <immintrin.h>
 
 #include <cstddef>
@@ -92,8 +94,12 @@ inline std::uint32_t blockMix(const __m128i* in, const __m128i* with, __m128i* o
 }
 
 // ROMix of one block of 128 * r bytes, in place; see ScryptRomix.h.
+// Every this many steps ROMix asks whether to go on.
+constexpr std::uint64_t kStepsBetweenAsking = 4096;
+
 template <class Rotate>
-void romix(std::uint8_t* block, std::size_t r, unsigned log2N, void* vMemory, void* xyMemory) {
+bool romix(std::uint8_t* block, std::size_t r, unsigned log2N, void* vMemory, void* xyMemory, RomixGoOn goOn,
+           const void* asked) {
     const std::size_t vectors = 8 * r; // of a 128 * r byte block
     const std::uint64_t n = std::uint64_t(1) << log2N;
     auto* v = static_cast<__m128i*>(vMemory);
@@ -107,14 +113,19 @@ void romix(std::uint8_t* block, std::size_t r, unsigned log2N, void* vMemory, vo
             std::memcpy(v0 + 64 * k + 4 * t, block + 64 * k + 4 * kDiagonal[t], 4);
 
     // V[i] = BlockMix(V[i - 1]), each computed where it stays; then X = BlockMix(V[N - 1]).
-    for (std::uint64_t i = 1; i < n; ++i)
+    for (std::uint64_t i = 1; i < n; ++i) {
+        if (i % kStepsBetweenAsking == 0 && goOn && !goOn(asked))
+            return false;
         blockMix<Rotate, false>(v + (i - 1) * vectors, nullptr, v + i * vectors, r);
+    }
     std::uint32_t j = blockMix<Rotate, false>(v + (n - 1) * vectors, nullptr, x, r);
 
     // N times X = BlockMix(X ^ V[j]), j given by X. The whole of V[j] is asked of memory as soon as j is known:
     // it is almost never in the cache, and its lines then arrive together instead of one after another.
     const std::uint32_t mask = std::uint32_t(n - 1);
     for (std::uint64_t i = 0; i < n; ++i) {
+        if (i % kStepsBetweenAsking == 0 && goOn && !goOn(asked))
+            return false;
         const __m128i* vj = v + std::size_t(j & mask) * vectors;
         for (std::size_t l = 0; l < vectors; l += 4)
             _mm_prefetch(reinterpret_cast<const char*>(vj + l), _MM_HINT_T0);
@@ -129,6 +140,7 @@ void romix(std::uint8_t* block, std::size_t r, unsigned log2N, void* vMemory, vo
     for (std::size_t k = 0; k < 2 * r; ++k)
         for (int t = 0; t < 16; ++t)
             std::memcpy(block + 64 * k + 4 * kDiagonal[t], x0 + 64 * k + 4 * t, 4);
+    return true;
 }
 
 } // namespace

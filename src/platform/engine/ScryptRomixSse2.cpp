@@ -16,8 +16,9 @@ struct ShiftRotate {
 
 } // namespace
 
-void scryptRomixSse2(std::uint8_t* block, std::size_t r, unsigned log2N, void* v, void* xy) {
-    romix<ShiftRotate>(block, r, log2N, v, xy);
+bool scryptRomixSse2(std::uint8_t* block, std::size_t r, unsigned log2N, void* v, void* xy, RomixGoOn goOn,
+                     const void* asked) {
+    return romix<ShiftRotate>(block, r, log2N, v, xy, goOn, asked);
 }
 
 } // namespace zq4e

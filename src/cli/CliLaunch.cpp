@@ -5,8 +5,11 @@
 #include "cli/CliChecks.h"
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
+#include "cli/KeyInput.h"
 #include "cli/ReportFile.h"
 #include "files/FolderListingCache.h"
+#include "key/KeyMaterial.h"
+#include "key/frmKeyFrom.h"
 #include "platform/os/MessageBox.h"
 #include "platform/os/NativeName.h"
 #include "platform/os/PathEntry.h"
@@ -51,6 +54,18 @@ int afterStandardOutput(int status) {
     printError(QStringLiteral("standard output: the report could not be written (") +
                QString::fromLocal8Bit(std::strerror(Console::outError())) + QStringLiteral(")."));
     return worse(status, CommandLine::SomeNotDone);
+}
+
+// The key of a keyfile that is a plain file is read without a word before the checks, and its derivation (a
+// quarter of a second or more) begins while they look at the files. Nothing is said or taken from it: the key is
+// read again, as always, once the checks have passed; a refusal abandons the derivation.
+void beginDerivationEarly(const QString& keyfile) {
+    frmKeyFrom key;
+    QString message;
+    if (KeyInput::fromKeyfile(key, keyfile, message))
+        LaunchSequence::BeginKeyDerivation(key);
+    for (QByteArray* secret : {&key.strKey, &key.strKeyAsInput, &key.strNewKey, &key.strKeyDigest})
+        KeyMaterial::wipe(*secret);
 }
 
 } // namespace
@@ -110,10 +125,12 @@ int run(Session& session, QList<Planned>& planned, const CliOptions::Options& op
     LaunchSequence::Front front;
     front.keyFollows = keyFollows;
     front.confirm = [&] { return CliChecks::confirmed(session.setup, options.yes, options.overwrite); };
+    const bool encrypt = !planned.isEmpty() && planned.first().setup.blnEncrypt;
+    if (encrypt && !options.keyfile.isEmpty() && PathEntry::isFile(options.keyfile))
+        beginDerivationEarly(options.keyfile);
     // Every check before the key is read and the first file touched: exit 2 leaves everything as it was.
     if (!everySetupChecked(session, planned, front))
         return CommandLine::Refused;
-    const bool encrypt = !planned.isEmpty() && planned.first().setup.blnEncrypt;
     if (keyFollows && !readKey(session.key, options.keyfile, options.keyFromStdin, how.ask, encrypt))
         return CommandLine::Refused;
     // A key typed or piped in (a keyfile that is a pipe too) may have kept the launch waiting: the folders are

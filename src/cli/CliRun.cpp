@@ -3,6 +3,7 @@
 #include "batch/FileLine.h"
 #include "batch/ResultTexts.h"
 #include "cli/Console.h"
+#include "cli/StopSignals.h"
 #include "platform/engine/Engine.h"
 #include "platform/os/NativeName.h"
 
@@ -50,6 +51,11 @@ void CliRun::fileFinished() {
         m_fileTimer->stop();
     if (m_output != Output::Report)
         showProgress(QString());
+}
+
+void CliRun::yieldToEvents(int waitMs) {
+    if (waitMs > 0 || StopSignals::waiting())
+        BatchRun::yieldToEvents(waitMs);
 }
 
 void CliRun::fileLineDone(const FileLine& line) {

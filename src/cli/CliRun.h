@@ -51,6 +51,8 @@ protected:
     bool renameResult(const QString& tempPath, const QString& path) override;
     void fileStarted(qsizetype index, const QString& path, qint64 size, bool inPlace) override;
     void fileFinished() override;
+    // Between files nothing but a stop signal comes to the command line's loop: it is turned only then.
+    void yieldToEvents(int waitMs = 0) override;
 
 private:
     void showProgress(const QString& partial);

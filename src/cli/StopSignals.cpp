@@ -2,6 +2,8 @@
 
 #include <QSocketNotifier>
 
+#include <atomic>
+
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -10,6 +12,9 @@
 namespace {
 
 int g_pipe[2] = {-1, -1};
+// Set before the byte is written, cleared before the pipe is read: a signal is never missed between the two.
+std::atomic<int> g_waiting{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set in a signal handler");
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction g_previous[3];
 struct sigaction g_previousPipe;
@@ -17,6 +22,7 @@ struct sigaction g_previousPipe;
 extern "C" void onSignal(int sig) {
     const int saved = errno;
     const char byte = static_cast<char>(sig);
+    g_waiting.store(1);
     (void)!::write(g_pipe[1], &byte, 1);
     errno = saved;
 }
@@ -58,10 +64,15 @@ StopSignals::~StopSignals() {
 
 void StopSignals::drain() {
     // Every signal counts, even when several arrived before the loop came round: a second one means more.
+    g_waiting.store(0);
     char buffer[64];
     ssize_t n;
     while ((n = ::read(g_pipe[0], buffer, sizeof buffer)) > 0)
         for (ssize_t i = 0; i < n; ++i)
             if (m_onStop)
                 m_onStop(buffer[i]);
+}
+
+bool StopSignals::waiting() {
+    return g_waiting.load(std::memory_order_relaxed) != 0;
 }

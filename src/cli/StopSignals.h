@@ -17,6 +17,10 @@ public:
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
 
+    // Whether a signal has come that the event loop has not handed on yet: a loop that has nothing else to wait
+    // for turns only then.
+    static bool waiting();
+
 private:
     void drain();
 

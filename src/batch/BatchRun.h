@@ -99,6 +99,8 @@ protected:
     virtual void stopPressed() {}
     virtual void pauseToggled() {}
     virtual void fitToReport() {}
+    // Whether anyone sees the line in progress (its pieces are not even made otherwise).
+    virtual bool lineInProgressShown() const { return true; }
     // The step of file `index` of the folder's names begins (a window shows the progress of a long file).
     virtual void fileStarted(qsizetype index, const QString& path, qint64 size, bool inPlace) {
         (void)index, (void)path, (void)size, (void)inPlace;

@@ -87,7 +87,7 @@ void BatchRun::beginRun() {
     m_ctx.runKeyFrom = m_ctx.key.intKeyFrom;
     m_ctx.runKeyFile = m_ctx.key.strKeyFile;
     m_refusedFolder.clear();
-    m_step.start(m_ctx.runSetup.blnEncrypt, m_ctx.beforePurge);
+    m_step.start(m_ctx.runSetup.blnEncrypt, lineInProgressShown(), m_ctx.beforePurge);
     m_running = true;
     setStatus(QString());
     intOperationResult = 0;

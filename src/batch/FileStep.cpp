@@ -27,10 +27,16 @@ FileStep::FileStep(StepHost host)
       m_inPlace([this](const QString& temp, const QString& path) { return m_host.placeResult(temp, path); },
                 renameFailureCode) {}
 
-void FileStep::start(bool encrypt, const std::function<void(const QString&)>& beforePurge) {
+void FileStep::start(bool encrypt, bool piecesShown, const std::function<void(const QString&)>& beforePurge) {
     m_host.encrypt = encrypt;
+    m_host.piecesShown = piecesShown;
     m_inPlace.beforePurge = beforePurge;
     m_waiting.clear();
+}
+
+void FileStep::showPiece(const QString& piece, bool scroll) {
+    if (m_host.piecesShown)
+        m_host.pendingPiece(piece, scroll);
 }
 
 bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outputDir) {
@@ -55,7 +61,7 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
     if (way != Way::InPlaceGrouped)
         commitGroup(); // the lines of earlier files come first
     const QString column = FileLine::start(name);
-    m_host.pendingPiece(column, false);
+    showPiece(column, false);
     if (m_host.abandoned())
         return false;
 
@@ -78,13 +84,14 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
     } else {
         line.size = size;
         line.head = FileLine::withSize(column, size);
-        m_host.pendingPiece(line.head, true);
+        showPiece(line.head, true);
         if (m_host.abandoned())
             return false;
         bool goOn = true;
         if (!decryptAnyway(i, line, goOn))
             return goOn;
-        m_host.pendingPiece(FileLine::working(line.head, encrypt), true);
+        if (m_host.piecesShown)
+            m_host.pendingPiece(FileLine::working(line.head, encrypt), true);
         if (m_host.abandoned())
             return false;
         line.code = write(way, path, FileStamp::of(entry.status), size, w);
@@ -92,7 +99,7 @@ bool FileStep::process(qsizetype i, const QString& inputDir, const QString& outp
         line.wrongKey = line.code == zq4e::InvalidCipherFile && !encrypt && m_inputWasOurs;
         line.bytes = size;
     }
-    m_host.pendingPiece(QString(), false);
+    showPiece(QString(), false);
     said.written = w;
     said.way = way;
     // A result that waits in a group has its final line once the group has made it final; until then the line
@@ -148,7 +155,7 @@ bool FileStep::decryptAnyway(qsizetype i, const FileLine& line, bool& goOn) {
                                          MessageBox::Yes | MessageBox::No, MessageBox::No);
     if (answer == MessageBox::Yes)
         return true;
-    m_host.pendingPiece(QString(), false);
+    showPiece(QString(), false);
     // Nothing waits now: the line is written as it is.
     m_host.finalText(line.head + QStringLiteral("skipped (file seems not encrypted)") + crlf);
     goOn = !m_host.abandoned();

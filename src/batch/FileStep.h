@@ -26,8 +26,9 @@ class FileStep {
 public:
     explicit FileStep(StepHost host);
 
-    // A run begins (an encryption or a decryption): nothing is held over from the last one.
-    void start(bool encrypt, const std::function<void(const QString&)>& beforePurge);
+    // A run begins (an encryption or a decryption; the line in progress shown as it goes or not at all): nothing
+    // is held over from the last one.
+    void start(bool encrypt, bool piecesShown, const std::function<void(const QString&)>& beforePurge);
     // The step for file i of the folder's names; false when the whole run must end.
     bool process(qsizetype i, const QString& inputDir, const QString& outputDir);
     // What waits in a group is made final and the lines that waited for it are written.
@@ -88,6 +89,8 @@ private:
     // The decryption of a file that seems not ours is asked about; false when it is not to be decrypted (its line
     // says so), and `goOn` then says whether the run goes on.
     bool decryptAnyway(qsizetype i, const FileLine& line, bool& goOn);
+    // The piece of the line in progress, when the run shows one.
+    void showPiece(const QString& piece, bool scroll);
     // The line of a file whose outcome is final, with what the step knows of its result.
     FileLine finished(FileLine line, const Written& w) const;
     // Writes a file's line; one that waits, or comes after one that waits, stays in the queue.

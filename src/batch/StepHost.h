@@ -12,8 +12,9 @@ struct RunContext;
 // keeps the report and the counts, and paces itself; the step works on one file and hands back its line. The run
 // fills this in once; the step knows nothing else of it.
 struct StepHost {
-    // The operation as the run started (set as each run begins).
+    // The operation as the run started, and whether the line in progress is shown (set as each run begins).
     bool encrypt = true;
+    bool piecesShown = true;
     RunContext* context = nullptr;
     frmFileOps* engine = nullptr;
 

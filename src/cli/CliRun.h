@@ -53,6 +53,8 @@ protected:
     void fileFinished() override;
     // Between files nothing but a stop signal comes to the command line's loop: it is turned only then.
     void yieldToEvents(int waitMs = 0) override;
+    // Only the report on a terminal shows the line in progress.
+    bool lineInProgressShown() const override { return m_output == Output::Report && m_progress; }
 
 private:
     void showProgress(const QString& partial);

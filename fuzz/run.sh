@@ -14,8 +14,9 @@ SECONDS_PER_RUN="${2:-${FUZZ_SECONDS:-60}}"
 sources_for() {
     case "$1" in
     program_texts) echo "src/platform/filekit/ProgramTextParser.cpp" ;;
-    decrypt) echo src/platform/engine/{CipherHeader,Engine,EngineFiles,MasterKeyCache,SecretBytes,SegmentCipher}.cpp \
-        src/platform/engine/{Scrypt,ScryptRomixSse2,ScryptRomixAvx512}.cpp tests/support/CipherFileWriter.cpp ;;
+    # The whole engine, what it takes from the system layer, and the test writer of cipher files.
+    decrypt) (cd "$ROOT" && echo src/platform/engine/*.cpp src/platform/os/{DiskTrace,NativeName,UnnamedFile}.cpp \
+        tests/support/CipherFileWriter.cpp) ;;
     setup_file) echo "src/app/SetupFile.cpp" ;;
     *) return 1 ;;
     esac

@@ -112,6 +112,18 @@ bool ParseSetupFileText(const QByteArray& raw, SetupFileContents& contents) {
 
 } // namespace SetupFile
 
+SetupFileContents SetupFile::contentsOf(const OperationSetup& setup, const QString& version) {
+    SetupFileContents c;
+    c.version = version;
+    c.blnEncrypt = setup.blnEncrypt;
+    c.blnConfirmFiles = setup.blnConfirmFiles;
+    c.blnOutputFilesSame = setup.blnOutputFilesSame;
+    c.blnSubdirectories = setup.blnSubdirectories;
+    c.strDirpath = setup.strDirpath;
+    c.strFilespec = setup.strFilespec;
+    return c;
+}
+
 void SetupFile::applyTo(const SetupFileContents& contents, OperationSetup& setup) {
     setup.blnEncrypt = contents.blnEncrypt;
     setup.blnConfirmFiles = contents.blnConfirmFiles;

@@ -38,5 +38,7 @@ bool ParseSetupFileText(const QByteArray& raw, SetupFileContents& contents);
 
 // Function, switches, folders and file patterns of the setup := those of a setup file, as stored.
 void applyTo(const SetupFileContents& contents, OperationSetup& setup);
+// The contents a setup file of this setup holds, under the given version.
+SetupFileContents contentsOf(const OperationSetup& setup, const QString& version);
 
 } // namespace SetupFile

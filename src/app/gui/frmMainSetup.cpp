@@ -24,15 +24,8 @@ const QString kOperationOrAnyFiles = QStringLiteral("Operation files (*.opn);;Al
 } // namespace
 
 bool frmMain::SaveSetupFile(const QString& path) {
-    SetupFileContents c;
-    c.version = strVersion.isEmpty() ? versionText() : strVersion;
-    c.blnEncrypt = setup.blnEncrypt;
-    c.blnConfirmFiles = setup.blnConfirmFiles;
-    c.blnOutputFilesSame = setup.blnOutputFilesSame;
-    c.blnSubdirectories = setup.blnSubdirectories;
-    c.strDirpath = setup.strDirpath;
-    c.strFilespec = setup.strFilespec;
-    return SetupFile::SaveSetupFile(path, c);
+    return SetupFile::SaveSetupFile(
+        path, SetupFile::contentsOf(setup, strVersion.isEmpty() ? versionText() : strVersion));
 }
 
 bool frmMain::LoadSetupFile(const QString& path) {

@@ -49,6 +49,18 @@
 #include <memory>
 #include <vector>
 
+namespace {
+// The frame of the next modal dialog, which is then closed with No / Cancel.
+void closeNextDialog(QRect& frame) {
+    QTimer::singleShot(0, [&frame] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        frame = dialog->frameGeometry();
+        static_cast<QDialog*>(dialog)->reject();
+    });
+}
+} // namespace
+
 class TestEveryWindow : public QObject {
     Q_OBJECT
     QTemporaryDir m_home;
@@ -268,12 +280,7 @@ private slots:
         w.move(area.right() + 1 - w.frameGeometry().width(), area.top());
         for (int side = 0; side < 2; ++side) {
             QRect frame;
-            QTimer::singleShot(0, [&] {
-                QWidget* dialog = QApplication::activeModalWidget();
-                QVERIFY(dialog);
-                frame = dialog->frameGeometry();
-                static_cast<QDialog*>(dialog)->reject();
-            });
+            closeNextDialog(frame);
             w.cmdSpecifyFiles_MouseUp(side, Qt::LeftButton);
             QVERIFY2(area.contains(frame), qPrintable(QStringLiteral("side %1: %2x%3 at %4,%5")
                                                           .arg(side)
@@ -353,12 +360,7 @@ private slots:
         const QSize room = area.size() - w.frameGeometry().size();
         w.move(area.topLeft() + QPoint(int(room.width() * place.x()), int(room.height() * place.y())));
         QRect frame;
-        QTimer::singleShot(0, [&] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            QVERIFY(dialog);
-            frame = dialog->frameGeometry();
-            static_cast<QDialog*>(dialog)->reject();
-        });
+        closeNextDialog(frame);
         QVERIFY(!w.ConfirmOperation());
         w.hide();
         QVERIFY2(

@@ -123,7 +123,7 @@ FileStep::Way FileStep::plan(const QString& path, qint64 size, bool inPlace, boo
 int FileStep::write(Way way, const QString& path, const FileStamp& original, qint64 size, Written& w) {
     if (way == Way::NewFile)
         return writeNewFile(path, original, w.outPath, size, w);
-    const int code = writeInPlace(path, size, way == Way::InPlaceGrouped, w);
+    const int code = writeInPlace(path, original, size, way == Way::InPlaceGrouped, w);
     w.partialPath = w.tempPath;
     return code;
 }
@@ -214,8 +214,7 @@ int FileStep::writeNewFile(const QString& path, const FileStamp& original, const
     return code;
 }
 
-int FileStep::writeInPlace(const QString& path, qint64 size, bool grouped, Written& w) {
-    const FileStamp original = FileStamp::of(path);
+int FileStep::writeInPlace(const QString& path, const FileStamp& original, qint64 size, bool grouped, Written& w) {
     QString& tempPath = w.tempPath;
     tempPath = InPlaceFiles::temporaryPathFor(path);
     QByteArray result;

@@ -78,7 +78,7 @@ private:
     // To a new file: written, checked against changes of its input, added to the group of new files.
     int writeNewFile(const QString& path, const FileStamp& original, const QString& outPath, qint64 size, Written& w);
     // In place: the result beside the original, checked, then made final in a group or on its own.
-    int writeInPlace(const QString& path, qint64 size, bool grouped, Written& w);
+    int writeInPlace(const QString& path, const FileStamp& original, qint64 size, bool grouped, Written& w);
     // In place: the result written to tempPath, or with `inMemory` (a file of a group) made in memory and read into
     // it, and checked against the original.
     int prepareInPlace(const QString& path, const QString& tempPath, const FileStamp& original, qint64 size,
